@@ -1,0 +1,234 @@
+#include "platform/common.h"
+
+#include <algorithm>
+
+namespace tw {
+
+namespace {
+std::string narrowForWhat(const std::wstring& text) {
+    std::string out;
+    for (wchar_t c : text) out.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+    return out;
+}
+}  // namespace
+
+AppError::AppError(std::wstring message)
+    : std::runtime_error(narrowForWhat(message)), message_(std::move(message)) {}
+
+std::u16string toUtf16(const std::wstring& text) {
+    if constexpr (sizeof(wchar_t) == 2) {
+        return std::u16string(text.begin(), text.end());
+    } else {
+        std::u16string out;
+        out.reserve(text.size());
+        for (wchar_t wc : text) {
+            auto c = static_cast<std::uint32_t>(wc);
+            if (c >= 0x10000 && c <= 0x10FFFF) {
+                c -= 0x10000;
+                out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
+                out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
+            } else if (c > 0x10FFFF) {
+                out.push_back(u'\xFFFD');
+            } else {
+                out.push_back(static_cast<char16_t>(c));
+            }
+        }
+        return out;
+    }
+}
+
+std::wstring fromUtf16(const std::u16string& text) {
+    if constexpr (sizeof(wchar_t) == 2) {
+        return std::wstring(text.begin(), text.end());
+    } else {
+        std::wstring out;
+        out.reserve(text.size());
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            std::uint32_t c = text[i];
+            if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+                text[i + 1] <= 0xDFFF) {
+                c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+                ++i;
+            }
+            out.push_back(static_cast<wchar_t>(c));
+        }
+        return out;
+    }
+}
+
+std::wstring fromUtf8(const std::string& text) {
+    std::u32string cps;
+    for (std::size_t i = 0; i < text.size();) {
+        auto b = static_cast<unsigned char>(text[i]);
+        std::uint32_t c = 0xFFFD;
+        int len = 1;
+        if (b < 0x80) {
+            c = b;
+        } else if ((b >> 5) == 6 && i + 1 < text.size()) {
+            c = ((b & 0x1F) << 6) | (text[i + 1] & 0x3F);
+            len = 2;
+        } else if ((b >> 4) == 14 && i + 2 < text.size()) {
+            c = ((b & 0x0F) << 12) | ((text[i + 1] & 0x3F) << 6) | (text[i + 2] & 0x3F);
+            len = 3;
+        } else if ((b >> 3) == 30 && i + 3 < text.size()) {
+            c = ((b & 0x07) << 18) | ((text[i + 1] & 0x3F) << 12) | ((text[i + 2] & 0x3F) << 6) |
+                (text[i + 3] & 0x3F);
+            len = 4;
+        }
+        cps.push_back(c);
+        i += static_cast<std::size_t>(len);
+    }
+    if constexpr (sizeof(wchar_t) == 4) {
+        return std::wstring(cps.begin(), cps.end());
+    } else {
+        std::wstring out;
+        for (char32_t c : cps) {
+            if (c >= 0x10000 && c <= 0x10FFFF) {
+                c -= 0x10000;
+                out.push_back(static_cast<wchar_t>(0xD800 + (c >> 10)));
+                out.push_back(static_cast<wchar_t>(0xDC00 + (c & 0x3FF)));
+            } else {
+                out.push_back(static_cast<wchar_t>(c));
+            }
+        }
+        return out;
+    }
+}
+
+std::string toUtf8(const std::wstring& text) {
+    std::u16string u16 = toUtf16(text);
+    std::string out;
+    for (std::size_t i = 0; i < u16.size(); ++i) {
+        std::uint32_t c = u16[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < u16.size() && u16[i + 1] >= 0xDC00 && u16[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (u16[i + 1] - 0xDC00);
+            ++i;
+        }
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+        } else if (c < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else if (c < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+    }
+    return out;
+}
+
+std::string upperAscii(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+std::wstring upperAscii(std::wstring text) {
+    for (wchar_t& c : text)
+        if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+    return text;
+}
+
+bool equalsIgnoreCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && upperAscii(a) == upperAscii(b);
+}
+
+bool equalsIgnoreCase(const std::wstring& a, const std::wstring& b) {
+    return a.size() == b.size() && upperAscii(a) == upperAscii(b);
+}
+
+bool startsWith(const std::string& text, const std::string& prefix) {
+    return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool endsWith(const std::string& text, const std::string& suffix) {
+    return text.size() >= suffix.size() &&
+           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+template <class S>
+static S replaceAllT(S text, const S& from, const S& to) {
+    if (from.empty()) return text;
+    std::size_t pos = 0;
+    while ((pos = text.find(from, pos)) != S::npos) {
+        text.replace(pos, from.size(), to);
+        pos += to.size();
+    }
+    return text;
+}
+
+std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
+    return replaceAllT(std::move(text), from, to);
+}
+
+std::wstring replaceAll(std::wstring text, const std::wstring& from, const std::wstring& to) {
+    return replaceAllT(std::move(text), from, to);
+}
+
+std::wstring format1(const std::wstring& pattern, const std::wstring& arg) {
+    std::wstring out = pattern;
+    auto pos = out.find(L"%s");
+    if (pos != std::wstring::npos) out.replace(pos, 2, arg);
+    return out;
+}
+
+std::string includeTrailingBackslash(const std::string& path) {
+    if (path.empty() || path.back() != '\\') return path + "\\";
+    return path;
+}
+
+std::string excludeTrailingBackslash(const std::string& path) {
+    if (!path.empty() && path.back() == '\\') return path.substr(0, path.size() - 1);
+    return path;
+}
+
+std::string programFolder() {
+    std::string exe = plat::executablePath();
+    auto pos = exe.find_last_of('\\');
+    return pos == std::string::npos ? std::string() : exe.substr(0, pos + 1);
+}
+
+std::wstring programFolderW() {
+    std::wstring exe = plat::executablePathW();
+    auto pos = exe.find_last_of(L'\\');
+    return pos == std::wstring::npos ? std::wstring() : exe.substr(0, pos + 1);
+}
+
+bool fileExists(const std::string& path) {
+    auto a = plat::getFileAttributes(path);
+    return a != plat::kInvalidAttributes && (a & plat::kAttrDirectory) == 0;
+}
+
+bool directoryExists(const std::string& path) {
+    auto a = plat::getFileAttributes(path);
+    return a != plat::kInvalidAttributes && (a & plat::kAttrDirectory) != 0;
+}
+
+bool forceDirectories(const std::string& path) {
+    std::string dir = excludeTrailingBackslash(path);
+    if (dir.empty()) return false;
+    if (directoryExists(dir)) return true;
+    auto pos = dir.find_last_of('\\');
+    if (pos != std::string::npos && pos > 0) {
+        std::string parent = dir.substr(0, pos);
+        // A drive ("C:") or a UNC share root needs no creating.
+        if (!(parent.size() == 2 && parent[1] == ':') && !forceDirectories(parent)) return false;
+    }
+    plat::Error e = plat::createDirectory(dir);
+    return e == plat::kOk || directoryExists(dir);
+}
+
+std::wstring fileTimeStamp() {
+    std::wstring stamp = plat::shortDateText() + L"-" + plat::longTimeText();
+    for (wchar_t& c : stamp)
+        if (c == L':' || c == L'/') c = L'-';
+    return stamp;
+}
+
+}  // namespace tw

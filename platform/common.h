@@ -1,0 +1,62 @@
+// Portable helpers shared by the whole core, built on the plain operations of
+// platform.h. Nothing here includes <windows.h>.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace tw {
+
+// An error raised by an operation of the program ("Unable to write to %s",
+// "Invalid data type for '%s'" ...). It ends the operation in progress; the
+// window code catches it at the window procedure and shows it in an error box.
+class AppError : public std::runtime_error {
+public:
+    explicit AppError(std::wstring message);
+    const std::wstring& message() const { return message_; }
+
+private:
+    std::wstring message_;
+};
+
+// ---- text ----
+std::u16string toUtf16(const std::wstring& text);
+std::wstring fromUtf16(const std::u16string& text);
+std::wstring fromUtf8(const std::string& text);
+std::string toUtf8(const std::wstring& text);
+
+// Only the letters a to z are changed.
+std::string upperAscii(std::string text);
+std::wstring upperAscii(std::wstring text);
+// Equality without regard to letter case (ASCII letters), as the file system
+// and the registry compare names.
+bool equalsIgnoreCase(const std::string& a, const std::string& b);
+bool equalsIgnoreCase(const std::wstring& a, const std::wstring& b);
+bool startsWith(const std::string& text, const std::string& prefix);
+bool endsWith(const std::string& text, const std::string& suffix);
+std::string replaceAll(std::string text, const std::string& from, const std::string& to);
+std::wstring replaceAll(std::wstring text, const std::wstring& from, const std::wstring& to);
+// "%s" replaced by the argument (first occurrence).
+std::wstring format1(const std::wstring& pattern, const std::wstring& arg);
+
+// ---- paths ----
+std::string includeTrailingBackslash(const std::string& path);
+std::string excludeTrailingBackslash(const std::string& path);
+// The folder of the running executable, with its trailing backslash.
+std::string programFolder();
+std::wstring programFolderW();
+bool fileExists(const std::string& path);       // exists and is not a folder
+bool directoryExists(const std::string& path);  // exists and is a folder
+// Creates the folder and every missing parent; true when it exists afterwards.
+bool forceDirectories(const std::string& path);
+
+// Today's date in the user's short date format, "-", the current time in the
+// user's long time format, with every ":" and "/" replaced by "-". Names log
+// files, backup sets and default desktop icon layouts.
+std::wstring fileTimeStamp();
+
+}  // namespace tw

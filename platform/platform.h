@@ -1,0 +1,280 @@
+// Plain operations over the Windows API.
+//
+// The portable core talks to Windows only through the functions declared here.
+// Two implementations exist and exactly one is linked into a program:
+//   platform/win32/   the real Win32 calls (MinGW and MSVC builds)
+//   tests/fake/       an in-memory Windows used by the native unit tests
+//
+// Conventions
+// - Function names are lowerCamelCase so that the A/W macros of <windows.h>
+//   (DeleteFile, RegOpenKey, MessageBox ...) never rename them.
+// - Functions return Win32 error codes (plat::Error, kOk on success) or the
+//   value the Win32 call returns; nothing here throws.
+// - File-system and registry paths are narrow text in the system's ANSI code
+//   page, passed to the ANSI ("A") forms of the calls. Texts shown to the user,
+//   the settings file and the language file are wide (the "W" forms).
+// - On Windows std::wstring holds UTF-16; on Linux (fake) it holds UTF-32.
+//   Use plat::toUtf16 / plat::fromUtf16 (platform/common.h) where bytes must be UTF-16.
+// - Handles are opaque integers with the same values the Win32 calls use, so
+//   predefined registry roots compare equal to HKEY_LOCAL_MACHINE and so on.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace plat {
+
+using Error = std::uint32_t;
+
+// Win32 error codes the core looks at.
+inline constexpr Error kOk = 0;
+inline constexpr Error kErrFileNotFound = 2;
+inline constexpr Error kErrPathNotFound = 3;
+inline constexpr Error kErrAccessDenied = 5;
+inline constexpr Error kErrInvalidHandle = 6;
+inline constexpr Error kErrNotEnoughMemory = 8;
+inline constexpr Error kErrWriteProtect = 19;
+inline constexpr Error kErrSharingViolation = 32;
+inline constexpr Error kErrFileExists = 80;
+inline constexpr Error kErrInvalidParameter = 87;
+inline constexpr Error kErrDirNotEmpty = 145;
+inline constexpr Error kErrBadPathname = 161;
+inline constexpr Error kErrAlreadyExists = 183;
+inline constexpr Error kErrMoreData = 234;
+inline constexpr Error kErrNoMoreItems = 259;
+inline constexpr Error kErrNotAllAssigned = 1300;
+inline constexpr Error kErrNoSuchPrivilege = 1313;
+inline constexpr Error kErrPrivilegeNotHeld = 1314;
+inline constexpr Error kErrKeyDeleted = 1018;
+
+// ---------------------------------------------------------------- files ----
+
+inline constexpr std::uint32_t kAttrReadOnly = 0x01;
+inline constexpr std::uint32_t kAttrHidden = 0x02;
+inline constexpr std::uint32_t kAttrSystem = 0x04;
+inline constexpr std::uint32_t kAttrDirectory = 0x10;
+inline constexpr std::uint32_t kAttrArchive = 0x20;
+inline constexpr std::uint32_t kAttrNormal = 0x80;
+inline constexpr std::uint32_t kInvalidAttributes = 0xFFFFFFFFu;
+
+// One entry as FindFirstFileA/FindNextFileA report it.
+struct FindData {
+    std::string name;            // cFileName
+    std::uint32_t attributes = 0;
+    std::uint64_t size = 0;      // nFileSizeHigh:nFileSizeLow
+};
+
+// Every entry matching Pattern (a folder followed by a wildcard name, e.g.
+// "C:\\WINDOWS\\system32\\nv*.*"), in the order the file system returns them,
+// "." and ".." included when the pattern matches them. Returns kOk (also for
+// no match: kErrFileNotFound from FindFirstFile is reported as an empty list
+// with kOk) or the error of FindFirstFileA, e.g. kErrPathNotFound.
+Error findEntries(const std::string& pattern, std::vector<FindData>& out);
+
+std::uint32_t getFileAttributes(const std::string& path);  // kInvalidAttributes when absent
+Error setFileAttributes(const std::string& path, std::uint32_t attributes);
+Error deleteFile(const std::string& path);
+Error copyFile(const std::string& from, const std::string& to, bool failIfExists);
+Error createDirectory(const std::string& path);
+Error removeDirectory(const std::string& path);
+// MoveFileExA(from, to or NULL when empty, MOVEFILE_DELAY_UNTIL_REBOOT).
+Error moveFileAtReboot(const std::string& from, const std::string& to);
+
+// Whole-file reads and writes (CreateFileA/ReadFile/WriteFile). A write
+// creates the file or truncates an existing one.
+Error readFileBytes(const std::string& path, std::vector<std::uint8_t>& out);
+Error writeFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
+
+// Full path of the running executable (GetModuleFileName).
+std::string executablePath();
+std::wstring executablePathW();
+
+// GetEnvironmentVariableA; std::nullopt when the variable is not set.
+std::optional<std::string> getEnv(const std::string& name);
+
+// The system's text of an error code (FormatMessage), without trailing CR LF.
+std::wstring errorText(Error code);
+
+// ------------------------------------------------------- text and locale ----
+
+// MultiByteToWideChar / WideCharToMultiByte with CP_ACP.
+std::wstring ansiToWide(const std::string& text);
+std::string wideToAnsi(const std::wstring& text);
+
+// CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, ...): <0, 0, >0.
+int compareTextIgnoreCase(const std::wstring& a, const std::wstring& b);
+
+// GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE) and
+// GetTimeFormatW(LOCALE_USER_DEFAULT, 0) of the current local time. Each call
+// reads the clock anew.
+std::wstring shortDateText();
+std::wstring longTimeText();
+
+// LOCALE_SDECIMAL of the user's locale.
+std::wstring decimalSeparator();
+
+// getSystemMetrics(SM_DBCSENABLED) != 0.
+bool isDbcsSystem();
+
+// ------------------------------------------------- private profile (INI) ----
+
+// GetPrivateProfileStringW(section, key, default, buffer of 2048, file).
+std::wstring profileRead(const std::wstring& file, const std::wstring& section,
+                         const std::wstring& key, const std::wstring& def);
+// WritePrivateProfileStringW; false when the system refused the write.
+bool profileWrite(const std::wstring& file, const std::wstring& section,
+                  const std::wstring& key, const std::wstring& value);
+// GetPrivateProfileStringW with no section: the names of all sections.
+std::vector<std::wstring> profileSections(const std::wstring& file);
+
+// ------------------------------------------------------------- registry ----
+
+using HKey = std::uintptr_t;  // 0: no key
+// The predefined roots, with the values of HKEY_CLASSES_ROOT ... (sign
+// extended on 64-bit builds, as the Windows headers define them).
+inline constexpr HKey kHKeyClassesRoot = static_cast<HKey>(static_cast<std::intptr_t>(static_cast<std::int32_t>(0x80000000u)));
+inline constexpr HKey kHKeyCurrentUser = static_cast<HKey>(static_cast<std::intptr_t>(static_cast<std::int32_t>(0x80000001u)));
+inline constexpr HKey kHKeyLocalMachine = static_cast<HKey>(static_cast<std::intptr_t>(static_cast<std::int32_t>(0x80000002u)));
+inline constexpr HKey kHKeyUsers = static_cast<HKey>(static_cast<std::intptr_t>(static_cast<std::int32_t>(0x80000003u)));
+
+inline constexpr std::uint32_t kKeyQueryValue = 0x0001;
+inline constexpr std::uint32_t kKeySetValue = 0x0002;
+inline constexpr std::uint32_t kKeyCreateSubKey = 0x0004;
+inline constexpr std::uint32_t kKeyEnumerateSubKeys = 0x0008;
+inline constexpr std::uint32_t kKeyWow64_64Key = 0x0100;
+inline constexpr std::uint32_t kKeyWow64_32Key = 0x0200;
+inline constexpr std::uint32_t kKeyRead = 0x20019;
+inline constexpr std::uint32_t kKeyWrite = 0x20006;
+inline constexpr std::uint32_t kKeyAllAccess = 0xF003F;
+inline constexpr std::uint32_t kStandardRightsRead = 0x20000;
+
+inline constexpr std::uint32_t kRegOptionNonVolatile = 0;
+inline constexpr std::uint32_t kRegOptionBackupRestore = 4;
+
+inline constexpr std::uint32_t kRegNone = 0;
+inline constexpr std::uint32_t kRegSz = 1;
+inline constexpr std::uint32_t kRegExpandSz = 2;
+inline constexpr std::uint32_t kRegBinary = 3;
+inline constexpr std::uint32_t kRegDword = 4;
+inline constexpr std::uint32_t kRegMultiSz = 7;
+
+// RegQueryInfoKeyA, the fields the core uses.
+struct KeyInfo {
+    std::uint32_t subKeys = 0;
+    std::uint32_t maxSubKeyLen = 0;
+    std::uint32_t values = 0;
+    std::uint32_t maxValueNameLen = 0;
+    std::uint32_t maxValueLen = 0;
+    std::uint64_t lastWriteTime = 0;  // FILETIME
+};
+
+Error regOpenKey(HKey base, const std::string& subKey, std::uint32_t access, HKey& out);
+Error regCreateKey(HKey base, const std::string& subKey, std::uint32_t options,
+                   std::uint32_t access, HKey& out);
+Error regCloseKey(HKey key);
+Error regFlushKey(HKey key);
+Error regQueryInfoKey(HKey key, KeyInfo& info);
+// RegEnumKeyExA with a name buffer of bufferChars characters (terminating
+// zero included): kErrMoreData when the name does not fit, kErrNoMoreItems
+// past the end.
+Error regEnumKey(HKey key, std::uint32_t index, std::uint32_t bufferChars, std::string& name);
+// RegQueryValueExA. With data == nullptr only type and size are asked for;
+// otherwise *data is resized to the value's size and filled (kErrMoreData
+// when capacity, the caller's buffer size in bytes, is too small).
+Error regQueryValue(HKey key, const std::string& name, std::uint32_t& type,
+                    std::vector<std::uint8_t>* data, std::uint32_t& size,
+                    std::uint32_t capacity = 0xFFFFFFFFu);
+Error regSetValue(HKey key, const std::string& name, std::uint32_t type,
+                  const std::vector<std::uint8_t>& data);
+Error regDeleteKey(HKey base, const std::string& subKey);
+Error regDeleteValue(HKey key, const std::string& name);
+Error regSaveKey(HKey key, const std::string& file);
+Error regRestoreKey(HKey key, const std::string& file, std::uint32_t flags);
+
+// --------------------------------------------------- privileges, restart ----
+
+using Handle = std::uintptr_t;  // 0: none
+
+inline constexpr std::uint32_t kTokenAdjustPrivileges = 0x0020;
+inline constexpr std::uint32_t kTokenQuery = 0x0008;
+
+// openProcessToken(GetCurrentProcess(), access).
+Error openProcessToken(std::uint32_t access, Handle& token);
+// LookupPrivilegeValueA(NULL, name).
+Error lookupPrivilegeValue(const std::string& name, std::uint64_t& luid);
+// AdjustTokenPrivileges with one entry (SE_PRIVILEGE_ENABLED or 0). Returns
+// the call's result (non-zero = true); lastError receives GetLastError, which
+// is kErrNotAllAssigned when the account does not hold the privilege.
+bool adjustTokenPrivilege(Handle token, std::uint64_t luid, bool enable, Error& lastError);
+Error closeHandle(Handle handle);
+
+// InitiateSystemShutdownA(NULL, NULL, 0, force, reboot).
+bool initiateSystemShutdown(bool forceAppsClosed, bool reboot);
+
+// ------------------------------------------------------- user interaction ----
+
+inline constexpr std::uint32_t kMbOk = 0x00;
+inline constexpr std::uint32_t kMbOkCancel = 0x01;
+inline constexpr std::uint32_t kMbIconError = 0x10;
+inline constexpr std::uint32_t kMbIconQuestion = 0x20;
+inline constexpr std::uint32_t kMbIconExclamation = 0x30;
+inline constexpr int kIdOk = 1;
+inline constexpr int kIdCancel = 2;
+
+// MessageBoxW with no owner window. Returns the button chosen (kIdOk ...).
+int messageBox(const std::wstring& text, const std::wstring& caption, std::uint32_t flags);
+// MessageBoxA with no owner window (texts kept as narrow text).
+int messageBoxA(const std::string& text, const std::string& caption, std::uint32_t flags);
+
+// ShellExecuteA(owner, "open", file, NULL, NULL, show). Returns the call's
+// result (> 32 on success).
+std::intptr_t shellOpen(std::uintptr_t ownerWindow, const std::string& file, int show);
+
+// ------------------------------------------------ windows of other programs ----
+
+using HWnd = std::uintptr_t;  // 0: none
+
+HWnd findWindow(const std::wstring& className, const std::wstring* title);
+HWnd findWindowEx(HWnd parent, HWnd childAfter, const std::wstring* className,
+                  const std::wstring* title);
+std::wstring getClassName(HWnd window);
+HWnd getParent(HWnd window);
+std::uint32_t getWindowThreadProcessId(HWnd window, std::uint32_t& processId);
+std::intptr_t getWindowLongA(HWnd window, int index);
+std::intptr_t setWindowLongA(HWnd window, int index, std::intptr_t value);
+std::intptr_t sendMessageA(HWnd window, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam);
+std::intptr_t sendMessageW(HWnd window, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam);
+
+inline constexpr int kGwlStyle = -16;
+inline constexpr int kSmCxScreen = 0;
+inline constexpr int kSmCyScreen = 1;
+int getSystemMetrics(int index);
+// ChangeDisplaySettingsA with a DEVMODEA (size 156) carrying only width and
+// height (DM_PELSWIDTH | DM_PELSHEIGHT) and the given flags.
+std::int32_t changeDisplayResolution(std::uint32_t width, std::uint32_t height, std::uint32_t flags);
+
+// -------------------------------------------------- memory of other processes ----
+
+inline constexpr std::uint32_t kProcessAllAccessLegacy = 0x1F0FFF;
+inline constexpr std::uint32_t kMemCommit = 0x1000;
+inline constexpr std::uint32_t kMemRelease = 0x8000;
+inline constexpr std::uint32_t kPageExecuteReadWrite = 0x40;
+
+Error openProcess(std::uint32_t access, std::uint32_t processId, Handle& process);
+Error virtualAllocEx(Handle process, std::size_t size, std::uint32_t allocationType,
+                     std::uint32_t protect, std::uintptr_t& address);
+Error virtualFreeEx(Handle process, std::uintptr_t address, std::size_t size, std::uint32_t freeType);
+Error readProcessMemory(Handle process, std::uintptr_t address, void* buffer, std::size_t size,
+                        std::size_t& read);
+Error writeProcessMemory(Handle process, std::uintptr_t address, const void* buffer,
+                         std::size_t size, std::size_t& written);
+// True when the process runs as a 64-bit process (IsWow64Process2 or
+// IsWow64Process together with the system's own bitness).
+bool isProcess64Bit(Handle process);
+// True when this program itself is a 64-bit process.
+constexpr bool isSelf64Bit() { return sizeof(void*) == 8; }
+
+}  // namespace plat

@@ -1,0 +1,120 @@
+// Control side of the in-memory Windows used by the native unit tests.
+//
+// The fake implements every function of platform/platform.h. It models a
+// Windows machine: drives with case-insensitive names, files with attributes
+// and contents, folders that cannot be removed while not empty, open handles
+// that block deletion, the restart queue (PendingFileRenameOperations), a
+// registry with typed values, the process token with its privileges, message
+// boxes answered from a script, the clock and the user's locale.
+//
+// Tests fill it with the builder calls below, run the core, and read the
+// state back. fake::reset() gives a fresh machine (call it in SetUp).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace fake {
+
+// A fresh machine: drive C: with an empty root, the executable at
+// "C:\\Tools\\Tidewell\\Tidewell.exe", environment SYSTEMROOT=C:\\WINDOWS,
+// HOMEDRIVE=C:, ProgramFiles=C:\\Program Files, ProgramData=C:\\ProgramData,
+// APPDATA / LOCALAPPDATA under C:\\Users\\User\\AppData, empty registry roots,
+// the token holding (not enabled) SeBackupPrivilege, SeRestorePrivilege and
+// SeShutdownPrivilege, date "12/5/2026", time "6:01:23 AM", decimal ".".
+void reset();
+
+// ---- files ----
+void addFolder(const std::string& path);  // with missing parents
+void addFile(const std::string& path, const std::string& content = {},
+             std::uint32_t attributes = plat::kAttrArchive);  // parents created
+void addFileBytes(const std::string& path, const std::vector<std::uint8_t>& content,
+                  std::uint32_t attributes = plat::kAttrArchive);
+bool exists(const std::string& path);  // file or folder
+bool isFolder(const std::string& path);
+std::string content(const std::string& path);  // throws when absent
+std::vector<std::uint8_t> contentBytes(const std::string& path);
+std::uint32_t attributes(const std::string& path);
+// Names directly in a folder, in the order the fake's search returns them.
+std::vector<std::string> list(const std::string& folder);
+// Every path below a folder (files and folders, recursively), sorted.
+std::vector<std::string> tree(const std::string& folder);
+
+// ---- faults, per path (case-insensitive) ----
+enum class Fault {
+    Locked,        // open by another process: delete, overwrite and rename fail (sharing violation)
+    CopyFails,     // copying this file (as source) fails
+    WriteFails,    // writing/creating this path fails (access denied)
+    AccessDenied,  // every operation on the path is refused
+    SaveFails,     // regSaveKey to this file fails
+};
+void setFault(const std::string& path, Fault fault);
+void clearFault(const std::string& path, Fault fault);
+
+// The restart queue as PendingFileRenameOperations holds it: pairs of
+// (source, target); an empty target means "delete".
+struct PendingRename {
+    std::string from;
+    std::string to;
+};
+std::vector<PendingRename> restartQueue();
+
+// ---- environment, program, clock, locale ----
+void setEnv(const std::string& name, std::optional<std::string> value);
+void setExecutablePath(const std::string& path);
+void setDate(const std::wstring& shortDate);  // what shortDateText() returns
+void setTime(const std::wstring& longTime);   // what longTimeText() returns
+// Called on every shortDateText()/longTimeText(); lets a test move the clock.
+void onClockRead(std::function<void()> hook);
+void setDecimalSeparator(const std::wstring& separator);
+void setDbcs(bool dbcs);
+
+// ---- registry ----
+// Paths are "Software\\Vendor\\Key" below a root (kHKeyLocalMachine, ...).
+void addKey(plat::HKey root, const std::string& path);
+void setString(plat::HKey root, const std::string& path, const std::string& name,
+               const std::string& value, std::uint32_t type = plat::kRegSz);
+void setDword(plat::HKey root, const std::string& path, const std::string& name, std::uint32_t value);
+void setValue(plat::HKey root, const std::string& path, const std::string& name, std::uint32_t type,
+              const std::vector<std::uint8_t>& data);
+bool keyExists(plat::HKey root, const std::string& path);
+bool valueExists(plat::HKey root, const std::string& path, const std::string& name);
+std::optional<std::string> stringValue(plat::HKey root, const std::string& path, const std::string& name);
+std::vector<std::string> subKeys(plat::HKey root, const std::string& path);
+// A key that can be opened for reading only: opening with any write right,
+// deleting it and deleting its values fail with kErrAccessDenied.
+void setKeyReadOnly(plat::HKey root, const std::string& path, bool readOnly = true);
+// A whole-registry dump, for comparing states ("root\\path" -> values).
+std::string registryDump();
+// Number of registry handles open right now (leak checks).
+int openKeyCount();
+
+// ---- token ----
+// Whether the account holds a privilege at all (held privileges start disabled).
+void setPrivilegeHeld(const std::string& name, bool held);
+bool privilegeEnabled(const std::string& name);
+// Every enable/disable in order, e.g. "+SeBackupPrivilege", "-SeBackupPrivilege".
+std::vector<std::string> privilegeLog();
+int openHandleCount();
+// InitiateSystemShutdown calls so far.
+int shutdownRequests();
+
+// ---- message boxes ----
+struct MessageBoxCall {
+    std::wstring text;
+    std::wstring caption;
+    std::uint32_t flags = 0;
+};
+// Answers given to the next message boxes, in order; kIdOk when the queue is empty.
+void queueMessageBoxAnswer(int answer);
+std::vector<MessageBoxCall> messageBoxes();
+// ShellExecute calls: (file, show).
+std::vector<std::pair<std::string, int>> shellOpens();
+
+}  // namespace fake
