@@ -32,7 +32,7 @@ extern bool RemoveNVIDIAFolder;
 extern bool RemoveATiFolder;
 extern bool DisplayWarning;
 extern bool BackupEnabled;
-extern int RebootMode;
+extern int RebootMode;  // 0 no restart, 1 ask, 2 restart at once; other values act as 0
 
 // Loading: constructing a TVarUnit reads every key into its variable.
 class TVarUnit {
@@ -40,20 +40,29 @@ public:
     TVarUnit();
 };
 
-// Writes the variables back (raises AppError "Unable to write to %s" when the
-// system refuses a write; keys written before the failure stay written).
+// Writes the variables back (raises AppError "Unable to write to <path>" when
+// the system refuses a write; keys written before the failure stay written).
+// Besides the keys the loader reads, it also stores DeleteAtReboot under
+// "DeleteReboot"/"Enabled", right before "Logfiles", so a change made in the
+// options dialog survives the dialog's reload.
 void SaveSettings();
 
-// Full path of the settings file: the executable's path with ".ini".
+// Full path of the settings file: the executable's path with its extension
+// replaced by ".ini" (".ini" appended when the file name has no extension).
 std::wstring SettingsFilePath();
+// The same rule for any executable path (exposed for tests).
+std::wstring SettingsFilePathFor(const std::wstring& executablePath);
 bool SettingsFileExists();
 
 // "Languages"/"Current" with the default "English"; an empty value reads as "English".
 std::wstring CurrentLanguageName();
+// Writes "Languages"/"Current" (AppError "Unable to write to <path>" when refused).
 void SetCurrentLanguageName(const std::wstring& name);
 
-// Reading rules, exposed for tests: decimal, or hexadecimal after "0x"/"0X"
-// when the text is longer than two characters; nullopt when not an integer.
+// Reading rules, exposed for tests: decimal with an optional leading minus, or
+// hexadecimal after "0x"/"0X" when the text is longer than two characters; the
+// result must fit a 32-bit integer (hexadecimal up to 0xFFFFFFFF, taken as its
+// 32-bit two's complement). False when the text is not such an integer.
 bool ParseSettingInteger(const std::wstring& text, long long& value);
 
 }  // namespace tw
