@@ -72,7 +72,9 @@ public:
 std::wstring LanguageFilePath();
 
 // Applies every text of the named language (English per key where the file has
-// none), then rebuilds the four page trees.
+// none; an empty name means "English"), then rebuilds the four page trees in
+// the order About, Log, Backup, Options. The page names come from LanguageText,
+// that is from the language in the settings file, not from languageName.
 void LoadLanguage(const std::wstring& languageName, LanguageTarget& target);
 
 // The text of Key in the current language (settings "Languages"/"Current"), or

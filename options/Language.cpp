@@ -1,0 +1,141 @@
+#include "options/Language.h"
+
+#include "platform/common.h"
+#include "platform/platform.h"
+#include "settings/VarUnit.h"
+
+namespace tw {
+
+namespace {
+
+const wchar_t* const kEnglish = L"English";
+
+// A language name is kept as narrow text between reading and use, so only
+// names the system code page can hold name a section.
+std::wstring narrowRoundTrip(const std::wstring& text) {
+    return plat::ansiToWide(plat::wideToAnsi(text));
+}
+
+std::wstring sectionFor(const std::wstring& languageName) {
+    std::wstring name = narrowRoundTrip(languageName);
+    return name.empty() ? kEnglish : name;
+}
+
+std::vector<std::wstring> pageNames(std::initializer_list<const char*> keys) {
+    std::vector<std::wstring> names;
+    for (const char* key : keys) names.push_back(LanguageText(key));
+    return names;
+}
+
+}  // namespace
+
+const std::vector<LanguageKey>& LanguageKeys() {
+    using P = Place;
+    static const std::vector<LanguageKey> keys = {
+        {"Clean Button", L"Run Tidewell", {P::CleanButtonHint}},
+        {"Log", L"Log", {P::LogButtonHint, P::MenuLog, P::LogTitle}},
+        {"Backup Title", L"Backup", {P::BackupButtonHint, P::MenuBackup, P::BackupTitle}},
+        {"Menu Options", L"Options", {P::OptionsButtonHint, P::MenuOptions}},
+        {"Menu Desktop Icon", L"Desktop icon restorer", {P::DesktopIconButtonHint, P::MenuDesktopIcon}},
+        {"Contents", L"Contents", {P::HelpButtonHint, P::MenuContents}},
+        {"Select Main", L"Select", {P::LabelSelect}},
+        {"Remove Main", L"Remove", {P::LabelRemove}},
+        {"Menu Menu", L"Menu", {P::MenuMenu}},
+        {"Close", L"Close", {P::MenuClose, P::TrayExit}},
+        {"Menu Tools", L"Tools", {P::MenuTools}},
+        {"Menu Help", L"Help", {P::MenuHelp}},
+        {"Menu About", L"About", {P::MenuAbout}},
+        {"WarningMessage", L"Are you sure you want to continue?", {P::WarningMessage}},
+        {"WarningMessageTitle", L"Warning", {P::WarningMessageTitle}},
+        {"RebootMessage", L"Do you want to reboot?", {P::RebootMessage}},
+        {"RebootMessageTitle", L"Reboot", {P::RebootMessageTitle, P::OptionsReboot}},
+        {"SystemTray Minimize", L"Minimize", {P::TrayMinimize}},
+        {"SystemTray Restore", L"Restore", {P::TrayRestore}},
+        {"Homepage", L"Home Page", {P::MenuHomepage}},
+        {"OK Button", L"OK", {P::LogOK, P::OptionsOK, P::BackupOK}},
+        {"Log Remove Button", L"Remove", {P::LogRemove}},
+        {"Log Select All Button", L"Select All", {P::LogSelectAll, P::BackupSelectAll}},
+        {"About Title", L"About", {P::AboutTitle}},
+        {"Options Title", L"Options", {P::OptionsTitle}},
+        {"Options Cancel Button", L"Cancel", {P::OptionsCancel}},
+        {"Options Apply Button", L"Apply", {P::OptionsApply}},
+        {"Options Language Label", L"Select the language you want to use:", {P::OptionsLanguageLabel}},
+        {"Options File Cleaning", L"Files", {P::OptionsFileCleaning}},
+        {"Options Registry Cleaning", L"Registry", {P::OptionsRegistryCleaning}},
+        {"Options Systemtray", L"Enable systemtray", {P::OptionsSystemtray}},
+        {"Options LogFiles Label", L"Save log to file after cleaning", {P::OptionsLogFiles}},
+        {"Options Delete At Reboot Label", L"Delete files at reboot (If failed)", {P::OptionsDeleteAtReboot}},
+        {"Options Remove NVIDIA", L"Remove NVIDIA Folder (C:\\NVIDIA)", {P::OptionsRemoveNVIDIA}},
+        {"Options Remove ATi", L"Remove ATi Folder (C:\\ATi)", {P::OptionsRemoveATi}},
+        {"Options Warning", L"Display warning message before cleaning", {P::OptionsWarning}},
+        {"Options Backup", L"Create a backup", {P::OptionsBackup}},
+        {"General", L"General", {P::OptionsGeneral}},
+        {"DontReboot", L"Don't reboot", {P::OptionsDontReboot}},
+        {"Prompt", L"Prompt", {P::OptionsPrompt}},
+        {"AfterCleaning", L"Reboot after cleaning", {P::OptionsAfterCleaning}},
+        {"Restore Button", L"Restore", {P::BackupRemoveRestore}},
+        {"Desktop Icon Title", L"Desktop Icon Restorer", {P::DesktopTitle}},
+        {"Desktop Icon Save", L"Save", {P::DesktopSaveTab, P::DesktopSaveButton}},
+        {"Desktop Icon Restore", L"Restore", {P::DesktopRestoreTab, P::DesktopRestoreButton}},
+        {"Desktop Icon Remove", L"Remove", {P::DesktopRemoveTab, P::DesktopRemoveButton}},
+        {"Desktop Icon Save Label", L"Save desktop icon positions as", {P::DesktopSaveLabel}},
+        {"Desktop Icon Restore Label", L"Restore positions to", {P::DesktopRestoreLabel}},
+        {"Desktop Icon Remove Label", L"Select item to remove", {P::DesktopRemoveLabel}},
+        {"Current date and time", L"Current date and time", {P::DesktopSaveComboBox}},
+        {"Desktop Icon Resolution", L"Resolution", {P::DesktopResolution}},
+    };
+    return keys;
+}
+
+bool IsNarrowPlace(Place place) {
+    switch (place) {
+        case Place::TrayMinimize:
+        case Place::TrayRestore:
+        case Place::TrayExit:
+        case Place::WarningMessage:
+        case Place::WarningMessageTitle:
+        case Place::RebootMessage:
+        case Place::RebootMessageTitle:
+            return true;
+        default:
+            return false;
+    }
+}
+
+const std::vector<std::wstring>& OptionsTargetNodes() {
+    static const std::vector<std::wstring> nodes = {
+        L"AGEIA PhysX",     L"ATi Display",    L"Creative Sound", L"Microsoft Mouse",
+        L"NVIDIA Chipset", L"NVIDIA Display", L"Realtek Sound",
+    };
+    return nodes;
+}
+
+std::wstring LanguageFilePath() { return programFolderW() + L"Languages.ini"; }
+
+void LoadLanguage(const std::wstring& languageName, LanguageTarget& target) {
+    const std::wstring file = LanguageFilePath();
+    const std::wstring section = sectionFor(languageName);
+    for (const LanguageKey& row : LanguageKeys()) {
+        const std::wstring key = plat::ansiToWide(row.key);
+        for (Place place : row.places) {
+            std::wstring text = plat::profileRead(file, section, key, row.english);
+            if (IsNarrowPlace(place)) text = narrowRoundTrip(text);
+            target.setText(place, text);
+        }
+    }
+    target.rebuildPageTree(PageTree::About, pageNames({"About", "Donate", "Contact"}), {});
+    target.rebuildPageTree(PageTree::Log, pageNames({"View log", "Remove log"}), {});
+    target.rebuildPageTree(PageTree::Backup, pageNames({"Restore backup", "Remove backup"}), {});
+    target.rebuildPageTree(PageTree::Options, pageNames({"Cleaning", "Language", "Miscellaneous"}),
+                           OptionsTargetNodes());
+}
+
+std::wstring LanguageText(const std::string& key) {
+    const std::wstring section = sectionFor(CurrentLanguageName());
+    const std::wstring wideKey = plat::ansiToWide(key);
+    return plat::profileRead(LanguageFilePath(), section, wideKey, wideKey);
+}
+
+std::vector<std::wstring> LanguageNames() { return plat::profileSections(LanguageFilePath()); }
+
+}  // namespace tw
