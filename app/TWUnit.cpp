@@ -1,0 +1,154 @@
+#include "app/TWUnit.h"
+
+#include <stdexcept>
+
+#include "platform/common.h"
+#include "platform/platform.h"
+
+namespace tw {
+
+const std::vector<std::wstring>& AvailableTargetLabels() {
+    static const std::vector<std::wstring> labels = {
+        L"AGEIA - PhysX",     L"ATi - Display",    L"Creative - Sound", L"Microsoft - Mouse",
+        L"NVIDIA - Chipset",  L"NVIDIA - Display", L"Realtek - Sound"};
+    return labels;
+}
+
+// ---- MemoryTargetList ----
+
+MemoryTargetList::MemoryTargetList(std::vector<std::wstring> items)
+    : items_(std::move(items)), selected_(items_.size(), false) {}
+
+int MemoryTargetList::count() const { return static_cast<int>(items_.size()); }
+
+std::wstring MemoryTargetList::text(int index) const { return items_.at(static_cast<size_t>(index)); }
+
+bool MemoryTargetList::selected(int index) const { return selected_.at(static_cast<size_t>(index)); }
+
+void MemoryTargetList::append(const std::wstring& text) {
+    items_.push_back(text);
+    selected_.push_back(false);
+}
+
+void MemoryTargetList::erase(int index) {
+    if (index < 0 || index >= count()) throw std::out_of_range("MemoryTargetList::erase");
+    items_.erase(items_.begin() + index);
+    selected_.erase(selected_.begin() + index);
+}
+
+void MemoryTargetList::clear() {
+    items_.clear();
+    selected_.clear();
+}
+
+void MemoryTargetList::select(int index, bool on) {
+    // A single-selection list: selecting one entry deselects the others.
+    if (on)
+        for (size_t i = 0; i < selected_.size(); ++i) selected_[i] = false;
+    selected_.at(static_cast<size_t>(index)) = on;
+}
+
+// ---- list operations ----
+
+bool AddToCleanList(TargetList& cleanList, const std::wstring& label) {
+    for (int i = 0; i < cleanList.count(); ++i)
+        if (plat::compareTextIgnoreCase(cleanList.text(i), label) == 0) return false;
+    cleanList.append(label);
+    return true;
+}
+
+void SelectSelected(const TargetList& available, TargetList& cleanList) {
+    for (int i = 0; i < available.count(); ++i)
+        if (available.selected(i)) AddToCleanList(cleanList, available.text(i));
+}
+
+void SelectAll(const TargetList& available, TargetList& cleanList) {
+    cleanList.clear();
+    for (int i = 0; i < available.count(); ++i) cleanList.append(available.text(i));
+}
+
+void RemoveSelected(TargetList& cleanList) {
+    for (int i = cleanList.count() - 1; i >= 0; --i)
+        if (cleanList.selected(i)) cleanList.erase(i);
+}
+
+void RemoveAll(TargetList& cleanList) { cleanList.clear(); }
+
+bool RemoveButtonsEnabled(const TargetList& cleanList) { return cleanList.count() > 0; }
+
+// ---- command line ----
+
+namespace {
+
+struct Switch {
+    const wchar_t* name;
+    const wchar_t* label;
+};
+
+constexpr Switch kSwitches[] = {
+    {L"-NVIDIA", L"NVIDIA - Display"},   {L"-NVIDIACHIPSET", L"NVIDIA - Chipset"},
+    {L"-ATI", L"ATi - Display"},         {L"-CREATIVE", L"Creative - Sound"},
+    {L"-REALTEK", L"Realtek - Sound"},   {L"-MMOUSE", L"Microsoft - Mouse"},
+    {L"-AGEIA", L"AGEIA - PhysX"},
+};
+
+}  // namespace
+
+std::optional<std::wstring> SwitchLabel(const std::wstring& argument) {
+    const std::wstring upper = upperAscii(argument);
+    for (const Switch& s : kSwitches)
+        if (upper == s.name) return std::wstring(s.label);
+    return std::nullopt;
+}
+
+bool IsQuitSwitch(const std::wstring& argument) { return upperAscii(argument) == L"-QUIT"; }
+
+CommandLineRequest ParseCommandLine(const std::vector<std::wstring>& arguments) {
+    CommandLineRequest request;
+    request.clean = !arguments.empty();
+    for (const std::wstring& argument : arguments) {
+        if (auto label = SwitchLabel(argument))
+            request.labels.push_back(*label);
+        else if (IsQuitSwitch(argument))
+            request.quit = true;
+    }
+    return request;
+}
+
+bool CommandLineProcessor::Process(const std::vector<std::wstring>& arguments,
+                                   TargetList& cleanList,
+                                   const std::function<void()>& clickClean,
+                                   const std::function<void()>& quit) {
+    if (processed_) return false;
+    // Marked before acting: a run that raises, or a show that re-enters
+    // through a nested message loop, must not act on the arguments again.
+    processed_ = true;
+    if (arguments.empty()) return true;
+    const CommandLineRequest request = ParseCommandLine(arguments);
+    for (const std::wstring& label : request.labels) AddToCleanList(cleanList, label);
+    if (request.clean && clickClean) {
+        try {
+            clickClean();
+        } catch (...) {
+            // "-QUIT" still ends the program when the run failed: an unattended
+            // start must not leave the window open.
+            if (request.quit && quit) quit();
+            throw;
+        }
+    }
+    if (request.quit && quit) quit();
+    return true;
+}
+
+// ---- cleaning run seam ----
+
+MainMessageTexts& MainMessages() {
+    static MainMessageTexts texts;
+    return texts;
+}
+
+void RunCleaning(CleaningView& /*view*/) {
+    // The cleaning run fills this in.
+}
+
+}  // namespace tw

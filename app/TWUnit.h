@@ -1,0 +1,122 @@
+// The main window's decisions, kept apart from the window itself.
+//
+// The two target lists of the main window are reached through TargetList, a
+// small view of a single-selection list box: the window implements it over its
+// list boxes, tests over a vector. Everything the four move buttons, the
+// double-clicks, Enter and the command line do to the lists is decided here.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tw {
+
+// The seven target labels of the available list, in their fixed order.
+const std::vector<std::wstring>& AvailableTargetLabels();
+
+// A list of texts with a selection, as a list box holds them.
+class TargetList {
+public:
+    virtual ~TargetList() = default;
+    virtual int count() const = 0;
+    virtual std::wstring text(int index) const = 0;
+    virtual bool selected(int index) const = 0;
+    virtual void append(const std::wstring& text) = 0;
+    virtual void erase(int index) = 0;
+    virtual void clear() = 0;
+};
+
+// A TargetList held in memory.
+class MemoryTargetList : public TargetList {
+public:
+    MemoryTargetList() = default;
+    explicit MemoryTargetList(std::vector<std::wstring> items);
+
+    int count() const override;
+    std::wstring text(int index) const override;
+    bool selected(int index) const override;
+    void append(const std::wstring& text) override;
+    void erase(int index) override;
+    void clear() override;
+
+    void select(int index, bool on = true);
+    const std::vector<std::wstring>& items() const { return items_; }
+
+private:
+    std::vector<std::wstring> items_;
+    std::vector<bool> selected_;
+};
+
+// Appends Label unless the list already holds it (letter case ignored).
+// Returns true when it was appended.
+bool AddToCleanList(TargetList& cleanList, const std::wstring& label);
+
+// ">": every selected entry of the available list goes into the clean list.
+void SelectSelected(const TargetList& available, TargetList& cleanList);
+// ">>": the clean list becomes the available list, in its order.
+void SelectAll(const TargetList& available, TargetList& cleanList);
+// "<": every selected entry of the clean list is deleted, last to first.
+void RemoveSelected(TargetList& cleanList);
+// "<<": the clean list is emptied.
+void RemoveAll(TargetList& cleanList);
+// The state of "<" and "<<": enabled exactly when the clean list holds an entry.
+bool RemoveButtonsEnabled(const TargetList& cleanList);
+
+// ---- command line ----
+
+// The label a command-line switch adds, or nothing. Only the letters a to z
+// of the argument are made upper case before the exact comparison.
+std::optional<std::wstring> SwitchLabel(const std::wstring& argument);
+bool IsQuitSwitch(const std::wstring& argument);
+
+struct CommandLineRequest {
+    std::vector<std::wstring> labels;  // in argument order, repeats kept
+    bool clean = false;                // at least one argument was given
+    bool quit = false;                 // "-QUIT" was among them
+};
+CommandLineRequest ParseCommandLine(const std::vector<std::wstring>& arguments);
+
+// Acts on the command line at most once in the life of the process, however
+// often the main window is shown again: the first call fills the clean list,
+// clicks Clean when there was any argument and then ends the program when
+// "-QUIT" was given; later calls do nothing. The remove buttons are left as
+// they are. Returns true when this call acted.
+class CommandLineProcessor {
+public:
+    bool Process(const std::vector<std::wstring>& arguments, TargetList& cleanList,
+                 const std::function<void()>& clickClean, const std::function<void()>& quit);
+    bool processed() const { return processed_; }
+
+private:
+    bool processed_ = false;
+};
+
+// ---- the cleaning run's seam ----
+
+// The four message texts of the main window, in the system code page. Empty
+// until the first language is applied.
+struct MainMessageTexts {
+    std::string warningMessage;
+    std::string warningMessageTitle;
+    std::string rebootMessage;
+    std::string rebootMessageTitle;
+};
+MainMessageTexts& MainMessages();
+
+// What a cleaning run needs of the main window.
+class CleaningView {
+public:
+    virtual ~CleaningView() = default;
+    virtual std::vector<std::wstring> cleanLabels() const = 0;  // top to bottom
+    virtual void setProgressMax(int maximum) = 0;
+    virtual void setProgressPosition(int position) = 0;
+    virtual void stepProgress() = 0;
+};
+
+// The Clean button's handler (tool button, Ctrl+R, command line). The cleaning
+// run is not part of this module; until it is linked in, a click returns at once.
+void RunCleaning(CleaningView& view);
+
+}  // namespace tw

@@ -1,0 +1,238 @@
+// The main window's list operations and command line, without a window.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "app/TWUnit.h"
+
+namespace {
+
+using Labels = std::vector<std::wstring>;
+
+tw::MemoryTargetList Available() { return tw::MemoryTargetList(tw::AvailableTargetLabels()); }
+
+TEST(TWUnitLists, AvailableListHoldsTheSevenTargetsInFixedOrder) {
+    const Labels expected = {L"AGEIA - PhysX",    L"ATi - Display",    L"Creative - Sound",
+                             L"Microsoft - Mouse", L"NVIDIA - Chipset", L"NVIDIA - Display",
+                             L"Realtek - Sound"};
+    EXPECT_EQ(tw::AvailableTargetLabels(), expected);
+}
+
+TEST(TWUnitLists, AddToCleanListAddsEachLabelOnceIgnoringCase) {
+    tw::MemoryTargetList clean;
+    EXPECT_TRUE(tw::AddToCleanList(clean, L"ATi - Display"));
+    EXPECT_FALSE(tw::AddToCleanList(clean, L"ati - display"));
+    EXPECT_FALSE(tw::AddToCleanList(clean, L"ATI - DISPLAY"));
+    EXPECT_TRUE(tw::AddToCleanList(clean, L"AGEIA - PhysX"));
+    // Appended at the end, in the order of the calls, not sorted.
+    EXPECT_EQ(clean.items(), (Labels{L"ATi - Display", L"AGEIA - PhysX"}));
+    // A label that only starts like an entry is a different label.
+    EXPECT_TRUE(tw::AddToCleanList(clean, L"ATi - Display 2"));
+    EXPECT_EQ(clean.count(), 3);
+}
+
+TEST(TWUnitLists, SelectCopiesOnlyTheSelectedEntryAndKeepsTheAvailableList) {
+    tw::MemoryTargetList available = Available();
+    tw::MemoryTargetList clean;
+
+    tw::SelectSelected(available, clean);  // nothing selected
+    EXPECT_EQ(clean.count(), 0);
+
+    available.select(5);  // "NVIDIA - Display"
+    tw::SelectSelected(available, clean);
+    tw::SelectSelected(available, clean);  // twice: still once
+    available.select(0);
+    tw::SelectSelected(available, clean);
+    EXPECT_EQ(clean.items(), (Labels{L"NVIDIA - Display", L"AGEIA - PhysX"}));
+    EXPECT_EQ(available.items(), tw::AvailableTargetLabels());
+}
+
+TEST(TWUnitLists, SelectAllReplacesTheUsersOrderWithTheAvailableOrder) {
+    tw::MemoryTargetList available = Available();
+    tw::MemoryTargetList clean(Labels{L"Realtek - Sound", L"ATi - Display"});
+    tw::SelectAll(available, clean);
+    EXPECT_EQ(clean.items(), tw::AvailableTargetLabels());
+    // An entry that is not a target (from an older list) does not survive.
+    tw::MemoryTargetList odd(Labels{L"Something else"});
+    tw::SelectAll(available, odd);
+    EXPECT_EQ(odd.items(), tw::AvailableTargetLabels());
+}
+
+// A list that may report several selected entries (as a multi-selection list
+// would) and records the order of the erasures, which shows whether the walk
+// goes from the last entry to the first (a forward walk with erase skips
+// entries).
+class RecordingList : public tw::MemoryTargetList {
+public:
+    RecordingList(Labels items, std::vector<bool> selection)
+        : tw::MemoryTargetList(std::move(items)), selection_(std::move(selection)) {}
+    bool selected(int index) const override { return selection_.at(static_cast<size_t>(index)); }
+    void erase(int index) override {
+        erased.push_back(text(index));
+        tw::MemoryTargetList::erase(index);
+        selection_.erase(selection_.begin() + index);
+    }
+    Labels erased;
+
+private:
+    std::vector<bool> selection_;
+};
+
+TEST(TWUnitLists, RemoveDeletesSelectedEntriesFromLastToFirst) {
+    RecordingList clean(Labels{L"A", L"B", L"C", L"D", L"E"}, {true, true, false, true, true});
+    tw::RemoveSelected(clean);
+    EXPECT_EQ(clean.items(), (Labels{L"C"}));
+    EXPECT_EQ(clean.erased, (Labels{L"E", L"D", L"B", L"A"}));
+
+    tw::MemoryTargetList none(Labels{L"A", L"B"});
+    tw::RemoveSelected(none);  // nothing selected: nothing removed
+    EXPECT_EQ(none.count(), 2);
+
+    tw::MemoryTargetList one(Labels{L"A", L"B", L"C"});
+    one.select(1);
+    tw::RemoveSelected(one);
+    EXPECT_EQ(one.items(), (Labels{L"A", L"C"}));
+}
+
+TEST(TWUnitLists, RemoveButtonsFollowWhetherTheCleanListHoldsAnEntry) {
+    tw::MemoryTargetList clean;
+    EXPECT_FALSE(tw::RemoveButtonsEnabled(clean));
+    tw::AddToCleanList(clean, L"AGEIA - PhysX");
+    EXPECT_TRUE(tw::RemoveButtonsEnabled(clean));
+    clean.select(0);
+    tw::RemoveSelected(clean);
+    EXPECT_FALSE(tw::RemoveButtonsEnabled(clean));
+    tw::SelectAll(Available(), clean);
+    EXPECT_TRUE(tw::RemoveButtonsEnabled(clean));
+    tw::RemoveAll(clean);
+    EXPECT_FALSE(tw::RemoveButtonsEnabled(clean));
+}
+
+// ---- command line ----
+
+TEST(TWUnitCommandLine, SwitchesMatchAfterUpperCasingOnlyAsciiLetters) {
+    EXPECT_EQ(tw::SwitchLabel(L"-ati"), std::optional<std::wstring>(L"ATi - Display"));
+    EXPECT_EQ(tw::SwitchLabel(L"-NvIdIa"), std::optional<std::wstring>(L"NVIDIA - Display"));
+    EXPECT_EQ(tw::SwitchLabel(L"-nvidiachipset"), std::optional<std::wstring>(L"NVIDIA - Chipset"));
+    EXPECT_EQ(tw::SwitchLabel(L"-creative"), std::optional<std::wstring>(L"Creative - Sound"));
+    EXPECT_EQ(tw::SwitchLabel(L"-Realtek"), std::optional<std::wstring>(L"Realtek - Sound"));
+    EXPECT_EQ(tw::SwitchLabel(L"-mmouse"), std::optional<std::wstring>(L"Microsoft - Mouse"));
+    EXPECT_EQ(tw::SwitchLabel(L"-ageia"), std::optional<std::wstring>(L"AGEIA - PhysX"));
+    // Exact comparison: no prefixes, blanks, other dashes or slashes.
+    EXPECT_FALSE(tw::SwitchLabel(L"-NVIDIA "));
+    EXPECT_FALSE(tw::SwitchLabel(L"-NVID"));
+    EXPECT_FALSE(tw::SwitchLabel(L"/ATI"));
+    EXPECT_FALSE(tw::SwitchLabel(L"ATI"));
+    EXPECT_FALSE(tw::SwitchLabel(L""));
+    // Only a-z are changed: a dotless or accented letter never becomes ASCII.
+    EXPECT_FALSE(tw::SwitchLabel(L"-at\u0131"));
+    EXPECT_FALSE(tw::SwitchLabel(L"-\u00e0ti"));
+    EXPECT_TRUE(tw::IsQuitSwitch(L"-quit"));
+    EXPECT_FALSE(tw::IsQuitSwitch(L"-quit2"));
+    EXPECT_FALSE(tw::SwitchLabel(L"-QUIT"));
+}
+
+TEST(TWUnitCommandLine, ParseCollectsLabelsQuitAndWhetherToClean) {
+    auto r = tw::ParseCommandLine({L"-ati", L"-quit"});
+    EXPECT_EQ(r.labels, (Labels{L"ATi - Display"}));
+    EXPECT_TRUE(r.clean);
+    EXPECT_TRUE(r.quit);
+
+    r = tw::ParseCommandLine({L"/unknown"});
+    EXPECT_TRUE(r.labels.empty());
+    EXPECT_TRUE(r.clean);  // any argument clicks Clean
+    EXPECT_FALSE(r.quit);
+
+    r = tw::ParseCommandLine({});
+    EXPECT_FALSE(r.clean);
+    EXPECT_FALSE(r.quit);
+
+    r = tw::ParseCommandLine({L"-REALTEK", L"-x", L"-AGEIA"});
+    EXPECT_EQ(r.labels, (Labels{L"Realtek - Sound", L"AGEIA - PhysX"}));
+}
+
+struct Calls {
+    std::vector<std::string> log;
+    std::function<void()> clean() {
+        return [this] { log.push_back("clean"); };
+    }
+    std::function<void()> quit() {
+        return [this] { log.push_back("quit"); };
+    }
+};
+
+TEST(TWUnitCommandLine, ProcessFillsTheListThenCleansThenQuits) {
+    tw::CommandLineProcessor processor;
+    tw::MemoryTargetList clean;
+    Calls calls;
+    std::vector<size_t> sizesAtClean;
+    auto onClean = [&] {
+        sizesAtClean.push_back(clean.items().size());
+        calls.log.push_back("clean");
+    };
+    EXPECT_TRUE(processor.Process({L"-NVIDIA", L"-ati", L"-nvidia", L"-QUIT"}, clean, onClean,
+                                  calls.quit()));
+    EXPECT_EQ(clean.items(), (Labels{L"NVIDIA - Display", L"ATi - Display"}));
+    EXPECT_EQ(calls.log, (std::vector<std::string>{"clean", "quit"}));
+    EXPECT_EQ(sizesAtClean, (std::vector<size_t>{2}));  // list filled before the click
+}
+
+TEST(TWUnitCommandLine, QuitAloneStillClicksCleanWithTheEmptyList) {
+    tw::CommandLineProcessor processor;
+    tw::MemoryTargetList clean;
+    Calls calls;
+    processor.Process({L"-QUIT"}, clean, calls.clean(), calls.quit());
+    EXPECT_EQ(clean.count(), 0);
+    EXPECT_EQ(calls.log, (std::vector<std::string>{"clean", "quit"}));
+}
+
+TEST(TWUnitCommandLine, NoArgumentsDoesNothing) {
+    tw::CommandLineProcessor processor;
+    tw::MemoryTargetList clean;
+    Calls calls;
+    processor.Process({}, clean, calls.clean(), calls.quit());
+    EXPECT_TRUE(calls.log.empty());
+    EXPECT_EQ(clean.count(), 0);
+}
+
+TEST(TWUnitCommandLine, ActsOncePerProcessHoweverOftenTheWindowIsShown) {
+    tw::CommandLineProcessor processor;
+    tw::MemoryTargetList clean;
+    Calls calls;
+    EXPECT_TRUE(processor.Process({L"-ati"}, clean, calls.clean(), calls.quit()));
+    // The user empties the list, minimizes to the tray and restores the window.
+    tw::RemoveAll(clean);
+    EXPECT_FALSE(processor.Process({L"-ati"}, clean, calls.clean(), calls.quit()));
+    EXPECT_FALSE(processor.Process({L"-ati"}, clean, calls.clean(), calls.quit()));
+    EXPECT_EQ(clean.count(), 0);
+    EXPECT_EQ(calls.log, (std::vector<std::string>{"clean"}));
+    EXPECT_TRUE(processor.processed());
+}
+
+TEST(TWUnitCommandLine, QuitStillHappensWhenTheRunRaisesAndTheErrorIsPassedOn) {
+    tw::CommandLineProcessor processor;
+    tw::MemoryTargetList clean;
+    bool quit = false;
+    EXPECT_THROW(processor.Process(
+                     {L"-ati", L"-quit"}, clean, [] { throw std::runtime_error("run failed"); },
+                     [&] { quit = true; }),
+                 std::runtime_error);
+    EXPECT_TRUE(quit);
+    // And the failed run is not repeated on the next show.
+    EXPECT_FALSE(processor.Process({L"-ati", L"-quit"}, clean, [] { FAIL(); }, [] { FAIL(); }));
+}
+
+TEST(TWUnitCommandLine, RunFailureWithoutQuitDoesNotEndTheProgram) {
+    tw::CommandLineProcessor processor;
+    tw::MemoryTargetList clean;
+    bool quit = false;
+    EXPECT_THROW(processor.Process(
+                     {L"-ati"}, clean, [] { throw std::runtime_error("run failed"); },
+                     [&] { quit = true; }),
+                 std::runtime_error);
+    EXPECT_FALSE(quit);
+}
+
+}  // namespace
