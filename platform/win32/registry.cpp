@@ -1,0 +1,138 @@
+// The registry, advapi32 ANSI forms. Handles cross the platform boundary as
+// plain integers; the caller owns and closes what regOpenKey/regCreateKey give.
+#include <windows.h>
+
+#include "platform/platform.h"
+
+namespace plat {
+
+// The predefined roots keep the values of the Windows headers (sign extended
+// on 64-bit builds). HKEY_LOCAL_MACHINE itself is a pointer cast and so no
+// constant expression; its definition is mirrored here.
+static_assert(kHKeyClassesRoot == static_cast<std::uintptr_t>(static_cast<LONG_PTR>(static_cast<LONG>(0x80000000))));
+static_assert(kHKeyCurrentUser == static_cast<std::uintptr_t>(static_cast<LONG_PTR>(static_cast<LONG>(0x80000001))));
+static_assert(kHKeyLocalMachine == static_cast<std::uintptr_t>(static_cast<LONG_PTR>(static_cast<LONG>(0x80000002))));
+static_assert(kHKeyUsers == static_cast<std::uintptr_t>(static_cast<LONG_PTR>(static_cast<LONG>(0x80000003))));
+static_assert(sizeof(HKey) == sizeof(HKEY));
+static_assert(kKeyAllAccess == KEY_ALL_ACCESS && kKeyRead == KEY_READ && kKeyWrite == KEY_WRITE);
+static_assert(kKeyWow64_64Key == KEY_WOW64_64KEY && kKeyWow64_32Key == KEY_WOW64_32KEY);
+static_assert(kRegOptionBackupRestore == REG_OPTION_BACKUP_RESTORE);
+
+namespace {
+
+HKEY toHkey(HKey key) { return reinterpret_cast<HKEY>(key); }
+HKey fromHkey(HKEY key) { return reinterpret_cast<HKey>(key); }
+
+}  // namespace
+
+Error regOpenKey(HKey base, const std::string& subKey, std::uint32_t access, HKey& out) {
+    out = 0;
+    HKEY key = nullptr;
+    const LONG r = ::RegOpenKeyExA(toHkey(base), subKey.c_str(), 0, access, &key);
+    if (r == ERROR_SUCCESS) out = fromHkey(key);
+    return static_cast<Error>(r);
+}
+
+Error regCreateKey(HKey base, const std::string& subKey, std::uint32_t options, std::uint32_t access, HKey& out) {
+    out = 0;
+    HKEY key = nullptr;
+    const LONG r =
+        ::RegCreateKeyExA(toHkey(base), subKey.c_str(), 0, nullptr, options, access, nullptr, &key, nullptr);
+    if (r == ERROR_SUCCESS) out = fromHkey(key);
+    return static_cast<Error>(r);
+}
+
+Error regCloseKey(HKey key) { return static_cast<Error>(::RegCloseKey(toHkey(key))); }
+
+Error regFlushKey(HKey key) { return static_cast<Error>(::RegFlushKey(toHkey(key))); }
+
+Error regQueryInfoKey(HKey key, KeyInfo& info) {
+    info = KeyInfo{};
+    DWORD subKeys = 0, maxSubKeyLen = 0, values = 0, maxValueNameLen = 0, maxValueLen = 0;
+    FILETIME lastWrite{};
+    const LONG r = ::RegQueryInfoKeyA(toHkey(key), nullptr, nullptr, nullptr, &subKeys, &maxSubKeyLen, nullptr,
+                                      &values, &maxValueNameLen, &maxValueLen, nullptr, &lastWrite);
+    if (r != ERROR_SUCCESS) return static_cast<Error>(r);
+    info.subKeys = subKeys;
+    info.maxSubKeyLen = maxSubKeyLen;
+    info.values = values;
+    info.maxValueNameLen = maxValueNameLen;
+    info.maxValueLen = maxValueLen;
+    info.lastWriteTime = (static_cast<std::uint64_t>(lastWrite.dwHighDateTime) << 32) | lastWrite.dwLowDateTime;
+    return kOk;
+}
+
+Error regEnumKey(HKey key, std::uint32_t index, std::uint32_t bufferChars, std::string& name) {
+    name.clear();
+    // At least one byte of storage, so that a zero-size buffer is still a
+    // valid pointer; the call is told the caller's size.
+    std::string buffer(bufferChars > 0 ? bufferChars : 1, '\0');
+    DWORD length = bufferChars;
+    const LONG r = ::RegEnumKeyExA(toHkey(key), index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
+    if (r == ERROR_SUCCESS) name.assign(buffer.data(), length < buffer.size() ? length : buffer.size());
+    return static_cast<Error>(r);
+}
+
+Error regQueryValue(HKey key, const std::string& name, std::uint32_t& type, std::vector<std::uint8_t>* data,
+                    std::uint32_t& size, std::uint32_t capacity) {
+    DWORD valueType = REG_NONE;
+    DWORD valueSize = 0;
+    LONG r = ::RegQueryValueExA(toHkey(key), name.c_str(), nullptr, &valueType, nullptr, &valueSize);
+    if (r != ERROR_SUCCESS || data == nullptr) {
+        type = valueType;
+        size = valueSize;
+        return static_cast<Error>(r);
+    }
+    // The value may grow between the size query and the read: ask again.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        if (valueSize > capacity) {
+            type = valueType;
+            size = valueSize;
+            return kErrMoreData;
+        }
+        std::vector<std::uint8_t> bytes(valueSize > 0 ? valueSize : 1);
+        DWORD got = valueSize;
+        r = ::RegQueryValueExA(toHkey(key), name.c_str(), nullptr, &valueType, bytes.data(), &got);
+        if (r == ERROR_SUCCESS) {
+            bytes.resize(got);
+            *data = std::move(bytes);
+            type = valueType;
+            size = got;
+            return kOk;
+        }
+        if (r != ERROR_MORE_DATA) {
+            type = valueType;
+            size = got;
+            return static_cast<Error>(r);
+        }
+        valueSize = got;
+    }
+    type = valueType;
+    size = valueSize;
+    return kErrMoreData;
+}
+
+Error regSetValue(HKey key, const std::string& name, std::uint32_t type, const std::vector<std::uint8_t>& data) {
+    static const BYTE empty = 0;
+    return static_cast<Error>(::RegSetValueExA(toHkey(key), name.c_str(), 0, type,
+                                               data.empty() ? &empty : data.data(),
+                                               static_cast<DWORD>(data.size())));
+}
+
+Error regDeleteKey(HKey base, const std::string& subKey) {
+    return static_cast<Error>(::RegDeleteKeyA(toHkey(base), subKey.c_str()));
+}
+
+Error regDeleteValue(HKey key, const std::string& name) {
+    return static_cast<Error>(::RegDeleteValueA(toHkey(key), name.c_str()));
+}
+
+Error regSaveKey(HKey key, const std::string& file) {
+    return static_cast<Error>(::RegSaveKeyA(toHkey(key), file.c_str(), nullptr));
+}
+
+Error regRestoreKey(HKey key, const std::string& file, std::uint32_t flags) {
+    return static_cast<Error>(::RegRestoreKeyA(toHkey(key), file.c_str(), flags));
+}
+
+}  // namespace plat

@@ -1,0 +1,88 @@
+// Message boxes, the shell, and windows of other programs (user32, shell32).
+#include <windows.h>
+#include <shellapi.h>
+
+#include "platform/platform.h"
+
+namespace plat {
+
+static_assert(kMbOkCancel == MB_OKCANCEL && kMbIconError == MB_ICONERROR && kMbIconQuestion == MB_ICONQUESTION &&
+              kMbIconExclamation == MB_ICONEXCLAMATION);
+static_assert(kIdOk == IDOK && kIdCancel == IDCANCEL);
+static_assert(kGwlStyle == GWL_STYLE && kSmCxScreen == SM_CXSCREEN && kSmCyScreen == SM_CYSCREEN);
+// ChangeDisplaySettingsA is given the DEVMODEA of Windows 2000 and later.
+static_assert(sizeof(DEVMODEA) == 156);
+
+namespace {
+
+HWND toHwnd(HWnd window) { return reinterpret_cast<HWND>(window); }
+HWnd fromHwnd(HWND window) { return reinterpret_cast<HWnd>(window); }
+const wchar_t* textOrNull(const std::wstring* text) { return text ? text->c_str() : nullptr; }
+
+}  // namespace
+
+int messageBox(const std::wstring& text, const std::wstring& caption, std::uint32_t flags) {
+    return ::MessageBoxW(nullptr, text.c_str(), caption.c_str(), flags);
+}
+
+int messageBoxA(const std::string& text, const std::string& caption, std::uint32_t flags) {
+    return ::MessageBoxA(nullptr, text.c_str(), caption.c_str(), flags);
+}
+
+std::intptr_t shellOpen(std::uintptr_t ownerWindow, const std::string& file, int show) {
+    HINSTANCE r = ::ShellExecuteA(toHwnd(ownerWindow), "open", file.c_str(), nullptr, nullptr, show);
+    return reinterpret_cast<std::intptr_t>(r);
+}
+
+HWnd findWindow(const std::wstring& className, const std::wstring* title) {
+    return fromHwnd(::FindWindowW(className.c_str(), textOrNull(title)));
+}
+
+HWnd findWindowEx(HWnd parent, HWnd childAfter, const std::wstring* className, const std::wstring* title) {
+    return fromHwnd(::FindWindowExW(toHwnd(parent), toHwnd(childAfter), textOrNull(className), textOrNull(title)));
+}
+
+std::wstring getClassName(HWnd window) {
+    wchar_t buffer[257] = {};  // class names hold at most 256 characters
+    const int n = ::GetClassNameW(toHwnd(window), buffer, 257);
+    return n > 0 ? std::wstring(buffer, static_cast<std::size_t>(n)) : std::wstring();
+}
+
+HWnd getParent(HWnd window) { return fromHwnd(::GetParent(toHwnd(window))); }
+
+std::uint32_t getWindowThreadProcessId(HWnd window, std::uint32_t& processId) {
+    DWORD pid = 0;
+    const DWORD thread = ::GetWindowThreadProcessId(toHwnd(window), &pid);
+    processId = pid;
+    return thread;
+}
+
+// The pointer-sized forms: the same calls as GetWindowLongA/SetWindowLongA in
+// a 32-bit build, and correct for every index in a 64-bit one.
+std::intptr_t getWindowLongA(HWnd window, int index) { return ::GetWindowLongPtrA(toHwnd(window), index); }
+
+std::intptr_t setWindowLongA(HWnd window, int index, std::intptr_t value) {
+    return ::SetWindowLongPtrA(toHwnd(window), index, value);
+}
+
+std::intptr_t sendMessageA(HWnd window, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {
+    return ::SendMessageA(toHwnd(window), msg, wParam, lParam);
+}
+
+std::intptr_t sendMessageW(HWnd window, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {
+    return ::SendMessageW(toHwnd(window), msg, wParam, lParam);
+}
+
+int getSystemMetrics(int index) { return ::GetSystemMetrics(index); }
+
+std::int32_t changeDisplayResolution(std::uint32_t width, std::uint32_t height, std::uint32_t flags) {
+    DEVMODEA mode;
+    ::ZeroMemory(&mode, sizeof(mode));
+    mode.dmSize = sizeof(DEVMODEA);
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    mode.dmPelsWidth = width;
+    mode.dmPelsHeight = height;
+    return ::ChangeDisplaySettingsA(&mode, flags);
+}
+
+}  // namespace plat
