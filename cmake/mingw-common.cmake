@@ -18,4 +18,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # Static zlib and libjpeg: no DLLs beside the executable.
 set(ZLIB_USE_STATIC_LIBS ON)
-set(CMAKE_FIND_LIBRARY_SUFFIXES .a)
+# The Windows-GNU platform file, read after this one, resets the library
+# suffixes to ".dll.a;.a;.lib"; restore ".a" once the project has started.
+set(CMAKE_PROJECT_INCLUDE ${CMAKE_CURRENT_LIST_DIR}/mingw-static.cmake)
