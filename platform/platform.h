@@ -58,6 +58,7 @@ inline constexpr std::uint32_t kAttrSystem = 0x04;
 inline constexpr std::uint32_t kAttrDirectory = 0x10;
 inline constexpr std::uint32_t kAttrArchive = 0x20;
 inline constexpr std::uint32_t kAttrNormal = 0x80;
+inline constexpr std::uint32_t kAttrReparsePoint = 0x400;  // junction or symbolic link
 inline constexpr std::uint32_t kInvalidAttributes = 0xFFFFFFFFu;
 
 // One entry as FindFirstFileA/FindNextFileA report it.
