@@ -1,0 +1,55 @@
+// The backup store: what the deletion routines write before they delete and
+// what the Backup dialog restores.
+//
+// Layout: programFolder + "Backup\" + set (a time stamp) + "\" + item, where an
+// item is a target prefix + "Files" or + "Registry".
+// - A files item holds one sub-folder per source folder, named by the encoded
+//   folder path ("\" -> ";", then ":" -> "'"; "C:\WINDOWS\" -> "C';WINDOWS;"),
+//   with copies of the deleted files inside. Because a path that itself holds
+//   ";" or "'" does not survive that encoding, the item also keeps an index
+//   file, "folders.idx" (UTF-8, one "sub-folder TAB original folder" per line),
+//   which the restore prefers over decoding the name.
+// - A registry item holds one hive file per deleted key, named
+//   root + ";" + key path + ";" + key name + ".TW" with every "\" as ";".
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace tw {
+
+inline constexpr const char* kFolderIndexName = "folders.idx";
+
+// programFolder + "Backup\".
+std::string BackupRoot();
+
+// "C:\A\B\" -> "C';A;B;". The folder is taken with its trailing backslash.
+std::string EncodeFolder(const std::string& folder);
+// The reverse: ";" -> "\", then "'" -> ":".
+std::string DecodeFolder(const std::string& name);
+// "\" -> ";".
+std::string EncodeKeyPath(const std::string& path);
+// "HKLM", "HKCU", or "" for any other root.
+std::string RootText(plat::HKey root);
+// root + ";" + encoded key path + ";" + encoded name + ".TW".
+std::string HiveFileName(plat::HKey root, const std::string& keyPath, const std::string& name);
+
+// The index of a files item folder: sub-folder name (upper case) -> original
+// folder path with its trailing backslash. Malformed lines are ignored.
+std::map<std::string, std::string> ReadFolderIndex(const std::string& itemFolder);
+
+// Makes sure the sub-folder of itemFolder that receives the files of
+// `folder` exists and is recorded in the index. Returns its full path with a
+// trailing backslash, or an empty text when it could not be prepared (a
+// backup that could not be written).
+std::string PrepareFileBackupFolder(const std::string& itemFolder, const std::string& folder);
+
+// Restores a files item / a registry item. Item is the item folder's path
+// relative to the backup root ("set\item\"). Each outcome is one line of the
+// run log.
+void RestoreFiles(const std::string& item);
+void RestoreRegistry(const std::string& item);
+
+}  // namespace tw

@@ -1,0 +1,265 @@
+#include "engine/RegistrySelf.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace tw {
+
+namespace {
+
+// An owned process-token handle.
+class TokenHandle {
+public:
+    TokenHandle() = default;
+    TokenHandle(const TokenHandle&) = delete;
+    TokenHandle& operator=(const TokenHandle&) = delete;
+    ~TokenHandle() {
+        if (handle_ != 0) plat::closeHandle(handle_);
+    }
+    plat::Handle& out() { return handle_; }
+    plat::Handle get() const { return handle_; }
+
+private:
+    plat::Handle handle_ = 0;
+};
+
+// Holds a privilege enabled for the lifetime of the guard; it is disabled
+// again whatever happens in between.
+class PrivilegeGuard {
+public:
+    PrivilegeGuard(TRegistrySelf& reg, std::string name) : reg_(reg), name_(std::move(name)) {
+        reg_.EnablePrivilege(name_, true);
+    }
+    PrivilegeGuard(const PrivilegeGuard&) = delete;
+    PrivilegeGuard& operator=(const PrivilegeGuard&) = delete;
+    ~PrivilegeGuard() { reg_.EnablePrivilege(name_, false); }
+
+private:
+    TRegistrySelf& reg_;
+    std::string name_;
+};
+
+std::wstring quoteName(const std::wstring& pattern, const std::string& name) {
+    return format1(pattern, plat::ansiToWide(name));
+}
+
+}  // namespace
+
+TRegDataType DataTypeOf(std::uint32_t regType) {
+    switch (regType) {
+        case plat::kRegSz: return TRegDataType::rdString;
+        case plat::kRegExpandSz: return TRegDataType::rdExpandString;
+        case plat::kRegDword: return TRegDataType::rdInteger;
+        case plat::kRegBinary: return TRegDataType::rdBinary;
+        default: return TRegDataType::rdUnknown;
+    }
+}
+
+RegKeyHandle& RegKeyHandle::operator=(RegKeyHandle&& other) noexcept {
+    if (this != &other) reset(other.release());
+    return *this;
+}
+
+void RegKeyHandle::reset(plat::HKey key) {
+    if (key_ != 0) plat::regCloseKey(key_);
+    key_ = key;
+}
+
+TRegistrySelf::TRegistrySelf() = default;
+
+TRegistrySelf::~TRegistrySelf() { CloseKey(); }
+
+void TRegistrySelf::SetRootKey(plat::HKey root) {
+    if (root == rootKey_) return;
+    if (CloseRootKey) {
+        plat::regCloseKey(rootKey_);
+        CloseRootKey = false;
+    }
+    rootKey_ = root;
+    CloseKey();
+}
+
+std::string TRegistrySelf::applyPathRule(const std::string& key, bool& relative) {
+    relative = key.empty() || key.front() != '\\';
+    return relative ? key : key.substr(1);
+}
+
+plat::HKey TRegistrySelf::baseKey(bool relative) const {
+    return (currentKey_ != 0 && relative) ? currentKey_ : rootKey_;
+}
+
+bool TRegistrySelf::OpenKey(const std::string& key, bool canCreate) {
+    bool relative = false;
+    std::string path = applyPathRule(key, relative);
+    plat::HKey base = baseKey(relative);
+    plat::HKey handle = 0;
+    plat::Error err;
+    if (!canCreate || path.empty())
+        err = plat::regOpenKey(base, path, Access, handle);
+    else
+        err = plat::regCreateKey(base, path, plat::kRegOptionNonVolatile, Access, handle);
+    if (err != plat::kOk) return false;
+    std::string newPath = (currentKey_ != 0 && relative) ? currentPath_ + "\\" + path : path;
+    CloseKey();
+    currentKey_ = handle;
+    currentPath_ = std::move(newPath);
+    return true;
+}
+
+void TRegistrySelf::CloseKey() {
+    if (currentKey_ == 0) return;
+    if (!LazyWrite) plat::regFlushKey(currentKey_);
+    plat::regCloseKey(currentKey_);
+    currentKey_ = 0;
+    currentPath_.clear();
+}
+
+plat::HKey TRegistrySelf::GetKey(const std::string& key) {
+    bool relative = false;
+    std::string path = applyPathRule(key, relative);
+    plat::HKey handle = 0;
+    if (plat::regOpenKey(baseKey(relative), path, Access, handle) != plat::kOk) return 0;
+    return handle;
+}
+
+bool TRegistrySelf::GetKeyInfo(TRegKeyInfo& info) {
+    info = TRegKeyInfo{};
+    plat::KeyInfo raw;
+    if (plat::regQueryInfoKey(currentKey_, raw) != plat::kOk) return false;
+    info.NumSubKeys = raw.subKeys;
+    info.MaxSubKeyLen = raw.maxSubKeyLen;
+    info.NumValues = raw.values;
+    info.MaxValueLen = raw.maxValueNameLen;
+    info.MaxDataLen = raw.maxValueLen;
+    info.FileTime = raw.lastWriteTime;
+    // On a double-byte system the lengths count characters, while the ANSI
+    // calls need room for two bytes each.
+    if (plat::isDbcsSystem()) {
+        info.MaxSubKeyLen *= 2;
+        info.MaxValueLen *= 2;
+    }
+    return true;
+}
+
+void TRegistrySelf::GetKeyNames(std::vector<std::string>& list) {
+    list.clear();
+    TRegKeyInfo info;
+    if (!GetKeyInfo(info)) return;
+    for (std::uint32_t i = 0; i < info.NumSubKeys; ++i) {
+        std::string name;
+        plat::regEnumKey(currentKey_, i, info.MaxSubKeyLen + 1, name);
+        list.push_back(name);
+    }
+}
+
+bool TRegistrySelf::KeyExists(const std::string& key) {
+    const std::uint32_t oldAccess = Access;
+    Access = plat::kStandardRightsRead | plat::kKeyQueryValue | plat::kKeyEnumerateSubKeys |
+             (oldAccess & (plat::kKeyWow64_64Key | plat::kKeyWow64_32Key));
+    RegKeyHandle handle(GetKey(key));
+    Access = oldAccess;
+    return static_cast<bool>(handle);
+}
+
+bool TRegistrySelf::ValueExists(const std::string& name) {
+    TRegDataInfo info;
+    return GetDataInfo(name, info);
+}
+
+bool TRegistrySelf::GetDataInfo(const std::string& name, TRegDataInfo& info) {
+    info = TRegDataInfo{};
+    if (currentKey_ == 0) return false;
+    std::uint32_t type = 0;
+    std::uint32_t size = 0;
+    if (plat::regQueryValue(currentKey_, name, type, nullptr, size) != plat::kOk) return false;
+    info.RegData = DataTypeOf(type);
+    info.DataSize = size;
+    return true;
+}
+
+std::uint32_t TRegistrySelf::GetData(const std::string& name, std::vector<std::uint8_t>& buffer,
+                                     std::uint32_t bufferSize, TRegDataType& type) {
+    std::uint32_t regType = 0;
+    std::uint32_t size = bufferSize;
+    if (currentKey_ == 0 ||
+        plat::regQueryValue(currentKey_, name, regType, &buffer, size, bufferSize) != plat::kOk)
+        throw ERegistryException(quoteName(L"Failed to get data for '%s'", name));
+    type = DataTypeOf(regType);
+    return size;
+}
+
+std::string TRegistrySelf::ReadString(const std::string& name) {
+    TRegDataInfo info;
+    long long size = GetDataInfo(name, info) ? static_cast<long long>(info.DataSize) : -1;
+    if (size <= 0) return {};
+    std::vector<std::uint8_t> buffer;
+    TRegDataType type = TRegDataType::rdUnknown;
+    std::uint32_t read = GetData(name, buffer, static_cast<std::uint32_t>(size), type);
+    if (type != TRegDataType::rdString && type != TRegDataType::rdExpandString)
+        throw ERegistryException(quoteName(L"Invalid data type for '%s'", name));
+    std::size_t n = std::min<std::size_t>(read, buffer.size());
+    std::string text(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(n));
+    auto nul = text.find('\0');
+    if (nul != std::string::npos) text.resize(nul);
+    return text;
+}
+
+bool TRegistrySelf::DeleteValue(const std::string& name) {
+    return currentKey_ != 0 && plat::regDeleteValue(currentKey_, name) == plat::kOk;
+}
+
+bool TRegistrySelf::DeleteKey(const std::string& key) {
+    bool relative = false;
+    std::string path = applyPathRule(key, relative);
+    const plat::HKey remembered = currentKey_;
+    const plat::HKey base = baseKey(relative);
+    RegKeyHandle handle(GetKey(key));
+    if (handle) {
+        currentKey_ = handle.get();
+        TRegKeyInfo info;
+        if (GetKeyInfo(info)) {
+            // Depth first, from the last subkey down, so that indexes stay valid.
+            for (std::uint32_t i = info.NumSubKeys; i-- > 0;) {
+                std::string name;
+                if (plat::regEnumKey(handle.get(), i, info.MaxSubKeyLen + 1, name) == plat::kOk) {
+                    try {
+                        DeleteKey(name);
+                    } catch (...) {
+                        currentKey_ = remembered;
+                        throw;
+                    }
+                }
+            }
+        }
+        currentKey_ = remembered;
+    }
+    handle.reset();
+    return plat::regDeleteKey(base, path) == plat::kOk;
+}
+
+bool TRegistrySelf::SaveKey(const std::string& key, const std::string& fileName) {
+    PrivilegeGuard guard(*this, "SeBackupPrivilege");
+    RegKeyHandle handle(GetKey(key));
+    if (!handle) return false;
+    return plat::regSaveKey(handle.get(), fileName) == plat::kOk;
+}
+
+bool TRegistrySelf::RestoreKey(const std::string& key, const std::string& fileName) {
+    PrivilegeGuard guard(*this, "SeRestorePrivilege");
+    plat::HKey raw = 0;
+    if (plat::regCreateKey(rootKey_, key, plat::kRegOptionBackupRestore, plat::kKeyWrite, raw) != plat::kOk)
+        return false;
+    RegKeyHandle handle(raw);
+    return plat::regRestoreKey(handle.get(), fileName, 0) == plat::kOk;
+}
+
+bool TRegistrySelf::EnablePrivilege(const std::string& name, bool enable) {
+    TokenHandle token;
+    plat::openProcessToken(plat::kTokenAdjustPrivileges | plat::kTokenQuery, token.out());
+    std::uint64_t luid = 0;
+    if (plat::lookupPrivilegeValue(name, luid) != plat::kOk) return false;
+    plat::Error lastError = plat::kOk;
+    return plat::adjustTokenPrivilege(token.get(), luid, enable, lastError);
+}
+
+}  // namespace tw

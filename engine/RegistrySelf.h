@@ -1,0 +1,113 @@
+// The program's one way into the registry: a short-lived object holding a root
+// key and at most one open key.
+//
+// Path rule for every operation taking a key path: a path beginning with "\"
+// is absolute (taken below RootKey, the backslash removed); any other path is
+// taken below the open key when one is open, else below RootKey.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/common.h"
+#include "platform/platform.h"
+
+namespace tw {
+
+// Raised by value reads ("Invalid data type for '%s'", "Failed to get data for '%s'").
+class ERegistryException : public AppError {
+public:
+    using AppError::AppError;
+};
+
+enum class TRegDataType { rdUnknown, rdString, rdExpandString, rdInteger, rdBinary };
+
+TRegDataType DataTypeOf(std::uint32_t regType);
+
+struct TRegKeyInfo {
+    std::uint32_t NumSubKeys = 0;
+    std::uint32_t MaxSubKeyLen = 0;
+    std::uint32_t NumValues = 0;
+    std::uint32_t MaxValueLen = 0;
+    std::uint32_t MaxDataLen = 0;
+    std::uint64_t FileTime = 0;
+};
+
+struct TRegDataInfo {
+    TRegDataType RegData = TRegDataType::rdUnknown;
+    std::uint32_t DataSize = 0;
+};
+
+// An owned registry handle, closed when it goes out of scope.
+class RegKeyHandle {
+public:
+    RegKeyHandle() = default;
+    explicit RegKeyHandle(plat::HKey key) : key_(key) {}
+    RegKeyHandle(RegKeyHandle&& other) noexcept : key_(other.release()) {}
+    RegKeyHandle& operator=(RegKeyHandle&& other) noexcept;
+    RegKeyHandle(const RegKeyHandle&) = delete;
+    RegKeyHandle& operator=(const RegKeyHandle&) = delete;
+    ~RegKeyHandle() { reset(); }
+
+    plat::HKey get() const { return key_; }
+    explicit operator bool() const { return key_ != 0; }
+    plat::HKey release() {
+        plat::HKey k = key_;
+        key_ = 0;
+        return k;
+    }
+    void reset(plat::HKey key = 0);
+
+private:
+    plat::HKey key_ = 0;
+};
+
+class TRegistrySelf {
+public:
+    TRegistrySelf();
+    virtual ~TRegistrySelf();
+    TRegistrySelf(const TRegistrySelf&) = delete;
+    TRegistrySelf& operator=(const TRegistrySelf&) = delete;
+
+    // Fields.
+    plat::HKey CurrentKey() const { return currentKey_; }
+    plat::HKey RootKey() const { return rootKey_; }
+    // Changing the root closes the open key.
+    void SetRootKey(plat::HKey root);
+    const std::string& CurrentPath() const { return currentPath_; }
+    bool LazyWrite = true;
+    bool CloseRootKey = false;
+    std::uint32_t Access = plat::kKeyAllAccess;
+
+    bool OpenKey(const std::string& key, bool canCreate);
+    void CloseKey();
+    // A new handle opened with Access, or 0. The caller owns it.
+    plat::HKey GetKey(const std::string& key);
+    bool GetKeyInfo(TRegKeyInfo& info);
+    void GetKeyNames(std::vector<std::string>& list);
+    bool KeyExists(const std::string& key);
+    bool ValueExists(const std::string& name);
+    bool GetDataInfo(const std::string& name, TRegDataInfo& info);
+    // Reads at most bufferSize bytes into buffer; returns the bytes read.
+    // Raises ERegistryException "Failed to get data for '%s'" on failure.
+    std::uint32_t GetData(const std::string& name, std::vector<std::uint8_t>& buffer,
+                          std::uint32_t bufferSize, TRegDataType& type);
+    std::string ReadString(const std::string& name);
+    bool DeleteValue(const std::string& name);
+    bool DeleteKey(const std::string& key);
+    bool SaveKey(const std::string& key, const std::string& fileName);
+    bool RestoreKey(const std::string& key, const std::string& fileName);
+    bool EnablePrivilege(const std::string& name, bool enable);
+
+private:
+    // Strips a leading "\" and tells whether the path was relative.
+    static std::string applyPathRule(const std::string& key, bool& relative);
+    plat::HKey baseKey(bool relative) const;
+
+    plat::HKey currentKey_ = 0;
+    plat::HKey rootKey_ = plat::kHKeyCurrentUser;
+    std::string currentPath_;
+};
+
+}  // namespace tw
