@@ -1,0 +1,193 @@
+#!/usr/bin/env bash
+# Builds and tests everything:
+#   bootstrap; native build (AddressSanitizer + UBSan) and ctest; the win64
+#   and win32 MinGW builds (warnings as errors) with a check that the
+#   executables need no DLL beyond the system's; the platform contract tests
+#   and the end-to-end tests under Wine and Xvfb; a time-boxed fuzz run.
+# Ends with one line "N passed, N failed" summed over every test that ran
+# (each build and check that is not a test counts as one).
+#
+# Environment:
+#   TW_BUILD_ROOT     build folders go to $TW_BUILD_ROOT/<preset> (default build)
+#   TW_JOBS           parallel build jobs (default 2)
+#   TW_SKIP_BOOTSTRAP set to 1 to skip scripts/bootstrap.sh
+#   TW_FUZZ_SECONDS   length of the fuzz run (default 60)
+set -uo pipefail
+
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+REPO_ROOT="$PWD"
+BUILD_ROOT="${TW_BUILD_ROOT:-build}"
+case "$BUILD_ROOT" in /*) ;; *) BUILD_ROOT="$REPO_ROOT/$BUILD_ROOT" ;; esac
+JOBS="${TW_JOBS:-2}"
+export TW_FUZZ_SECONDS="${TW_FUZZ_SECONDS:-60}"
+ARTIFACTS="$REPO_ROOT/build/artifacts"
+LOGS="$BUILD_ROOT/test-logs"
+mkdir -p "$LOGS" "$ARTIFACTS"
+
+passed=0
+failed=0
+failures=()
+started=$(date +%s)
+
+say() { printf '\n=== %s\n' "$*"; }
+
+# One pass or failure for a step that is not itself a test runner.
+step_result() {
+    local name="$1" rc="$2"
+    if [ "$rc" = 0 ]; then
+        passed=$((passed + 1))
+        printf -- '--- %s: ok\n' "$name"
+    else
+        failed=$((failed + 1))
+        failures+=("$name")
+        printf -- '--- %s: FAILED (exit %s)\n' "$name" "$rc"
+    fi
+}
+
+# Adds the counts of a GoogleTest log; a run that failed without printing
+# its summary (crash, time-out) counts as one failure.
+count_gtest() {
+    local name="$1" log="$2" rc="$3" p f
+    p="$(grep -aE '^\[  PASSED  \] [0-9]+ test' "$log" | tail -n1 | grep -oE '[0-9]+' | head -n1)"
+    f="$(grep -aE '^\[  FAILED  \] [0-9]+ test' "$log" | tail -n1 | grep -oE '[0-9]+' | head -n1)"
+    p="${p:-0}"
+    f="${f:-0}"
+    if [ "$rc" != 0 ] && [ "$f" = 0 ]; then
+        f=1
+    fi
+    passed=$((passed + p))
+    failed=$((failed + f))
+    [ "$f" = 0 ] || failures+=("$name")
+    printf -- '--- %s: %s passed, %s failed\n' "$name" "$p" "$f"
+}
+
+build_preset() {
+    local preset="$1" dir="$BUILD_ROOT/$1"
+    say "configure and build $preset in $dir"
+    cmake --preset "$preset" -B "$dir" >"$LOGS/$preset-configure.log" 2>&1 || {
+        tail -n 40 "$LOGS/$preset-configure.log"
+        return 1
+    }
+    if cmake --build "$dir" -j "$JOBS" >"$LOGS/$preset-build.log" 2>&1; then
+        tail -n 1 "$LOGS/$preset-build.log"
+        return 0
+    fi
+    grep -aE 'error|warning:|undefined reference|FAILED:' "$LOGS/$preset-build.log" | head -n 80
+    echo "(full build log: $LOGS/$preset-build.log)"
+    return 1
+}
+
+# Every DLL an executable imports must come with Windows.
+SYSTEM_DLLS='^(kernel32|user32|gdi32|advapi32|shell32|comctl32|comdlg32|ole32|oleaut32|uuid|msvcrt|ucrtbase|api-ms-win-.*|ntdll|version|shlwapi|uxtheme|gdiplus|winmm|ws2_32|msimg32|psapi|imm32|dwmapi|setupapi|userenv|rpcrt4|secur32|crypt32|bcrypt|winspool\.drv)\.dll$'
+check_imports() {
+    local exe="$1" bad=0 dll
+    while read -r dll; do
+        if ! printf '%s\n' "$dll" | tr 'A-Z' 'a-z' | grep -qE "$SYSTEM_DLLS"; then
+            echo "$exe imports non-system DLL $dll"
+            bad=1
+        fi
+    done < <(objdump -p "$exe" | awk '/DLL Name:/ {print $3}')
+    return "$bad"
+}
+
+# ---- bootstrap ----------------------------------------------------------------
+if [ "${TW_SKIP_BOOTSTRAP:-0}" != 1 ]; then
+    say "bootstrap"
+    bash scripts/bootstrap.sh
+    rc=$?
+    step_result bootstrap "$rc"
+    if [ "$rc" != 0 ]; then
+        echo "bootstrap failed; nothing else can run"
+        printf '\n%s passed, %s failed\n' "$passed" "$failed"
+        exit 1
+    fi
+fi
+
+# ---- native: unit and contract tests against the fake -------------------------
+build_preset native
+rc=$?
+step_result "native build" "$rc"
+if [ "$rc" = 0 ]; then
+    say "ctest (native, sanitizers on)"
+    ctest --test-dir "$BUILD_ROOT/native" --output-on-failure -j "$JOBS" --timeout 300 \
+        2>&1 | tee "$LOGS/ctest.log" | grep -avE '^ *[0-9]+/[0-9]+ Test +#[0-9]+: .* Passed'
+    rc="${PIPESTATUS[0]}"
+    summary="$(grep -aE '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$LOGS/ctest.log" | tail -n1)"
+    if [ -n "$summary" ]; then
+        total="$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$summary")"
+        nfail="$(sed -E 's/.* ([0-9]+) tests? failed.*/\1/' <<<"$summary")"
+        passed=$((passed + total - nfail))
+        failed=$((failed + nfail))
+        [ "$nfail" = 0 ] || failures+=("ctest")
+        [ "$rc" = 0 ] || [ "$nfail" != 0 ] || { failed=$((failed + 1)); failures+=("ctest"); }
+    else
+        step_result ctest "$rc"
+    fi
+fi
+
+# ---- MinGW builds -------------------------------------------------------------
+for preset in win64 win32; do
+    build_preset "$preset"
+    rc=$?
+    step_result "$preset build" "$rc"
+    if [ "$rc" = 0 ]; then
+        mapfile -t exes < <(find "$BUILD_ROOT/$preset" -name '*.exe' -not -path '*/CMakeFiles/*' | sort)
+        if [ "${#exes[@]}" = 0 ]; then
+            echo "no executables in $BUILD_ROOT/$preset yet"
+        fi
+        bad=0
+        for exe in "${exes[@]}"; do
+            check_imports "$exe" || bad=1
+        done
+        [ "${#exes[@]}" = 0 ] || step_result "$preset imports only system DLLs (${#exes[@]} executables)" "$bad"
+    fi
+done
+
+# ---- under Wine: platform contract tests and end-to-end tests ------------------
+contract_exe="$(find "$BUILD_ROOT/win64" -name 'tw_contract_tests_win.exe' 2>/dev/null | head -n1)"
+if [ -n "$contract_exe" ]; then
+    say "platform contract tests under Wine"
+    (
+        export WINEPREFIX="$BUILD_ROOT/wineprefix-contract"
+        # shellcheck source=wine-env.sh
+        . scripts/wine-env.sh contract
+        tw_wine_init || exit 1
+        tw_xvfb_start || exit 1
+        cd "$(dirname "$contract_exe")" || exit 1
+        timeout 600 "$WINE64" "$contract_exe" --gtest_output="xml:$ARTIFACTS/contract-tests.xml"
+        rc=$?
+        tw_wine_kill
+        tw_xvfb_stop
+        exit "$rc"
+    ) >"$LOGS/contract-wine.log" 2>&1
+    rc=$?
+    grep -aE '^\[ *(FAILED|SKIPPED|PASSED) *\]|Failure|error' "$LOGS/contract-wine.log" | head -n 60
+    count_gtest "contract tests under Wine" "$LOGS/contract-wine.log" "$rc"
+fi
+
+if [ -f scripts/run-e2e.sh ]; then
+    say "end-to-end tests under Wine"
+    TW_SKIP_BOOTSTRAP=1 TW_BUILD_DIR="$BUILD_ROOT/win64" bash scripts/run-e2e.sh 2>&1 | tee "$LOGS/e2e.log"
+    rc="${PIPESTATUS[0]}"
+    count_gtest "end-to-end tests" "$LOGS/e2e.log" "$rc"
+else
+    echo "scripts/run-e2e.sh not present: end-to-end tests skipped"
+fi
+
+# ---- fuzzing ------------------------------------------------------------------
+if [ -f scripts/run-fuzz.sh ]; then
+    say "fuzz run (${TW_FUZZ_SECONDS} s)"
+    TW_BUILD_DIR="$BUILD_ROOT/fuzz" bash scripts/run-fuzz.sh >"$LOGS/fuzz.log" 2>&1
+    rc=$?
+    tail -n 15 "$LOGS/fuzz.log"
+    step_result "fuzz run" "$rc"
+else
+    echo "scripts/run-fuzz.sh not present: fuzz run skipped"
+fi
+
+say "summary ($(( $(date +%s) - started )) s; logs in $LOGS)"
+if [ "${#failures[@]}" -gt 0 ]; then
+    printf 'failed: %s\n' "${failures[@]}"
+fi
+printf '%s passed, %s failed\n' "$passed" "$failed"
+[ "$failed" = 0 ]
