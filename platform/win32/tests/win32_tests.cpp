@@ -1,0 +1,294 @@
+// Tests of the Win32 side that the shared contract tests cannot see: buffer
+// growth in the calls that size their own buffers, and handle ownership.
+// Built with MinGW and run under Wine (or on Windows).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/win32/handles.h"
+
+namespace {
+
+// ---- the owning handle template ----
+
+int g_closed = 0;
+int g_lastClosed = 0;
+struct CountingTraits {
+    static int empty() { return -1; }
+    static void close(int h) {
+        ++g_closed;
+        g_lastClosed = h;
+    }
+};
+using Counted = plat::win::UniqueHandle<int, CountingTraits>;
+
+TEST(UniqueHandle, ClosesEachHandleExactlyOnceAcrossMovesAndResets) {
+    g_closed = 0;
+    {
+        Counted a(7);
+        Counted b(std::move(a));
+        EXPECT_FALSE(a.valid());
+        EXPECT_EQ(b.get(), 7);
+        Counted c(9);
+        c = std::move(b);  // 9 closed, 7 moves over
+        EXPECT_EQ(g_closed, 1);
+        EXPECT_EQ(g_lastClosed, 9);
+        c = std::move(c);  // self-move keeps the handle
+        EXPECT_EQ(c.get(), 7);
+        EXPECT_EQ(g_closed, 1);
+    }
+    EXPECT_EQ(g_closed, 2);
+    EXPECT_EQ(g_lastClosed, 7);
+
+    g_closed = 0;
+    Counted d(3);
+    EXPECT_EQ(d.release(), 3);
+    d.reset();
+    EXPECT_EQ(g_closed, 0);  // released handles are the caller's
+    *d.put() = 4;
+    d.reset(5);
+    EXPECT_EQ(g_closed, 1);
+    EXPECT_EQ(g_lastClosed, 4);
+}
+
+// ---- scratch folder and key ----
+
+class Win32Test : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char temp[MAX_PATH + 1] = {};
+        ASSERT_GT(::GetTempPathA(MAX_PATH + 1, temp), 0u);
+        folder_ = std::string(temp) + "tw-win32-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        ASSERT_EQ(plat::createDirectory(folder_), plat::kOk);
+        keyPath_ = "Software\\TidewellWin32Test";
+    }
+    void TearDown() override {
+        std::vector<plat::FindData> entries;
+        plat::findEntries(folder_ + "\\*", entries);
+        for (const auto& e : entries)
+            if (!(e.attributes & plat::kAttrDirectory)) plat::deleteFile(folder_ + "\\" + e.name);
+        plat::removeDirectory(folder_);
+        ::RegDeleteTreeA(HKEY_CURRENT_USER, keyPath_.c_str());
+    }
+    std::string folder_;
+    std::string keyPath_;
+};
+
+TEST_F(Win32Test, EnvironmentVariablesOfAnyLengthAndTheEmptyOne) {
+    const std::string longValue(5000, 'x');
+    ASSERT_TRUE(::SetEnvironmentVariableA("TW_WIN32_LONG", longValue.c_str()));
+    EXPECT_EQ(plat::getEnv("TW_WIN32_LONG"), longValue);
+    const std::string exact(255, 'y');  // fills the first buffer but for its terminator
+    ASSERT_TRUE(::SetEnvironmentVariableA("TW_WIN32_EXACT", exact.c_str()));
+    EXPECT_EQ(plat::getEnv("TW_WIN32_EXACT"), exact);
+    const std::string over(256, 'z');
+    ASSERT_TRUE(::SetEnvironmentVariableA("TW_WIN32_OVER", over.c_str()));
+    EXPECT_EQ(plat::getEnv("TW_WIN32_OVER"), over);
+
+    ASSERT_TRUE(::SetEnvironmentVariableA("TW_WIN32_EMPTY", ""));
+    auto empty = plat::getEnv("TW_WIN32_EMPTY");
+    ASSERT_TRUE(empty.has_value());
+    EXPECT_TRUE(empty->empty());
+    ::SetEnvironmentVariableA("TW_WIN32_GONE", nullptr);
+    EXPECT_FALSE(plat::getEnv("TW_WIN32_GONE").has_value());
+}
+
+TEST_F(Win32Test, ExecutablePathInBothForms) {
+    const std::string narrow = plat::executablePath();
+    const std::wstring wide = plat::executablePathW();
+    ASSERT_GT(narrow.size(), 4u);
+    EXPECT_EQ(plat::ansiToWide(narrow), wide);
+    EXPECT_NE(plat::getFileAttributes(narrow), plat::kInvalidAttributes);
+    EXPECT_EQ(narrow.substr(narrow.size() - 4), ".exe");
+}
+
+TEST_F(Win32Test, WholeFileWritesTruncateAndReadsReturnEveryByte) {
+    const std::string file = folder_ + "\\data.bin";
+    std::vector<std::uint8_t> big(3 * 1024 * 1024 + 17);
+    for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<std::uint8_t>(i * 31 + 7);
+    ASSERT_EQ(plat::writeFileBytes(file, big), plat::kOk);
+    std::vector<std::uint8_t> back;
+    ASSERT_EQ(plat::readFileBytes(file, back), plat::kOk);
+    EXPECT_EQ(back, big);
+
+    const std::vector<std::uint8_t> small{0, 1, 2, 0};
+    ASSERT_EQ(plat::writeFileBytes(file, small), plat::kOk);
+    ASSERT_EQ(plat::readFileBytes(file, back), plat::kOk);
+    EXPECT_EQ(back, small);
+
+    ASSERT_EQ(plat::writeFileBytes(file, {}), plat::kOk);
+    ASSERT_EQ(plat::readFileBytes(file, back), plat::kOk);
+    EXPECT_TRUE(back.empty());
+
+    back = small;
+    EXPECT_EQ(plat::readFileBytes(folder_ + "\\absent.bin", back), plat::kErrFileNotFound);
+    EXPECT_TRUE(back.empty());
+}
+
+TEST_F(Win32Test, FindEntriesReportsSizesAndEndsCleanly) {
+    for (int i = 0; i < 300; ++i)
+        ASSERT_EQ(plat::writeFileBytes(folder_ + "\\f" + std::to_string(i) + ".dat",
+                                       std::vector<std::uint8_t>(static_cast<std::size_t>(i))),
+                  plat::kOk);
+    std::vector<plat::FindData> entries;
+    ASSERT_EQ(plat::findEntries(folder_ + "\\f*.dat", entries), plat::kOk);
+    ASSERT_EQ(entries.size(), 300u);
+    for (const auto& e : entries) {
+        const int n = std::stoi(e.name.substr(1));
+        EXPECT_EQ(e.size, static_cast<std::uint64_t>(n)) << e.name;
+        EXPECT_FALSE(e.attributes & plat::kAttrDirectory);
+    }
+    entries.assign(1, plat::FindData{});
+    EXPECT_EQ(plat::findEntries(folder_ + "\\nothing*.*", entries), plat::kOk);
+    EXPECT_TRUE(entries.empty());
+    EXPECT_EQ(plat::findEntries(folder_ + "\\missing\\*.*", entries), plat::kErrPathNotFound);
+}
+
+TEST_F(Win32Test, ProfileSectionsBeyondTheFirstBufferAndLongValues) {
+    const std::wstring file = plat::ansiToWide(folder_) + L"\\many.ini";
+    std::vector<std::wstring> written;
+    for (int i = 0; i < 400; ++i) {  // about 12000 characters of names
+        std::wstring name = L"Section number " + std::to_wstring(i) + L" of many";
+        ASSERT_TRUE(plat::profileWrite(file, name, L"Key", L"1"));
+        written.push_back(name);
+    }
+    EXPECT_EQ(plat::profileSections(file), written);
+    EXPECT_TRUE(plat::profileSections(plat::ansiToWide(folder_) + L"\\absent.ini").empty());
+
+    const std::wstring longValue(3000, L'v');
+    ASSERT_TRUE(plat::profileWrite(file, L"Long", L"Value", longValue));
+    EXPECT_EQ(plat::profileRead(file, L"Long", L"Value", L"d"), longValue.substr(0, 2047));
+    EXPECT_EQ(plat::profileRead(file, L"Long", L"Missing", L"fallback"), L"fallback");
+}
+
+TEST_F(Win32Test, RegistryValuesLargerThanTheCallerAllows) {
+    plat::HKey key = 0;
+    ASSERT_EQ(plat::regCreateKey(plat::kHKeyCurrentUser, keyPath_, plat::kRegOptionNonVolatile,
+                                 plat::kKeyAllAccess, key),
+              plat::kOk);
+    std::vector<std::uint8_t> blob(10000);
+    for (std::size_t i = 0; i < blob.size(); ++i) blob[i] = static_cast<std::uint8_t>(i % 251);
+    ASSERT_EQ(plat::regSetValue(key, "Blob", plat::kRegBinary, blob), plat::kOk);
+    ASSERT_EQ(plat::regSetValue(key, "Empty", plat::kRegBinary, {}), plat::kOk);
+
+    std::uint32_t type = 0, size = 0;
+    std::vector<std::uint8_t> data;
+    EXPECT_EQ(plat::regQueryValue(key, "Blob", type, &data, size), plat::kOk);
+    EXPECT_EQ(type, plat::kRegBinary);
+    EXPECT_EQ(size, blob.size());
+    EXPECT_EQ(data, blob);
+
+    data.clear();
+    EXPECT_EQ(plat::regQueryValue(key, "Blob", type, &data, size, 9999), plat::kErrMoreData);
+    EXPECT_EQ(size, blob.size());
+    EXPECT_TRUE(data.empty());
+
+    data = blob;
+    EXPECT_EQ(plat::regQueryValue(key, "Empty", type, &data, size), plat::kOk);
+    EXPECT_EQ(size, 0u);
+    EXPECT_TRUE(data.empty());
+
+    EXPECT_EQ(plat::regQueryValue(key, "Absent", type, &data, size), plat::kErrFileNotFound);
+
+    plat::HKey child = 0;
+    ASSERT_EQ(plat::regCreateKey(key, "Twelve chars", 0, plat::kKeyAllAccess, child), plat::kOk);
+    plat::regCloseKey(child);
+    std::string name;
+    EXPECT_EQ(plat::regEnumKey(key, 0, 13, name), plat::kOk);
+    EXPECT_EQ(name, "Twelve chars");
+    EXPECT_EQ(plat::regEnumKey(key, 0, 12, name), plat::kErrMoreData);
+    EXPECT_EQ(plat::regEnumKey(key, 0, 0, name), plat::kErrMoreData);
+    EXPECT_EQ(plat::regEnumKey(key, 1, 13, name), plat::kErrNoMoreItems);
+    EXPECT_EQ(plat::regCloseKey(key), plat::kOk);
+}
+
+TEST_F(Win32Test, PredefinedRootsAreTheSystemsOwn) {
+    plat::HKey key = 0;
+    ASSERT_EQ(plat::regOpenKey(plat::kHKeyLocalMachine, "Software", plat::kKeyRead, key), plat::kOk);
+    HKEY direct = nullptr;
+    ASSERT_EQ(::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &direct), ERROR_SUCCESS);
+    plat::KeyInfo viaPlatform, viaSystem;
+    EXPECT_EQ(plat::regQueryInfoKey(key, viaPlatform), plat::kOk);
+    EXPECT_EQ(plat::regQueryInfoKey(reinterpret_cast<plat::HKey>(direct), viaSystem), plat::kOk);
+    EXPECT_EQ(viaPlatform.subKeys, viaSystem.subKeys);
+    EXPECT_GT(viaPlatform.subKeys, 0u);
+    ::RegCloseKey(direct);
+    plat::regCloseKey(key);
+    EXPECT_EQ(reinterpret_cast<plat::HKey>(HKEY_CURRENT_USER), plat::kHKeyCurrentUser);
+    EXPECT_EQ(reinterpret_cast<plat::HKey>(HKEY_LOCAL_MACHINE), plat::kHKeyLocalMachine);
+    EXPECT_EQ(reinterpret_cast<plat::HKey>(HKEY_CLASSES_ROOT), plat::kHKeyClassesRoot);
+    EXPECT_EQ(reinterpret_cast<plat::HKey>(HKEY_USERS), plat::kHKeyUsers);
+}
+
+TEST_F(Win32Test, ErrorTextsEndWithoutLineBreak) {
+    for (plat::Error code : {plat::kErrFileNotFound, plat::kErrAccessDenied, plat::kErrDirNotEmpty}) {
+        const std::wstring text = plat::errorText(code);
+        ASSERT_FALSE(text.empty()) << code;
+        EXPECT_NE(text.back(), L'\n');
+        EXPECT_NE(text.back(), L'\r');
+    }
+}
+
+TEST_F(Win32Test, PrivilegeLookupAndAdjustment) {
+    std::uint64_t luid = 0;
+    EXPECT_EQ(plat::lookupPrivilegeValue("SeBackupPrivilege", luid), plat::kOk);
+    EXPECT_NE(luid, 0u);
+    std::uint64_t other = 0;
+    EXPECT_EQ(plat::lookupPrivilegeValue("SeRestorePrivilege", other), plat::kOk);
+    EXPECT_NE(luid, other);
+    EXPECT_EQ(plat::lookupPrivilegeValue("SeNoSuchThingPrivilege", other), plat::kErrNoSuchPrivilege);
+
+    plat::Handle token = 0;
+    ASSERT_EQ(plat::openProcessToken(plat::kTokenAdjustPrivileges | plat::kTokenQuery, token), plat::kOk);
+    plat::Error last = 12345;
+    EXPECT_TRUE(plat::adjustTokenPrivilege(token, luid, true, last));
+    EXPECT_TRUE(last == plat::kOk || last == plat::kErrNotAllAssigned) << last;
+    EXPECT_TRUE(plat::adjustTokenPrivilege(token, luid, false, last));
+    EXPECT_EQ(plat::closeHandle(token), plat::kOk);
+    EXPECT_EQ(plat::closeHandle(token), plat::kErrInvalidHandle);
+}
+
+TEST_F(Win32Test, RemoteMemoryRoundTripInOwnProcess) {
+    plat::Handle process = 0;
+    ASSERT_EQ(plat::openProcess(plat::kProcessAllAccessLegacy, ::GetCurrentProcessId(), process), plat::kOk);
+    EXPECT_EQ(plat::isProcess64Bit(process), plat::isSelf64Bit());
+    std::uintptr_t address = 0;
+    ASSERT_EQ(plat::virtualAllocEx(process, 4095, plat::kMemCommit, plat::kPageExecuteReadWrite, address),
+              plat::kOk);
+    ASSERT_NE(address, 0u);
+    const char text[] = "Recycle Bin";
+    std::size_t done = 0;
+    EXPECT_EQ(plat::writeProcessMemory(process, address + 40, text, sizeof text, done), plat::kOk);
+    EXPECT_EQ(done, sizeof text);
+    char back[sizeof text] = {};
+    EXPECT_EQ(plat::readProcessMemory(process, address + 40, back, sizeof back, done), plat::kOk);
+    EXPECT_STREQ(back, text);
+    EXPECT_EQ(plat::virtualFreeEx(process, address, 0, plat::kMemRelease), plat::kOk);
+    EXPECT_NE(plat::virtualFreeEx(process, address, 0, plat::kMemRelease), plat::kOk);
+    EXPECT_EQ(plat::closeHandle(process), plat::kOk);
+
+    EXPECT_NE(plat::openProcess(plat::kProcessAllAccessLegacy, 0xFFFFFFF0u, process), plat::kOk);
+    EXPECT_EQ(process, 0u);
+}
+
+TEST_F(Win32Test, LocaleTextsAndComparison) {
+    EXPECT_FALSE(plat::shortDateText().empty());
+    const std::wstring time = plat::longTimeText();
+    EXPECT_FALSE(time.empty());
+    EXPECT_NE(time.back(), L'\0');
+    EXPECT_FALSE(plat::decimalSeparator().empty());
+    EXPECT_EQ(plat::compareTextIgnoreCase(L"NVIDIA Corporation", L"nvidia corporation"), 0);
+    EXPECT_LT(plat::compareTextIgnoreCase(L"abc", L"ABD"), 0);
+    EXPECT_GT(plat::compareTextIgnoreCase(L"b", L"A"), 0);
+    EXPECT_LT(plat::compareTextIgnoreCase(L"", L"a"), 0);
+    const std::string withZero("a\0b", 3);
+    EXPECT_EQ(plat::ansiToWide(withZero), std::wstring(L"a\0b", 3));
+    EXPECT_EQ(plat::wideToAnsi(std::wstring(L"a\0b", 3)), withZero);
+}
+
+}  // namespace
