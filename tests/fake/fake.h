@@ -22,8 +22,10 @@
 
 namespace fake {
 
-// A fresh machine: drive C: with an empty root, the executable at
-// "C:\\Tools\\Tidewell\\Tidewell.exe", environment SYSTEMROOT=C:\\WINDOWS,
+// A fresh machine: drive C: holding only the executable
+// "C:\\Tools\\Tidewell\\Tidewell.exe" (so the program folder exists) and the
+// folder TEMP names, environment SYSTEMROOT=WINDIR=C:\\WINDOWS,
+// TEMP=TMP=C:\\Users\\User\\AppData\\Local\\Temp, USERPROFILE,
 // HOMEDRIVE=C:, ProgramFiles=C:\\Program Files, ProgramData=C:\\ProgramData,
 // APPDATA / LOCALAPPDATA under C:\\Users\\User\\AppData, empty registry roots,
 // the token holding (not enabled) SeBackupPrivilege, SeRestorePrivilege and
@@ -43,7 +45,8 @@ std::vector<std::uint8_t> contentBytes(const std::string& path);
 std::uint32_t attributes(const std::string& path);
 // Names directly in a folder, in the order the fake's search returns them.
 std::vector<std::string> list(const std::string& folder);
-// Every path below a folder (files and folders, recursively), sorted.
+// Full paths (stored letter case) of everything below a folder, files and
+// folders, recursively, sorted without regard to case.
 std::vector<std::string> tree(const std::string& folder);
 
 // ---- faults, per path (case-insensitive) ----
@@ -67,7 +70,7 @@ std::vector<PendingRename> restartQueue();
 
 // ---- environment, program, clock, locale ----
 void setEnv(const std::string& name, std::optional<std::string> value);
-void setExecutablePath(const std::string& path);
+void setExecutablePath(const std::string& path);  // creates the file when missing
 void setDate(const std::wstring& shortDate);  // what shortDateText() returns
 void setTime(const std::wstring& longTime);   // what longTimeText() returns
 // Called on every shortDateText()/longTimeText(); lets a test move the clock.
@@ -99,11 +102,43 @@ int openKeyCount();
 // Whether the account holds a privilege at all (held privileges start disabled).
 void setPrivilegeHeld(const std::string& name, bool held);
 bool privilegeEnabled(const std::string& name);
-// Every enable/disable in order, e.g. "+SeBackupPrivilege", "-SeBackupPrivilege".
+// Every enable/disable that took effect, in order, e.g. "+SeBackupPrivilege",
+// "-SeBackupPrivilege" (an adjustment of a privilege not held is not logged).
 std::vector<std::string> privilegeLog();
 int openHandleCount();
-// InitiateSystemShutdown calls so far.
+// InitiateSystemShutdown calls so far (a call succeeds only while
+// SeShutdownPrivilege is enabled).
 int shutdownRequests();
+
+// ---- windows and memory of other programs ----
+// Windows are found in the order they were registered (their Z order).
+struct WindowSpec {
+    std::wstring className;
+    std::wstring title;
+    plat::HWnd parent = 0;  // 0: a top-level window
+    std::uint32_t processId = 0;
+    std::intptr_t style = 0;  // what getWindowLongA(kGwlStyle) returns
+};
+// Answers sendMessageA (wide == false) and sendMessageW (wide == true).
+using MessageHandler =
+    std::function<std::intptr_t(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam, bool wide)>;
+plat::HWnd registerWindow(const WindowSpec& spec, MessageHandler handler = {});
+// A process that openProcess can open; its memory is what virtualAllocEx commits.
+void registerProcess(std::uint32_t processId, bool is64Bit = true);
+// Access to a registered process's committed memory, for message handlers;
+// false when the range is not committed.
+bool readRemote(std::uint32_t processId, std::uintptr_t address, void* buffer, std::size_t size);
+bool writeRemote(std::uint32_t processId, std::uintptr_t address, const void* data, std::size_t size);
+// Blocks committed and not yet released, over all processes (leak checks).
+int remoteAllocationCount();
+// Screen size for getSystemMetrics (1024 x 768 after reset).
+void setScreenSize(int width, int height);
+struct DisplayChange {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::uint32_t flags = 0;
+};
+std::vector<DisplayChange> displayChanges();
 
 // ---- message boxes ----
 struct MessageBoxCall {

@@ -1,0 +1,90 @@
+// Internal state of the in-memory Windows, shared by the fake's source files.
+// Tests never include this header; they use fake.h.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "fake.h"
+
+namespace fake::detail {
+
+// ---- text ----
+std::string upper(const std::string& text);  // ASCII letters only, as NTFS and the registry fold names
+std::wstring upperW(const std::wstring& text);
+// Windows-1252, the fake's ANSI code page.
+std::wstring cp1252ToWide(const std::string& text);
+std::string wideToCp1252(const std::wstring& text);
+
+// ---- file system ----
+struct FsEntry {
+    std::string path;  // full path with its stored letter case, e.g. "C:\\Tools\\a.txt"
+    bool folder = false;
+    std::uint32_t attributes = 0;
+    std::vector<std::uint8_t> data;
+};
+
+// A parsed path: the drive ("C:") and its components. A path Windows would
+// not accept (no drive, relative) has ok == false.
+struct ParsedPath {
+    bool ok = false;
+    std::string drive;
+    std::vector<std::string> parts;
+    std::string key() const;      // upper-case lookup key
+    std::string display() const;  // as given, normalised
+    ParsedPath parent() const;    // parts without the last one
+    bool isRoot() const { return parts.empty(); }
+};
+// Normalises as Win32 does: "/" read as "\", "." and ".." resolved, repeated
+// separators collapsed, trailing blanks and dots of the last component dropped.
+ParsedPath parsePath(const std::string& path);
+
+struct Machine {
+    // Upper-case full path -> entry. Sorting by the upper-case key puts the
+    // names of one folder in the order NTFS returns them.
+    std::map<std::string, FsEntry> fs;
+    std::map<std::string, std::set<Fault>> faults;  // upper-case normalised path
+    std::vector<PendingRename> restartQueue;
+
+    std::map<std::string, std::string> env;  // upper-case name -> value
+    std::string exePath;
+    std::wstring date, time, decimal;
+    std::function<void()> clockHook;
+    bool dbcs = false;
+
+    std::vector<int> answers;
+    std::vector<MessageBoxCall> boxes;
+    std::vector<std::pair<std::string, int>> shellOpens;
+    int shutdowns = 0;
+};
+Machine& machine();
+
+FsEntry* findEntry(const ParsedPath& p);
+bool hasFault(const ParsedPath& p, Fault f);
+// Creates a folder entry (parents must exist).
+FsEntry& putFolder(const ParsedPath& p);
+// Direct children of a folder, in NTFS order.
+std::vector<FsEntry*> children(const ParsedPath& folder);
+
+// ---- kernel handles (tokens and processes) ----
+struct HandleObject {
+    enum class Kind { Token, Process } kind = Kind::Token;
+    std::uint32_t access = 0;
+    std::uint32_t processId = 0;
+};
+plat::Handle newHandle(const HandleObject& object);
+const HandleObject* handleObject(plat::Handle handle);  // nullptr when not open
+void resetHandles();
+bool privilegeIsEnabled(const std::string& name);
+
+// Resets the registry, token, windows and processes (defined in their files).
+void resetRegistry();
+void resetSystem();
+
+}  // namespace fake::detail
