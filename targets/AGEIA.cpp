@@ -1,0 +1,39 @@
+#include "targets/AGEIA.h"
+
+#include "engine/DeleteUnit.h"
+
+namespace tw::AGEIA {
+namespace {
+
+const char* const kLabel = "AGEIA - PhysX";
+
+const StringList kWindowsFiles = {"DIFX*.*"};
+const StringList kSystemFiles = {"AgCPanel*.*", "PhysX*.*"};
+const StringList kPrefetchFiles = {"DIFXSETUP*.*", "PHYSX*.*", "RESCANDEVNODE*.*"};
+const StringList kMachineKeys = {"AGEIA Technologies"};
+
+}  // namespace
+
+int GetWeight(bool files, bool registry) { return tw::GetWeight(*FindTargetByLabel(kLabel), files, registry); }
+void Clean(bool files, bool registry) { tw::Clean(*FindTargetByLabel(kLabel), files, registry); }
+
+void CleanFiles() {
+    const std::optional<std::string> w = WindowsFolder();
+    const std::optional<std::string> s = w ? std::optional(*w + "System32\\") : std::nullopt;
+    DeleteFilesIn(w, kWindowsFiles);
+    DeleteFilesIn(s, kSystemFiles);
+    DeleteFilesIn(w ? std::optional(*w + "prefetch\\") : std::nullopt, kPrefetchFiles);
+    // Read while the registry phase has not yet removed the key.
+    DeleteFolderIfExists(ReadMachineString("Software\\AGEIA Technologies", "PhysXCore Path"));
+    if (s) DeleteFolderIfExists(*s + "AGEIA");
+    if (auto programs = EnvFolder("ProgramFiles")) DeleteFolderIfExists(*programs + "\\AGEIA Technologies");
+}
+
+void CleanRegistry() {
+    // The key lies directly below "Software"; the path is given without a
+    // final backslash so that the log line and the hive file name carry no
+    // empty path element and the backup restores to the same key.
+    DeleteKeys(plat::kHKeyLocalMachine, "Software", kMachineKeys);
+}
+
+}  // namespace tw::AGEIA

@@ -1,0 +1,14 @@
+// NVIDIA chipset (nForce) target: driver files, the nForce settings key and the
+// service keys of the chipset drivers.
+#pragma once
+
+#include "targets/Target.h"
+
+namespace tw::NVIDIA_CHIPSET {
+
+int GetWeight(bool files, bool registry);
+void Clean(bool files, bool registry);
+void CleanFiles();
+void CleanRegistry();
+
+}  // namespace tw::NVIDIA_CHIPSET

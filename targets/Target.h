@@ -1,0 +1,67 @@
+// The seven cleaning targets behind one contract, and the table that names
+// them to the rest of the program.
+//
+// A target is one driver family: constant lists of file patterns, folders,
+// registry keys and values, and a fixed order of steps in a file phase and a
+// registry phase. Clean(Files, Registry) names the backup folder of each
+// phase and runs the phases whose switch is on.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace tw {
+
+using StringList = std::vector<std::string>;
+
+struct TargetInfo {
+    const char* label;         // list label, the key by which the program finds a target
+    const wchar_t* section;    // settings-file section of its two switches
+    const char* commandSwitch; // command-line switch
+    const char* backupPrefix;  // backup item folders: prefix + "Files" / "Registry"
+    int filesWeight;
+    int registryWeight;
+    bool* filesSwitch;         // settings variables
+    bool* registrySwitch;
+    void (*cleanFiles)();
+    void (*cleanRegistry)();
+};
+
+// The seven targets in the order of the available list (alphabetical by label).
+const std::vector<TargetInfo>& TargetTable();
+// Exact match, letter case included; nullptr for an unknown label.
+const TargetInfo* FindTargetByLabel(const std::string& label);
+
+// Progress steps reserved for a target: files weight + registry weight of the
+// switches that are on. Fixed numbers, not counts of the steps a run makes.
+int GetWeight(const TargetInfo& target, bool files, bool registry);
+// Takes a time stamp, points BackupPath at the stamp folder's item folders
+// and runs the enabled phases, files first.
+void Clean(const TargetInfo& target, bool files, bool registry);
+
+// ---- conventions shared by the target modules ----
+
+// The five control sets, in the order every system-configuration list is applied.
+const StringList& ControlSets();
+
+// An environment variable's value, or nothing when it is unset or empty: a
+// step whose folder would be built from it is skipped, so no drive-less path
+// is ever handed to a deletion routine.
+std::optional<std::string> EnvFolder(const std::string& name);
+// SYSTEMROOT + "\": the Windows folder.
+std::optional<std::string> WindowsFolder();
+
+// Reads a string value below HKEY_LOCAL_MACHINE (empty when the key or value
+// is absent; a value of another type raises "Invalid data type for '%s'").
+std::string ReadMachineString(const std::string& keyPath, const std::string& valueName);
+
+// DeleteFolder after a folder-exists test on the same path.
+void DeleteFolderIfExists(const std::string& folder);
+
+// DeleteFiles on `folder` when it is known.
+void DeleteFilesIn(const std::optional<std::string>& folder, const StringList& patterns);
+
+}  // namespace tw
