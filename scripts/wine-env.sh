@@ -9,7 +9,8 @@
 #   tw_wine CMD...        run CMD... under the 64-bit loader
 #   tw_with_display CMD   run CMD directly when $DISPLAY is set, else under Xvfb
 #   tw_wine_kill          stop the prefix's wineserver and its programs
-# The caller keeps its own shell options; nothing here calls exit.
+# Works under the caller's shell options, set -e included; nothing here
+# calls exit.
 
 TW_REPO_ROOT="${TW_REPO_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}"
 TW_WINE_NAME="${1:-${TW_WINE_NAME:-default}}"
@@ -47,7 +48,7 @@ WINE64="$(tw_find_wine64 || true)"
 WINESERVER="$(tw_find_wineserver || true)"
 export WINE64 WINESERVER
 # Programs started by Wine (wineboot, start.exe) find the loader through this.
-[ -n "$WINE64" ] && export WINELOADER="$WINE64"
+if [ -n "$WINE64" ]; then export WINELOADER="$WINE64"; fi
 
 tw_wine() {
     if [ -z "$WINE64" ]; then
@@ -58,7 +59,9 @@ tw_wine() {
 }
 
 tw_wine_kill() {
-    [ -n "$WINESERVER" ] && "$WINESERVER" -k >/dev/null 2>&1
+    if [ -n "$WINESERVER" ]; then
+        "$WINESERVER" -k >/dev/null 2>&1 || true
+    fi
     return 0
 }
 
@@ -92,7 +95,9 @@ tw_wine_init() {
             return 1
         }
     fi
-    [ -n "$WINESERVER" ] && "$WINESERVER" -w
+    if [ -n "$WINESERVER" ]; then
+        "$WINESERVER" -w || true
+    fi
     [ -f "$WINEPREFIX/system.reg" ]
 }
 
@@ -133,10 +138,17 @@ tw_xvfb_start() {
 
 tw_xvfb_stop() {
     if [ -n "$TW_XVFB_PID" ]; then
-        kill "$TW_XVFB_PID" 2>/dev/null
-        wait "$TW_XVFB_PID" 2>/dev/null
+        kill "$TW_XVFB_PID" 2>/dev/null || true
+        wait "$TW_XVFB_PID" 2>/dev/null || true
         TW_XVFB_PID=
         unset DISPLAY
     fi
     return 0
+}
+
+# Let Wine draw window frames and captions itself, as Windows does. Under a
+# bare Xvfb there is no window manager, and managed windows show no frame.
+tw_wine_draw_frames() {
+    tw_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+    tw_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1 || true
 }
