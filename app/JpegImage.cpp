@@ -23,7 +23,14 @@ void onError(j_common_ptr info) {
     std::longjmp(manager->jump, 1);
 }
 
-void onMessage(j_common_ptr) {}  // warnings are not printed to stderr
+// Warnings (level -1) mark corrupt or truncated data, from which libjpeg
+// would go on to return a partly grey picture: the first one is kept and
+// makes the decode fail. Trace messages (level >= 0) are ignored. Nothing is
+// printed to stderr.
+void onMessage(j_common_ptr info, int level) {
+    ErrorManager* manager = reinterpret_cast<ErrorManager*>(info->err);
+    if (level < 0 && manager->base.num_warnings++ == 0) manager->base.format_message(info, manager->message);
+}
 
 // Owns the decompressor; destroying it releases libjpeg's memory pools.
 struct Decompressor {
@@ -44,7 +51,7 @@ bool decode(Decompressor& d, ErrorManager& err, const std::uint8_t* data, std::s
             const char*& failure) {
     d.info.err = jpeg_std_error(&err.base);
     err.base.error_exit = onError;
-    err.base.output_message = onMessage;
+    err.base.emit_message = onMessage;
     err.message[0] = '\0';
     if (setjmp(err.jump)) {
         failure = err.message;
@@ -88,6 +95,10 @@ bool decode(Decompressor& d, ErrorManager& err, const std::uint8_t* data, std::s
         }
     }
     jpeg_finish_decompress(&d.info);
+    if (err.base.num_warnings > 0) {
+        failure = err.message;
+        return false;
+    }
     return true;
 }
 
