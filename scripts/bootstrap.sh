@@ -21,6 +21,7 @@ PACKAGES=(
     zlib1g-dev libjpeg-dev googletest libgtest-dev
     clang libclang-rt-14-dev nasm dpkg-dev
     wine wine64 fonts-wine xvfb xauth x11-utils imagemagick
+    libxrender1 libxcursor1 libxrandr2 libxi6 libxinerama1 libxcomposite1
     fp-utils
 )
 
@@ -80,7 +81,7 @@ for t in "${TRIPLETS[@]}"; do
 done
 
 has_deb_src() {
-    grep -rhsE '^[[:space:]]*(deb-src[[:space:]]|Types:.*deb-src)' \
+    grep -rqsE '^[[:space:]]*(deb-src[[:space:]]|Types:.*deb-src)' \
         /etc/apt/sources.list /etc/apt/sources.list.d/ >/dev/null
 }
 
