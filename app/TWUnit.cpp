@@ -142,6 +142,8 @@ bool CommandLineProcessor::Process(const std::vector<std::wstring>& arguments,
 
 // ---- cleaning run seam ----
 
+bool CleaningBusy = false;
+
 MainMessageTexts& MainMessages() {
     static MainMessageTexts texts;
     return texts;

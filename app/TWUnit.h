@@ -95,6 +95,10 @@ private:
 
 // ---- the cleaning run's seam ----
 
+// True while a cleaning run is in progress; cleared when the main window is
+// created. A run refuses to start while it is set.
+extern bool CleaningBusy;
+
 // The four message texts of the main window, in the system code page. Empty
 // until the first language is applied.
 struct MainMessageTexts {

@@ -1,0 +1,588 @@
+#include "app/win/TWForm.h"
+
+#include <shellapi.h>
+
+#include <memory>
+
+#include "about/win/AboutForm.h"
+#include "app/win/LanguageWindows.h"
+#include "app/win/TWFormRes.h"
+#include "backup/win/BackupForm.h"
+#include "desktop/win/DesktopIconForm.h"
+#include "log/win/LogForm.h"
+#include "options/win/OptionsForm.h"
+#include "platform/common.h"
+#include "settings/VarUnit.h"
+
+namespace {
+
+constexpr UINT kTrayMessage = WM_APP + 1;
+constexpr UINT kShownMessage = WM_APP + 2;
+constexpr UINT kTrayId = 1;
+constexpr UINT_PTR kListSubclassId = 1;
+constexpr const char* kHomePage = "https://tidewell.example.org/";
+
+// Client area and controls of the main window, 96-DPI pixels.
+constexpr int kClientWidth = 361;
+constexpr int kClientHeight = 347;
+
+struct MenuText {
+    tw::Place place;
+    int command;          // 0 for a menu title
+    int titlePosition;    // position of the title in the menu bar, for titles
+    const wchar_t* shortcut;
+};
+
+constexpr MenuText kMenuTexts[] = {
+    {tw::Place::MenuMenu, 0, 0, nullptr},
+    {tw::Place::MenuTools, 0, 1, nullptr},
+    {tw::Place::MenuHelp, 0, 2, nullptr},
+    {tw::Place::MenuClose, IDM_CLOSE, 0, L"Ctrl+Q"},
+    {tw::Place::MenuLog, IDM_LOG, 0, L"Ctrl+L"},
+    {tw::Place::MenuBackup, IDM_BACKUP, 0, L"Ctrl+B"},
+    {tw::Place::MenuDesktopIcon, IDM_DESKTOP_ICON, 0, L"Ctrl+D"},
+    {tw::Place::MenuOptions, IDM_OPTIONS, 0, L"Ctrl+O"},
+    {tw::Place::MenuContents, IDM_CONTENTS, 0, L"F1"},
+    {tw::Place::MenuAbout, IDM_ABOUT, 0, L"Ctrl+A"},
+    {tw::Place::MenuHomepage, IDM_HOMEPAGE, 0, L"Ctrl+H"},
+};
+
+void SetMenuText(HMENU menu, UINT item, bool byPosition, const std::wstring& text) {
+    if (!menu) return;
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_STRING;
+    info.dwTypeData = const_cast<wchar_t*>(text.c_str());
+    SetMenuItemInfoW(menu, item, byPosition ? TRUE : FALSE, &info);
+}
+
+std::vector<std::wstring> CommandLineArguments() {
+    std::vector<std::wstring> arguments;
+    int count = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!argv) return arguments;
+    for (int i = 1; i < count; ++i) arguments.emplace_back(argv[i]);
+    LocalFree(argv);
+    return arguments;
+}
+
+}  // namespace
+
+// ---- ListBoxTargetList ----
+
+int ListBoxTargetList::count() const {
+    const LRESULT n = SendMessageW(listBox_, LB_GETCOUNT, 0, 0);
+    return n < 0 ? 0 : static_cast<int>(n);
+}
+
+std::wstring ListBoxTargetList::text(int index) const {
+    const LRESULT length = SendMessageW(listBox_, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length <= 0) return {};
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const LRESULT got = SendMessageW(listBox_, LB_GETTEXT, static_cast<WPARAM>(index),
+                                     reinterpret_cast<LPARAM>(text.data()));
+    text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    return text;
+}
+
+bool ListBoxTargetList::selected(int index) const {
+    return SendMessageW(listBox_, LB_GETSEL, static_cast<WPARAM>(index), 0) > 0;
+}
+
+void ListBoxTargetList::append(const std::wstring& text) {
+    SendMessageW(listBox_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void ListBoxTargetList::erase(int index) {
+    SendMessageW(listBox_, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+}
+
+void ListBoxTargetList::clear() { SendMessageW(listBox_, LB_RESETCONTENT, 0, 0); }
+
+// ---- TTWForm ----
+
+TTWForm::TTWForm() = default;
+
+TTWForm::~TTWForm() {
+    if (hwnd_ && IsWindow(hwnd_)) {
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        DestroyWindow(hwnd_);
+    }
+}
+
+bool TTWForm::Create(HINSTANCE instance) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = &TTWForm::WndProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP));
+    wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), 0));
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszMenuName = MAKEINTRESOURCEW(IDR_MAINMENU);
+    wc.lpszClassName = TW_CLASS_MAIN;
+    if (!RegisterClassExW(&wc)) return false;
+
+    accelerators_ = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCEL));
+    trayMenu_.reset(LoadMenuW(instance, MAKEINTRESOURCEW(IDR_TRAYMENU)));
+
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+    // WS_EX_APPWINDOW: the main window owns the taskbar button.
+    hwnd_ = CreateWindowExW(WS_EX_APPWINDOW, TW_CLASS_MAIN, L"Tidewell 1.0", style, 0, 0,
+                            twui::Scale(kClientWidth), twui::Scale(kClientHeight), nullptr,
+                            nullptr, instance, this);
+    return hwnd_ != nullptr;
+}
+
+LRESULT CALLBACK TTWForm::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    TTWForm* self = nullptr;
+    if (msg == WM_NCCREATE) {
+        self = static_cast<TTWForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    } else {
+        self = reinterpret_cast<TTWForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    }
+    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    return twui::Guarded(0, [&] { return self->Handle(msg, wParam, lParam); });
+}
+
+LRESULT TTWForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_CREATE:
+        OnCreate();
+        return 0;
+    case WM_SHOWWINDOW:
+        // The show handler runs once the window is on the screen.
+        if (wParam) PostMessageW(hwnd_, kShownMessage, 0, 0);
+        break;
+    case kShownMessage:
+        if (IsWindowVisible(hwnd_)) OnShown();
+        return 0;
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lParam);
+        if (header && header->code == TTN_GETDISPINFOW) {
+            auto* info = reinterpret_cast<NMTTDISPINFOW*>(lParam);
+            const int index = static_cast<int>(header->idFrom) - IDM_CLEAN;
+            if (index >= 0 && index < kHintCount)
+                info->lpszText = const_cast<wchar_t*>(hints_[index].c_str());
+            return 0;
+        }
+        break;
+    }
+    case WM_DRAWITEM: {
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (item && item->CtlID == IDC_BANNER) {
+            DrawBanner(*item);
+            return TRUE;
+        }
+        break;
+    }
+    case WM_SIZE:
+        if (wParam == SIZE_MINIMIZED && tw::SystemTray) ShowWindow(hwnd_, SW_HIDE);
+        return 0;
+    case kTrayMessage:
+        OnTrayNotify(lParam);
+        return 0;
+    case WM_CLOSE:
+        DestroyWindow(hwnd_);
+        return 0;
+    case WM_DESTROY: {
+        SetTrayVisible(false);
+        // The settings are saved at every exit; a failure is shown, the exit goes on.
+        twui::Guarded(0, [] {
+            tw::SaveSettings();
+            return LRESULT{0};
+        });
+        PostQuitMessage(0);
+        return 0;
+    }
+    case WM_NCDESTROY: {
+        HWND window = hwnd_;
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        hwnd_ = nullptr;
+        return DefWindowProcW(window, msg, wParam, lParam);
+    }
+    default:
+        break;
+    }
+    return DefWindowProcW(hwnd_, msg, wParam, lParam);
+}
+
+// ---- creation ----
+
+void TTWForm::OnCreate() {
+    twui::SetClientSize(hwnd_, kClientWidth, kClientHeight);
+    SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    CreateControls();
+
+    // Each step is guarded on its own: a settings file that cannot be written
+    // is reported, and the window is still created.
+    twui::Guarded(0, [] {
+        tw::TVarUnit load;
+        (void)load;
+        if (!tw::SettingsFileExists()) tw::SaveSettings();
+        return LRESULT{0};
+    });
+    SetTrayVisible(tw::SystemTray);
+    tw::CleaningBusy = false;
+}
+
+void TTWForm::CreateControls() {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    auto make = [&](DWORD exStyle, const wchar_t* cls, const wchar_t* text, DWORD style, int x,
+                    int y, int w, int h, int id) {
+        return CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style,
+                               twui::Scale(x), twui::Scale(y), twui::Scale(w), twui::Scale(h),
+                               hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance,
+                               nullptr);
+    };
+    CreateToolBar();
+    make(0, L"STATIC", L"Select", SS_LEFT, 8, 60, 153, 14, IDC_LABEL_SELECT);
+    HWND items = make(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
+                      WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 8, 78, 153,
+                      147, IDC_LIST_ITEMS);
+    make(0, L"STATIC", L"Remove", SS_LEFT, 199, 60, 153, 14, IDC_LABEL_REMOVE);
+    HWND clean = make(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
+                      WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 199, 78, 153,
+                      147, IDC_LIST_CLEAN);
+    make(0, L"BUTTON", L">", WS_TABSTOP | BS_PUSHBUTTON, 167, 86, 26, 26, IDC_BUTTON_SELECT);
+    make(0, L"BUTTON", L">>", WS_TABSTOP | BS_PUSHBUTTON, 167, 115, 26, 26,
+         IDC_BUTTON_SELECT_ALL);
+    make(0, L"BUTTON", L"<<", WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, 167, 163, 26, 26,
+         IDC_BUTTON_DELETE_ALL);
+    make(0, L"BUTTON", L"<", WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, 167, 192, 26, 26,
+         IDC_BUTTON_DELETE);
+    HWND progress = make(0, PROGRESS_CLASSW, L"", PBS_SMOOTH, 0, 234, 361, 17, IDC_PROGRESS);
+    SendMessageW(progress, PBM_SETRANGE32, 0, 100);
+    SendMessageW(progress, PBM_SETSTEP, 1, 0);
+    make(0, L"STATIC", L"", SS_OWNERDRAW, 0, 251, 361, 99, IDC_BANNER);
+    banner_.reset(twui::LoadPictureResource(IDR_JPEG_BANNER, true));
+
+    ListBoxTargetList available(items);
+    for (const std::wstring& label : tw::AvailableTargetLabels()) available.append(label);
+    // Enter in either list does what its button does.
+    SetWindowSubclass(items, &TTWForm::ListProc, kListSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    SetWindowSubclass(clean, &TTWForm::ListProc, kListSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    twui::SetFontOfChildren(hwnd_);
+}
+
+void TTWForm::CreateToolBar() {
+    HWND bar = CreateWindowExW(0, TOOLBARCLASSNAMEW, L"",
+                               WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS |
+                                   CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER,
+                               0, 0, twui::Scale(kClientWidth), twui::Scale(55), hwnd_,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TOOLBAR)),
+                               GetModuleHandleW(nullptr), nullptr);
+    if (!bar) return;
+    SendMessageW(bar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    const int picture = twui::Scale(48);
+    toolImages_.reset(ImageList_Create(picture, picture, ILC_COLOR32, 6, 0));
+    const int pictures[kHintCount] = {IDR_PNG_CLEAN,   IDR_PNG_LOG,     IDR_PNG_BACKUP,
+                                      IDR_PNG_OPTIONS, IDR_PNG_DESKTOP, IDR_PNG_HELP};
+    int imageIndex[kHintCount];
+    for (int i = 0; i < kHintCount; ++i) {
+        imageIndex[i] = I_IMAGENONE;
+        twui::GdiObject bitmap(twui::LoadPictureResource(pictures[i], false));
+        if (!bitmap || !toolImages_) continue;
+        BITMAP info{};
+        GetObjectW(bitmap.get(), sizeof(info), &info);
+        if (info.bmWidth != picture || info.bmHeight != picture) {
+            // Scale the picture to the DPI's size.
+            HDC screen = GetDC(nullptr);
+            HDC from = CreateCompatibleDC(screen), to = CreateCompatibleDC(screen);
+            BITMAPINFO bmi{};
+            bmi.bmiHeader = {sizeof(BITMAPINFOHEADER), picture, -picture, 1, 32, BI_RGB, 0, 0, 0,
+                             0, 0};
+            void* bits = nullptr;
+            HBITMAP scaled = CreateDIBSection(screen, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+            if (scaled) {
+                HGDIOBJ oldFrom = SelectObject(from, bitmap.get());
+                HGDIOBJ oldTo = SelectObject(to, scaled);
+                SetStretchBltMode(to, HALFTONE);
+                StretchBlt(to, 0, 0, picture, picture, from, 0, 0, info.bmWidth, info.bmHeight,
+                           SRCCOPY);
+                SelectObject(from, oldFrom);
+                SelectObject(to, oldTo);
+                bitmap.reset(scaled);
+            }
+            DeleteDC(from);
+            DeleteDC(to);
+            ReleaseDC(nullptr, screen);
+        }
+        imageIndex[i] = ImageList_Add(toolImages_.get(), static_cast<HBITMAP>(bitmap.get()), nullptr);
+    }
+    SendMessageW(bar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(toolImages_.get()));
+    SendMessageW(bar, TB_SETBITMAPSIZE, 0, MAKELPARAM(picture, picture));
+    TBBUTTON buttons[kHintCount] = {};
+    for (int i = 0; i < kHintCount; ++i) {
+        buttons[i].iBitmap = imageIndex[i];
+        buttons[i].idCommand = IDM_CLEAN + i;
+        buttons[i].fsState = TBSTATE_ENABLED;
+        buttons[i].fsStyle = BTNS_BUTTON;
+        buttons[i].iString = -1;
+    }
+    SendMessageW(bar, TB_ADDBUTTONSW, kHintCount, reinterpret_cast<LPARAM>(buttons));
+    SendMessageW(bar, TB_SETBUTTONSIZE, 0, MAKELPARAM(twui::Scale(60), twui::Scale(54)));
+    SendMessageW(bar, TB_SETMAXTEXTROWS, 0, 0);
+}
+
+// ---- show handler and command line ----
+
+void TTWForm::OnShown() {
+    LanguageWindows target(*this, dialogs_);
+    tw::LoadLanguage(tw::CurrentLanguageName(), target);
+    ProcessCommandLine();
+}
+
+void TTWForm::ProcessCommandLine() {
+    ListBoxTargetList clean(Control(IDC_LIST_CLEAN));
+    HWND window = hwnd_;
+    commandLine_.Process(
+        CommandLineArguments(), clean, [this] { CleanButtonMenuClick(); },
+        [window] { PostMessageW(window, WM_CLOSE, 0, 0); });
+}
+
+void TTWForm::CleanButtonMenuClick() { tw::RunCleaning(*this); }
+
+// ---- the four buttons ----
+
+void TTWForm::SelectButtonClick() {
+    ListBoxTargetList available(Control(IDC_LIST_ITEMS));
+    ListBoxTargetList clean(Control(IDC_LIST_CLEAN));
+    tw::SelectSelected(available, clean);
+    UpdateRemoveButtons();
+}
+
+void TTWForm::SelectAllButtonClick() {
+    ListBoxTargetList available(Control(IDC_LIST_ITEMS));
+    ListBoxTargetList clean(Control(IDC_LIST_CLEAN));
+    tw::SelectAll(available, clean);
+    UpdateRemoveButtons();
+}
+
+void TTWForm::DeleteButtonClick() {
+    ListBoxTargetList clean(Control(IDC_LIST_CLEAN));
+    tw::RemoveSelected(clean);
+    UpdateRemoveButtons();
+}
+
+void TTWForm::DeleteAllButtonClick() {
+    ListBoxTargetList clean(Control(IDC_LIST_CLEAN));
+    tw::RemoveAll(clean);
+    UpdateRemoveButtons();
+}
+
+void TTWForm::UpdateRemoveButtons() {
+    ListBoxTargetList clean(Control(IDC_LIST_CLEAN));
+    const BOOL enable = tw::RemoveButtonsEnabled(clean) ? TRUE : FALSE;
+    EnableWindow(Control(IDC_BUTTON_DELETE), enable);
+    EnableWindow(Control(IDC_BUTTON_DELETE_ALL), enable);
+}
+
+LRESULT CALLBACK TTWForm::ListProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                                   UINT_PTR /*id*/, DWORD_PTR data) {
+    auto* self = reinterpret_cast<TTWForm*>(data);
+    if (msg == WM_CHAR && wParam == 13 && self) {
+        return twui::Guarded(0, [&] {
+            if (GetDlgCtrlID(hwnd) == IDC_LIST_ITEMS)
+                self->SelectButtonClick();
+            else
+                self->DeleteButtonClick();
+            return LRESULT{0};
+        });
+    }
+    if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, &TTWForm::ListProc, kListSubclassId);
+    return DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
+// ---- commands ----
+
+void TTWForm::OnCommand(int id, int code) {
+    switch (id) {
+    case IDC_LIST_ITEMS:
+        if (code == LBN_DBLCLK) SelectButtonClick();
+        return;
+    case IDC_LIST_CLEAN:
+        if (code == LBN_DBLCLK) DeleteButtonClick();
+        return;
+    case IDC_BUTTON_SELECT: SelectButtonClick(); return;
+    case IDC_BUTTON_SELECT_ALL: SelectAllButtonClick(); return;
+    case IDC_BUTTON_DELETE: DeleteButtonClick(); return;
+    case IDC_BUTTON_DELETE_ALL: DeleteAllButtonClick(); return;
+    case IDM_CLEAN: CleanButtonMenuClick(); return;
+    case IDM_LOG:
+        if (dialogs_.log) dialogs_.log->Open();
+        return;
+    case IDM_BACKUP:
+        if (dialogs_.backup) dialogs_.backup->Open();
+        return;
+    case IDM_OPTIONS:
+        if (dialogs_.options) dialogs_.options->Open();
+        return;
+    case IDM_DESKTOP_ICON:
+        if (dialogs_.desktop) dialogs_.desktop->Open();
+        return;
+    case IDM_ABOUT:
+        if (dialogs_.about) dialogs_.about->Open();
+        return;
+    case IDM_CONTENTS: OpenHelp(); return;
+    case IDM_HOMEPAGE: OpenHomePage(); return;
+    case IDM_CLOSE:
+    case IDM_TRAY_EXIT: PostMessageW(hwnd_, WM_CLOSE, 0, 0); return;
+    case IDM_TRAY_MINIMIZE: MinimizeApplication(); return;
+    case IDM_TRAY_RESTORE: RestoreApplication(); return;
+    default: return;
+    }
+}
+
+void TTWForm::OpenHelp() {
+    const std::string path = tw::programFolder() + "Help.chm";
+    if (!tw::fileExists(path)) return;
+    plat::shellOpen(reinterpret_cast<std::uintptr_t>(hwnd_), path, SW_SHOWMAXIMIZED);
+}
+
+void TTWForm::OpenHomePage() {
+    plat::shellOpen(reinterpret_cast<std::uintptr_t>(hwnd_), kHomePage, SW_SHOWNORMAL);
+}
+
+void TTWForm::MinimizeApplication() {
+    ShowWindow(hwnd_, SW_MINIMIZE);  // WM_SIZE hides it when the tray is on
+}
+
+void TTWForm::RestoreApplication() {
+    if (IsIconic(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
+    ShowWindow(hwnd_, SW_SHOW);
+    SetForegroundWindow(hwnd_);
+}
+
+// ---- tray ----
+
+void TTWForm::SetTrayVisible(bool visible) {
+    if (!hwnd_ || visible == trayVisible_) return;
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = hwnd_;
+    data.uID = kTrayId;
+    if (visible) {
+        data.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
+        data.uCallbackMessage = kTrayMessage;
+        data.hIcon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr),
+                                                   MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
+                                                   GetSystemMetrics(SM_CXSMICON),
+                                                   GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+        lstrcpynW(data.szTip, L"Tidewell", static_cast<int>(std::size(data.szTip)));
+        trayVisible_ = Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
+    } else {
+        Shell_NotifyIconW(NIM_DELETE, &data);
+        trayVisible_ = false;
+    }
+}
+
+void TTWForm::OnTrayNotify(LPARAM lParam) {
+    // Only the context click has an action: the pop-up menu.
+    if (lParam != WM_RBUTTONUP && lParam != WM_CONTEXTMENU) return;
+    HMENU popup = trayMenu_ ? GetSubMenu(trayMenu_.get(), 0) : nullptr;
+    if (!popup) return;
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    SetForegroundWindow(hwnd_);
+    TrackPopupMenu(popup, TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, hwnd_, nullptr);
+    PostMessageW(hwnd_, WM_NULL, 0, 0);
+}
+
+// ---- banner ----
+
+void TTWForm::DrawBanner(const DRAWITEMSTRUCT& item) {
+    const RECT& r = item.rcItem;
+    FillRect(item.hDC, &r, GetSysColorBrush(COLOR_BTNFACE));
+    if (!banner_) return;
+    BITMAP info{};
+    GetObjectW(banner_.get(), sizeof(info), &info);
+    if (info.bmWidth <= 0 || info.bmHeight <= 0) return;
+    // Kept in proportion: the largest size that fits, centred.
+    const int boxW = r.right - r.left, boxH = r.bottom - r.top;
+    int w = boxW, h = MulDiv(info.bmHeight, boxW, info.bmWidth);
+    if (h > boxH) {
+        h = boxH;
+        w = MulDiv(info.bmWidth, boxH, info.bmHeight);
+    }
+    const int x = r.left + (boxW - w) / 2, y = r.top + (boxH - h) / 2;
+    HDC memory = CreateCompatibleDC(item.hDC);
+    HGDIOBJ old = SelectObject(memory, banner_.get());
+    SetStretchBltMode(item.hDC, HALFTONE);
+    StretchBlt(item.hDC, x, y, w, h, memory, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+}
+
+// ---- language ----
+
+void TTWForm::SetPlaceText(tw::Place place, const std::wstring& text) {
+    using P = tw::Place;
+    switch (place) {
+    case P::CleanButtonHint: hints_[0] = text; return;
+    case P::LogButtonHint: hints_[1] = text; return;
+    case P::BackupButtonHint: hints_[2] = text; return;
+    case P::OptionsButtonHint: hints_[3] = text; return;
+    case P::DesktopIconButtonHint: hints_[4] = text; return;
+    case P::HelpButtonHint: hints_[5] = text; return;
+    case P::LabelSelect: SetWindowTextW(Control(IDC_LABEL_SELECT), text.c_str()); return;
+    case P::LabelRemove: SetWindowTextW(Control(IDC_LABEL_REMOVE), text.c_str()); return;
+    case P::TrayMinimize:
+    case P::TrayRestore:
+    case P::TrayExit: {
+        HMENU popup = trayMenu_ ? GetSubMenu(trayMenu_.get(), 0) : nullptr;
+        const UINT id = place == P::TrayMinimize  ? IDM_TRAY_MINIMIZE
+                        : place == P::TrayRestore ? IDM_TRAY_RESTORE
+                                                  : IDM_TRAY_EXIT;
+        SetMenuText(popup, id, false, text);
+        return;
+    }
+    case P::WarningMessage: tw::MainMessages().warningMessage = plat::wideToAnsi(text); return;
+    case P::WarningMessageTitle:
+        tw::MainMessages().warningMessageTitle = plat::wideToAnsi(text);
+        return;
+    case P::RebootMessage: tw::MainMessages().rebootMessage = plat::wideToAnsi(text); return;
+    case P::RebootMessageTitle:
+        tw::MainMessages().rebootMessageTitle = plat::wideToAnsi(text);
+        return;
+    default: break;
+    }
+    for (const MenuText& entry : kMenuTexts) {
+        if (entry.place != place) continue;
+        HMENU bar = GetMenu(hwnd_);
+        if (entry.command == 0) {
+            SetMenuText(bar, static_cast<UINT>(entry.titlePosition), true, text);
+        } else {
+            SetMenuText(bar, static_cast<UINT>(entry.command), false,
+                        text + L"\t" + entry.shortcut);
+        }
+        DrawMenuBar(hwnd_);
+        return;
+    }
+}
+
+// ---- tw::CleaningView ----
+
+std::vector<std::wstring> TTWForm::cleanLabels() const {
+    ListBoxTargetList clean(Control(IDC_LIST_CLEAN));
+    std::vector<std::wstring> labels;
+    for (int i = 0; i < clean.count(); ++i) labels.push_back(clean.text(i));
+    return labels;
+}
+
+void TTWForm::setProgressMax(int maximum) {
+    SendMessageW(Control(IDC_PROGRESS), PBM_SETRANGE32, 0, maximum);
+}
+
+void TTWForm::setProgressPosition(int position) {
+    SendMessageW(Control(IDC_PROGRESS), PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
+void TTWForm::stepProgress() { SendMessageW(Control(IDC_PROGRESS), PBM_STEPIT, 0, 0); }

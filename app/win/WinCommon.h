@@ -1,0 +1,162 @@
+// Small helpers shared by the program's windows: handle owners, pixel scaling,
+// the Tahoma font, the guard every window procedure runs its handlers in, the
+// dialog base with its page tree and modal showing, and the message dispatch
+// of the main loop.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace twui {
+
+// ---- handle owners ----
+
+template <typename H, BOOL(WINAPI* Close)(H)>
+class Owned {
+public:
+    Owned() = default;
+    explicit Owned(H h) : h_(h) {}
+    Owned(const Owned&) = delete;
+    Owned& operator=(const Owned&) = delete;
+    Owned(Owned&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
+    Owned& operator=(Owned&& o) noexcept {
+        if (this != &o) reset(std::exchange(o.h_, nullptr));
+        return *this;
+    }
+    ~Owned() { reset(); }
+    void reset(H h = nullptr) {
+        if (h_) Close(h_);
+        h_ = h;
+    }
+    H get() const { return h_; }
+    explicit operator bool() const { return h_ != nullptr; }
+
+private:
+    H h_ = nullptr;
+};
+
+inline BOOL WINAPI DeleteGdiObject(HGDIOBJ h) { return DeleteObject(h); }
+inline BOOL WINAPI DestroyImageList(HIMAGELIST h) { return ImageList_Destroy(h); }
+inline BOOL WINAPI DestroyMenuHandle(HMENU h) { return DestroyMenu(h); }
+
+using GdiObject = Owned<HGDIOBJ, DeleteGdiObject>;
+using ImageList = Owned<HIMAGELIST, DestroyImageList>;
+using Menu = Owned<HMENU, DestroyMenuHandle>;
+
+// ---- pixels, fonts, texts ----
+
+// Sizes in the window descriptions are pixels at 96 DPI; they are scaled by
+// the system DPI.
+int SystemDpi();
+int Scale(int pixels);
+// Tahoma 8 pt at the system DPI, shared by every control of the program.
+HFONT TahomaFont();
+void SetFontOfChildren(HWND parent);
+
+// Places a control by its 96-DPI pixel rectangle.
+void PlaceControl(HWND parent, int id, int x, int y, int width, int height);
+// Gives the window a client area of the given 96-DPI pixel size.
+void SetClientSize(HWND window, int width, int height);
+
+// One control's 96-DPI pixel rectangle in a dialog.
+struct ControlPlace {
+    int id, x, y, width, height;
+};
+// Sizes the dialog's client area and places every control of the table.
+template <size_t N>
+void ApplyLayout(HWND dialog, int clientWidth, int clientHeight, const ControlPlace (&places)[N]) {
+    SetClientSize(dialog, clientWidth, clientHeight);
+    for (const ControlPlace& p : places) PlaceControl(dialog, p.id, p.x, p.y, p.width, p.height);
+}
+void CenterOver(HWND window, HWND over);
+
+std::wstring WindowText(HWND window);
+
+// ---- errors ----
+
+// An error box (no owner) for an exception caught at a window procedure:
+// AppError shows its message, anything else a general text.
+void ShowCaughtError() noexcept;
+
+// Runs a handler so that no exception leaves the window procedure.
+template <typename F>
+LRESULT Guarded(LRESULT onError, F&& handler) noexcept {
+    try {
+        return handler();
+    } catch (...) {
+        ShowCaughtError();
+        return onError;
+    }
+}
+
+// ---- resources ----
+
+// A bitmap (32-bit, top-down, premultiplied alpha) from an RCDATA picture
+// (PNG or JPEG). Null when the resource is missing or does not decode.
+HBITMAP LoadPictureResource(int id, bool jpeg);
+
+// ---- dialogs ----
+
+// Registers a dialog window class (DefDlgProc with DLGWINDOWEXTRA) so that a
+// DIALOGEX template's CLASS names it.
+void RegisterDialogClass(const wchar_t* className);
+
+// The base of the five dialogs: created hidden from a template, shown modally
+// on demand and hidden again; Esc and the close box hide it.
+class Dialog {
+public:
+    virtual ~Dialog();
+    Dialog(const Dialog&) = delete;
+    Dialog& operator=(const Dialog&) = delete;
+
+    HWND hwnd() const { return hwnd_; }
+    HWND item(int id) const { return GetDlgItem(hwnd_, id); }
+    void Create(HWND owner);
+    // Disables the owner, shows the dialog and runs a nested message loop
+    // until the dialog is hidden; the owner is enabled again afterwards.
+    void ShowModal();
+    void Close();
+    bool showing() const { return modal_; }
+
+    // The page tree: cleared, filled with the top-level nodes (children under
+    // the first node, collapsed), first node selected, page handler run.
+    void RebuildPageTree(const std::vector<std::wstring>& nodes,
+                         const std::vector<std::wstring>& firstNodeChildren);
+    std::wstring SelectedNodeText() const;
+    void SelectFirstNode();
+    void ExpandFirstNode();
+
+    // The page handler, run as a click in the tree would run it.
+    virtual void OnPageChanged() {}
+
+protected:
+    Dialog(int templateId, int treeId) : templateId_(templateId), treeId_(treeId) {}
+    virtual void OnInit() {}
+    virtual bool OnCommand(int id, int code, HWND control);  // true when handled
+    virtual INT_PTR OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled);
+
+private:
+    static INT_PTR CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    INT_PTR Handle(UINT msg, WPARAM wParam, LPARAM lParam);
+
+    int templateId_;
+    int treeId_;
+    HWND hwnd_ = nullptr;
+    HWND owner_ = nullptr;
+    bool modal_ = false;
+};
+
+// ---- message loop ----
+
+// The main window and its accelerators; dialogs register themselves.
+void SetMainWindow(HWND main, HACCEL accelerators);
+void AddDialogWindow(HWND dialog);
+// Accelerators of the main window and dialog navigation; true when the
+// message was consumed.
+bool PreTranslate(MSG& msg);
+
+}  // namespace twui

@@ -1,0 +1,72 @@
+// Program entry: the six windows in their fixed order, then the message loop.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "about/win/AboutForm.h"
+#include "app/win/TWForm.h"
+#include "app/win/TWFormRes.h"
+#include "app/win/WinCommon.h"
+#include "backup/win/BackupForm.h"
+#include "desktop/win/DesktopIconForm.h"
+#include "log/win/LogForm.h"
+#include "options/win/OptionsForm.h"
+
+namespace {
+
+int Run(HINSTANCE instance) {
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof(controls);
+    controls.dwICC = ICC_BAR_CLASSES | ICC_PROGRESS_CLASS | ICC_TREEVIEW_CLASSES |
+                     ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_STANDARD_CLASSES;
+    InitCommonControlsEx(&controls);
+
+    for (const wchar_t* name :
+         {TW_CLASS_ABOUT, TW_CLASS_LOG, TW_CLASS_OPTIONS, TW_CLASS_BACKUP, TW_CLASS_DESKTOP})
+        twui::RegisterDialogClass(name);
+
+    // The main window first: its creation handler loads the settings before
+    // any other window exists.
+    TTWForm main;
+    if (!main.Create(instance)) {
+        MessageBoxW(nullptr, L"The main window could not be created.", L"Tidewell",
+                    MB_OK | MB_ICONERROR);
+        return 1;
+    }
+    TAboutForm about;
+    TLogForm log;
+    TOptionsForm options;
+    TBackupForm backup;
+    TDesktopIcon desktop;
+    about.Create(main.hwnd());
+    log.Create(main.hwnd());
+    options.Create(main.hwnd());
+    backup.Create(main.hwnd());
+    desktop.Create(main.hwnd());
+    main.SetDialogs({&about, &log, &options, &backup, &desktop});
+    twui::SetMainWindow(main.hwnd(), main.accelerators());
+
+    ShowWindow(main.hwnd(), SW_SHOWNORMAL);
+    UpdateWindow(main.hwnd());
+
+    MSG msg{};
+    BOOL got;
+    while ((got = GetMessageW(&msg, nullptr, 0, 0)) != 0) {
+        if (got < 0) break;
+        if (twui::PreTranslate(msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    twui::SetMainWindow(nullptr, nullptr);
+    return static_cast<int>(msg.wParam);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    try {
+        return Run(instance);
+    } catch (...) {
+        twui::ShowCaughtError();
+        return 1;
+    }
+}

@@ -1,0 +1,114 @@
+#include "desktop/win/DesktopIconForm.h"
+
+#include "desktop/win/DesktopIconFormRes.h"
+
+namespace {
+
+// Client area and controls, 96-DPI pixels.
+constexpr twui::ControlPlace kLayout[] = {
+    {IDC_DESK_SAVE_LABEL, 16, 34, 247, 14},
+    {IDC_DESK_SAVE_COMBO, 16, 52, 247, 120},
+    {IDC_DESK_SAVE_BUTTON, 188, 84, 75, 25},
+    {IDC_DESK_RESTORE_LABEL, 16, 34, 247, 14},
+    {IDC_DESK_RESTORE_COMBO, 16, 52, 247, 120},
+    {IDC_DESK_RESOLUTION, 16, 88, 150, 17},
+    {IDC_DESK_RESTORE_BUTTON, 188, 84, 75, 25},
+    {IDC_DESK_REMOVE_LABEL, 16, 34, 247, 14},
+    {IDC_DESK_REMOVE_COMBO, 16, 52, 247, 120},
+    {IDC_DESK_REMOVE_BUTTON, 188, 84, 75, 25},
+    {IDC_DESK_TAB, 6, 6, 267, 109},
+};
+constexpr int kClientWidth = 279;
+constexpr int kClientHeight = 121;
+
+constexpr int kSavePage[] = {IDC_DESK_SAVE_LABEL, IDC_DESK_SAVE_COMBO, IDC_DESK_SAVE_BUTTON};
+constexpr int kRestorePage[] = {IDC_DESK_RESTORE_LABEL, IDC_DESK_RESTORE_COMBO,
+                                IDC_DESK_RESTORE_BUTTON, IDC_DESK_RESOLUTION};
+constexpr int kRemovePage[] = {IDC_DESK_REMOVE_LABEL, IDC_DESK_REMOVE_COMBO,
+                               IDC_DESK_REMOVE_BUTTON};
+
+}  // namespace
+
+TDesktopIcon::TDesktopIcon() : twui::Dialog(IDD_DESKTOP, 0) {}
+
+void TDesktopIcon::OnInit() {
+    twui::ApplyLayout(hwnd(), kClientWidth, kClientHeight, kLayout);
+    HWND tab = item(IDC_DESK_TAB);
+    const wchar_t* names[] = {L"Save", L"Restore", L"Remove"};
+    for (int i = 0; i < 3; ++i) {
+        TCITEMW entry{};
+        entry.mask = TCIF_TEXT;
+        entry.pszText = const_cast<wchar_t*>(names[i]);
+        TabCtrl_InsertItem(tab, i, &entry);
+    }
+    // The tab control lies under the page controls.
+    SetWindowPos(tab, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    CheckDlgButton(hwnd(), IDC_DESK_RESOLUTION, BST_CHECKED);
+    ShowPage(Page::Save);
+}
+
+void TDesktopIcon::ShowPage(Page page) {
+    auto show = [&](const auto& ids, bool visible) {
+        for (int id : ids) ShowWindow(item(id), visible ? SW_SHOW : SW_HIDE);
+    };
+    show(kSavePage, page == Page::Save);
+    show(kRestorePage, page == Page::Restore);
+    show(kRemovePage, page == Page::Remove);
+    TabCtrl_SetCurSel(item(IDC_DESK_TAB), static_cast<int>(page));
+}
+
+INT_PTR TDesktopIcon::OnMessage(UINT msg, WPARAM, LPARAM lParam, bool& handled) {
+    handled = false;
+    if (msg != WM_NOTIFY) return 0;
+    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+    if (header && header->idFrom == IDC_DESK_TAB && header->code == TCN_SELCHANGE) {
+        ShowPage(static_cast<Page>(TabCtrl_GetCurSel(item(IDC_DESK_TAB))));
+        handled = true;
+    }
+    return 0;
+}
+
+void TDesktopIcon::Open() { ShowModal(); }
+
+void TDesktopIcon::SetTabText(int index, const std::wstring& text) {
+    TCITEMW entry{};
+    entry.mask = TCIF_TEXT;
+    entry.pszText = const_cast<wchar_t*>(text.c_str());
+    TabCtrl_SetItem(item(IDC_DESK_TAB), index, &entry);
+}
+
+bool TDesktopIcon::SetPlaceText(tw::Place place, const std::wstring& text) {
+    using P = tw::Place;
+    switch (place) {
+    case P::DesktopTitle: SetWindowTextW(hwnd(), text.c_str()); return true;
+    case P::DesktopSaveTab: SetTabText(0, text); return true;
+    case P::DesktopRestoreTab: SetTabText(1, text); return true;
+    case P::DesktopRemoveTab: SetTabText(2, text); return true;
+    case P::DesktopSaveButton: SetDlgItemTextW(hwnd(), IDC_DESK_SAVE_BUTTON, text.c_str()); return true;
+    case P::DesktopRestoreButton:
+        SetDlgItemTextW(hwnd(), IDC_DESK_RESTORE_BUTTON, text.c_str());
+        return true;
+    case P::DesktopRemoveButton:
+        SetDlgItemTextW(hwnd(), IDC_DESK_REMOVE_BUTTON, text.c_str());
+        return true;
+    case P::DesktopSaveLabel: SetDlgItemTextW(hwnd(), IDC_DESK_SAVE_LABEL, text.c_str()); return true;
+    case P::DesktopRestoreLabel:
+        SetDlgItemTextW(hwnd(), IDC_DESK_RESTORE_LABEL, text.c_str());
+        return true;
+    case P::DesktopRemoveLabel:
+        SetDlgItemTextW(hwnd(), IDC_DESK_REMOVE_LABEL, text.c_str());
+        return true;
+    case P::DesktopResolution:
+        SetDlgItemTextW(hwnd(), IDC_DESK_RESOLUTION, text.c_str());
+        return true;
+    case P::DesktopSaveComboBox: {
+        // The text, and the text as the only entry of the list.
+        HWND combo = item(IDC_DESK_SAVE_COMBO);
+        SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+        SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        SetWindowTextW(combo, text.c_str());
+        return true;
+    }
+    default: return false;
+    }
+}

@@ -1,0 +1,26 @@
+// The desktop icon restorer TDesktopIcon: a tab control with the pages Save,
+// Restore and Remove, each a group of controls in the same place.
+#pragma once
+
+#include <string>
+
+#include "app/win/WinCommon.h"
+#include "options/Language.h"
+
+class TDesktopIcon : public twui::Dialog {
+public:
+    enum class Page { Save, Restore, Remove };
+
+    TDesktopIcon();
+    // Tools > Desktop Icon Restorer: shown modally, on the page it was left on.
+    void Open();
+    bool SetPlaceText(tw::Place place, const std::wstring& text);
+    void ShowPage(Page page);
+
+protected:
+    void OnInit() override;
+    INT_PTR OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
+
+private:
+    void SetTabText(int index, const std::wstring& text);
+};

@@ -1,0 +1,16 @@
+// Resource identifiers of the Desktop icon restorer: 2400-2499.
+// OK and Cancel buttons use IDOK and IDCANCEL.
+#pragma once
+
+#define IDD_DESKTOP 2400
+#define IDC_DESK_TAB 2401
+#define IDC_DESK_SAVE_LABEL 2402
+#define IDC_DESK_SAVE_COMBO 2403
+#define IDC_DESK_SAVE_BUTTON 2404
+#define IDC_DESK_RESTORE_LABEL 2405
+#define IDC_DESK_RESTORE_COMBO 2406
+#define IDC_DESK_RESTORE_BUTTON 2407
+#define IDC_DESK_RESOLUTION 2408
+#define IDC_DESK_REMOVE_LABEL 2409
+#define IDC_DESK_REMOVE_COMBO 2410
+#define IDC_DESK_REMOVE_BUTTON 2411
