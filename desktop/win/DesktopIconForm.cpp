@@ -57,8 +57,14 @@ void TDesktopIcon::ShowPage(Page page) {
     TabCtrl_SetCurSel(item(IDC_DESK_TAB), static_cast<int>(page));
 }
 
-INT_PTR TDesktopIcon::OnMessage(UINT msg, WPARAM, LPARAM lParam, bool& handled) {
+INT_PTR TDesktopIcon::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) {
     handled = false;
+    if (msg == WM_CTLCOLORSTATIC) {
+        // Labels and the check box show the tab page's background through.
+        SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+        handled = true;
+        return reinterpret_cast<INT_PTR>(GetStockObject(NULL_BRUSH));
+    }
     if (msg != WM_NOTIFY) return 0;
     const auto* header = reinterpret_cast<const NMHDR*>(lParam);
     if (header && header->idFrom == IDC_DESK_TAB && header->code == TCN_SELCHANGE) {
