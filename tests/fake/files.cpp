@@ -207,9 +207,11 @@ Error copyFile(const std::string& from, const std::string& to, bool failIfExists
         d->attributes = s->attributes;
         return kOk;
     }
-    FsEntry copy = *s;
-    copy.path = dst.display();
-    machine().fs[dst.key()] = std::move(copy);
+    std::vector<std::uint8_t> data = s->data;  // the map may move entries around
+    std::uint32_t attributes = s->attributes;
+    FsEntry& d = putFile(dst);
+    d.data = std::move(data);
+    d.attributes = attributes;
     return kOk;
 }
 
@@ -267,11 +269,7 @@ Error writeFileBytes(const std::string& path, const std::vector<std::uint8_t>& b
         e->attributes = (e->attributes & ~kAttrNormal) | kAttrArchive;
         return kOk;
     }
-    FsEntry& e = machine().fs[p.key()];
-    e.path = p.display();
-    e.folder = false;
-    e.attributes = kAttrArchive;
-    e.data = bytes;
+    putFile(p).data = bytes;
     return kOk;
 }
 
@@ -307,9 +305,7 @@ void addFileBytes(const std::string& path, const std::vector<std::uint8_t>& cont
     ensureParents(p);
     FsEntry* existing = findEntry(p);
     if (existing && existing->folder) throw std::invalid_argument("fake: a folder is in the way: " + path);
-    FsEntry& e = machine().fs[p.key()];
-    e.path = p.display();
-    e.folder = false;
+    FsEntry& e = putFile(p);
     e.attributes = (attributes & ~plat::kAttrDirectory) == 0 ? plat::kAttrNormal : (attributes & ~plat::kAttrDirectory);
     e.data = content;
 }

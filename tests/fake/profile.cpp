@@ -214,11 +214,7 @@ bool profileWrite(const std::wstring& file, const std::wstring& section, const s
         existing->data = std::move(bytes);
         existing->attributes = (existing->attributes & ~kAttrNormal) | kAttrArchive;
     } else {
-        FsEntry& e = machine().fs[p.key()];
-        e.path = p.display();
-        e.folder = false;
-        e.attributes = kAttrArchive;
-        e.data = std::move(bytes);
+        putFile(p).data = std::move(bytes);
     }
     return true;
 }

@@ -433,11 +433,7 @@ Error regSaveKey(HKey key, const std::string& file) {
     out << kHiveMagic << "\n";
     writeHive(*b.key, "", out);
     std::string text = out.str();
-    FsEntry& e = machine().fs[p.key()];
-    e.path = p.display();
-    e.folder = false;
-    e.attributes = kAttrArchive;
-    e.data.assign(text.begin(), text.end());
+    putFile(p).data.assign(text.begin(), text.end());
     return kOk;
 }
 

@@ -126,9 +126,28 @@ bool hasFault(const ParsedPath& p, Fault f) {
     return it != faults.end() && it->second.count(f) != 0;
 }
 
+namespace {
+std::string storedPath(const ParsedPath& p) {
+    if (p.isRoot()) return p.drive;
+    FsEntry* parent = findEntry(p.parent());
+    return parent ? parent->path + "\\" + p.parts.back() : p.display();
+}
+}  // namespace
+
+FsEntry& putFile(const ParsedPath& p) {
+    auto& fs = machine().fs;
+    auto it = fs.find(p.key());
+    if (it != fs.end()) return it->second;
+    FsEntry& e = fs[p.key()];
+    e.path = storedPath(p);
+    e.folder = false;
+    e.attributes = plat::kAttrArchive;
+    return e;
+}
+
 FsEntry& putFolder(const ParsedPath& p) {
     FsEntry& e = machine().fs[p.key()];
-    e.path = p.display();
+    e.path = storedPath(p);
     e.folder = true;
     if (e.attributes == 0) e.attributes = plat::kAttrDirectory;
     e.data.clear();

@@ -69,6 +69,10 @@ FsEntry* findEntry(const ParsedPath& p);
 bool hasFault(const ParsedPath& p, Fault f);
 // Creates a folder entry (parents must exist).
 FsEntry& putFolder(const ParsedPath& p);
+// Creates an empty file entry with the archive attribute, or returns the
+// existing one (parents must exist). A new entry's path joins the stored
+// names of its parents with its own name as given, as NTFS does.
+FsEntry& putFile(const ParsedPath& p);
 // Direct children of a folder, in NTFS order.
 std::vector<FsEntry*> children(const ParsedPath& folder);
 
