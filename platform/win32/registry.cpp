@@ -128,7 +128,17 @@ Error regDeleteValue(HKey key, const std::string& name) {
 }
 
 Error regSaveKey(HKey key, const std::string& file) {
-    return static_cast<Error>(::RegSaveKeyA(toHkey(key), file.c_str(), nullptr));
+    // RegSaveKey is documented to fail when the file already exists, and
+    // Windows leaves that file alone. Wine instead truncates it, even when the
+    // save then fails, so the rule is enforced here before the call.
+    if (::GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES) return ERROR_ALREADY_EXISTS;
+    // A failed save must not leave a file behind either: Wine creates the
+    // file before the privilege check and keeps it, empty, on failure; a
+    // later restore would take it for a hive and a later save would be
+    // refused. Only the file this call created is removed.
+    const LONG r = ::RegSaveKeyA(toHkey(key), file.c_str(), nullptr);
+    if (r != ERROR_SUCCESS) ::DeleteFileA(file.c_str());
+    return static_cast<Error>(r);
 }
 
 Error regRestoreKey(HKey key, const std::string& file, std::uint32_t flags) {

@@ -292,3 +292,42 @@ TEST_F(Win32Test, LocaleTextsAndComparison) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Win32Test, FailedHiveSaveLeavesNoFileAndKeepsAnExistingOne) {
+    plat::HKey key = 0;
+    ASSERT_EQ(plat::regCreateKey(plat::kHKeyCurrentUser, keyPath_, 0, plat::kKeyAllAccess, key), plat::kOk);
+    plat::Handle token = 0;
+    ASSERT_EQ(plat::openProcessToken(plat::kTokenAdjustPrivileges | plat::kTokenQuery, token), plat::kOk);
+    std::uint64_t luid = 0;
+    ASSERT_EQ(plat::lookupPrivilegeValue("SeBackupPrivilege", luid), plat::kOk);
+    plat::Error last = 0;
+    plat::adjustTokenPrivilege(token, luid, false, last);
+
+    const std::string hive = folder_ + "\\HKCU;Software;TidewellWin32Test.TW";
+    EXPECT_EQ(plat::regSaveKey(key, hive), plat::kErrPrivilegeNotHeld);
+    EXPECT_EQ(plat::getFileAttributes(hive), plat::kInvalidAttributes);
+
+    const std::vector<std::uint8_t> earlier{'o', 'l', 'd'};
+    ASSERT_EQ(plat::writeFileBytes(hive, earlier), plat::kOk);
+    EXPECT_EQ(plat::regSaveKey(key, hive), plat::kErrAlreadyExists);
+    std::vector<std::uint8_t> back;
+    ASSERT_EQ(plat::readFileBytes(hive, back), plat::kOk);
+    EXPECT_EQ(back, earlier);
+
+    if (plat::adjustTokenPrivilege(token, luid, true, last) && last == plat::kOk) {
+        // With the privilege held the rule is the same: no overwrite.
+        EXPECT_EQ(plat::regSaveKey(key, hive), plat::kErrAlreadyExists);
+        ASSERT_EQ(plat::readFileBytes(hive, back), plat::kOk);
+        EXPECT_EQ(back, earlier);
+        ASSERT_EQ(plat::deleteFile(hive), plat::kOk);
+        EXPECT_EQ(plat::regSaveKey(key, hive), plat::kOk);
+        EXPECT_NE(plat::getFileAttributes(hive), plat::kInvalidAttributes);
+        plat::adjustTokenPrivilege(token, luid, false, last);
+    }
+    plat::closeHandle(token);
+    plat::regCloseKey(key);
+}
+
+}  // namespace
