@@ -76,6 +76,24 @@ void RemoveAll(TargetList& cleanList) { cleanList.clear(); }
 
 bool RemoveButtonsEnabled(const TargetList& cleanList) { return cleanList.count() > 0; }
 
+// ---- pictures ----
+
+PictureRect FitInProportion(int pictureWidth, int pictureHeight, const PictureRect& box) {
+    if (pictureWidth <= 0 || pictureHeight <= 0 || box.width <= 0 || box.height <= 0)
+        return PictureRect{box.x, box.y, 0, 0};
+    // Widths and heights are compared as products in 64 bits: no overflow and
+    // no rounding before the choice of the limiting side.
+    const long long byWidth = static_cast<long long>(pictureHeight) * box.width;
+    const long long byHeight = static_cast<long long>(pictureWidth) * box.height;
+    int width = box.width, height = box.height;
+    if (byWidth <= byHeight)  // the box's width limits
+        height = static_cast<int>(byWidth / pictureWidth);
+    else
+        width = static_cast<int>(byHeight / pictureHeight);
+    return PictureRect{box.x + (box.width - width) / 2, box.y + (box.height - height) / 2, width,
+                       height};
+}
+
 // ---- command line ----
 
 namespace {

@@ -64,6 +64,17 @@ void RemoveAll(TargetList& cleanList);
 // The state of "<" and "<<": enabled exactly when the clean list holds an entry.
 bool RemoveButtonsEnabled(const TargetList& cleanList);
 
+// ---- pictures ----
+
+struct PictureRect {
+    int x = 0, y = 0, width = 0, height = 0;
+    bool operator==(const PictureRect&) const = default;
+};
+// The largest rectangle of the picture's proportions that fits the box,
+// centred in it (the banner is kept in proportion). Empty for an empty
+// picture or box.
+PictureRect FitInProportion(int pictureWidth, int pictureHeight, const PictureRect& box);
+
 // ---- command line ----
 
 // The label a command-line switch adds, or nothing. Only the letters a to z

@@ -8,6 +8,7 @@
 #include "app/win/LanguageWindows.h"
 #include "app/win/TWFormRes.h"
 #include "backup/win/BackupForm.h"
+#include "engine/DeleteUnit.h"
 #include "desktop/win/DesktopIconForm.h"
 #include "log/win/LogForm.h"
 #include "options/win/OptionsForm.h"
@@ -193,6 +194,7 @@ LRESULT TTWForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         DestroyWindow(hwnd_);
         return 0;
     case WM_DESTROY: {
+        tw::SetProgressHook(nullptr);
         SetTrayVisible(false);
         // The settings are saved at every exit; a failure is shown, the exit goes on.
         twui::Guarded(0, [] {
@@ -231,6 +233,8 @@ void TTWForm::OnCreate() {
     });
     SetTrayVisible(tw::SystemTray);
     tw::CleaningBusy = false;
+    // The deletion routines step the progress bar.
+    tw::SetProgressHook([this] { stepProgress(); });
 }
 
 void TTWForm::CreateControls() {
@@ -505,18 +509,14 @@ void TTWForm::DrawBanner(const DRAWITEMSTRUCT& item) {
     BITMAP info{};
     GetObjectW(banner_.get(), sizeof(info), &info);
     if (info.bmWidth <= 0 || info.bmHeight <= 0) return;
-    // Kept in proportion: the largest size that fits, centred.
-    const int boxW = r.right - r.left, boxH = r.bottom - r.top;
-    int w = boxW, h = MulDiv(info.bmHeight, boxW, info.bmWidth);
-    if (h > boxH) {
-        h = boxH;
-        w = MulDiv(info.bmWidth, boxH, info.bmHeight);
-    }
-    const int x = r.left + (boxW - w) / 2, y = r.top + (boxH - h) / 2;
+    const tw::PictureRect fit = tw::FitInProportion(
+        info.bmWidth, info.bmHeight, {r.left, r.top, r.right - r.left, r.bottom - r.top});
+    if (fit.width <= 0 || fit.height <= 0) return;
     HDC memory = CreateCompatibleDC(item.hDC);
     HGDIOBJ old = SelectObject(memory, banner_.get());
     SetStretchBltMode(item.hDC, HALFTONE);
-    StretchBlt(item.hDC, x, y, w, h, memory, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+    StretchBlt(item.hDC, fit.x, fit.y, fit.width, fit.height, memory, 0, 0, info.bmWidth,
+               info.bmHeight, SRCCOPY);
     SelectObject(memory, old);
     DeleteDC(memory);
 }

@@ -110,6 +110,38 @@ TEST(TWUnitLists, RemoveButtonsFollowWhetherTheCleanListHoldsAnEntry) {
     EXPECT_FALSE(tw::RemoveButtonsEnabled(clean));
 }
 
+// ---- pictures ----
+
+TEST(TWUnitPictures, FitInProportionKeepsTheAspectAndCentres) {
+    using R = tw::PictureRect;
+    // Same size: unchanged.
+    EXPECT_EQ(tw::FitInProportion(361, 99, R{0, 251, 361, 99}), (R{0, 251, 361, 99}));
+    // Twice the size at 192 DPI: fills the box.
+    EXPECT_EQ(tw::FitInProportion(361, 99, R{0, 502, 722, 198}), (R{0, 502, 722, 198}));
+    // A box too tall: width limits, centred vertically.
+    EXPECT_EQ(tw::FitInProportion(200, 100, R{0, 0, 100, 100}), (R{0, 25, 100, 50}));
+    // A box too wide: height limits, centred horizontally.
+    EXPECT_EQ(tw::FitInProportion(100, 200, R{10, 10, 100, 100}), (R{35, 10, 50, 100}));
+    // Never larger than the box, whatever the rounding.
+    for (int w = 1; w < 60; w += 7)
+        for (int h = 1; h < 60; h += 5) {
+            const R fit = tw::FitInProportion(w, h, R{0, 0, 37, 23});
+            EXPECT_LE(fit.width, 37);
+            EXPECT_LE(fit.height, 23);
+            EXPECT_TRUE(fit.width == 37 || fit.height == 23) << w << "x" << h;
+        }
+}
+
+TEST(TWUnitPictures, FitInProportionOfNothingIsEmpty) {
+    using R = tw::PictureRect;
+    EXPECT_EQ(tw::FitInProportion(0, 99, R{0, 0, 361, 99}).width, 0);
+    EXPECT_EQ(tw::FitInProportion(361, -1, R{0, 0, 361, 99}).height, 0);
+    EXPECT_EQ(tw::FitInProportion(361, 99, R{0, 0, 0, 99}).width, 0);
+    // Huge pictures do not overflow.
+    const R fit = tw::FitInProportion(2000000000, 1000000000, R{0, 0, 400, 400});
+    EXPECT_EQ(fit, (R{0, 100, 400, 200}));
+}
+
 // ---- command line ----
 
 TEST(TWUnitCommandLine, SwitchesMatchAfterUpperCasingOnlyAsciiLetters) {
