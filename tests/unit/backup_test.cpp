@@ -34,14 +34,6 @@ std::map<std::string, std::vector<std::uint8_t>> snapshot(const std::string& fol
     return out;
 }
 
-TEST(BackupNamesTest, EncodingsOfTheStore) {
-    EXPECT_EQ(tw::EncodeFolder("C:\\WINDOWS\\system32\\"), "C';WINDOWS;system32;");
-    EXPECT_EQ(tw::DecodeFolder("C';Program Files;Vendor;"), "C:\\Program Files\\Vendor\\");
-    EXPECT_EQ(tw::HiveFileName(plat::kHKeyLocalMachine, "System\\CurrentControlSet\\Services", "ati2mtag"),
-              "HKLM;System;CurrentControlSet;Services;ati2mtag.TW");
-    EXPECT_EQ(tw::HiveFileName(plat::kHKeyCurrentUser, "Software", "A\\B"), "HKCU;Software;A;B.TW");
-}
-
 class RestoreFilesTest : public enginetest::EngineTest {};
 
 TEST_F(RestoreFilesTest, FilesGoBackAndMissingFoldersAreCreated) {

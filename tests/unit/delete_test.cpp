@@ -69,18 +69,6 @@ TEST_F(DeleteFilesTest, LockedFileWithBackupIsCopiedAndAlwaysScheduled) {
     EXPECT_EQ(logLines(), Lines{"Not deleted file (C:\\WINDOWS\\system32\\nvapi.dll)"});
     EXPECT_TRUE(queued(kSys + "nvapi.dll"));
     EXPECT_EQ(fake::content(kSysBackup + "nvapi.dll"), "driver bytes");
-}
-
-TEST_F(DeleteFilesTest, BackupCopyLandsInTheEncodedFolder) {
-    fake::addFile(kSys + "nvapi.dll", "api");
-    fake::addFile(kSys + "nvcpl.dll", "cpl");
-    tw::BackupEnabled = true;
-    tw::DeleteFiles(kSys, {"nv*.dll"});
-    EXPECT_EQ(logLines(), (Lines{"Deleted file (C:\\WINDOWS\\system32\\nvapi.dll)",
-                                 "Deleted file (C:\\WINDOWS\\system32\\nvcpl.dll)"}));
-    EXPECT_EQ(fake::content(kSysBackup + "nvapi.dll"), "api");
-    EXPECT_EQ(fake::content(kSysBackup + "nvcpl.dll"), "cpl");
-    EXPECT_FALSE(fake::exists(kSys + "nvapi.dll"));
     const auto index = tw::ReadFolderIndex(kBackupItem);
     ASSERT_EQ(index.size(), 1u);
     EXPECT_EQ(index.begin()->second, kSys);

@@ -172,16 +172,6 @@ TEST_F(RegistrySelfTest, DeleteKeyFailsWhenPartOfTheTreeIsRefused) {
     EXPECT_FALSE(fake::keyExists(kLM, "Software\\Drop\\Free"));
 }
 
-TEST_F(RegistrySelfTest, DeleteValue) {
-    fake::setString(kCU, "Software\\Run", "Tray", "x");
-    TRegistrySelf reg;
-    EXPECT_FALSE(reg.DeleteValue("Tray"));  // no key open
-    ASSERT_TRUE(reg.OpenKey("Software\\Run", false));
-    EXPECT_TRUE(reg.DeleteValue("Tray"));
-    EXPECT_FALSE(fake::valueExists(kCU, "Software\\Run", "Tray"));
-    EXPECT_FALSE(reg.DeleteValue("Tray"));
-}
-
 TEST_F(RegistrySelfTest, SaveKeyHoldsTheBackupPrivilegeOnlyAroundTheCall) {
     fake::setString(kLM, "Software\\Vendor\\Key", "v", "data");
     fake::addFolder("C:\\Hives");
@@ -239,16 +229,6 @@ TEST_F(RegistrySelfTest, RestoreKeyRecreatesUnderItsRoot) {
     EXPECT_FALSE(reg.RestoreKey("Software\\Vendor\\Prefs2", "C:\\Hives\\prefs.TW"));
     EXPECT_FALSE(fake::stringValue(kLM, "Software\\Vendor\\Prefs2", "Colour").has_value());
     EXPECT_FALSE(fake::privilegeEnabled("SeRestorePrivilege"));
-}
-
-TEST_F(RegistrySelfTest, EnablePrivilegeReportsAnUnknownName) {
-    TRegistrySelf reg;
-    EXPECT_TRUE(reg.EnablePrivilege("SeBackupPrivilege", true));
-    EXPECT_TRUE(fake::privilegeEnabled("SeBackupPrivilege"));
-    EXPECT_TRUE(reg.EnablePrivilege("SeBackupPrivilege", false));
-    EXPECT_FALSE(fake::privilegeEnabled("SeBackupPrivilege"));
-    EXPECT_FALSE(reg.EnablePrivilege("SeNoSuchPrivilege", true));
-    EXPECT_EQ(fake::openHandleCount(), 0);
 }
 
 }  // namespace
