@@ -1,19 +1,9 @@
 #include "about/win/AboutForm.h"
 
+#include "about/win/AboutFormLayout.h"
 #include "about/win/AboutFormRes.h"
 
 namespace {
-
-// Client area and controls, 96-DPI pixels.
-constexpr twui::ControlPlace kLayout[] = {
-    {IDOK, 292, 236, 75, 25},
-    {IDC_ABOUT_TREE, 8, 8, 96, 221},
-    {IDC_ABOUT_MEMO_ABOUT, 110, 8, 257, 221},
-    {IDC_ABOUT_MEMO_CONTACT, 110, 8, 257, 221},
-    {IDC_ABOUT_MEMO_DONATE, 110, 8, 257, 221},
-};
-constexpr int kClientWidth = 375;
-constexpr int kClientHeight = 266;
 
 constexpr const wchar_t* kAboutText =
     L"Tidewell 1.0\r\n"
@@ -39,7 +29,8 @@ constexpr const wchar_t* kContactText =
 TAboutForm::TAboutForm() : twui::Dialog(IDD_ABOUT, IDC_ABOUT_TREE) {}
 
 void TAboutForm::OnInit() {
-    twui::ApplyLayout(hwnd(), kClientWidth, kClientHeight, kLayout);
+    twui::ApplyLayout(hwnd(), twlayout::about::kClientWidth, twlayout::about::kClientHeight,
+                      twlayout::about::kControls);
     SetDlgItemTextW(hwnd(), IDC_ABOUT_MEMO_ABOUT, kAboutText);
     SetDlgItemTextW(hwnd(), IDC_ABOUT_MEMO_DONATE, kDonateText);
     SetDlgItemTextW(hwnd(), IDC_ABOUT_MEMO_CONTACT, kContactText);

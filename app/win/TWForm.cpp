@@ -6,6 +6,7 @@
 
 #include "about/win/AboutForm.h"
 #include "app/win/LanguageWindows.h"
+#include "app/win/TWFormLayout.h"
 #include "app/win/TWFormRes.h"
 #include "backup/win/BackupForm.h"
 #include "engine/DeleteUnit.h"
@@ -23,9 +24,9 @@ constexpr UINT kTrayId = 1;
 constexpr UINT_PTR kListSubclassId = 1;
 constexpr const char* kHomePage = "https://tidewell.example.org/";
 
-// Client area and controls of the main window, 96-DPI pixels.
-constexpr int kClientWidth = 361;
-constexpr int kClientHeight = 347;
+namespace layout = twlayout::main;
+constexpr int kClientWidth = layout::kClientWidth;
+constexpr int kClientHeight = layout::kClientHeight;
 
 struct MenuText {
     tw::Place place;
@@ -239,33 +240,32 @@ void TTWForm::OnCreate() {
 
 void TTWForm::CreateControls() {
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    auto make = [&](DWORD exStyle, const wchar_t* cls, const wchar_t* text, DWORD style, int x,
-                    int y, int w, int h, int id) {
-        return CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style,
-                               twui::Scale(x), twui::Scale(y), twui::Scale(w), twui::Scale(h),
-                               hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance,
-                               nullptr);
+    // Created in the layout table's order, each with its kind and style.
+    auto make = [&](DWORD exStyle, const wchar_t* cls, const wchar_t* text, DWORD style, int id) {
+        for (const twlayout::Control& c : layout::kControls)
+            if (c.id == id)
+                return CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style,
+                                       twui::Scale(c.x), twui::Scale(c.y), twui::Scale(c.width),
+                                       twui::Scale(c.height), hwnd_,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                       instance, nullptr);
+        return static_cast<HWND>(nullptr);
     };
     CreateToolBar();
-    make(0, L"STATIC", L"Select", SS_LEFT, 8, 60, 153, 14, IDC_LABEL_SELECT);
-    HWND items = make(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
-                      WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 8, 78, 153,
-                      147, IDC_LIST_ITEMS);
-    make(0, L"STATIC", L"Remove", SS_LEFT, 199, 60, 153, 14, IDC_LABEL_REMOVE);
-    HWND clean = make(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
-                      WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 199, 78, 153,
-                      147, IDC_LIST_CLEAN);
-    make(0, L"BUTTON", L">", WS_TABSTOP | BS_PUSHBUTTON, 167, 86, 26, 26, IDC_BUTTON_SELECT);
-    make(0, L"BUTTON", L">>", WS_TABSTOP | BS_PUSHBUTTON, 167, 115, 26, 26,
-         IDC_BUTTON_SELECT_ALL);
-    make(0, L"BUTTON", L"<<", WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, 167, 163, 26, 26,
-         IDC_BUTTON_DELETE_ALL);
-    make(0, L"BUTTON", L"<", WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, 167, 192, 26, 26,
-         IDC_BUTTON_DELETE);
-    HWND progress = make(0, PROGRESS_CLASSW, L"", PBS_SMOOTH, 0, 234, 361, 17, IDC_PROGRESS);
+    const DWORD list = WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+    const DWORD button = WS_TABSTOP | BS_PUSHBUTTON;
+    make(0, L"STATIC", L"Select", SS_LEFT, IDC_LABEL_SELECT);
+    HWND items = make(WS_EX_CLIENTEDGE, L"LISTBOX", L"", list, IDC_LIST_ITEMS);
+    make(0, L"STATIC", L"Remove", SS_LEFT, IDC_LABEL_REMOVE);
+    HWND clean = make(WS_EX_CLIENTEDGE, L"LISTBOX", L"", list, IDC_LIST_CLEAN);
+    make(0, L"BUTTON", L">", button, IDC_BUTTON_SELECT);
+    make(0, L"BUTTON", L">>", button, IDC_BUTTON_SELECT_ALL);
+    make(0, L"BUTTON", L"<<", button | WS_DISABLED, IDC_BUTTON_DELETE_ALL);
+    make(0, L"BUTTON", L"<", button | WS_DISABLED, IDC_BUTTON_DELETE);
+    HWND progress = make(0, PROGRESS_CLASSW, L"", PBS_SMOOTH, IDC_PROGRESS);
     SendMessageW(progress, PBM_SETRANGE32, 0, 100);
     SendMessageW(progress, PBM_SETSTEP, 1, 0);
-    make(0, L"STATIC", L"", SS_OWNERDRAW, 0, 251, 361, 99, IDC_BANNER);
+    make(0, L"STATIC", L"", SS_OWNERDRAW, IDC_BANNER);
     banner_.reset(twui::LoadPictureResource(IDR_JPEG_BANNER, true));
 
     ListBoxTargetList available(items);
@@ -280,12 +280,12 @@ void TTWForm::CreateToolBar() {
     HWND bar = CreateWindowExW(0, TOOLBARCLASSNAMEW, L"",
                                WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS |
                                    CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER,
-                               0, 0, twui::Scale(kClientWidth), twui::Scale(55), hwnd_,
+                               0, 0, twui::Scale(kClientWidth), twui::Scale(layout::kControls[0].height), hwnd_,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TOOLBAR)),
                                GetModuleHandleW(nullptr), nullptr);
     if (!bar) return;
     SendMessageW(bar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    const int picture = twui::Scale(48);
+    const int picture = twui::Scale(layout::kToolPicture);
     toolImages_.reset(ImageList_Create(picture, picture, ILC_COLOR32, 6, 0));
     const int pictures[kHintCount] = {IDR_PNG_CLEAN,   IDR_PNG_LOG,     IDR_PNG_BACKUP,
                                       IDR_PNG_OPTIONS, IDR_PNG_DESKTOP, IDR_PNG_HELP};
@@ -332,7 +332,8 @@ void TTWForm::CreateToolBar() {
         buttons[i].iString = -1;
     }
     SendMessageW(bar, TB_ADDBUTTONSW, kHintCount, reinterpret_cast<LPARAM>(buttons));
-    SendMessageW(bar, TB_SETBUTTONSIZE, 0, MAKELPARAM(twui::Scale(60), twui::Scale(54)));
+    SendMessageW(bar, TB_SETBUTTONSIZE, 0, MAKELPARAM(twui::Scale(layout::kToolButtonWidth),
+                                                   twui::Scale(layout::kToolButtonHeight)));
     SendMessageW(bar, TB_SETMAXTEXTROWS, 0, 0);
 }
 

@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "app/win/LayoutTypes.h"
+
 namespace twui {
 
 // ---- handle owners ----
@@ -62,15 +64,13 @@ void PlaceControl(HWND parent, int id, int x, int y, int width, int height);
 // Gives the window a client area of the given 96-DPI pixel size.
 void SetClientSize(HWND window, int width, int height);
 
-// One control's 96-DPI pixel rectangle in a dialog.
-struct ControlPlace {
-    int id, x, y, width, height;
-};
-// Sizes the dialog's client area and places every control of the table.
+// Sizes the window's client area and places every control of the table.
 template <size_t N>
-void ApplyLayout(HWND dialog, int clientWidth, int clientHeight, const ControlPlace (&places)[N]) {
-    SetClientSize(dialog, clientWidth, clientHeight);
-    for (const ControlPlace& p : places) PlaceControl(dialog, p.id, p.x, p.y, p.width, p.height);
+void ApplyLayout(HWND window, int clientWidth, int clientHeight,
+                 const twlayout::Control (&controls)[N]) {
+    SetClientSize(window, clientWidth, clientHeight);
+    for (const twlayout::Control& c : controls)
+        PlaceControl(window, c.id, c.x, c.y, c.width, c.height);
 }
 void CenterOver(HWND window, HWND over);
 

@@ -1,22 +1,9 @@
 #include "backup/win/BackupForm.h"
 
+#include "backup/win/BackupFormLayout.h"
 #include "backup/win/BackupFormRes.h"
 
 namespace {
-
-// Client area and controls, 96-DPI pixels.
-constexpr twui::ControlPlace kLayout[] = {
-    {IDC_BACKUP_TREE, 8, 8, 110, 230},
-    {IDC_BACKUP_LIST, 125, 8, 256, 81},
-    {IDC_BACKUP_CHECK_RESTORE, 125, 95, 256, 143},
-    {IDC_BACKUP_CHECK_SETS, 125, 8, 256, 230},
-    {IDC_BACKUP_SIZE, 8, 249, 132, 14},
-    {IDOK, 148, 244, 75, 25},
-    {IDC_BACKUP_REMOVE_RESTORE, 227, 244, 75, 25},
-    {IDC_BACKUP_SELECT_ALL, 306, 244, 75, 25},
-};
-constexpr int kClientWidth = 389;
-constexpr int kClientHeight = 274;
 
 void PrepareCheckList(HWND list, int width) {
     ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
@@ -31,7 +18,8 @@ void PrepareCheckList(HWND list, int width) {
 TBackupForm::TBackupForm() : twui::Dialog(IDD_BACKUP, IDC_BACKUP_TREE) {}
 
 void TBackupForm::OnInit() {
-    twui::ApplyLayout(hwnd(), kClientWidth, kClientHeight, kLayout);
+    twui::ApplyLayout(hwnd(), twlayout::backup::kClientWidth, twlayout::backup::kClientHeight,
+                      twlayout::backup::kControls);
     PrepareCheckList(item(IDC_BACKUP_CHECK_RESTORE), 256);
     PrepareCheckList(item(IDC_BACKUP_CHECK_SETS), 256);
 }

@@ -1,25 +1,9 @@
 #include "desktop/win/DesktopIconForm.h"
 
+#include "desktop/win/DesktopIconFormLayout.h"
 #include "desktop/win/DesktopIconFormRes.h"
 
 namespace {
-
-// Client area and controls, 96-DPI pixels.
-constexpr twui::ControlPlace kLayout[] = {
-    {IDC_DESK_SAVE_LABEL, 16, 34, 247, 14},
-    {IDC_DESK_SAVE_COMBO, 16, 52, 247, 120},
-    {IDC_DESK_SAVE_BUTTON, 188, 84, 75, 25},
-    {IDC_DESK_RESTORE_LABEL, 16, 34, 247, 14},
-    {IDC_DESK_RESTORE_COMBO, 16, 52, 247, 120},
-    {IDC_DESK_RESOLUTION, 16, 88, 150, 17},
-    {IDC_DESK_RESTORE_BUTTON, 188, 84, 75, 25},
-    {IDC_DESK_REMOVE_LABEL, 16, 34, 247, 14},
-    {IDC_DESK_REMOVE_COMBO, 16, 52, 247, 120},
-    {IDC_DESK_REMOVE_BUTTON, 188, 84, 75, 25},
-    {IDC_DESK_TAB, 6, 6, 267, 109},
-};
-constexpr int kClientWidth = 279;
-constexpr int kClientHeight = 121;
 
 constexpr int kSavePage[] = {IDC_DESK_SAVE_LABEL, IDC_DESK_SAVE_COMBO, IDC_DESK_SAVE_BUTTON};
 constexpr int kRestorePage[] = {IDC_DESK_RESTORE_LABEL, IDC_DESK_RESTORE_COMBO,
@@ -32,7 +16,8 @@ constexpr int kRemovePage[] = {IDC_DESK_REMOVE_LABEL, IDC_DESK_REMOVE_COMBO,
 TDesktopIcon::TDesktopIcon() : twui::Dialog(IDD_DESKTOP, 0) {}
 
 void TDesktopIcon::OnInit() {
-    twui::ApplyLayout(hwnd(), kClientWidth, kClientHeight, kLayout);
+    twui::ApplyLayout(hwnd(), twlayout::desktop::kClientWidth, twlayout::desktop::kClientHeight,
+                      twlayout::desktop::kControls);
     HWND tab = item(IDC_DESK_TAB);
     const wchar_t* names[] = {L"Save", L"Restore", L"Remove"};
     for (int i = 0; i < 3; ++i) {

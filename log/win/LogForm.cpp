@@ -1,28 +1,13 @@
 #include "log/win/LogForm.h"
 
+#include "log/win/LogFormLayout.h"
 #include "log/win/LogFormRes.h"
-
-namespace {
-
-// Client area and controls, 96-DPI pixels.
-constexpr twui::ControlPlace kLayout[] = {
-    {IDC_LOG_TREE, 8, 8, 110, 230},
-    {IDC_LOG_LIST, 126, 8, 310, 81},
-    {IDC_LOG_MEMO, 126, 95, 310, 143},
-    {IDC_LOG_CHECKLIST, 126, 8, 310, 230},
-    {IDC_LOG_REMOVE, 203, 244, 75, 25},
-    {IDOK, 282, 244, 75, 25},
-    {IDC_LOG_SELECT_ALL, 361, 244, 75, 25},
-};
-constexpr int kClientWidth = 444;
-constexpr int kClientHeight = 275;
-
-}  // namespace
 
 TLogForm::TLogForm() : twui::Dialog(IDD_LOG, IDC_LOG_TREE) {}
 
 void TLogForm::OnInit() {
-    twui::ApplyLayout(hwnd(), kClientWidth, kClientHeight, kLayout);
+    twui::ApplyLayout(hwnd(), twlayout::log::kClientWidth, twlayout::log::kClientHeight,
+                      twlayout::log::kControls);
     // The check list: a list view with a check box per entry and one column.
     HWND list = item(IDC_LOG_CHECKLIST);
     ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);

@@ -2,37 +2,10 @@
 
 #include <iterator>
 
+#include "options/win/OptionsFormLayout.h"
 #include "options/win/OptionsFormRes.h"
 
 namespace {
-
-// Client area and controls, 96-DPI pixels.
-constexpr twui::ControlPlace kLayout[] = {
-    {IDOK, 126, 258, 75, 25},
-    {IDCANCEL, 207, 258, 75, 25},
-    {IDC_OPT_APPLY, 331, 258, 75, 25},
-    {IDC_OPT_TREE, 8, 8, 112, 273},
-    {IDC_OPT_CLEAN_GROUP, 126, 8, 280, 245},
-    {IDC_OPT_FILES, 140, 28, 250, 17},
-    {IDC_OPT_REGISTRY, 140, 50, 250, 17},
-    {IDC_OPT_LANG_GROUP, 126, 8, 280, 245},
-    {IDC_OPT_LANG_LABEL, 140, 28, 250, 14},
-    {IDC_OPT_LANG_COMBO, 140, 46, 250, 200},
-    {IDC_OPT_LOGFILES, 138, 26, 260, 17},
-    {IDC_OPT_SYSTRAY, 138, 48, 260, 17},
-    {IDC_OPT_DELETE_REBOOT, 138, 158, 260, 17},
-    {IDC_OPT_NVIDIA_FOLDER, 138, 92, 260, 17},
-    {IDC_OPT_WARNING, 138, 114, 260, 17},
-    {IDC_OPT_GENERAL, 126, 8, 280, 174},
-    {IDC_OPT_DONT_REBOOT, 138, 202, 260, 16},
-    {IDC_OPT_PROMPT, 138, 218, 260, 16},
-    {IDC_OPT_AFTER_CLEANING, 138, 234, 260, 16},
-    {IDC_OPT_REBOOT_GROUP, 126, 186, 280, 67},
-    {IDC_OPT_BACKUP, 138, 136, 260, 17},
-    {IDC_OPT_ATI_FOLDER, 138, 70, 260, 17},
-};
-constexpr int kClientWidth = 413;
-constexpr int kClientHeight = 289;
 
 constexpr int kCleaningPage[] = {IDC_OPT_CLEAN_GROUP, IDC_OPT_FILES, IDC_OPT_REGISTRY};
 constexpr int kLanguagePage[] = {IDC_OPT_LANG_GROUP, IDC_OPT_LANG_LABEL, IDC_OPT_LANG_COMBO};
@@ -72,7 +45,8 @@ constexpr PlaceControl kPlaces[] = {
 TOptionsForm::TOptionsForm() : twui::Dialog(IDD_OPTIONS, IDC_OPT_TREE) {}
 
 void TOptionsForm::OnInit() {
-    twui::ApplyLayout(hwnd(), kClientWidth, kClientHeight, kLayout);
+    twui::ApplyLayout(hwnd(), twlayout::options::kClientWidth, twlayout::options::kClientHeight,
+                      twlayout::options::kControls);
     ShowPage(Page::Cleaning);
 }
 
