@@ -331,3 +331,110 @@ TEST_F(Win32Test, FailedHiveSaveLeavesNoFileAndKeepsAnExistingOne) {
 }
 
 }  // namespace
+
+// ---- windows of "other programs": a desktop-like tree made in this process ----
+
+#include <commctrl.h>
+
+namespace {
+
+class WindowTree : public ::testing::Test {
+protected:
+    void SetUp() override {
+        INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_LISTVIEW_CLASSES};
+        ::InitCommonControlsEx(&icc);
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = ::DefWindowProcW;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.lpszClassName = kTopClass;
+        ::RegisterClassW(&wc);
+        wc.lpszClassName = kMiddleClass;
+        ::RegisterClassW(&wc);
+        top_ = ::CreateWindowExW(0, kTopClass, L"Probe Manager", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr,
+                                 nullptr, wc.hInstance, nullptr);
+        if (!top_) GTEST_SKIP() << "no window can be made here (no display)";
+        middle_ = ::CreateWindowExW(0, kMiddleClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 300, 200, top_, nullptr,
+                                    wc.hInstance, nullptr);
+        list_ = ::CreateWindowExW(0, WC_LISTVIEWW, L"FolderView", WS_CHILD | WS_VISIBLE | LVS_ICON | LVS_AUTOARRANGE,
+                                  0, 0, 300, 200, middle_, nullptr, wc.hInstance, nullptr);
+        ASSERT_NE(middle_, nullptr);
+        ASSERT_NE(list_, nullptr);
+        for (const wchar_t* text : {L"Recycle Bin", L"Notes.txt"}) {
+            LVITEMW item{};
+            item.mask = LVIF_TEXT;
+            item.iItem = 100;
+            item.pszText = const_cast<wchar_t*>(text);
+            ::SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        }
+    }
+    void TearDown() override {
+        if (top_) ::DestroyWindow(top_);
+    }
+    static plat::HWnd h(HWND w) { return reinterpret_cast<plat::HWnd>(w); }
+    static constexpr const wchar_t* kTopClass = L"TwProbeTop";
+    static constexpr const wchar_t* kMiddleClass = L"TwProbeMiddle";
+    HWND top_ = nullptr, middle_ = nullptr, list_ = nullptr;
+};
+
+TEST_F(WindowTree, LookupWalksTopChildGrandchild) {
+    const std::wstring topClass = kTopClass;
+    EXPECT_EQ(plat::findWindow(topClass, nullptr), h(top_));
+    const std::wstring title = L"Probe Manager", wrongTitle = L"Other";
+    EXPECT_EQ(plat::findWindow(topClass, &title), h(top_));
+    EXPECT_EQ(plat::findWindow(topClass, &wrongTitle), 0u);
+    EXPECT_EQ(plat::findWindow(L"TwNoSuchClass", nullptr), 0u);
+
+    const plat::HWnd child = plat::findWindowEx(h(top_), 0, nullptr, nullptr);
+    EXPECT_EQ(child, h(middle_));
+    const plat::HWnd grandchild = plat::findWindowEx(child, 0, nullptr, nullptr);
+    EXPECT_EQ(grandchild, h(list_));
+    EXPECT_EQ(plat::findWindowEx(child, grandchild, nullptr, nullptr), 0u);  // no further sibling
+    const std::wstring listClass = L"SysListView32";
+    EXPECT_EQ(plat::findWindowEx(child, 0, &listClass, nullptr), h(list_));
+    EXPECT_TRUE(plat::getClassName(grandchild) == L"SysListView32");
+    EXPECT_EQ(plat::getClassName(h(top_)), topClass);
+    EXPECT_EQ(plat::getParent(grandchild), child);
+
+    std::uint32_t pid = 0;
+    EXPECT_EQ(plat::getWindowThreadProcessId(grandchild, pid), ::GetCurrentThreadId());
+    EXPECT_EQ(pid, ::GetCurrentProcessId());
+}
+
+TEST_F(WindowTree, StyleAndListViewMessages) {
+    const plat::HWnd list = h(list_);
+    const std::intptr_t style = plat::getWindowLongA(list, plat::kGwlStyle);
+    ASSERT_NE(style & LVS_AUTOARRANGE, 0);
+    EXPECT_EQ(plat::setWindowLongA(list, plat::kGwlStyle, style & ~static_cast<std::intptr_t>(LVS_AUTOARRANGE)),
+              style);
+    EXPECT_EQ(plat::getWindowLongA(list, plat::kGwlStyle) & LVS_AUTOARRANGE, 0);
+    plat::setWindowLongA(list, plat::kGwlStyle, style);
+    EXPECT_EQ(plat::getWindowLongA(list, plat::kGwlStyle), style);
+
+    EXPECT_EQ(plat::sendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 2);
+    char text[64] = {};
+    LVITEMA item{};
+    item.pszText = text;
+    item.cchTextMax = 64;
+    const std::intptr_t n = plat::sendMessageA(list, LVM_GETITEMTEXTA, 1, reinterpret_cast<std::intptr_t>(&item));
+    EXPECT_EQ(std::string(text, static_cast<std::size_t>(n)), "Notes.txt");
+
+    LVFINDINFOW find{};
+    find.flags = LVFI_STRING;
+    find.psz = L"recycle bin";  // the list view's match ignores letter case
+    EXPECT_EQ(plat::sendMessageW(list, LVM_FINDITEMW, static_cast<std::uintptr_t>(-1),
+                                 reinterpret_cast<std::intptr_t>(&find)),
+              0);
+}
+
+TEST(DisplaySettings, ResolutionRequestCarriesWidthAndHeight) {
+    const int cx = plat::getSystemMetrics(plat::kSmCxScreen);
+    const int cy = plat::getSystemMetrics(plat::kSmCyScreen);
+    if (cx <= 0 || cy <= 0) GTEST_SKIP() << "no screen";
+    // CDS_TEST asks whether the mode would be accepted without changing it.
+    EXPECT_EQ(plat::changeDisplayResolution(static_cast<std::uint32_t>(cx), static_cast<std::uint32_t>(cy), CDS_TEST),
+              DISP_CHANGE_SUCCESSFUL);
+    // A mode no screen offers is refused: width and height reach the call.
+    EXPECT_EQ(plat::changeDisplayResolution(12345, 6789, CDS_TEST), DISP_CHANGE_BADMODE);
+}
+
+}  // namespace
