@@ -5,6 +5,7 @@ Writes, below the source tree:
   resources/pictures/{clean,log,backup,options,desktop,help}.png  48 x 48 RGBA
   resources/pictures/banner.jpg                                   361 x 99 baseline JPEG
   resources/Tidewell.ico                                          16, 32, 48, 256 px
+  tests/fuzz/corpus/png/*.png                                     the pictures and tiny edge files
 
 Everything is drawn here from simple shapes, each pixel covered by an 8 x 8
 grid of samples for smooth edges. The PNG writer picks each row's filter the
@@ -347,6 +348,45 @@ def filter_types(png):
     return [raw[y * stride] for y in range(height)]
 
 
+def png_chunk(kind, body):
+    return (struct.pack('>I', len(body)) + kind + body
+            + struct.pack('>I', zlib.crc32(kind + body) & 0xFFFFFFFF))
+
+
+def edge_png(width, height, depth, colour, rows, interlace=0, extra=(), pieces=1):
+    """A small PNG from ready scan lines (filter byte included) for the fuzz corpus."""
+    z = zlib.compress(b''.join(rows), 9)
+    step = (len(z) + pieces - 1) // pieces
+    out = b'\x89PNG\r\n\x1a\n' + png_chunk(b'IHDR', struct.pack('>IIBBBBB', width, height, depth, colour, 0, 0, interlace))
+    for kind, body in extra:
+        out += png_chunk(kind, body)
+    for at in range(0, len(z), step):
+        out += png_chunk(b'IDAT', z[at:at + step])
+    return out + png_chunk(b'IEND', b'')
+
+
+def make_fuzz_corpus(folder):
+    """Tiny files that reach the less common paths of the reader."""
+    os.makedirs(folder, exist_ok=True)
+    files = {
+        # 1 x 1 grey, 1 bit.
+        'grey1-1x1.png': edge_png(1, 1, 1, 0, [b'\0\x80']),
+        # 3 x 2 palette, 2 bits, with transparency, Adam7 (passes 1, 4, 6 and 7 hold pixels).
+        'palette2-adam7.png': edge_png(3, 2, 2, 3, [b'\0\x40', b'\0\x80', b'\0\xC0', b'\x04\x50'],
+                                       interlace=1, extra=((b'PLTE', bytes(range(12))), (b'tRNS', b'\0\x80'))),
+        # 2 x 2 RGBA, 16 bits, Paeth and Average rows, image data in 3 chunks.
+        'rgba16-split.png': edge_png(2, 2, 16, 6, [b'\x04' + bytes(range(16)), b'\x03' + bytes(range(16, 32))],
+                                     pieces=3, extra=((b'tEXt', b'Title\0edge'),)),
+        # 4 x 1 grey 8 bits with a colour key.
+        'grey8-key.png': edge_png(4, 1, 8, 0, [b'\x01\x10\x10\x10\x10'], extra=((b'tRNS', b'\0\x20'),)),
+        # 2 x 1 RGB 8 bits with a colour key, Up filter on the first row.
+        'rgb8-key.png': edge_png(2, 1, 8, 2, [b'\x02\1\2\3\4\5\6'], extra=((b'tRNS', b'\0\1\0\2\0\3'),)),
+    }
+    for name, data in files.items():
+        with open(os.path.join(folder, name), 'wb') as f:
+            f.write(data)
+
+
 # ------------------------------------------------------------------- ICO ----
 
 def dib_entry(size, rows):
@@ -438,6 +478,12 @@ def main():
             f.write(png)
         print(f'{name}.png: {len(png)} bytes')
     print('filter types used:', sorted(used_filters))
+
+    corpus = os.path.join(root, 'tests', 'fuzz', 'corpus', 'png')
+    make_fuzz_corpus(corpus)
+    for name, _ in PICTURES:
+        with open(os.path.join(pictures, name + '.png'), 'rb') as src, open(os.path.join(corpus, name + '.png'), 'wb') as dst:
+            dst.write(src.read())
 
     entries = []
     for size in (16, 32, 48, 256):
