@@ -237,9 +237,12 @@ void DeleteFoldersByCompany(const std::string& folder, const std::string& prefix
 
 void DeleteFiles(const std::string& folder, const std::vector<std::string>& patterns) {
     const std::string f = includeTrailingBackslash(folder);
+    // Only an absolute folder says where the files are; a pattern never leaves its folder.
+    const bool usable = NormalizeFolderPath(f).has_value();
     for (const auto& pattern : patterns) {
         std::vector<plat::FindData> entries;
-        plat::findEntries(f + pattern, entries);
+        if (usable && pattern.find_first_of("\\/:") == std::string::npos && pattern != "..")
+            plat::findEntries(f + pattern, entries);
         for (const auto& e : entries) {
             if (isDots(e.name)) continue;
             const std::string path = f + e.name;

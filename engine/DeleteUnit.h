@@ -21,6 +21,8 @@ extern std::string BackupPath;
 void SetProgressHook(std::function<void()> hook);
 void StepProgress();
 
+// Deletes the files matching each pattern in one folder. A folder that is not
+// an absolute drive path, and a pattern holding a path separator, match nothing.
 void DeleteFiles(const std::string& folder, const std::vector<std::string>& patterns);
 // Removes a folder with everything in it; true when all of it is gone. Writes
 // no log line. Refuses protected folders (see IsProtectedFolder) and never

@@ -46,6 +46,18 @@ TEST_F(DeleteFilesTest, PatternsThatMatchNothingStillStep) {
     EXPECT_TRUE(logLines().empty());
 }
 
+TEST_F(DeleteFilesTest, PatternsStayInsideAnAbsoluteFolder) {
+    fake::addFile("C:\\nvroot.dll");
+    fake::addFile(kSys + "nvapi.dll");
+    tw::DeleteFiles("", {"nv*.*"});
+    tw::DeleteFiles("system32", {"nv*.*"});
+    tw::DeleteFiles("C:\\WINDOWS\\system32\\drivers", {"..\\nv*.*", "..\\..\\..\\nv*.*", "/nv*.*"});
+    EXPECT_EQ(steps, 5);
+    EXPECT_TRUE(logLines().empty());
+    EXPECT_TRUE(fake::exists("C:\\nvroot.dll"));
+    EXPECT_TRUE(fake::exists(kSys + "nvapi.dll"));
+}
+
 TEST_F(DeleteFilesTest, LockedFileWithoutBackup) {
     fake::addFile(kSys + "nvapi.dll");
     fake::setFault(kSys + "nvapi.dll", fake::Fault::Locked);
