@@ -405,7 +405,9 @@ bool doubleClickListItem(HWND list, int index) {
     PostMessageW(list, WM_LBUTTONUP, 0, at);
     PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
     PostMessageW(list, WM_LBUTTONUP, 0, at);
-    return true;
+    // Wait for the posted clicks: a later sent message (the next selection)
+    // would otherwise be handled before them.
+    return settle(list);
 }
 
 void click(HWND button) { SendMessageW(button, BM_CLICK, 0, 0); }

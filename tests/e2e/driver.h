@@ -148,7 +148,8 @@ std::vector<std::wstring> listItems(HWND list);
 int listSelection(HWND list);  // LB_ERR (-1) when none
 bool selectListItem(HWND list, int index);
 // Selects the item, then posts the mouse messages of a double-click at its
-// centre (the list box reports LBN_DBLCLK to its parent).
+// centre (the list box reports LBN_DBLCLK to its parent); returns once the
+// program has handled them.
 bool doubleClickListItem(HWND list, int index);
 
 // Buttons: sent click returns after the handler ran; posted click returns at
