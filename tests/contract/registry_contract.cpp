@@ -50,7 +50,9 @@ TEST_F(RegistryContract, CreateMakesEveryMissingKeyAndOpenIgnoresCase) {
               plat::kOk);
     EXPECT_EQ(plat::regCloseKey(k), plat::kOk);
     EXPECT_EQ(plat::regOpenKey(plat::kHKeyCurrentUser, path("Missing"), plat::kKeyRead, k), plat::kErrFileNotFound);
-    EXPECT_EQ(plat::regOpenKey(plat::kHKeyCurrentUser, "\\" + path("A"), plat::kKeyRead, k), plat::kErrBadPathname);
+    std::string absolute = path("A");
+    absolute.insert(absolute.begin(), '\\');
+    EXPECT_EQ(plat::regOpenKey(plat::kHKeyCurrentUser, absolute, plat::kKeyRead, k), plat::kErrBadPathname);
     // The 32/64-bit view bits are accepted.
     EXPECT_EQ(plat::regOpenKey(plat::kHKeyCurrentUser, path("A"), plat::kKeyRead | plat::kKeyWow64_64Key, k),
               plat::kOk);

@@ -201,7 +201,8 @@ Error copyFile(const std::string& from, const std::string& to, bool failIfExists
     if (hasFault(dst, Fault::AccessDenied) || hasFault(dst, Fault::WriteFails)) return kErrAccessDenied;
     if (FsEntry* d = findEntry(dst)) {
         if (failIfExists) return kErrFileExists;
-        if (d->folder || (d->attributes & kAttrReadOnly)) return kErrAccessDenied;
+        // CopyFile refuses a hidden or read-only target.
+        if (d->folder || (d->attributes & (kAttrReadOnly | kAttrHidden))) return kErrAccessDenied;
         if (hasFault(dst, Fault::Locked)) return kErrSharingViolation;
         d->data = s->data;
         d->attributes = s->attributes;
@@ -263,10 +264,12 @@ Error writeFileBytes(const std::string& path, const std::vector<std::uint8_t>& b
     if (!p.ok || p.isRoot() || !folderExists(p.parent())) return kErrPathNotFound;
     if (hasFault(p, Fault::AccessDenied) || hasFault(p, Fault::WriteFails)) return kErrAccessDenied;
     if (FsEntry* e = findEntry(p)) {
-        if (e->folder || (e->attributes & kAttrReadOnly)) return kErrAccessDenied;
+        // CreateFile with CREATE_ALWAYS and FILE_ATTRIBUTE_NORMAL refuses a hidden
+        // or system file, and a read-only one cannot be opened for writing.
+        if (e->folder || (e->attributes & (kAttrReadOnly | kAttrHidden | kAttrSystem))) return kErrAccessDenied;
         if (hasFault(p, Fault::Locked)) return kErrSharingViolation;
         e->data = bytes;
-        e->attributes = (e->attributes & ~kAttrNormal) | kAttrArchive;
+        e->attributes = kAttrArchive;  // the new file's attributes replace the old ones
         return kOk;
     }
     putFile(p).data = bytes;
