@@ -13,6 +13,17 @@ static_assert(kAttrReadOnly == FILE_ATTRIBUTE_READONLY && kAttrHidden == FILE_AT
               kAttrArchive == FILE_ATTRIBUTE_ARCHIVE && kAttrNormal == FILE_ATTRIBUTE_NORMAL &&
               kAttrReparsePoint == FILE_ATTRIBUTE_REPARSE_POINT && kInvalidAttributes == INVALID_FILE_ATTRIBUTES);
 
+// The error codes the core looks at are the system's own.
+static_assert(kErrFileNotFound == ERROR_FILE_NOT_FOUND && kErrPathNotFound == ERROR_PATH_NOT_FOUND &&
+              kErrAccessDenied == ERROR_ACCESS_DENIED && kErrInvalidHandle == ERROR_INVALID_HANDLE &&
+              kErrNotEnoughMemory == ERROR_NOT_ENOUGH_MEMORY && kErrWriteProtect == ERROR_WRITE_PROTECT &&
+              kErrSharingViolation == ERROR_SHARING_VIOLATION && kErrFileExists == ERROR_FILE_EXISTS &&
+              kErrInvalidParameter == ERROR_INVALID_PARAMETER && kErrDirNotEmpty == ERROR_DIR_NOT_EMPTY &&
+              kErrBadPathname == ERROR_BAD_PATHNAME && kErrAlreadyExists == ERROR_ALREADY_EXISTS &&
+              kErrMoreData == ERROR_MORE_DATA && kErrNoMoreItems == ERROR_NO_MORE_ITEMS &&
+              kErrNotAllAssigned == ERROR_NOT_ALL_ASSIGNED && kErrNoSuchPrivilege == ERROR_NO_SUCH_PRIVILEGE &&
+              kErrPrivilegeNotHeld == ERROR_PRIVILEGE_NOT_HELD && kErrKeyDeleted == ERROR_KEY_DELETED);
+
 namespace {
 
 Error lastErrorOr(BOOL ok) { return ok ? kOk : static_cast<Error>(::GetLastError()); }
