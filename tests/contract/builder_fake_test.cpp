@@ -247,4 +247,92 @@ TEST_F(FakeMachine, WindowsAndRemoteMemoryOfAnotherProcess) {
     EXPECT_EQ(fake::openHandleCount(), 0);
 }
 
+// Drives the fake desktop as the icon restorer does: records in the
+// explorer's memory, list-view messages to the window under Progman.
+class FakeDesktop : public FakeMachine {
+protected:
+    plat::HWnd listView() {
+        plat::HWnd progman = plat::findWindow(L"Progman", nullptr);
+        plat::HWnd child = plat::findWindowEx(progman, 0, nullptr, nullptr);
+        return plat::findWindowEx(child, 0, nullptr, nullptr);
+    }
+    void open() {
+        std::uint32_t pid = 0;
+        plat::getWindowThreadProcessId(listView(), pid);
+        ASSERT_EQ(plat::openProcess(plat::kProcessAllAccessLegacy, pid, process), plat::kOk);
+        ASSERT_EQ(plat::virtualAllocEx(process, 4095, plat::kMemCommit, plat::kPageExecuteReadWrite, buffer), plat::kOk);
+    }
+    void close() {
+        EXPECT_EQ(plat::virtualFreeEx(process, buffer, 0, plat::kMemRelease), plat::kOk);
+        EXPECT_EQ(plat::closeHandle(process), plat::kOk);
+    }
+    template <class T>
+    void put(std::size_t offset, T value) {
+        std::size_t n = 0;
+        ASSERT_EQ(plat::writeProcessMemory(process, buffer + offset, &value, sizeof value, n), plat::kOk);
+    }
+    void putText(std::size_t offset, const std::string& text) {
+        std::size_t n = 0;
+        ASSERT_EQ(plat::writeProcessMemory(process, buffer + offset, text.c_str(), text.size() + 1, n), plat::kOk);
+    }
+    std::string textAt(std::size_t offset, std::size_t size) {
+        std::string out(size, '\0');
+        std::size_t n = 0;
+        EXPECT_EQ(plat::readProcessMemory(process, buffer + offset, out.data(), size, n), plat::kOk);
+        return out;
+    }
+    std::intptr_t find(const std::string& text, std::intptr_t from = -1) {  // 32-bit LVFINDINFOA
+        put<std::uint32_t>(0, 2);
+        put<std::uint32_t>(4, static_cast<std::uint32_t>(buffer + 24));
+        putText(24, text);
+        return plat::sendMessageW(listView(), 0x100D, static_cast<std::uintptr_t>(from), static_cast<std::intptr_t>(buffer));
+    }
+    plat::Handle process = 0;
+    std::uintptr_t buffer = 0;
+};
+
+TEST_F(FakeDesktop, ThirtyTwoBitRecordsReadTextsPositionsAndFindTheFirstMatch) {
+    fake::addDesktop({{L"Recycle Bin", 10, 20}, {L"Caf\u00E9", 30, 40}, {L"Recycle Bin", 50, 60}}, false, false);
+    open();
+    EXPECT_EQ(plat::sendMessageA(listView(), 0x1004, 0, 0), 3);
+    put<std::uint32_t>(20, static_cast<std::uint32_t>(buffer + 40));  // LVITEMA.pszText
+    put<std::int32_t>(24, 255);                                        // LVITEMA.cchTextMax
+    EXPECT_EQ(plat::sendMessageA(listView(), 0x102D, 1, static_cast<std::intptr_t>(buffer)), 4);
+    EXPECT_EQ(textAt(40, 5), std::string("Caf\xE9", 5));
+    EXPECT_EQ(plat::sendMessageA(listView(), 0x1010, 1, static_cast<std::intptr_t>(buffer + 40)), 1);
+    EXPECT_EQ(textAt(40, 8), std::string("\x1E\0\0\0\x28\0\0\0", 8));  // x 30, y 40
+
+    EXPECT_EQ(find("recycle bin"), 0);
+    EXPECT_EQ(find("Recycle Bin", 0), 2);
+    EXPECT_EQ(find("Caf\xE9"), 1);
+    EXPECT_EQ(find("Caf"), -1);
+    close();
+    EXPECT_EQ(fake::remoteAllocationCount(), 0);
+}
+
+TEST_F(FakeDesktop, IconsMoveOnlyWhileAutoArrangeIsOff) {
+    fake::addDesktop({{L"A", 0, 0}}, true, true);
+    const std::intptr_t to = (static_cast<std::intptr_t>(static_cast<std::uint16_t>(-5)) | (70 << 16));
+    EXPECT_EQ(plat::sendMessageA(listView(), 0x100F, 0, to), 1);
+    EXPECT_EQ(fake::desktopIcons()[0].x, 0);  // arranged back
+    std::intptr_t style = plat::getWindowLongA(listView(), plat::kGwlStyle);
+    EXPECT_TRUE(fake::desktopAutoArrange());
+    plat::setWindowLongA(listView(), plat::kGwlStyle, style & ~0x100);
+    EXPECT_EQ(plat::sendMessageA(listView(), 0x100F, 0, to), 1);
+    EXPECT_EQ(fake::desktopIcons()[0].x, -5);
+    EXPECT_EQ(fake::desktopIcons()[0].y, 70);
+    EXPECT_FALSE(fake::desktopAutoArrange());
+}
+
+TEST_F(FakeDesktop, SixtyFourBitExplorerUsesItsOwnRecordLayout) {
+    fake::addDesktop({{L"Computer", 1, 2}}, false, true);
+    open();
+    put<std::uint64_t>(24, buffer + 100);  // LVITEMA.pszText in the 64-bit layout
+    put<std::int32_t>(32, 4);              // room for three characters and the zero
+    EXPECT_EQ(plat::sendMessageA(listView(), 0x102D, 0, static_cast<std::intptr_t>(buffer)), 3);
+    EXPECT_EQ(textAt(100, 4), std::string("Com\0", 4));
+    EXPECT_TRUE(plat::isProcess64Bit(process));
+    close();
+}
+
 }  // namespace

@@ -140,6 +140,24 @@ struct DisplayChange {
 };
 std::vector<DisplayChange> displayChanges();
 
+// The shell's desktop: "Progman" > "SHELLDLL_DefView" > "SysListView32"
+// ("FolderView"), owned by an explorer process (kExplorerProcessId) of the
+// given bitness. The list view answers LVM_GETITEMCOUNT, LVM_GETITEMTEXTA,
+// LVM_GETITEMPOSITION, LVM_FINDITEMA (LVFI_STRING, LVFI_PARTIAL; letter case
+// ignored, texts compared in their ANSI form), LVM_SETITEMPOSITION and
+// LVM_SETITEMPOSITION32, reading LVITEMA and LVFINDINFOA in the explorer's
+// own layout. While its style has LVS_AUTOARRANGE a moved icon stays where
+// the arrangement puts it (its position does not change).
+inline constexpr std::uint32_t kExplorerProcessId = 4242;
+struct DesktopIcon {
+    std::wstring text;
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+};
+void addDesktop(const std::vector<DesktopIcon>& icons, bool autoArrange = false, bool is64Bit = true);
+std::vector<DesktopIcon> desktopIcons();  // current texts and positions, in item order
+bool desktopAutoArrange();
+
 // ---- message boxes ----
 struct MessageBoxCall {
     std::wstring text;

@@ -90,5 +90,6 @@ bool privilegeIsEnabled(const std::string& name);
 // Resets the registry, token, windows and processes (defined in their files).
 void resetRegistry();
 void resetSystem();
+void resetDesktop();
 
 }  // namespace fake::detail

@@ -72,6 +72,7 @@ bool matchesWindow(const Window& w, const std::wstring* className, const std::ws
 void resetSystem() {
     sys() = SystemState();
     resetHandles();
+    resetDesktop();
 }
 
 }  // namespace fake::detail
