@@ -26,7 +26,8 @@ constexpr const wchar_t* kContactText =
 
 }  // namespace
 
-TAboutForm::TAboutForm() : twui::Dialog(IDD_ABOUT, IDC_ABOUT_TREE) {}
+// Centred on the desktop, unlike the other dialogs.
+TAboutForm::TAboutForm() : twui::Dialog(IDD_ABOUT, IDC_ABOUT_TREE, true) {}
 
 void TAboutForm::OnInit() {
     twui::ApplyLayout(hwnd(), twlayout::about::kClientWidth, twlayout::about::kClientHeight,

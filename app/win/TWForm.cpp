@@ -402,6 +402,12 @@ LRESULT CALLBACK TTWForm::ListProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
             return LRESULT{0};
         });
     }
+    if (msg == WM_GETDLGCODE && lParam) {
+        // The keyboard navigation of the main window must leave Enter to the list.
+        const auto* key = reinterpret_cast<const MSG*>(lParam);
+        if ((key->message == WM_KEYDOWN || key->message == WM_CHAR) && key->wParam == VK_RETURN)
+            return DLGC_WANTALLKEYS;
+    }
     if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, &TTWForm::ListProc, kListSubclassId);
     return DefSubclassProc(hwnd, msg, wParam, lParam);
 }

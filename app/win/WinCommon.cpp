@@ -186,7 +186,7 @@ void Dialog::ShowModal() {
     modal_ = true;
     const bool ownerWasEnabled = owner_ && IsWindowEnabled(owner_);
     if (owner_) EnableWindow(owner_, FALSE);
-    CenterOver(hwnd_, owner_);
+    CenterOver(hwnd_, centreOnScreen_ ? nullptr : owner_);
     ShowWindow(hwnd_, SW_SHOW);
     SetForegroundWindow(hwnd_);
     MSG msg;
@@ -358,6 +358,9 @@ bool PreTranslate(MSG& msg) {
     for (HWND dialog : loop.dialogs)
         if (IsWindow(dialog) && IsWindowVisible(dialog) && IsDialogMessageW(dialog, &msg))
             return true;
+    // Tab and the arrow keys move between the main window's controls.
+    if (loop.main && IsChild(loop.main, msg.hwnd) && IsDialogMessageW(loop.main, &msg))
+        return true;
     return false;
 }
 

@@ -134,7 +134,8 @@ public:
     virtual void OnPageChanged() {}
 
 protected:
-    Dialog(int templateId, int treeId) : templateId_(templateId), treeId_(treeId) {}
+    Dialog(int templateId, int treeId, bool centreOnScreen = false)
+        : templateId_(templateId), treeId_(treeId), centreOnScreen_(centreOnScreen) {}
     virtual void OnInit() {}
     virtual bool OnCommand(int id, int code, HWND control);  // true when handled
     virtual INT_PTR OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled);
@@ -145,6 +146,7 @@ private:
 
     int templateId_;
     int treeId_;
+    bool centreOnScreen_;  // otherwise centred over the main window
     HWND hwnd_ = nullptr;
     HWND owner_ = nullptr;
     bool modal_ = false;
