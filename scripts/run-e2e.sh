@@ -10,6 +10,7 @@
 #   TW_SKIP_BOOTSTRAP  1: never run scripts/bootstrap.sh, even without libjpeg
 #   TW_E2E_FILTER      GoogleTest filter (default: every test)
 #   TW_E2E_TIMEOUT     seconds the test run may take (default 270)
+# Arguments are handed to the driver (e.g. --gtest_also_run_disabled_tests).
 # Exit status: that of the test run; non-zero also when the build fails.
 set -uo pipefail
 
@@ -101,6 +102,7 @@ export WINEDLLOVERRIDES
 
 args=(--gtest_output="xml:$(winpath "$ARTIFACTS/e2e-tests.xml")")
 [ -n "${TW_E2E_FILTER:-}" ] && args+=(--gtest_filter="$TW_E2E_FILTER")
+args+=("$@")
 say "running tw_e2e_tests.exe (at most $TIMEOUT s)"
 LOG="$ARTIFACTS/e2e-tests.log"
 (cd "$BUILD_DIR/tests" && timeout --kill-after=10 "$TIMEOUT" "$WINE64" "$DRIVER" "${args[@]}") 2>&1 |

@@ -53,7 +53,8 @@ std::wstring languagesFile();
 std::wstring artifactsFolder();
 
 std::wstring environment(const wchar_t* name);
-bool fileExists(const std::wstring& path);
+bool fileExists(const std::wstring& path);    // a file, not a folder
+bool folderExists(const std::wstring& path);
 bool writeFileBytes(const std::wstring& path, const std::string& bytes);
 std::optional<std::string> readFileBytes(const std::wstring& path);
 // Text as a UTF-16 LE file with a byte order mark (the form Windows INI

@@ -155,6 +155,10 @@ TEST(DriverFiles, IniReadsTellMissingFromEmptyAndEncodingsRoundTrip) {
     EXPECT_EQ(readFileBytes(proc.settingsPath()), std::string("[A]\r\nName=plain\r\n"));
     EXPECT_EQ(proc.setting(L"A", L"Name"), L"plain");
     EXPECT_EQ(utf16WithBom(L"A\u00e9"), std::string("\xFF\xFE" "A\0\xE9\0", 6));
+    EXPECT_TRUE(fileExists(proc.settingsPath()));
+    EXPECT_FALSE(folderExists(proc.settingsPath()));
+    EXPECT_TRUE(folderExists(proc.folder()));
+    EXPECT_FALSE(fileExists(proc.folder()));
 }
 
 }  // namespace
