@@ -32,14 +32,15 @@ HFONT TahomaFont() {
     return static_cast<HFONT>(font.get());
 }
 
+namespace {
+BOOL CALLBACK SetFontOfChild(HWND child, LPARAM font) {
+    SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(font), FALSE);
+    return TRUE;
+}
+}  // namespace
+
 void SetFontOfChildren(HWND parent) {
-    EnumChildWindows(
-        parent,
-        [](HWND child, LPARAM font) -> BOOL {
-            SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(font), FALSE);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(TahomaFont()));
+    EnumChildWindows(parent, &SetFontOfChild, reinterpret_cast<LPARAM>(TahomaFont()));
 }
 
 void PlaceControl(HWND parent, int id, int x, int y, int width, int height) {
