@@ -91,6 +91,8 @@ TEST_F(FileContract, PathsIgnoreCaseAndTrailingDotsAndBlanks) {
     EXPECT_NE(plat::getFileAttributes(dir + "setup.ini."), plat::kInvalidAttributes);
     EXPECT_NE(plat::getFileAttributes(dir + "setup.ini "), plat::kInvalidAttributes);
     EXPECT_EQ(plat::getFileAttributes(dir + "setup.in"), plat::kInvalidAttributes);
+    write("Caf\xE9.txt", "x");  // accented letters fold too
+    EXPECT_NE(plat::getFileAttributes(dir + "CAF\xC9.TXT"), plat::kInvalidAttributes);
     EXPECT_NE(plat::getFileAttributes(dir.substr(0, dir.size() - 1)) & plat::kAttrDirectory, 0u);
 }
 

@@ -53,6 +53,8 @@ TEST_F(RegistryContract, CreateMakesEveryMissingKeyAndOpenIgnoresCase) {
     std::string absolute = path("A");
     absolute.insert(absolute.begin(), '\\');
     EXPECT_EQ(plat::regOpenKey(plat::kHKeyCurrentUser, absolute, plat::kKeyRead, k), plat::kErrBadPathname);
+    plat::regCloseKey(create("Caf\xE9"));  // accented letters fold too
+    EXPECT_TRUE(exists("CAF\xC9"));
     // The 32/64-bit view bits are accepted.
     EXPECT_EQ(plat::regOpenKey(plat::kHKeyCurrentUser, path("A"), plat::kKeyRead | plat::kKeyWow64_64Key, k),
               plat::kOk);

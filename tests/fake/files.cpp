@@ -348,7 +348,6 @@ std::vector<std::string> tree(const std::string& folder) {
     ParsedPath p = parsePath(folder);
     if (!p.ok) return out;
     std::string prefix = p.key() + "\\";
-    if (p.isRoot()) prefix = p.key() + "\\";
     auto& fs = machine().fs;
     for (auto it = fs.lower_bound(prefix); it != fs.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it)
         out.push_back(it->second.path);

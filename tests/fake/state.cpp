@@ -13,17 +13,30 @@ constexpr char16_t kCp1252High[32] = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 }  // namespace
 
+// Names are folded the way NTFS and the registry fold them, for the letters
+// of the fake's code page: a-z and the accented letters of Windows-1252.
 std::string upper(const std::string& text) {
     std::string out = text;
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    for (char& ch : out) {
+        auto c = static_cast<unsigned char>(ch);
+        if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) c = static_cast<unsigned char>(c - 0x20);
+        else if (c == 0x9A || c == 0x9C || c == 0x9E) c = static_cast<unsigned char>(c - 0x10);  // š œ ž
+        else if (c == 0xFF) c = 0x9F;                                                         // ÿ
+        ch = static_cast<char>(c);
+    }
     return out;
 }
 
 std::wstring upperW(const std::wstring& text) {
     std::wstring out = text;
-    for (wchar_t& c : out)
-        if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+    for (wchar_t& c : out) {
+        if ((c >= L'a' && c <= L'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) c = static_cast<wchar_t>(c - 0x20);
+        else if (c == 0xFF) c = 0x178;
+        else if (c == 0x161 || c == 0x153 || c == 0x17E) c = static_cast<wchar_t>(c - 1);  // š œ ž
+        else if (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) c = static_cast<wchar_t>(c - 0x20);  // Greek
+        else if (c >= 0x430 && c <= 0x44F) c = static_cast<wchar_t>(c - 0x20);               // Cyrillic
+        else if (c >= 0x450 && c <= 0x45F) c = static_cast<wchar_t>(c - 0x50);
+    }
     return out;
 }
 

@@ -16,7 +16,7 @@
 namespace fake::detail {
 
 // ---- text ----
-std::string upper(const std::string& text);  // ASCII letters only, as NTFS and the registry fold names
+std::string upper(const std::string& text);  // letters of Windows-1252, as NTFS and the registry fold names
 std::wstring upperW(const std::wstring& text);
 // Windows-1252, the fake's ANSI code page.
 std::wstring cp1252ToWide(const std::string& text);
@@ -61,7 +61,6 @@ struct Machine {
     std::vector<int> answers;
     std::vector<MessageBoxCall> boxes;
     std::vector<std::pair<std::string, int>> shellOpens;
-    int shutdowns = 0;
 };
 Machine& machine();
 
