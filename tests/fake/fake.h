@@ -51,11 +51,13 @@ std::vector<std::string> tree(const std::string& folder);
 
 // ---- faults, per path (case-insensitive) ----
 enum class Fault {
-    Locked,        // open by another process: delete, overwrite and rename fail (sharing violation)
-    CopyFails,     // copying this file (as source) fails
-    WriteFails,    // writing/creating this path fails (access denied)
-    AccessDenied,  // every operation on the path is refused
-    SaveFails,     // regSaveKey to this file fails
+    Locked,        // held open by another process that lets others read: reading and copying it
+                   // work; deleting, overwriting and removing (a folder) fail with a sharing violation
+    CopyFails,     // copying this file (as source) fails with access denied
+    WriteFails,    // writing, creating or profile-writing this path fails (access denied)
+    AccessDenied,  // every change of the path is refused (access denied), moveFileAtReboot
+                   // included (as for a user without administrator rights); it can still be listed
+    SaveFails,     // regSaveKey to this file fails (access denied)
 };
 void setFault(const std::string& path, Fault fault);
 void clearFault(const std::string& path, Fault fault);
