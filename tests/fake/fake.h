@@ -55,8 +55,9 @@ enum class Fault {
                    // work; deleting, overwriting and removing (a folder) fail with a sharing violation
     CopyFails,     // copying this file (as source) fails with access denied
     WriteFails,    // writing, creating or profile-writing this path fails (access denied)
-    AccessDenied,  // every change of the path is refused (access denied), moveFileAtReboot
-                   // included (as for a user without administrator rights); it can still be listed
+    AccessDenied,  // reading and changing the path are refused (access denied), moveFileAtReboot
+                   // included (as for a user without administrator rights); listing and
+                   // getFileAttributes still see it
     SaveFails,     // regSaveKey to this file fails (access denied)
 };
 void setFault(const std::string& path, Fault fault);
