@@ -80,8 +80,12 @@ cleanup() {
 }
 trap cleanup EXIT
 
-tw_wine_draw_frames
+# Everything Wine starts from here on must see the display: a wineserver
+# left from a display-less command would keep a desktop process that cannot
+# create windows.
+"$WINESERVER" -w
 tw_xvfb_start
+tw_wine_draw_frames
 log "starting $WIN_EXE under Xvfb ($DISPLAY)"
 (cd "$PROGRAM_DIR" && exec "$WINE64" "$WIN_EXE" "$@") >"$ARTIFACTS/run-wine.log" 2>&1 &
 WINE_PID=$!
@@ -100,7 +104,13 @@ for _ in $(seq 1 $((WINDOW_TIMEOUT * 2))); do
 done
 
 if [ "$found" != 1 ]; then
-    log "the main window did not appear within ${WINDOW_TIMEOUT} s (Wine output: $ARTIFACTS/run-wine.log)"
+    if kill -0 "$WINE_PID" 2>/dev/null; then
+        log "the main window did not appear within ${WINDOW_TIMEOUT} s (Wine output: $ARTIFACTS/run-wine.log)"
+    else
+        rc=0
+        wait "$WINE_PID" || rc=$?
+        log "the program ended with exit code $rc before its main window appeared (Wine output: $ARTIFACTS/run-wine.log)"
+    fi
     tail -n 20 "$ARTIFACTS/run-wine.log" >&2 || true
     exit 1
 fi
