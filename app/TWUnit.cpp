@@ -167,8 +167,4 @@ MainMessageTexts& MainMessages() {
     return texts;
 }
 
-void RunCleaning(CleaningView& /*view*/) {
-    // The cleaning run fills this in.
-}
-
 }  // namespace tw

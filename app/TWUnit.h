@@ -130,8 +130,8 @@ public:
     virtual void stepProgress() = 0;
 };
 
-// The Clean button's handler (tool button, Ctrl+R, command line). The cleaning
-// run is not part of this module; until it is linked in, a click returns at once.
+// The Clean button's handler (tool button, Ctrl+R, command line); the run
+// itself lives in app/CleaningRun.cpp.
 void RunCleaning(CleaningView& view);
 
 }  // namespace tw

@@ -1,0 +1,23 @@
+// The cleaning run: what the Clean button, Ctrl+R and the command line start.
+//
+// After an optional confirmation it sizes the progress bar, runs every target
+// of the clean list in list order, sorts and optionally saves the run log, and
+// then, depending on the reboot setting, offers or performs a restart. It runs
+// synchronously; CleaningBusy keeps a second start out while one is going on.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/TWUnit.h"
+
+namespace tw {
+
+// Sum of the weights of the targets in the list (unknown labels add nothing).
+int CountSelectedSteps(const std::vector<std::wstring>& labels);
+// Clears the run log and cleans each target of the list, top to bottom.
+void RunSelectedTargets(const std::vector<std::wstring>& labels);
+// Enables the shutdown privilege and asks the system to restart.
+void RebootSystem();
+
+}  // namespace tw
