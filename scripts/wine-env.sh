@@ -98,6 +98,13 @@ tw_wine_init() {
     if [ -n "$WINESERVER" ]; then
         "$WINESERVER" -w || true
     fi
+    # Debian's Wine does not load the fonts it ships (fonts-wine: Tahoma,
+    # MS Sans Serif, Marlett for the caption buttons); the prefix's Fonts
+    # folder is always read, so they are put there.
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    if [ -d /usr/share/wine/fonts ] && [ -d "$fonts" ] && [ ! -f "$fonts/marlett.ttf" ]; then
+        cp /usr/share/wine/fonts/*.ttf "$fonts/" 2>/dev/null || true
+    fi
     [ -f "$WINEPREFIX/system.reg" ]
 }
 
