@@ -380,30 +380,42 @@ bool isEnabled(HWND w) { return w && IsWindowEnabled(w); }
 
 bool isVisible(HWND w) { return w && IsWindowVisible(w); }
 
+namespace {
+
+// A message sent with a time-out, so a hung program fails a test instead of
+// blocking it; LB_ERR when the program does not answer.
+LRESULT sendWithTimeout(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(w, msg, wp, lp, SMTO_ABORTIFHUNG, 5000, &result)) return LB_ERR;
+    return static_cast<LRESULT>(result);
+}
+
+}  // namespace
+
 std::vector<std::wstring> listItems(HWND list) {
     std::vector<std::wstring> items;
-    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    const LRESULT count = sendWithTimeout(list, LB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
-        const LRESULT len = SendMessageW(list, LB_GETTEXTLEN, i, 0);
+        const LRESULT len = sendWithTimeout(list, LB_GETTEXTLEN, i, 0);
         if (len < 0) break;
         std::wstring text(len + 1, L'\0');
-        const LRESULT got = SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+        const LRESULT got = sendWithTimeout(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
         text.resize(got < 0 ? 0 : std::min<LRESULT>(got, len));
         items.push_back(text);
     }
     return items;
 }
 
-int listSelection(HWND list) { return static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0)); }
+int listSelection(HWND list) { return static_cast<int>(sendWithTimeout(list, LB_GETCURSEL, 0, 0)); }
 
 bool selectListItem(HWND list, int index) {
-    return SendMessageW(list, LB_SETCURSEL, index, 0) != LB_ERR || index < 0;
+    return sendWithTimeout(list, LB_SETCURSEL, index, 0) != LB_ERR || index < 0;
 }
 
 bool doubleClickListItem(HWND list, int index) {
     if (!selectListItem(list, index)) return false;
     RECT r{};
-    if (SendMessageW(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r)) == LB_ERR)
+    if (sendWithTimeout(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r)) == LB_ERR)
         return false;
     const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
