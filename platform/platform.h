@@ -263,6 +263,7 @@ inline constexpr std::uint32_t kProcessAllAccessLegacy = 0x1F0FFF;
 inline constexpr std::uint32_t kMemCommit = 0x1000;
 inline constexpr std::uint32_t kMemRelease = 0x8000;
 inline constexpr std::uint32_t kPageExecuteReadWrite = 0x40;
+inline constexpr std::uint32_t kPageReadWrite = 0x04;
 
 Error openProcess(std::uint32_t access, std::uint32_t processId, Handle& process);
 Error virtualAllocEx(Handle process, std::size_t size, std::uint32_t allocationType,
