@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <memory>
 #include <utility>
 
 namespace tw::e2e {
@@ -199,6 +200,30 @@ std::optional<std::string> readFileBytes(const std::wstring& path) {
     DWORD got = 0;
     while (ReadFile(f.get(), buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
     return out;
+}
+
+std::vector<std::wstring> filesIn(const std::wstring& folder, const std::wstring& pattern) {
+    std::vector<std::wstring> names;
+    struct FindCloser {
+        void operator()(HANDLE h) const { FindClose(h); }
+    };
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((withBackslash(folder) + pattern).c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    std::unique_ptr<void, FindCloser> find(h);
+    do {
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(fd.cFileName);
+    } while (FindNextFileW(find.get(), &fd));
+    return names;
+}
+
+std::wstring fromUtf16(const std::string& bytes) {
+    size_t start = (bytes.size() >= 2 && bytes.compare(0, 2, "\xFF\xFE") == 0) ? 2 : 0;
+    std::wstring text;
+    for (size_t i = start; i + 1 < bytes.size(); i += 2)
+        text += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
+                                     (static_cast<unsigned char>(bytes[i + 1]) << 8));
+    return text;
 }
 
 std::string utf16WithBom(const std::wstring& text) {

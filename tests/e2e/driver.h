@@ -57,6 +57,10 @@ bool fileExists(const std::wstring& path);    // a file, not a folder
 bool folderExists(const std::wstring& path);
 bool writeFileBytes(const std::wstring& path, const std::string& bytes);
 std::optional<std::string> readFileBytes(const std::wstring& path);
+// Names of the files in a folder that match a wildcard pattern.
+std::vector<std::wstring> filesIn(const std::wstring& folder, const std::wstring& pattern);
+// The text of UTF-16 LE bytes, with the byte order mark (when present) dropped.
+std::wstring fromUtf16(const std::string& bytes);
 // Text as a UTF-16 LE file with a byte order mark (the form Windows INI
 // functions read as Unicode).
 std::string utf16WithBom(const std::wstring& text);

@@ -360,6 +360,52 @@ TEST_F(MainWindowTest, CleanAsksOnceAndCancelChangesNothing) {
     EXPECT_FALSE(folderExists(proc_->folder() + L"Logs")) << "a cancelled run wrote a log";
 }
 
+// A run from the command line without the warning: the mouse driver's files
+// go, files that only look alike stay, the log is saved and the restart
+// question comes last; Cancel there and -QUIT ends the program.
+TEST_F(MainWindowTest, CommandLineRunDeletesLeftoversSavesLogAndAsksToRestart) {
+    wchar_t windows[MAX_PATH];
+    const UINT n = GetWindowsDirectoryW(windows, MAX_PATH);
+    ASSERT_GT(n, 0u);
+    const std::wstring drivers = std::wstring(windows, n) + L"\\System32\\drivers\\";
+    const std::wstring leftovers[] = {L"point32k.sys", L"Point32K_e2e.dat"};
+    const std::wstring bystanders[] = {L"point.sys", L"xpoint32k.sys"};
+    for (const auto& f : leftovers) ASSERT_TRUE(writeFileBytes(drivers + f, "leftover"));
+    for (const auto& f : bystanders) ASSERT_TRUE(writeFileBytes(drivers + f, "keep"));
+    ASSERT_TRUE(proc_->writeSettingsAnsi(L"[DisplayWarning]\r\nEnabled=0\r\n[Reboot]\r\nReboot=1\r\n"));
+
+    ASSERT_TRUE(proc_->start(L"-MMOUSE -QUIT"));
+    auto box = waitForMessageBox(proc_->pid(), 30s);
+    ASSERT_TRUE(box.has_value()) << "no restart question after a run that logged lines";
+    EXPECT_EQ(box->caption, L"Reboot");
+    EXPECT_EQ(box->text, L"Do you want to reboot?");
+    ASSERT_TRUE(answerMessageBox(box->hwnd, IDCANCEL));
+    ASSERT_TRUE(proc_->waitForExit()) << "-QUIT did not end the program after the run";
+    EXPECT_EQ(proc_->exitCode(), 0u);
+
+    for (const auto& f : leftovers) EXPECT_FALSE(fileExists(drivers + f)) << f << " was not deleted";
+    for (const auto& f : bystanders) {
+        EXPECT_TRUE(fileExists(drivers + f)) << f << " was deleted but matches no pattern";
+        DeleteFileW((drivers + f).c_str());
+    }
+    const auto logs = filesIn(proc_->folder() + L"Logs", L"*.txt");
+    ASSERT_EQ(logs.size(), 1u) << "one log file per run";
+    const auto bytes = readFileBytes(proc_->folder() + L"Logs\\" + logs.front());
+    ASSERT_TRUE(bytes.has_value());
+    ASSERT_GE(bytes->size(), 2u);
+    EXPECT_EQ(bytes->substr(0, 2), std::string("\xFF\xFE")) << "log files are UTF-16 with a BOM";
+    std::wstring log = fromUtf16(*bytes);
+    for (auto& c : log) c = towlower(c);
+    for (const auto& f : leftovers) {
+        std::wstring line = L"deleted file (" + drivers + f + L")";
+        for (auto& c : line) c = towlower(c);
+        EXPECT_NE(log.find(line), std::wstring::npos) << "no log line for " << f << " in:\n" << log;
+    }
+    for (const auto& f : bystanders) {
+        EXPECT_EQ(log.find(L"\\" + f + L")"), std::wstring::npos) << "log names " << f;
+    }
+}
+
 // ---- language ------------------------------------------------------------
 
 TEST_F(MainWindowTest, DeutschReplacesTheLabelsButNotTheTargets) {
