@@ -14,7 +14,7 @@
 # Exit status: that of the test run; non-zero also when the build fails.
 set -uo pipefail
 
-cd "$(dirname "${BASH_SOURCE[0]}")/.."
+cd "$(dirname "${BASH_SOURCE[0]}")/.." || exit 2
 REPO_ROOT="$PWD"
 BUILD_DIR="${TW_BUILD_DIR:-build/win64}"
 case "$BUILD_DIR" in /*) ;; *) BUILD_DIR="$REPO_ROOT/$BUILD_DIR" ;; esac
@@ -60,7 +60,7 @@ else
     tw_wine() { "$WINE64" "$@"; }
     tw_wine_kill() { [ -z "$WINESERVER" ] || "$WINESERVER" -k >/dev/null 2>&1 || true; }
     tw_wine_init() {
-        DISPLAY= "$WINE64" wineboot -i >/dev/null 2>&1 && { [ -z "$WINESERVER" ] || "$WINESERVER" -w; }
+        DISPLAY='' "$WINE64" wineboot -i >/dev/null 2>&1 && { [ -z "$WINESERVER" ] || "$WINESERVER" -w; }
     }
     tw_xvfb_start() {
         [ -n "${DISPLAY:-}" ] && return 0
@@ -71,8 +71,15 @@ else
         sleep 1
         export DISPLAY=":$n"
     }
-    tw_xvfb_stop() { [ -z "$XVFB_PID" ] || kill "$XVFB_PID" 2>/dev/null || true; }
-    tw_wine_draw_frames() { :; }
+    tw_xvfb_stop() {
+        [ -z "$XVFB_PID" ] || { kill "$XVFB_PID" 2>/dev/null; wait "$XVFB_PID" 2>/dev/null; } || true
+    }
+    tw_wine_draw_frames() {
+        local v
+        for v in Managed Decorated; do
+            "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v "$v" /d N /f >/dev/null 2>&1 || true
+        done
+    }
 fi
 
 cleanup() {
