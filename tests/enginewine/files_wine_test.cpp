@@ -1,0 +1,283 @@
+// The file routines of the cleaning engine on a real file system: wildcard
+// matching, attributes, folders, files held open by another process, the
+// restart queue in the registry, and backups that come back byte for byte.
+#include <algorithm>
+
+#include "backup/BackupUnit.h"
+#include "engine/DeleteUnit.h"
+#include "engine_wine.h"
+#include "log/LogUnit.h"
+#include "settings/VarUnit.h"
+
+namespace {
+
+using namespace enginewine;
+using Lines = std::vector<std::string>;
+
+const std::string kSet = "EngineWineSet";
+const std::string kFilesItem = kSet + "\\NVIDIA - Display - Files\\";
+
+Lines sorted(Lines lines) {
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+// Bytes every value of which occurs, NULs and line ends included, in an
+// order that a truncated or re-encoded copy would not keep.
+std::string binaryContent(std::size_t size) {
+    std::string out(size, '\0');
+    std::uint32_t x = 2463534242u;
+    for (std::size_t i = 0; i < size; ++i) {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        out[i] = static_cast<char>(i < 256 ? i : (x & 0xFF));
+    }
+    return out;
+}
+
+class DeleteFilesOnDisk : public EngineWineTest {};
+
+TEST_F(DeleteFilesOnDisk, PatternsAttributesAndMatchedFolders) {
+    writeFile(dir + "nvapi.dll", "a");
+    writeFile(dir + "NVCPL.DLL", "b");
+    writeFile(dir + "nvhidden.sys", "c");
+    writeFile(dir + "nvro.dll", "d");
+    writeFile(dir + "kernel32.dll", "k");
+    writeFile(dir + "nvnodot", "e");
+    makeFolders(dir + "nvStuff");
+    writeFile(dir + "nvStuff\\inner.txt", "keep");
+    ASSERT_TRUE(::SetFileAttributesA((dir + "nvhidden.sys").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    ASSERT_TRUE(::SetFileAttributesA((dir + "nvro.dll").c_str(), FILE_ATTRIBUTE_READONLY));
+    const Lines queueBefore = pendingRenames();
+
+    // Given without its trailing backslash; "*.*" also takes names without a dot.
+    tw::DeleteFiles(dir.substr(0, dir.size() - 1), {"nv*.*", "nothing*.*", "*.sys"});
+    EXPECT_EQ(sorted(logLines()), sorted({"Deleted file (" + dir + "nvapi.dll)", "Deleted file (" + dir + "NVCPL.DLL)",
+                                          "Deleted file (" + dir + "nvhidden.sys)",
+                                          "Deleted file (" + dir + "nvnodot)", "Not deleted file (" + dir + "nvro.dll)",
+                                          "Not deleted file (" + dir + "nvStuff)"}));
+    EXPECT_EQ(steps, 3);
+    EXPECT_EQ(listFolder(dir), (Lines{"kernel32.dll", "nvStuff", "nvro.dll"}));
+    EXPECT_TRUE(fileExists(dir + "nvStuff\\inner.txt"));
+    // Attributes are never changed to force a deletion.
+    EXPECT_EQ(::GetFileAttributesA((dir + "nvro.dll").c_str()) & FILE_ATTRIBUTE_READONLY,
+              static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(pendingRenames(), queueBefore) << "scheduled although DeleteAtReboot is off";
+
+    tw::RunLog().clear();
+    tw::DeleteAtReboot = true;
+    tw::DeleteFiles(dir, {"nvro.dll"});
+    EXPECT_EQ(logLines(), Lines{"Not deleted file (" + dir + "nvro.dll)"});
+    EXPECT_TRUE(queued(dir + "nvro.dll"));
+    EXPECT_TRUE(fileExists(dir + "nvro.dll"));
+}
+
+TEST_F(DeleteFilesOnDisk, FolderMatchedByAPatternIsNeitherCopiedNorEmptied) {
+    makeFolders(dir + "nvStuff");
+    writeFile(dir + "nvStuff\\inner.txt", "keep");
+    tw::BackupEnabled = true;
+    tw::BackupPath = tw::BackupRoot() + kFilesItem;
+    const Lines queueBefore = pendingRenames();
+    tw::DeleteFiles(dir, {"nv*.*"});
+    EXPECT_EQ(logLines(), Lines{"Not deleted file (" + dir + "nvStuff)"});
+    EXPECT_EQ(readFile(dir + "nvStuff\\inner.txt"), "keep");
+    EXPECT_EQ(pendingRenames(), queueBefore);
+}
+
+TEST_F(DeleteFilesOnDisk, BackupCopiesComeBackByteForByte) {
+    // A source folder whose name does not survive the folder encoding.
+    const std::string odd = dir + "Vendor;Tool's\\";
+    makeFolders(odd);
+    const std::string big = binaryContent(300 * 1024);
+    writeFile(dir + "nvbig.bin", big);
+    writeFile(dir + "nvsmall.dll", std::string("\r\n\0\x1a", 4));
+    writeFile(odd + "nvodd.dll", "odd folder");
+    writeFile(odd + "nvempty.dll", "");
+    tw::BackupEnabled = true;
+    tw::BackupPath = tw::BackupRoot() + kFilesItem;
+
+    tw::DeleteFiles(dir, {"nv*.*"});
+    tw::DeleteFiles(odd, {"nv*.*"});
+    EXPECT_EQ(sorted(logLines()), sorted({"Deleted file (" + dir + "nvbig.bin)", "Deleted file (" + dir + "nvsmall.dll)",
+                                          "Deleted file (" + odd + "nvodd.dll)",
+                                          "Deleted file (" + odd + "nvempty.dll)"}));
+    EXPECT_FALSE(fileExists(dir + "nvbig.bin"));
+    EXPECT_FALSE(fileExists(odd + "nvodd.dll"));
+
+    // The copies lie in one sub-folder per source folder, found through the index.
+    const std::string plainCopy = tw::BackupPath + tw::EncodeFolder(dir) + "\\";
+    EXPECT_EQ(readFile(plainCopy + "nvbig.bin"), big);
+    EXPECT_EQ(readFile(plainCopy + "nvsmall.dll"), std::string("\r\n\0\x1a", 4));
+    EXPECT_TRUE(fileExists(tw::BackupPath + tw::kFolderIndexName));
+    const auto index = tw::ReadFolderIndex(tw::BackupPath);
+    ASSERT_EQ(index.size(), 2u);
+    std::string oddCopy;
+    for (const auto& [name, original] : index)
+        if (original == odd) oddCopy = tw::BackupPath + name + "\\";
+    ASSERT_FALSE(oddCopy.empty()) << "the odd folder is missing from the index";
+    EXPECT_EQ(readFile(oddCopy + "nvodd.dll"), "odd folder");
+
+    // The odd folder is gone entirely: the restore makes it again.
+    removeTree(odd);
+    tw::RunLog().clear();
+    tw::RestoreFiles(kFilesItem);
+    EXPECT_EQ(sorted(logLines()), sorted({"Restored File (" + dir + "nvbig.bin)", "Restored File (" + dir + "nvsmall.dll)",
+                                          "Restored File (" + odd + "nvodd.dll)",
+                                          "Restored File (" + odd + "nvempty.dll)"}));
+    EXPECT_EQ(readFile(dir + "nvbig.bin"), big);
+    EXPECT_EQ(readFile(dir + "nvsmall.dll"), std::string("\r\n\0\x1a", 4));
+    EXPECT_EQ(readFile(odd + "nvodd.dll"), "odd folder");
+    EXPECT_EQ(readFile(odd + "nvempty.dll"), "");
+    EXPECT_EQ(listFolder(dir), (Lines{"Vendor;Tool's", "nvbig.bin", "nvsmall.dll"}));
+    // The set keeps its copies.
+    EXPECT_EQ(readFile(plainCopy + "nvbig.bin"), big);
+}
+
+// ---- files held open by another process ----
+
+class FilesInUse : public EngineWineTest {};
+
+TEST_F(FilesInUse, WithoutBackupOnlyDeleteAtRebootSchedules) {
+    const std::string path = dir + "nvlock.dll";
+    writeFile(path, "locked");
+    FileHolder holder(path);
+    ASSERT_TRUE(holder.holding());
+    const Lines queueBefore = pendingRenames();
+
+    tw::DeleteFiles(dir, {"nvlock.dll"});
+    EXPECT_EQ(logLines(), Lines{"Not deleted file (" + path + ")"});
+    EXPECT_EQ(pendingRenames(), queueBefore);
+
+    tw::RunLog().clear();
+    tw::DeleteAtReboot = true;
+    tw::DeleteFiles(dir, {"nvlock.dll"});
+    EXPECT_EQ(logLines(), Lines{"Not deleted file (" + path + ")"});
+    EXPECT_TRUE(queued(path)) << "queue holds " << ::testing::PrintToString(pendingRenames());
+    EXPECT_EQ(readFile(path), "locked");
+}
+
+TEST_F(FilesInUse, WithBackupTheCopyStaysAndTheFileIsAlwaysScheduled) {
+    const std::string path = dir + "nvlock.dll";
+    writeFile(path, "locked bytes");
+    tw::BackupEnabled = true;  // DeleteAtReboot stays off
+    tw::BackupPath = tw::BackupRoot() + kFilesItem;
+    {
+        FileHolder holder(path);
+        ASSERT_TRUE(holder.holding());
+        tw::DeleteFiles(dir, {"nv*.*"});
+    }
+    EXPECT_EQ(logLines(), Lines{"Not deleted file (" + path + ")"});
+    EXPECT_TRUE(queued(path)) << "queue holds " << ::testing::PrintToString(pendingRenames());
+    EXPECT_EQ(readFile(path), "locked bytes");
+    EXPECT_EQ(readFile(tw::BackupPath + tw::EncodeFolder(dir) + "\\nvlock.dll"), "locked bytes");
+}
+
+TEST_F(FilesInUse, RestoreOverAFileInUseIsStagedForTheNextStart) {
+    const std::string path = dir + "nvlock.dll";
+    const std::string staged = dir + "__nvlock.dll";
+    writeFile(path, "driver v1");
+    tw::BackupEnabled = true;
+    tw::BackupPath = tw::BackupRoot() + kFilesItem;
+    tw::DeleteFiles(dir, {"nvlock.dll"});
+    ASSERT_EQ(logLines(), Lines{"Deleted file (" + path + ")"});
+
+    // Meanwhile another version was installed and is running.
+    writeFile(path, "driver v2");
+    FileHolder holder(path);
+    ASSERT_TRUE(holder.holding());
+    tw::RunLog().clear();
+    tw::RestoreFiles(kFilesItem);
+    EXPECT_EQ(logLines(), Lines{"Not Restored File (" + path + ")"});
+    EXPECT_EQ(readFile(path), "driver v2");
+    EXPECT_EQ(readFile(staged), "driver v1");
+    // First the file in use goes, then the staged copy takes its name.
+    const Lines queue = pendingRenames();
+    const auto del = std::find(queue.begin(), queue.end(), ntPath(path));
+    const auto swap = std::find(queue.begin(), queue.end(), ntPath(staged));
+    ASSERT_NE(del, queue.end()) << ::testing::PrintToString(queue);
+    ASSERT_NE(swap, queue.end()) << ::testing::PrintToString(queue);
+    EXPECT_TRUE(queued(path));
+    EXPECT_TRUE(queued(staged, path));
+    EXPECT_LT(del - queue.begin(), swap - queue.begin());
+}
+
+// ---- folder trees ----
+
+class DeleteFolderOnDisk : public EngineWineTest {};
+
+TEST_F(DeleteFolderOnDisk, OneFileInUseKeepsOnlyItsFolderChain) {
+    const std::string tree = dir + "NVIDIA Corporation";  // as a target passes it, without a backslash
+    makeFolders(tree + "\\Sub1\\Deeper");
+    makeFolders(tree + "\\Sub2\\Deep");
+    writeFile(tree + "\\a.txt", "a");
+    writeFile(tree + "\\Sub1\\b.txt", "b");
+    writeFile(tree + "\\Sub1\\Deeper\\c.txt", "c");
+    writeFile(tree + "\\Sub2\\d.txt", "d");
+    writeFile(tree + "\\Sub2\\Deep\\locked.dll", "in use");
+    writeFile(tree + "\\Sub2\\Deep\\free.dll", "free");
+    const Lines queueBefore = pendingRenames();
+    {
+        FileHolder holder(tree + "\\Sub2\\Deep\\locked.dll");
+        ASSERT_TRUE(holder.holding());
+        tw::DeleteFolder(tree);
+        EXPECT_EQ(logLines(), Lines{"Not deleted folder (" + tree + ")"});
+        EXPECT_EQ(listFolder(tree), Lines{"Sub2"});
+        EXPECT_EQ(listFolder(tree + "\\Sub2"), Lines{"Deep"});
+        EXPECT_EQ(listFolder(tree + "\\Sub2\\Deep"), Lines{"locked.dll"});
+        EXPECT_EQ(pendingRenames(), queueBefore);
+        EXPECT_EQ(steps, 0);
+    }
+    // Once the file is free the next run takes the rest.
+    tw::RunLog().clear();
+    tw::DeleteFolder(tree);
+    EXPECT_EQ(logLines(), Lines{"Deleted folder (" + tree + ")"});
+    EXPECT_FALSE(folderExists(tree));
+}
+
+TEST_F(DeleteFolderOnDisk, CompanyIsReadFromEachSetupFile) {
+    makeFolders(dir + "Audio1");
+    makeFolders(dir + "Audio2");
+    makeFolders(dir + "Audio3");
+    makeFolders(dir + "Audio4");
+    writeFile(dir + "Audio1\\setup.ini", "[Startup]\r\nCompanyName=Realtek Semiconductor Corp.\r\n");
+    writeFile(dir + "Audio2\\setup.ini", "[Startup]\r\nCompanyName=realtek\r\n");
+    writeFile(dir + "Audio3\\setup.ini", "[Other]\r\nCompanyName=Realtek\r\n");
+    writeFile(dir + "Audio4\\setup.ini", "[startup]\r\ncompanyname = Realtek\r\n");
+    writeFile(dir + "Audio4\\driver.sys", "x");
+    tw::DeleteFoldersByCompany(dir, "Realtek");
+    // Section and key names ignore letter case and blanks around "=" as the
+    // profile functions do; the company text does not.
+    EXPECT_EQ(sorted(logLines()), sorted({"Deleted folder (" + dir + "Audio1)", "Deleted folder (" + dir + "Audio4)"}));
+    EXPECT_EQ(listFolder(dir), (Lines{"Audio2", "Audio3"}));
+}
+
+// ---- the log file ----
+
+class LogFileOnDisk : public EngineWineTest {};
+
+TEST_F(LogFileOnDisk, SavedAsUtf16WithByteOrderMarkAndReadBack) {
+    const std::vector<std::wstring> lines = {L"Deleted file (C:\\Temp\\Ger\u00e4t\\nv\u00fc.dll)",
+                                             L"Not deleted registry (HKLM\\Software\\\u65e5\u672c)", L"",
+                                             L"Restored File (C:\\x;y's\\a.dll)"};
+    for (const auto& line : lines) tw::RunLog().append(line);
+    const std::string path = tw::SaveLog();
+    ASSERT_FALSE(path.empty());
+    EXPECT_EQ(path.rfind(tw::LogFolder(), 0), 0u) << path;
+    EXPECT_EQ(path.substr(path.size() - 4), ".txt");
+    EXPECT_EQ(path.find_first_of("/:", 2), std::string::npos) << path;
+
+    const auto bytes = readFile(path);
+    ASSERT_TRUE(bytes.has_value());
+    std::wstring expected;
+    for (std::size_t i = 0; i < lines.size(); ++i) expected += (i ? L"\r\n" : L"") + lines[i];
+    std::string expectedBytes = "\xFF\xFE";
+    for (wchar_t c : expected) {
+        expectedBytes.push_back(static_cast<char>(c & 0xFF));
+        expectedBytes.push_back(static_cast<char>((c >> 8) & 0xFF));
+    }
+    EXPECT_EQ(*bytes, expectedBytes);
+    EXPECT_EQ(tw::ReadLogFile(path), lines);
+}
+
+}  // namespace
