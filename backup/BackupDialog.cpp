@@ -1,0 +1,150 @@
+#include "backup/BackupDialog.h"
+
+#include "backup/BackupUnit.h"
+#include "engine/DeleteUnit.h"
+#include "options/Language.h"
+#include "platform/common.h"
+#include "platform/platform.h"
+#include "settings/VarUnit.h"
+
+namespace tw {
+
+namespace {
+
+bool isDots(const std::string& name) { return name == "." || name == ".."; }
+
+// A set or item name as the lists hold it: one plain folder name. Anything
+// else (empty, "..", a path) would name a folder outside the backup root.
+bool isPlainName(const std::wstring& name) {
+    return !name.empty() && name != L"." && name != L".." &&
+           name.find_first_of(L"\\/:*?") == std::wstring::npos;
+}
+
+// Gives BackupEnabled back the value it had, however the scope is left.
+class BackupSwitchedOff {
+public:
+    BackupSwitchedOff() : saved_(BackupEnabled) { BackupEnabled = false; }
+    ~BackupSwitchedOff() { BackupEnabled = saved_; }
+    BackupSwitchedOff(const BackupSwitchedOff&) = delete;
+    BackupSwitchedOff& operator=(const BackupSwitchedOff&) = delete;
+
+private:
+    bool saved_;
+};
+
+}  // namespace
+
+BackupPage IdentifyBackupPage(const std::wstring& nodeText) {
+    if (nodeText == LanguageText("Restore backup")) return BackupPage::Restore;
+    if (nodeText == LanguageText("Remove backup")) return BackupPage::Remove;
+    return BackupPage::None;
+}
+
+std::wstring RemoveRestoreCaption(BackupPage page) {
+    return LanguageText(page == BackupPage::Remove ? "Remove Button" : "Restore Button");
+}
+
+std::vector<std::wstring> FolderNames(const std::string& folder) {
+    std::vector<plat::FindData> entries;
+    if (plat::findEntries(folder + "*", entries) != plat::kOk) return {};
+    std::vector<std::wstring> names;
+    for (const plat::FindData& e : entries) {
+        if (isDots(e.name)) continue;
+        if ((e.attributes & (plat::kAttrHidden | plat::kAttrSystem)) != 0) continue;
+        if ((e.attributes & plat::kAttrDirectory) == 0) continue;
+        names.push_back(plat::ansiToWide(e.name));
+    }
+    return names;
+}
+
+std::vector<std::wstring> BackupSets() { return FolderNames(BackupRoot()); }
+
+std::vector<std::wstring> SetItems(const std::wstring& set) {
+    if (!isPlainName(set)) return {};
+    return FolderNames(BackupRoot() + plat::wideToAnsi(set) + "\\");
+}
+
+std::uint64_t FolderSize(const std::string& folder) {
+    std::vector<plat::FindData> entries;
+    if (plat::findEntries(folder + "*.*", entries) != plat::kOk) return 0;
+    std::uint64_t total = 0;
+    for (const plat::FindData& e : entries) {
+        if (isDots(e.name)) continue;
+        total += e.size;
+        // A junction back up the tree would never end the walk.
+        if ((e.attributes & plat::kAttrDirectory) != 0 &&
+            (e.attributes & plat::kAttrReparsePoint) == 0)
+            total += FolderSize(folder + e.name + "\\");
+    }
+    return total;
+}
+
+std::wstring MegabyteText(std::uint64_t bytes, const std::wstring& separator) {
+    // Hundredths of a megabyte, computed exactly: bytes * 100 / 2^20 without
+    // overflowing 64 bits.
+    constexpr std::uint64_t kMega = 1048576;
+    const std::uint64_t whole = bytes / kMega, rest = bytes % kMega;
+    std::uint64_t hundredths = whole * 100 + rest * 100 / kMega;
+    const std::uint64_t remainder = rest * 100 % kMega;
+    if (remainder * 2 > kMega || (remainder * 2 == kMega && hundredths % 2 == 1)) ++hundredths;
+
+    std::wstring text = std::to_wstring(hundredths / 100);
+    const unsigned fraction = static_cast<unsigned>(hundredths % 100);
+    if (fraction != 0) {
+        text += separator;
+        text += static_cast<wchar_t>(L'0' + fraction / 10);
+        if (fraction % 10 != 0) text += static_cast<wchar_t>(L'0' + fraction % 10);
+    }
+    return text;
+}
+
+std::wstring SizeText(const std::wstring& set) {
+    const std::wstring separator = plat::decimalSeparator();
+    const std::string root = BackupRoot();
+    const std::uint64_t setSize =
+        isPlainName(set) ? FolderSize(root + plat::wideToAnsi(set) + "\\") : 0;
+    return MegabyteText(setSize, separator) + L"MB / " + MegabyteText(FolderSize(root), separator) +
+           L"MB";
+}
+
+ItemKind KindOfItem(const std::wstring& item) {
+    auto endsIn = [&](const std::wstring& suffix) {
+        return item.size() >= suffix.size() &&
+               item.compare(item.size() - suffix.size(), suffix.size(), suffix) == 0;
+    };
+    if (endsIn(L"Files")) return ItemKind::Files;
+    if (endsIn(L"Registry")) return ItemKind::Registry;
+    return ItemKind::None;
+}
+
+void RestoreCheckedItems(const std::wstring& set, const std::vector<CheckEntry>& items) {
+    for (const CheckEntry& entry : items) {
+        if (!entry.checked) continue;
+        RunLog().clear();
+        if (isPlainName(set) && isPlainName(entry.name)) {
+            const std::string item = plat::wideToAnsi(set + L"\\" + entry.name + L"\\");
+            switch (KindOfItem(entry.name)) {
+            case ItemKind::Files: RestoreFiles(item); break;
+            case ItemKind::Registry: RestoreRegistry(item); break;
+            case ItemKind::None: break;
+            }
+        }
+        if (LogFiles) SaveLog();
+    }
+}
+
+std::vector<std::size_t> RemoveCheckedSets(const std::vector<CheckEntry>& sets) {
+    std::vector<std::size_t> removed;
+    const std::string root = BackupRoot();
+    for (std::size_t i = sets.size(); i-- > 0;) {
+        if (!sets[i].checked) continue;
+        if (isPlainName(sets[i].name)) {
+            BackupSwitchedOff off;
+            DeleteFolder(root + plat::wideToAnsi(sets[i].name) + "\\");
+        }
+        removed.push_back(i);
+    }
+    return removed;
+}
+
+}  // namespace tw
