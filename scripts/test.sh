@@ -2,8 +2,9 @@
 # Builds and tests everything:
 #   bootstrap; native build (AddressSanitizer + UBSan) and ctest; the win64
 #   and win32 MinGW builds (warnings as errors) with a check that the
-#   executables need no DLL beyond the system's; the platform contract tests
-#   and the end-to-end tests under Wine and Xvfb; a time-boxed fuzz run.
+#   executables need no DLL beyond the system's; the platform contract tests,
+#   the engine tests on a real file system and registry, and the end-to-end
+#   tests under Wine and Xvfb; a time-boxed fuzz run.
 # Ends with one line "N passed, N failed" summed over every test that ran
 # (each build and check that is not a test counts as one).
 #
@@ -174,6 +175,35 @@ if [ -n "$contract_exe" ]; then
     rc=$?
     grep -aE '^\[ *(FAILED|SKIPPED|PASSED) *\]|Failure|error' "$LOGS/contract-wine.log" | head -n 60
     count_gtest "contract tests under Wine" "$LOGS/contract-wine.log" "$rc"
+fi
+
+# The cleaning engine on Wine's own file system and registry (no display).
+engine_exe=
+if grep -q 'tw_engine_wine_tests' "$BUILD_ROOT/win64/build.ninja" 2>/dev/null; then
+    say "build the engine tests on a real file system (win64)"
+    cmake --build "$BUILD_ROOT/win64" -j "$JOBS" --target tw_engine_wine_tests \
+        >"$LOGS/enginewine-build.log" 2>&1
+    rc=$?
+    [ "$rc" = 0 ] || grep -aE 'error|undefined reference|FAILED:' "$LOGS/enginewine-build.log" | head -n 40
+    step_result "engine test build (win64)" "$rc"
+    [ "$rc" = 0 ] && engine_exe="$(find "$BUILD_ROOT/win64" -name 'tw_engine_wine_tests.exe' | head -n1)"
+fi
+if [ -n "$engine_exe" ]; then
+    say "engine tests under Wine"
+    (
+        export WINEPREFIX="$BUILD_ROOT/wineprefix-enginewine"
+        # shellcheck source=wine-env.sh
+        . scripts/wine-env.sh enginewine
+        tw_wine_init || exit 1
+        cd "$(dirname "$engine_exe")" || exit 1
+        DISPLAY= timeout 120 "$WINE64" "$engine_exe" --gtest_output="xml:$ARTIFACTS/engine-wine-tests.xml"
+        rc=$?
+        tw_wine_kill
+        exit "$rc"
+    ) >"$LOGS/enginewine-wine.log" 2>&1
+    rc=$?
+    grep -aE '^\[ *(FAILED|SKIPPED|PASSED) *\]|Failure|error' "$LOGS/enginewine-wine.log" | head -n 60
+    count_gtest "engine tests under Wine" "$LOGS/enginewine-wine.log" "$rc"
 fi
 
 if [ -f scripts/run-e2e.sh ]; then
