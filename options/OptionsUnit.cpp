@@ -1,0 +1,193 @@
+#include "options/OptionsUnit.h"
+
+#include <algorithm>
+
+#include "options/Language.h"
+#include "platform/common.h"
+#include "settings/VarUnit.h"
+
+namespace tw {
+
+namespace {
+
+struct TargetSwitches {
+    const wchar_t* name;  // the tree node and the settings section
+    bool* files;
+    bool* registry;
+};
+
+const TargetSwitches kTargets[] = {
+    {L"AGEIA PhysX", &AGEIAPhysXFiles, &AGEIAPhysXRegistry},
+    {L"ATi Display", &ATiDisplayFiles, &ATiDisplayRegistry},
+    {L"Creative Sound", &CreativeSoundFiles, &CreativeSoundRegistry},
+    {L"Microsoft Mouse", &MicrosoftMouseFiles, &MicrosoftMouseRegistry},
+    {L"NVIDIA Chipset", &NVIDIAChipsetFiles, &NVIDIAChipsetRegistry},
+    {L"NVIDIA Display", &NVIDIADisplayFiles, &NVIDIADisplayRegistry},
+    {L"Realtek Sound", &RealtekSoundFiles, &RealtekSoundRegistry},
+};
+
+bool* SwitchOf(const TargetSwitches& target, Phase phase) {
+    return phase == Phase::Files ? target.files : target.registry;
+}
+
+// Case-insensitive order of the language list, as a sorted list box keeps it.
+bool LessIgnoringCase(const std::wstring& a, const std::wstring& b) {
+    const std::wstring ua = upperAscii(a), ub = upperAscii(b);
+    return ua != ub ? ua < ub : a < b;
+}
+
+}  // namespace
+
+OptionsPage OptionsPageOf(const std::wstring& selectedNodeText) {
+    if (selectedNodeText == LanguageText("Cleaning")) return OptionsPage::Cleaning;
+    if (selectedNodeText == LanguageText("Language")) return OptionsPage::Language;
+    if (selectedNodeText == LanguageText("Miscellaneous")) return OptionsPage::Miscellaneous;
+    return OptionsPage::Target;
+}
+
+bool* TargetSwitch(const std::wstring& targetName, Phase phase) {
+    for (const TargetSwitches& target : kTargets)
+        if (targetName == target.name) return SwitchOf(target, phase);
+    return nullptr;
+}
+
+CheckState PhaseState(Phase phase) {
+    int on = 0;
+    for (const TargetSwitches& target : kTargets)
+        if (*SwitchOf(target, phase)) ++on;
+    if (on == 0) return CheckState::Unchecked;
+    return on == static_cast<int>(std::size(kTargets)) ? CheckState::Checked : CheckState::Grayed;
+}
+
+CheckState ToggledState(CheckState state) {
+    return state == CheckState::Checked ? CheckState::Unchecked : CheckState::Checked;
+}
+
+bool& MiscSetting(MiscOption option) {
+    switch (option) {
+    case MiscOption::LogFiles: return LogFiles;
+    case MiscOption::Systemtray: return SystemTray;
+    case MiscOption::DeleteAtReboot: return DeleteAtReboot;
+    case MiscOption::NVIDIAFolder: return RemoveNVIDIAFolder;
+    case MiscOption::ATiFolder: return RemoveATiFolder;
+    case MiscOption::WarningMessage: return DisplayWarning;
+    case MiscOption::Backup: break;
+    }
+    return BackupEnabled;
+}
+
+std::optional<int> RebootRadio(int rebootMode) {
+    if (rebootMode >= 0 && rebootMode <= 2) return rebootMode;
+    return std::nullopt;
+}
+
+LanguageChoices LanguagePageChoices() {
+    LanguageChoices choices;
+    choices.names = LanguageNames();
+    std::sort(choices.names.begin(), choices.names.end(), LessIgnoringCase);
+    const std::wstring current = CurrentLanguageName();
+    for (const std::wstring& name : choices.names)
+        if (equalsIgnoreCase(name, current)) {
+            choices.selected = name;
+            break;
+        }
+    return choices;
+}
+
+// ---- page handler and Cleaning page ----
+
+void ListViewItemsClick(OptionsView& view) {
+    const std::wstring selected = view.selectedNodeText();
+    switch (OptionsPageOf(selected)) {
+    case OptionsPage::Cleaning:
+        view.setCleaningBox(Phase::Files, PhaseState(Phase::Files));
+        view.setCleaningBox(Phase::Registry, PhaseState(Phase::Registry));
+        view.showPage(OptionsPage::Cleaning);
+        return;
+    case OptionsPage::Language:
+        LanguageShowPage(view);
+        view.showPage(OptionsPage::Language);
+        return;
+    case OptionsPage::Miscellaneous:
+        MiscellaneousShowPage(view);
+        view.showPage(OptionsPage::Miscellaneous);
+        return;
+    case OptionsPage::Target:
+        ShowTarget(view, selected);
+        view.showPage(OptionsPage::Cleaning);
+        return;
+    }
+}
+
+bool ShowTarget(OptionsView& view, const std::wstring& targetName) {
+    const bool* files = TargetSwitch(targetName, Phase::Files);
+    const bool* registry = TargetSwitch(targetName, Phase::Registry);
+    if (!files || !registry) return false;
+    view.setCleaningBox(Phase::Files, *files ? CheckState::Checked : CheckState::Unchecked);
+    view.setCleaningBox(Phase::Registry, *registry ? CheckState::Checked : CheckState::Unchecked);
+    return true;
+}
+
+void CleaningBoxClick(OptionsView& view, Phase phase, CheckState newState) {
+    const std::wstring selected = view.selectedNodeText();
+    if (bool* target = TargetSwitch(selected, phase)) {
+        *target = newState == CheckState::Checked;
+        return;
+    }
+    if (selected != LanguageText("Cleaning") || newState == CheckState::Grayed) return;
+    for (const TargetSwitches& target : kTargets) *SwitchOf(target, phase) = newState == CheckState::Checked;
+}
+
+// ---- Miscellaneous page ----
+
+void MiscellaneousShowPage(OptionsView& view) {
+    for (MiscOption option : kMiscOptions) view.setMiscBox(option, MiscSetting(option));
+    view.setRebootRadio(RebootRadio(RebootMode));
+}
+
+void MiscellaneousBoxClick(MiscOption option, bool checked) { MiscSetting(option) = checked; }
+
+void RebootRadioClick(OptionsView& view, int mode) {
+    view.setRebootRadio(RebootRadio(mode));
+    RebootMode = mode;
+}
+
+void MiscellaneousApplyPage(OptionsView& view) { view.setTrayVisible(SystemTray); }
+
+// ---- Language page ----
+
+void LanguageShowPage(OptionsView& view) { view.fillLanguages(LanguagePageChoices()); }
+
+void LanguageApplyPage(OptionsView& view) {
+    const std::wstring name = view.languageListText();
+    if (!name.empty()) {
+        SetCurrentLanguageName(name);
+        LoadLanguage(name, view.languageWindows());
+    }
+    view.expandFirstNode();
+}
+
+// ---- buttons and closing ----
+
+void ButtonApplyClick(OptionsView& view) {
+    SaveSettings();
+    if (OptionsPageOf(view.selectedNodeText()) == OptionsPage::Language) LanguageApplyPage(view);
+    // Asked again: applying a language returns the dialog to its Cleaning page.
+    if (OptionsPageOf(view.selectedNodeText()) == OptionsPage::Miscellaneous)
+        MiscellaneousApplyPage(view);
+}
+
+void ButtonOKClick(OptionsView& view) {
+    ButtonApplyClick(view);
+    OptionsFormClose(view);
+}
+
+void ButtonCancelClick(OptionsView& view) { OptionsFormClose(view); }
+
+void OptionsFormClose(OptionsView& view) {
+    TVarUnit reload;
+    (void)reload;
+    view.hideDialog();
+}
+
+}  // namespace tw

@@ -1,0 +1,61 @@
+// The About dialog's logic: pages found by their translated names, and the
+// fixed texts of the three pages.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "about/AboutUnit.h"
+#include "fake/fake.h"
+#include "settings/VarUnit.h"
+
+namespace {
+
+using tw::AboutPage;
+
+class About : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fake::reset();
+        fake::addFile("C:\\Tools\\Tidewell\\Languages.ini",
+                      "[Deutsch]\r\nAbout=Info\r\nDonate=Spenden\r\nContact=Kontakt\r\n"
+                      "[Alike]\r\nDonate=About\r\nContact=About\r\n");
+    }
+};
+
+TEST_F(About, PagesAreFoundByTheirTranslatedNamesAndTheFirstOfTwoAlikeWins) {
+    EXPECT_EQ(tw::AboutPageOf(L"About"), AboutPage::About);
+    EXPECT_EQ(tw::AboutPageOf(L"Donate"), AboutPage::Donate);
+    EXPECT_EQ(tw::AboutPageOf(L"Contact"), AboutPage::Contact);
+    EXPECT_EQ(tw::AboutPageOf(L"contact"), AboutPage::None) << "compared with case";
+    EXPECT_EQ(tw::AboutPageOf(L""), AboutPage::None);
+
+    tw::SetCurrentLanguageName(L"Deutsch");
+    EXPECT_EQ(tw::AboutPageOf(L"Spenden"), AboutPage::Donate);
+    EXPECT_EQ(tw::AboutPageOf(L"Kontakt"), AboutPage::Contact);
+    EXPECT_EQ(tw::AboutPageOf(L"Donate"), AboutPage::None);
+
+    tw::SetCurrentLanguageName(L"Alike");
+    EXPECT_EQ(tw::AboutPageOf(L"About"), AboutPage::About);
+}
+
+TEST_F(About, EachPageHasItsOwnTextAndTheAboutPageNamesVersionAndBuildDate) {
+    const std::wstring about = tw::AboutPageText(AboutPage::About, L"Dec  6 2026");
+    EXPECT_NE(about.find(L"Tidewell 1.0"), std::wstring::npos);
+    EXPECT_NE(about.find(L"Dec  6 2026"), std::wstring::npos);
+    EXPECT_NE(about.find(L"own risk"), std::wstring::npos);
+    const std::wstring donate = tw::AboutPageText(AboutPage::Donate, L"");
+    const std::wstring contact = tw::AboutPageText(AboutPage::Contact, L"");
+    EXPECT_NE(contact.find(L'@'), std::wstring::npos);
+    EXPECT_FALSE(donate.empty());
+    EXPECT_NE(donate, contact);
+    EXPECT_EQ(tw::AboutPageText(AboutPage::None, L"x"), L"");
+    // Multi-line edit controls break lines only at CR LF.
+    for (const std::wstring& text : {about, donate, contact})
+        for (size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == L'\n') {
+                EXPECT_TRUE(i > 0 && text[i - 1] == L'\r');
+            }
+        }
+}
+
+}  // namespace
