@@ -196,7 +196,9 @@ if [ -n "$engine_exe" ]; then
         . scripts/wine-env.sh enginewine
         tw_wine_init || exit 1
         cd "$(dirname "$engine_exe")" || exit 1
-        DISPLAY= timeout 120 "$WINE64" "$engine_exe" --gtest_output="xml:$ARTIFACTS/engine-wine-tests.xml"
+        # A Unix path would be taken as relative to the current folder: Z: is the root.
+        xml="Z:$(printf '%s' "$ARTIFACTS/engine-wine-tests.xml" | tr '/' '\\')"
+        DISPLAY= timeout 120 "$WINE64" "$engine_exe" --gtest_output="xml:$xml"
         rc=$?
         tw_wine_kill
         exit "$rc"

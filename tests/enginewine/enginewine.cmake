@@ -4,6 +4,8 @@
 # open from another process. Left out of "all"; scripts/test.sh builds the
 # target tw_engine_wine_tests and runs it under Wine:
 #   wine build/<preset>/tests/enginewine/tw_engine_wine_tests.exe
+# On Windows itself it needs an administrator (keys below HKLM, the restart
+# queue, the backup and restore privileges).
 if(NOT WIN32)
     return()
 endif()
