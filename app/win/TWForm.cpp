@@ -58,6 +58,10 @@ void SetMenuText(HMENU menu, UINT item, bool byPosition, const std::wstring& tex
     SetMenuItemInfoW(menu, item, byPosition ? TRUE : FALSE, &info);
 }
 
+// Sent to every top-level window when the taskbar is (re)created, e.g. after
+// Explorer restarted: the notification icons of the old taskbar are gone.
+UINT TaskbarCreatedMessage() { return RegisterWindowMessageW(L"TaskbarCreated"); }
+
 std::vector<std::wstring> CommandLineArguments() {
     std::vector<std::wstring> arguments;
     int count = 0;
@@ -186,7 +190,9 @@ LRESULT TTWForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     }
     case WM_SIZE:
-        if (wParam == SIZE_MINIMIZED && tw::SystemTray) ShowWindow(hwnd_, SW_HIDE);
+        // Hidden only while the icon is really in the tray: a window hidden
+        // without an icon could not be brought back.
+        if (wParam == SIZE_MINIMIZED && tw::SystemTray && trayVisible_) ShowWindow(hwnd_, SW_HIDE);
         return 0;
     case kTrayMessage:
         OnTrayNotify(lParam);
@@ -212,6 +218,13 @@ LRESULT TTWForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         return DefWindowProcW(window, msg, wParam, lParam);
     }
     default:
+        // Registered messages lie in 0xC000-0xFFFF.
+        if (msg >= 0xC000 && msg == TaskbarCreatedMessage()) {
+            trayVisible_ = false;
+            SetTrayVisible(tw::SystemTray);
+            if (!trayVisible_ && !IsWindowVisible(hwnd_)) RestoreApplication();
+            return 0;
+        }
         break;
     }
     return DefWindowProcW(hwnd_, msg, wParam, lParam);
@@ -463,6 +476,8 @@ void TTWForm::OpenHomePage() {
 }
 
 void TTWForm::MinimizeApplication() {
+    // Already hidden in the tray: showing it minimized would only flash it.
+    if (!IsWindowVisible(hwnd_)) return;
     ShowWindow(hwnd_, SW_MINIMIZE);  // WM_SIZE hides it when the tray is on
 }
 
