@@ -1,4 +1,5 @@
-// The About dialog TAboutForm: a page tree and three fixed texts.
+// The About dialog TAboutForm: a page tree and three fixed texts. Which page
+// a node stands for, and the texts, are tw's (about/AboutUnit).
 #pragma once
 
 #include <string>
@@ -13,8 +14,11 @@ public:
     void Open();
     // The dialog's language places; false for places of other windows.
     bool SetPlaceText(tw::Place place, const std::wstring& text);
-    // The page handler (ListViewItemsClick); the About dialog's page logic fills it.
-    void OnPageChanged() override {}
+    // The page handler (ListViewItemsClick): shows the text view of the
+    // selected page; with no page selected the page showing stays. It runs
+    // whenever the tree's selection changes, so the page follows Up and Down
+    // as they move the selection (keys that move nothing change no page).
+    void OnPageChanged() override;
 
 protected:
     void OnInit() override;

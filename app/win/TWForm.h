@@ -51,6 +51,7 @@ public:
     // Creates the window hidden; runs the creation handler.
     bool Create(HINSTANCE instance);
     void SetDialogs(const TWDialogs& dialogs) { dialogs_ = dialogs; }
+    const TWDialogs& dialogs() const { return dialogs_; }
     HWND hwnd() const { return hwnd_; }
     HACCEL accelerators() const { return accelerators_; }
 

@@ -43,6 +43,7 @@ int Run(HINSTANCE instance) {
     backup.Create(main.hwnd());
     desktop.Create(main.hwnd());
     main.SetDialogs({&about, &log, &options, &backup, &desktop});
+    options.SetMainForm(&main);
     twui::SetMainWindow(main.hwnd(), main.accelerators());
 
     ShowWindow(main.hwnd(), SW_SHOWNORMAL);

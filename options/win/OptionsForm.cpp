@@ -2,8 +2,11 @@
 
 #include <iterator>
 
+#include "app/win/LanguageWindows.h"
+#include "app/win/TWForm.h"
 #include "options/win/OptionsFormLayout.h"
 #include "options/win/OptionsFormRes.h"
+#include "platform/common.h"
 
 namespace {
 
@@ -13,6 +16,22 @@ constexpr int kMiscellaneousPage[] = {
     IDC_OPT_GENERAL,      IDC_OPT_LOGFILES,    IDC_OPT_SYSTRAY,       IDC_OPT_DELETE_REBOOT,
     IDC_OPT_NVIDIA_FOLDER, IDC_OPT_WARNING,    IDC_OPT_BACKUP,        IDC_OPT_ATI_FOLDER,
     IDC_OPT_REBOOT_GROUP, IDC_OPT_DONT_REBOOT, IDC_OPT_PROMPT,        IDC_OPT_AFTER_CLEANING};
+// The reboot radio buttons, by the mode they stand for.
+constexpr int kRebootRadios[] = {IDC_OPT_DONT_REBOOT, IDC_OPT_PROMPT, IDC_OPT_AFTER_CLEANING};
+
+struct MiscControl {
+    tw::MiscOption option;
+    int id;
+};
+constexpr MiscControl kMiscControls[] = {
+    {tw::MiscOption::LogFiles, IDC_OPT_LOGFILES},
+    {tw::MiscOption::Systemtray, IDC_OPT_SYSTRAY},
+    {tw::MiscOption::DeleteAtReboot, IDC_OPT_DELETE_REBOOT},
+    {tw::MiscOption::NVIDIAFolder, IDC_OPT_NVIDIA_FOLDER},
+    {tw::MiscOption::ATiFolder, IDC_OPT_ATI_FOLDER},
+    {tw::MiscOption::WarningMessage, IDC_OPT_WARNING},
+    {tw::MiscOption::Backup, IDC_OPT_BACKUP},
+};
 
 struct PlaceControl {
     tw::Place place;
@@ -40,23 +59,33 @@ constexpr PlaceControl kPlaces[] = {
     {tw::Place::OptionsAfterCleaning, IDC_OPT_AFTER_CLEANING},
 };
 
+WPARAM ButtonState(tw::CheckState state) {
+    switch (state) {
+    case tw::CheckState::Checked: return BST_CHECKED;
+    case tw::CheckState::Grayed: return BST_INDETERMINATE;
+    case tw::CheckState::Unchecked: break;
+    }
+    return BST_UNCHECKED;
+}
+
+tw::CheckState CheckStateOf(HWND box) {
+    switch (SendMessageW(box, BM_GETCHECK, 0, 0)) {
+    case BST_CHECKED: return tw::CheckState::Checked;
+    case BST_INDETERMINATE: return tw::CheckState::Grayed;
+    default: return tw::CheckState::Unchecked;
+    }
+}
+
 }  // namespace
 
 TOptionsForm::TOptionsForm() : twui::Dialog(IDD_OPTIONS, IDC_OPT_TREE) {}
 
+TOptionsForm::~TOptionsForm() = default;
+
 void TOptionsForm::OnInit() {
     twui::ApplyLayout(hwnd(), twlayout::options::kClientWidth, twlayout::options::kClientHeight,
                       twlayout::options::kControls);
-    ShowPage(Page::Cleaning);
-}
-
-void TOptionsForm::ShowPage(Page page) {
-    auto show = [&](const auto& ids, bool visible) {
-        for (int id : ids) ShowWindow(item(id), visible ? SW_SHOW : SW_HIDE);
-    };
-    show(kCleaningPage, page == Page::Cleaning);
-    show(kLanguagePage, page == Page::Language);
-    show(kMiscellaneousPage, page == Page::Miscellaneous);
+    showPage(tw::OptionsPage::Cleaning);
 }
 
 void TOptionsForm::Open() {
@@ -64,6 +93,55 @@ void TOptionsForm::Open() {
     OnPageChanged();
     ExpandFirstNode();
     ShowModal();
+}
+
+void TOptionsForm::OnPageChanged() { tw::ListViewItemsClick(*this); }
+
+bool TOptionsForm::OnCommand(int id, int code, HWND /*control*/) {
+    switch (id) {
+    case IDOK: tw::ButtonOKClick(*this); return true;
+    case IDCANCEL: tw::ButtonCancelClick(*this); return true;  // also Esc and the close box
+    case IDC_OPT_APPLY: tw::ButtonApplyClick(*this); return true;
+    default: break;
+    }
+    if (code != BN_CLICKED) return false;
+    if (id == IDC_OPT_FILES || id == IDC_OPT_REGISTRY) {
+        CleaningBoxClicked(id);
+        return true;
+    }
+    for (const MiscControl& entry : kMiscControls)
+        if (entry.id == id) {
+            tw::MiscellaneousBoxClick(entry.option,
+                                      SendMessageW(item(id), BM_GETCHECK, 0, 0) == BST_CHECKED);
+            return true;
+        }
+    for (int mode = 0; mode < static_cast<int>(std::size(kRebootRadios)); ++mode)
+        if (kRebootRadios[mode] == id) {
+            tw::RebootRadioClick(*this, mode);
+            return true;
+        }
+    return false;
+}
+
+INT_PTR TOptionsForm::OnMessage(UINT msg, WPARAM, LPARAM, bool& handled) {
+    handled = false;
+    if (msg == DM_GETDEFID) {
+        // No default button: Enter does not press OK. The answer names an
+        // identifier that no control has, so Enter reaches no handler.
+        SetWindowLongPtrW(hwnd(), DWLP_MSGRESULT, MAKELONG(IDC_OPT_NO_DEFAULT, DC_HASDEFID));
+        handled = true;
+        return TRUE;
+    }
+    return 0;
+}
+
+// The two cleaning boxes are three-state boxes that the program sets itself;
+// a click toggles them as a two-state box would (grayed turns checked).
+void TOptionsForm::CleaningBoxClicked(int id) {
+    HWND box = item(id);
+    const tw::CheckState next = tw::ToggledState(CheckStateOf(box));
+    SendMessageW(box, BM_SETCHECK, ButtonState(next), 0);
+    tw::CleaningBoxClick(*this, id == IDC_OPT_FILES ? tw::Phase::Files : tw::Phase::Registry, next);
 }
 
 bool TOptionsForm::SetPlaceText(tw::Place place, const std::wstring& text) {
@@ -78,3 +156,80 @@ bool TOptionsForm::SetPlaceText(tw::Place place, const std::wstring& text) {
     }
     return false;
 }
+
+// ---- tw::OptionsView ----
+
+std::wstring TOptionsForm::selectedNodeText() const { return SelectedNodeText(); }
+
+void TOptionsForm::showPage(tw::OptionsPage page) {
+    auto show = [&](const auto& ids, bool visible) {
+        for (int id : ids) ShowWindow(item(id), visible ? SW_SHOW : SW_HIDE);
+    };
+    // Hide first, so that no two pages show at once.
+    const bool cleaning = page == tw::OptionsPage::Cleaning || page == tw::OptionsPage::Target;
+    const bool language = page == tw::OptionsPage::Language;
+    const bool miscellaneous = page == tw::OptionsPage::Miscellaneous;
+    if (!cleaning) show(kCleaningPage, false);
+    if (!language) show(kLanguagePage, false);
+    if (!miscellaneous) show(kMiscellaneousPage, false);
+    if (cleaning) show(kCleaningPage, true);
+    if (language) show(kLanguagePage, true);
+    if (miscellaneous) show(kMiscellaneousPage, true);
+}
+
+void TOptionsForm::setCleaningBox(tw::Phase phase, tw::CheckState state) {
+    const int id = phase == tw::Phase::Files ? IDC_OPT_FILES : IDC_OPT_REGISTRY;
+    SendMessageW(item(id), BM_SETCHECK, ButtonState(state), 0);
+}
+
+void TOptionsForm::setMiscBox(tw::MiscOption option, bool checked) {
+    for (const MiscControl& entry : kMiscControls)
+        if (entry.option == option)
+            SendMessageW(item(entry.id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void TOptionsForm::setRebootRadio(std::optional<int> index) {
+    for (int mode = 0; mode < static_cast<int>(std::size(kRebootRadios)); ++mode)
+        SendMessageW(item(kRebootRadios[mode]), BM_SETCHECK,
+                     index == mode ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void TOptionsForm::fillLanguages(const tw::LanguageChoices& choices) {
+    HWND combo = item(IDC_OPT_LANG_COMBO);
+    SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+    for (const std::wstring& name : choices.names)
+        SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    LRESULT index = CB_ERR;
+    if (!choices.selected.empty())
+        index = SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                             reinterpret_cast<LPARAM>(choices.selected.c_str()));
+    SendMessageW(combo, CB_SETCURSEL, index == CB_ERR ? static_cast<WPARAM>(-1)
+                                                      : static_cast<WPARAM>(index), 0);
+}
+
+std::wstring TOptionsForm::languageListText() const {
+    HWND combo = item(IDC_OPT_LANG_COMBO);
+    const LRESULT index = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+    if (index == CB_ERR) return {};
+    const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length <= 0) return {};
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const LRESULT got = SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index),
+                                     reinterpret_cast<LPARAM>(text.data()));
+    text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    return text;
+}
+
+tw::LanguageTarget& TOptionsForm::languageWindows() {
+    if (!main_) throw tw::AppError(L"The options dialog is not connected to the main window.");
+    languageWindows_ = std::make_unique<LanguageWindows>(*main_, main_->dialogs());
+    return *languageWindows_;
+}
+
+void TOptionsForm::expandFirstNode() { ExpandFirstNode(); }
+
+void TOptionsForm::setTrayVisible(bool visible) {
+    if (main_) main_->SetTrayVisible(visible);
+}
+
+void TOptionsForm::hideDialog() { Close(); }

@@ -1,27 +1,55 @@
 // The Options dialog TOptionsForm: page tree, the Cleaning, Language and
 // Miscellaneous pages (each a group of controls in the same place), OK,
-// Cancel and Apply.
+// Cancel and Apply. The decisions are tw's (options/OptionsUnit); this class
+// only shows them and hands the clicks on.
 #pragma once
 
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "app/win/WinCommon.h"
 #include "options/Language.h"
+#include "options/OptionsUnit.h"
 
-class TOptionsForm : public twui::Dialog {
+class TTWForm;
+class LanguageWindows;
+
+class TOptionsForm : public twui::Dialog, private tw::OptionsView {
 public:
-    enum class Page { Cleaning, Language, Miscellaneous };
-
     TOptionsForm();
+    ~TOptionsForm() override;
+    // The main window, whose tray icon and language the dialog applies.
+    void SetMainForm(TTWForm* main) { main_ = main; }
     // Tools > Options: first page, its page handler, the first node expanded,
     // then shown modally.
     void Open();
     bool SetPlaceText(tw::Place place, const std::wstring& text);
-    // Shows the controls of one page and hides the others.
-    void ShowPage(Page page);
-    // The page handler; the Options dialog's page logic fills it.
-    void OnPageChanged() override {}
+    // The page handler (ListViewItemsClick), also run when Up or Down moves
+    // the tree's selection.
+    void OnPageChanged() override;
 
 protected:
     void OnInit() override;
+    bool OnCommand(int id, int code, HWND control) override;
+    INT_PTR OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
+
+private:
+    // tw::OptionsView
+    std::wstring selectedNodeText() const override;
+    void showPage(tw::OptionsPage page) override;
+    void setCleaningBox(tw::Phase phase, tw::CheckState state) override;
+    void setMiscBox(tw::MiscOption option, bool checked) override;
+    void setRebootRadio(std::optional<int> index) override;
+    void fillLanguages(const tw::LanguageChoices& choices) override;
+    std::wstring languageListText() const override;
+    tw::LanguageTarget& languageWindows() override;
+    void expandFirstNode() override;
+    void setTrayVisible(bool visible) override;
+    void hideDialog() override;
+
+    void CleaningBoxClicked(int id);
+
+    TTWForm* main_ = nullptr;
+    std::unique_ptr<LanguageWindows> languageWindows_;
 };
