@@ -1,33 +1,116 @@
 #include "backup/win/BackupForm.h"
 
+#include "backup/BackupDialog.h"
 #include "backup/win/BackupFormLayout.h"
 #include "backup/win/BackupFormRes.h"
-
-namespace {
-
-void PrepareCheckList(HWND list, int width) {
-    ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-    LVCOLUMNW column{};
-    column.mask = LVCF_WIDTH;
-    column.cx = twui::Scale(width - 24);
-    ListView_InsertColumn(list, 0, &column);
-}
-
-}  // namespace
+#include "log/win/CheckList.h"
 
 TBackupForm::TBackupForm() : twui::Dialog(IDD_BACKUP, IDC_BACKUP_TREE) {}
 
 void TBackupForm::OnInit() {
     twui::ApplyLayout(hwnd(), twlayout::backup::kClientWidth, twlayout::backup::kClientHeight,
                       twlayout::backup::kControls);
-    PrepareCheckList(item(IDC_BACKUP_CHECK_RESTORE), 256);
-    PrepareCheckList(item(IDC_BACKUP_CHECK_SETS), 256);
+    twui::CheckList(item(IDC_BACKUP_CHECK_RESTORE)).Prepare(256);
+    twui::CheckList(item(IDC_BACKUP_CHECK_SETS)).Prepare(256);
 }
 
 void TBackupForm::Open() {
     SelectFirstNode();
     OnPageChanged();
     ShowModal();
+}
+
+void TBackupForm::OnPageChanged() {
+    const auto show = [this](int id, bool visible) {
+        ShowWindow(item(id), visible ? SW_SHOWNA : SW_HIDE);
+    };
+    const twui::CheckList restore(item(IDC_BACKUP_CHECK_RESTORE));
+    const twui::CheckList sets(item(IDC_BACKUP_CHECK_SETS));
+    const tw::BackupPage page = tw::IdentifyBackupPage(SelectedNodeText());
+    if (page != tw::BackupPage::None) {
+        show(IDC_BACKUP_CHECK_SETS, page == tw::BackupPage::Remove);
+        show(IDC_BACKUP_LIST, page == tw::BackupPage::Restore);
+        show(IDC_BACKUP_CHECK_RESTORE, page == tw::BackupPage::Restore);
+        SetDlgItemTextW(hwnd(), IDC_BACKUP_REMOVE_RESTORE, tw::RemoveRestoreCaption(page).c_str());
+        // The lists are refilled on every page change.
+        const std::vector<std::wstring> names = tw::BackupSets();
+        restore.Clear();
+        sets.Clear();
+        twui::FillListBox(item(IDC_BACKUP_LIST),
+                          page == tw::BackupPage::Restore ? names : std::vector<std::wstring>{});
+        if (page == tw::BackupPage::Remove) sets.Add(names);
+    }
+    SetDlgItemTextW(hwnd(), IDC_BACKUP_SIZE, L"");
+}
+
+void TBackupForm::ChooseSet() {
+    const std::wstring set = twui::ListBoxSelection(item(IDC_BACKUP_LIST));
+    if (set.empty()) return;
+    const twui::CheckList restore(item(IDC_BACKUP_CHECK_RESTORE));
+    restore.Clear();
+    restore.Add(tw::SetItems(set));
+    restore.CheckAll();
+    ShowSizes(set);
+}
+
+void TBackupForm::ShowSizes(const std::wstring& set) {
+    SetDlgItemTextW(hwnd(), IDC_BACKUP_SIZE, tw::SizeText(set).c_str());
+}
+
+void TBackupForm::RemoveOrRestore() {
+    switch (tw::IdentifyBackupPage(SelectedNodeText())) {
+    case tw::BackupPage::Restore:
+        tw::RestoreCheckedItems(twui::ListBoxSelection(item(IDC_BACKUP_LIST)),
+                                twui::CheckList(item(IDC_BACKUP_CHECK_RESTORE)).Entries());
+        break;
+    case tw::BackupPage::Remove: {
+        const twui::CheckList sets(item(IDC_BACKUP_CHECK_SETS));
+        sets.Remove(tw::RemoveCheckedSets(sets.Entries()));
+        break;
+    }
+    case tw::BackupPage::None: break;
+    }
+}
+
+void TBackupForm::SelectAll() {
+    switch (tw::IdentifyBackupPage(SelectedNodeText())) {
+    case tw::BackupPage::Restore: twui::CheckList(item(IDC_BACKUP_CHECK_RESTORE)).CheckAll(); break;
+    case tw::BackupPage::Remove: twui::CheckList(item(IDC_BACKUP_CHECK_SETS)).CheckAll(); break;
+    case tw::BackupPage::None: break;
+    }
+}
+
+bool TBackupForm::OnCommand(int id, int code, HWND control) {
+    switch (id) {
+    case IDC_BACKUP_LIST:
+        if (code == LBN_SELCHANGE) ChooseSet();
+        return true;
+    case IDC_BACKUP_REMOVE_RESTORE:
+        if (code == BN_CLICKED) RemoveOrRestore();
+        return true;
+    case IDC_BACKUP_SELECT_ALL:
+        if (code == BN_CLICKED) SelectAll();
+        return true;
+    default: return twui::Dialog::OnCommand(id, code, control);
+    }
+}
+
+INT_PTR TBackupForm::OnMessage(UINT msg, WPARAM, LPARAM lParam, bool& handled) {
+    handled = false;
+    if (msg != WM_NOTIFY) return 0;
+    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+    // A set chosen in the remove list shows its sizes.
+    if (header && header->idFrom == IDC_BACKUP_CHECK_SETS && header->code == LVN_ITEMCHANGED) {
+        const auto* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
+        if ((change->uChanged & LVIF_STATE) != 0 && (change->uNewState & LVIS_SELECTED) != 0 &&
+            (change->uOldState & LVIS_SELECTED) == 0) {
+            const std::wstring set = twui::CheckList(item(IDC_BACKUP_CHECK_SETS)).Selected();
+            if (!set.empty()) ShowSizes(set);
+        }
+        handled = true;
+        return TRUE;
+    }
+    return 0;
 }
 
 bool TBackupForm::SetPlaceText(tw::Place place, const std::wstring& text) {

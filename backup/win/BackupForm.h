@@ -13,9 +13,18 @@ public:
     // Tools > Backup: first page, its page handler, then shown modally.
     void Open();
     bool SetPlaceText(tw::Place place, const std::wstring& text);
-    // The page handler; the Backup dialog's page logic fills it.
-    void OnPageChanged() override {}
+    // "Restore backup": sets and the chosen set's items; "Remove backup": the
+    // check list of sets. The size label is emptied either way.
+    void OnPageChanged() override;
 
 protected:
     void OnInit() override;
+    bool OnCommand(int id, int code, HWND control) override;
+    INT_PTR OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
+
+private:
+    void ChooseSet();
+    void ShowSizes(const std::wstring& set);
+    void RemoveOrRestore();
+    void SelectAll();
 };

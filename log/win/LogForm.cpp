@@ -1,5 +1,7 @@
 #include "log/win/LogForm.h"
 
+#include "log/LogDialog.h"
+#include "log/win/CheckList.h"
 #include "log/win/LogFormLayout.h"
 #include "log/win/LogFormRes.h"
 
@@ -8,19 +10,105 @@ TLogForm::TLogForm() : twui::Dialog(IDD_LOG, IDC_LOG_TREE) {}
 void TLogForm::OnInit() {
     twui::ApplyLayout(hwnd(), twlayout::log::kClientWidth, twlayout::log::kClientHeight,
                       twlayout::log::kControls);
-    // The check list: a list view with a check box per entry and one column.
-    HWND list = item(IDC_LOG_CHECKLIST);
-    ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-    LVCOLUMNW column{};
-    column.mask = LVCF_WIDTH;
-    column.cx = twui::Scale(310 - 24);
-    ListView_InsertColumn(list, 0, &column);
+    twui::CheckList(item(IDC_LOG_CHECKLIST)).Prepare(310);
+    // Long logs: no limit on the view's text.
+    SendDlgItemMessageW(hwnd(), IDC_LOG_MEMO, EM_SETLIMITTEXT, 0, 0);
+    ShowWindow(item(IDC_LOG_CHECKLIST), SW_HIDE);
+    RefreshMemo(true);
 }
 
 void TLogForm::Open() {
     SelectFirstNode();
     OnPageChanged();
+    RefreshMemo();
     ShowModal();
+}
+
+void TLogForm::RefreshMemo(bool force) {
+    const tw::TRunLog& log = tw::RunLog();
+    if (!force && memoFilled_ && log.generation() == shownGeneration_) return;
+    const std::wstring text = tw::LogViewText(log);
+    SetDlgItemTextW(hwnd(), IDC_LOG_MEMO, text.c_str());
+    shownGeneration_ = log.generation();
+    memoFilled_ = true;
+}
+
+void TLogForm::OnPageChanged() {
+    const auto show = [this](int id, bool visible) {
+        ShowWindow(item(id), visible ? SW_SHOWNA : SW_HIDE);
+    };
+    switch (tw::IdentifyLogPage(SelectedNodeText())) {
+    case tw::LogPage::View:
+        twui::FillListBox(item(IDC_LOG_LIST), tw::LogNames());
+        show(IDC_LOG_CHECKLIST, false);
+        show(IDC_LOG_LIST, true);
+        show(IDC_LOG_MEMO, true);
+        show(IDC_LOG_REMOVE, false);
+        show(IDC_LOG_SELECT_ALL, false);
+        RefreshMemo();
+        break;
+    case tw::LogPage::Remove: {
+        show(IDC_LOG_LIST, false);
+        show(IDC_LOG_MEMO, false);
+        show(IDC_LOG_CHECKLIST, true);
+        const twui::CheckList list(item(IDC_LOG_CHECKLIST));
+        list.Clear();
+        list.Add(tw::SortedLogNames());
+        show(IDC_LOG_REMOVE, true);
+        show(IDC_LOG_SELECT_ALL, true);
+        break;
+    }
+    case tw::LogPage::None: break;
+    }
+}
+
+void TLogForm::ViewSelectedLog() {
+    const std::wstring name = twui::ListBoxSelection(item(IDC_LOG_LIST));
+    if (name.empty()) return;
+    tw::ViewLog(name);  // an unreadable file raises its error; the log stays
+    RefreshMemo();
+}
+
+void TLogForm::RemoveLogs() {
+    if (tw::IdentifyLogPage(SelectedNodeText()) != tw::LogPage::Remove) return;
+    const twui::CheckList list(item(IDC_LOG_CHECKLIST));
+    list.Remove(tw::RemoveCheckedLogs(list.Entries()));
+}
+
+void TLogForm::SelectAll() { twui::CheckList(item(IDC_LOG_CHECKLIST)).CheckAll(); }
+
+bool TLogForm::OnCommand(int id, int code, HWND control) {
+    switch (id) {
+    case IDC_LOG_LIST:
+        if (code == LBN_SELCHANGE) ViewSelectedLog();
+        return true;
+    case IDC_LOG_REMOVE:
+        if (code == BN_CLICKED) RemoveLogs();
+        return true;
+    case IDC_LOG_SELECT_ALL:
+        if (code == BN_CLICKED) SelectAll();
+        return true;
+    default: return twui::Dialog::OnCommand(id, code, control);
+    }
+}
+
+INT_PTR TLogForm::OnMessage(UINT msg, WPARAM, LPARAM lParam, bool& handled) {
+    handled = false;
+    if (msg != WM_NOTIFY) return 0;
+    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+    if (!header) return 0;
+    // Delete in the check list removes the checked logs; Delete in the tree
+    // does so when its node is the remove page as the Delete key looks it up.
+    if (header->idFrom == IDC_LOG_CHECKLIST && header->code == LVN_KEYDOWN &&
+        reinterpret_cast<const NMLVKEYDOWN*>(lParam)->wVKey == VK_DELETE) {
+        RemoveLogs();
+        handled = true;
+    } else if (header->idFrom == IDC_LOG_TREE && header->code == TVN_KEYDOWN &&
+               reinterpret_cast<const NMTVKEYDOWN*>(lParam)->wVKey == VK_DELETE) {
+        if (tw::IsRemoveLogPageForDeleteKey(SelectedNodeText())) RemoveLogs();
+        handled = true;
+    }
+    return handled ? TRUE : 0;
 }
 
 bool TLogForm::SetPlaceText(tw::Place place, const std::wstring& text) {

@@ -2,6 +2,7 @@
 // (MemoLogs) and the check list of logs to remove.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "app/win/WinCommon.h"
@@ -13,9 +14,22 @@ public:
     // Tools > Log: first page, its page handler, then shown modally.
     void Open();
     bool SetPlaceText(tw::Place place, const std::wstring& text);
-    // The page handler; the Log dialog's page logic fills it.
-    void OnPageChanged() override {}
+    // "View log": saved logs and the text view; "Remove log": the check list.
+    void OnPageChanged() override;
 
 protected:
     void OnInit() override;
+    bool OnCommand(int id, int code, HWND control) override;
+    INT_PTR OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
+
+private:
+    // Shows the run log in MemoLogs when it changed since it was last shown:
+    // one text, set at once.
+    void RefreshMemo(bool force = false);
+    void ViewSelectedLog();
+    void RemoveLogs();
+    void SelectAll();
+
+    std::uint64_t shownGeneration_ = 0;
+    bool memoFilled_ = false;
 };
