@@ -13,10 +13,10 @@ inline constexpr Control kControls[] = {
     {IDC_BACKUP_LIST, 125, 8, 256, 81, 1, twlayout::Kind::Plain},
     {IDC_BACKUP_CHECK_RESTORE, 125, 95, 256, 143, 1, twlayout::Kind::Plain},
     {IDC_BACKUP_CHECK_SETS, 125, 8, 256, 230, 2, twlayout::Kind::Plain},
-    {IDC_BACKUP_SIZE, 8, 249, 132, 14, 0, twlayout::Kind::Plain},
-    {IDOK, 148, 244, 75, 25, 0, twlayout::Kind::Plain},
-    {IDC_BACKUP_REMOVE_RESTORE, 227, 244, 75, 25, 0, twlayout::Kind::Plain},
-    {IDC_BACKUP_SELECT_ALL, 306, 244, 75, 25, 0, twlayout::Kind::Plain},
+    {IDC_BACKUP_SIZE, 8, 249, 117, 14, 0, twlayout::Kind::Plain},
+    {IDOK, 133, 244, 75, 25, 0, twlayout::Kind::Plain},
+    {IDC_BACKUP_REMOVE_RESTORE, 212, 244, 75, 25, 0, twlayout::Kind::Plain},
+    {IDC_BACKUP_SELECT_ALL, 291, 244, 90, 25, 0, twlayout::Kind::Plain},
 };
 
 }  // namespace twlayout::backup

@@ -13,9 +13,9 @@ inline constexpr Control kControls[] = {
     {IDC_LOG_LIST, 126, 8, 310, 81, 1, twlayout::Kind::Plain},
     {IDC_LOG_MEMO, 126, 95, 310, 143, 1, twlayout::Kind::Plain},
     {IDC_LOG_CHECKLIST, 126, 8, 310, 230, 2, twlayout::Kind::Plain},
-    {IDC_LOG_REMOVE, 203, 244, 75, 25, 0, twlayout::Kind::Plain},
-    {IDOK, 282, 244, 75, 25, 0, twlayout::Kind::Plain},
-    {IDC_LOG_SELECT_ALL, 361, 244, 75, 25, 0, twlayout::Kind::Plain},
+    {IDC_LOG_REMOVE, 188, 244, 75, 25, 0, twlayout::Kind::Plain},
+    {IDOK, 267, 244, 75, 25, 0, twlayout::Kind::Plain},
+    {IDC_LOG_SELECT_ALL, 346, 244, 90, 25, 0, twlayout::Kind::Plain},
 };
 
 }  // namespace twlayout::log
