@@ -33,6 +33,7 @@ tw_warnings(tw_e2e_standin)
 add_executable(tw_e2e_tests EXCLUDE_FROM_ALL
     ${CMAKE_CURRENT_LIST_DIR}/driver_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/cleaning_run_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/log_backup_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/main_window_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/options_about_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/shell_test.cpp)
