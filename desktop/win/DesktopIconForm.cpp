@@ -1,5 +1,7 @@
 #include "desktop/win/DesktopIconForm.h"
 
+#include "desktop/DesktopIconLayouts.h"
+
 #include "desktop/win/DesktopIconFormLayout.h"
 #include "desktop/win/DesktopIconFormRes.h"
 
@@ -30,6 +32,46 @@ void TDesktopIcon::OnInit() {
     SetWindowPos(tab, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     CheckDlgButton(hwnd(), IDC_DESK_RESOLUTION, BST_CHECKED);
     ShowPage(Page::Save);
+    RefreshLists();
+}
+
+bool TDesktopIcon::OnCommand(int id, int code, HWND control) {
+    if (code == BN_CLICKED) {
+        switch (id) {
+        case IDC_DESK_SAVE_BUTTON: SaveButtonClick(); return true;
+        case IDC_DESK_RESTORE_BUTTON: RestoreButtonClick(); return true;
+        case IDC_DESK_REMOVE_BUTTON: RemoveButtonClick(); return true;
+        default: break;
+        }
+    }
+    return twui::Dialog::OnCommand(id, code, control);
+}
+
+void TDesktopIcon::RefreshLists() {
+    const tw::DesktopLayoutList list = tw::ListDesktopLayouts();
+    for (int id : {IDC_DESK_RESTORE_COMBO, IDC_DESK_REMOVE_COMBO}) {
+        HWND combo = item(id);
+        SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+        for (const std::wstring& name : list.names)
+            SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+        SetWindowTextW(combo, list.text.c_str());
+    }
+}
+
+// A refused write leaves the lists as they are: the error ends the click.
+void TDesktopIcon::SaveButtonClick() {
+    tw::SaveDesktopLayout(twui::WindowText(item(IDC_DESK_SAVE_COMBO)));
+    RefreshLists();
+}
+
+void TDesktopIcon::RestoreButtonClick() {
+    tw::RestoreDesktopLayout(twui::WindowText(item(IDC_DESK_RESTORE_COMBO)),
+                             IsDlgButtonChecked(hwnd(), IDC_DESK_RESOLUTION) == BST_CHECKED);
+}
+
+void TDesktopIcon::RemoveButtonClick() {
+    tw::RemoveDesktopLayout(twui::WindowText(item(IDC_DESK_REMOVE_COMBO)));
+    RefreshLists();
 }
 
 void TDesktopIcon::ShowPage(Page page) {

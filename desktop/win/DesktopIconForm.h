@@ -20,7 +20,13 @@ public:
 protected:
     void OnInit() override;
     INT_PTR OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
+    bool OnCommand(int id, int code, HWND control) override;
 
 private:
     void SetTabText(int index, const std::wstring& text);
+    // Both lists refilled with the saved layouts, their texts the last one.
+    void RefreshLists();
+    void SaveButtonClick();
+    void RestoreButtonClick();
+    void RemoveButtonClick();
 };

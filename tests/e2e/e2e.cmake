@@ -30,17 +30,26 @@ target_link_options(tw_e2e_standin PRIVATE -municode)
 target_link_libraries(tw_e2e_standin PRIVATE user32)
 tw_warnings(tw_e2e_standin)
 
+# A stand-in for the shell's desktop (Progman and its icon list view) for the
+# desktop icon restorer's tests; Wine has none.
+add_executable(tw_e2e_fakeshell WIN32 EXCLUDE_FROM_ALL ${CMAKE_CURRENT_LIST_DIR}/fakeshell/fakeshell.cpp)
+target_include_directories(tw_e2e_fakeshell PRIVATE ${TW_E2E_ROOT})
+target_link_options(tw_e2e_fakeshell PRIVATE -municode)
+target_link_libraries(tw_e2e_fakeshell PRIVATE comctl32 user32)
+tw_warnings(tw_e2e_fakeshell)
+
 add_executable(tw_e2e_tests EXCLUDE_FROM_ALL
     ${CMAKE_CURRENT_LIST_DIR}/driver_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/cleaning_run_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/desktop_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/log_backup_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/main_window_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/options_about_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/shell_test.cpp)
 target_link_libraries(tw_e2e_tests PRIVATE tw_e2e_driver gtest_main)
 tw_warnings(tw_e2e_tests)
-add_dependencies(tw_e2e_tests tw_e2e_standin)
+add_dependencies(tw_e2e_tests tw_e2e_standin tw_e2e_fakeshell)
 
 # Beside each other in <build>/tests, so the driver finds ..\app\Tidewell.exe
 # and the stand-in by default.
-set_target_properties(tw_e2e_tests tw_e2e_standin PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TW_E2E_OUT})
+set_target_properties(tw_e2e_tests tw_e2e_standin tw_e2e_fakeshell PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TW_E2E_OUT})
