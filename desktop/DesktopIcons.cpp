@@ -79,7 +79,8 @@ struct Connection {
         layout = &ListViewLayoutFor(shell64);
         // A 32-bit list view can only follow pointers below 4 GB; a pointer
         // cut short would make it read and write elsewhere in its memory.
-        if (!shell64 && buffer.address() + kRemoteBufferSize - 1 > std::numeric_limits<std::uint32_t>::max())
+        const std::uint64_t last = std::uint64_t{buffer.address()} + kRemoteBufferSize - 1;
+        if (!shell64 && last > std::numeric_limits<std::uint32_t>::max())
             throw AppError(L"The desktop's icons cannot be reached: the buffer in the shell's "
                            L"process lies beyond what a 32-bit process can address.");
         return true;
