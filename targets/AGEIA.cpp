@@ -19,10 +19,10 @@ void Clean(bool files, bool registry) { tw::Clean(*FindTargetByLabel(kLabel), fi
 
 void CleanFiles() {
     const std::optional<std::string> w = WindowsFolder();
-    const std::optional<std::string> s = w ? std::optional(*w + "System32\\") : std::nullopt;
+    const std::optional<std::string> s = SystemFolder();
     DeleteFilesIn(w, kWindowsFiles);
     DeleteFilesIn(s, kSystemFiles);
-    DeleteFilesIn(w ? std::optional(*w + "prefetch\\") : std::nullopt, kPrefetchFiles);
+    DeleteFilesIn(Below(w, "prefetch\\"), kPrefetchFiles);
     // Read while the registry phase has not yet removed the key.
     DeleteFolderIfExists(ReadMachineString("Software\\AGEIA Technologies", "PhysXCore Path"));
     if (s) DeleteFolderIfExists(*s + "AGEIA");

@@ -63,11 +63,11 @@ void Clean(bool files, bool registry) { tw::Clean(*FindTargetByLabel(kLabel), fi
 
 void CleanFiles() {
     const std::optional<std::string> w = WindowsFolder();
-    const std::optional<std::string> s = w ? std::optional(*w + "System32\\") : std::nullopt;
+    const std::optional<std::string> s = SystemFolder();
     DeleteFilesIn(w, kWindowsFiles);
     DeleteFilesIn(s, kSystemFiles);
-    DeleteFilesIn(s ? std::optional(*s + "drivers\\") : std::nullopt, kDriverFolderFiles);
-    DeleteFilesIn(w ? std::optional(*w + "prefetch\\") : std::nullopt, kPrefetchFiles);
+    DeleteFilesIn(Below(s, "drivers\\"), kDriverFolderFiles);
+    DeleteFilesIn(Below(w, "prefetch\\"), kPrefetchFiles);
     // Read while the registry phase has not yet removed the key.
     DeleteFolderIfExists(ReadMachineString("Software\\ATi Technologies\\Install", "InstallDir"));
     if (auto local = EnvFolder("LOCALAPPDATA")) DeleteFolderIfExists(includeTrailingBackslash(*local) + "ATi\\ACE");

@@ -33,14 +33,14 @@ void Clean(bool files, bool registry) { tw::Clean(*FindTargetByLabel(kLabel), fi
 
 void CleanFiles() {
     const std::optional<std::string> w = WindowsFolder();
-    const std::optional<std::string> s = w ? std::optional(*w + "System32\\") : std::nullopt;
+    const std::optional<std::string> s = SystemFolder();
     const std::optional<std::string> programs = EnvFolder("Programfiles");
     if (s) DeleteFolderIfExists(*s + "Data\\");
     if (w) DeleteFolderIfExists(*w + "SysWOW64\\Data\\");
     if (programs) DeleteFolderIfExists(*programs + "\\Creative\\");
     DeleteFilesIn(w, kWindowsFiles);
     DeleteFilesIn(s, kSystemFiles);
-    DeleteFilesIn(s ? std::optional(*s + "drivers\\") : std::nullopt, kDriverFolderFiles);
+    DeleteFilesIn(Below(s, "drivers\\"), kDriverFolderFiles);
     if (programs) DeleteFoldersByCompany(*programs + "\\InstallShield Installation Information\\", "Creative");
 }
 

@@ -21,8 +21,8 @@ void Clean(bool files, bool registry) { tw::Clean(*FindTargetByLabel(kLabel), fi
 
 void CleanFiles() {
     const std::optional<std::string> w = WindowsFolder();
-    DeleteFilesIn(w ? std::optional(*w + "System32\\drivers\\") : std::nullopt, kDriverFolderFiles);
-    DeleteFilesIn(w ? std::optional(*w + "prefetch\\") : std::nullopt, kPrefetchFiles);
+    DeleteFilesIn(Below(w, "System32\\drivers\\"), kDriverFolderFiles);
+    DeleteFilesIn(Below(w, "prefetch\\"), kPrefetchFiles);
     if (auto programs = EnvFolder("ProgramFiles")) DeleteFolderIfExists(*programs + "\\Microsoft IntelliPoint");
 }
 

@@ -39,13 +39,13 @@ void Clean(bool files, bool registry) { tw::Clean(*FindTargetByLabel(kLabel), fi
 
 void CleanFiles() {
     const std::optional<std::string> w = WindowsFolder();
-    const std::optional<std::string> s = w ? std::optional(*w + "System32\\") : std::nullopt;
+    const std::optional<std::string> s = SystemFolder();
     DeleteFilesIn(w, kWindowsFiles);
-    DeleteFilesIn(w ? std::optional(*w + "SysWOW64\\") : std::nullopt, kDriverFiles);
+    DeleteFilesIn(Below(w, "SysWOW64\\"), kDriverFiles);
     DeleteFilesIn(s, kDriverFiles);
-    DeleteFilesIn(s ? std::optional(*s + "drivers\\") : std::nullopt, kDriverFolderFiles);
-    DeleteFilesIn(s ? std::optional(*s + "dllcache\\") : std::nullopt, kDllCacheFiles);
-    DeleteFilesIn(w ? std::optional(*w + "prefetch\\") : std::nullopt, kPrefetchFiles);
+    DeleteFilesIn(Below(s, "drivers\\"), kDriverFolderFiles);
+    DeleteFilesIn(Below(s, "dllcache\\"), kDllCacheFiles);
+    DeleteFilesIn(Below(w, "prefetch\\"), kPrefetchFiles);
     if (w) DeleteFolderIfExists(*w + "Help\\nvcpl\\");
     if (RemoveNVIDIAFolder)
         if (auto drive = EnvFolder("HOMEDRIVE")) DeleteFolderIfExists(*drive + "\\NVIDIA\\");

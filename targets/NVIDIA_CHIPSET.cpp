@@ -19,7 +19,7 @@ void Clean(bool files, bool registry) { tw::Clean(*FindTargetByLabel(kLabel), fi
 
 void CleanFiles() {
     const std::optional<std::string> w = WindowsFolder();
-    DeleteFilesIn(w ? std::optional(*w + "System32\\drivers\\") : std::nullopt, kDriverFolderFiles);
+    DeleteFilesIn(Below(w, "System32\\drivers\\"), kDriverFolderFiles);
 }
 
 void CleanRegistry() {

@@ -24,11 +24,11 @@ void Clean(bool files, bool registry) { tw::Clean(*FindTargetByLabel(kLabel), fi
 
 void CleanFiles() {
     const std::optional<std::string> w = WindowsFolder();
-    const std::optional<std::string> s = w ? std::optional(*w + "System32\\") : std::nullopt;
+    const std::optional<std::string> s = SystemFolder();
     DeleteFilesIn(w, kWindowsFiles);
     DeleteFolderIfExists(ReadMachineString("Software\\Realtek\\InstallShield", "ProgramFilesDir"));
     DeleteFilesIn(s, kSystemFiles);
-    DeleteFilesIn(s ? std::optional(*s + "drivers\\") : std::nullopt, kDriverFolderFiles);
+    DeleteFilesIn(Below(s, "drivers\\"), kDriverFolderFiles);
     if (auto programs = EnvFolder("Programfiles"))
         DeleteFoldersByCompany(*programs + "\\InstallShield Installation Information\\", "Realtek");
 }

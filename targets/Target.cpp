@@ -79,6 +79,13 @@ std::optional<std::string> WindowsFolder() {
     return *root + "\\";
 }
 
+std::optional<std::string> SystemFolder() { return Below(WindowsFolder(), "System32\\"); }
+
+std::optional<std::string> Below(const std::optional<std::string>& folder, const std::string& sub) {
+    if (!folder) return std::nullopt;
+    return *folder + sub;
+}
+
 std::string ReadMachineString(const std::string& keyPath, const std::string& valueName) {
     TRegistrySelf reg;
     reg.SetRootKey(plat::kHKeyLocalMachine);

@@ -53,6 +53,10 @@ const StringList& ControlSets();
 std::optional<std::string> EnvFolder(const std::string& name);
 // SYSTEMROOT + "\": the Windows folder.
 std::optional<std::string> WindowsFolder();
+// The Windows folder + "System32\".
+std::optional<std::string> SystemFolder();
+// folder + sub when the folder is known.
+std::optional<std::string> Below(const std::optional<std::string>& folder, const std::string& sub);
 
 // Reads a string value below HKEY_LOCAL_MACHINE (empty when the key or value
 // is absent; a value of another type raises "Invalid data type for '%s'").
