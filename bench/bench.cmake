@@ -1,0 +1,20 @@
+# Benchmark of a full cleaning run on a synthetic machine (Windows side):
+# the seeding program, the bare Win32 floor and the runner that times
+# Tidewell.exe against it. Built only on request (target tw_bench);
+# scripts/bench.sh builds and runs it under Wine.
+if(NOT WIN32)
+    return()
+endif()
+
+set(TW_BENCH_OUT ${CMAKE_BINARY_DIR}/bench)
+foreach(tool seed bare runner)
+    add_executable(tw_bench_${tool} EXCLUDE_FROM_ALL ${CMAKE_CURRENT_LIST_DIR}/${tool}.cpp)
+    tw_warnings(tw_bench_${tool})
+    target_link_libraries(tw_bench_${tool} PRIVATE advapi32)
+    set_target_properties(tw_bench_${tool} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TW_BENCH_OUT})
+endforeach()
+set_target_properties(tw_bench_runner PROPERTIES OUTPUT_NAME tw_bench_run)
+target_link_libraries(tw_bench_runner PRIVATE psapi)
+# GCC 12 reports a false overlap inside std::string's operator+ (GCC bug 105329).
+target_compile_options(tw_bench_runner PRIVATE -Wno-restrict)
+add_custom_target(tw_bench DEPENDS tw_bench_seed tw_bench_bare tw_bench_runner Tidewell)

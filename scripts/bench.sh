@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Benchmark of a full seven-target cleaning run under Wine (not part of the
+# tests; run it on request). Builds Tidewell.exe and the benchmark programs
+# (bench/) with the win64 preset, builds a synthetic machine in a Wine prefix
+# of its own (20,000 system files of which 2,000 leftovers, 2,000 driver
+# files, five control sets of 1,000 services; and the same at 2,000 files)
+# and prints: Tidewell/bare Win32 time with backup off (goal at most 1.2) and
+# on, the growth from 2,000 to 20,000 files, and Tidewell's peak working set.
+#
+# Environment:
+#   TW_BUILD_DIR       win64 build folder (default build/win64)
+#   TW_JOBS            parallel build jobs (default 2)
+#   TW_BENCH_REPEATS   rounds per figure, the median is shown (default 3)
+#   TW_BENCH_PREFIX    Wine prefix name (default bench: build/wineprefix-bench)
+# Figures and the raw output go to build/artifacts/bench/bench.txt.
+set -uo pipefail
+
+cd "$(dirname "${BASH_SOURCE[0]}")/.." || exit 2
+REPO_ROOT="$PWD"
+BUILD_DIR="${TW_BUILD_DIR:-build/win64}"
+case "$BUILD_DIR" in /*) ;; *) BUILD_DIR="$REPO_ROOT/$BUILD_DIR" ;; esac
+ARTIFACTS="$REPO_ROOT/build/artifacts/bench"
+mkdir -p "$ARTIFACTS"
+
+say() { printf '=== bench: %s\n' "$*"; }
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+if [ ! -f "$BUILD_DIR/CMakeCache.txt" ]; then
+    cmake --preset win64 -B "$BUILD_DIR" >/dev/null || { say "configure failed"; exit 2; }
+fi
+say "building Tidewell and the benchmark programs in $BUILD_DIR"
+cmake --build "$BUILD_DIR" -j"${TW_JOBS:-2}" --target tw_bench || { say "build failed"; exit 2; }
+
+export WINEPREFIX="$REPO_ROOT/build/wineprefix-${TW_BENCH_PREFIX:-bench}"
+XVFB_PID=
+# shellcheck source=wine-env.sh
+. scripts/wine-env.sh "${TW_BENCH_PREFIX:-bench}"
+cleanup() {
+    tw_wine_kill
+    tw_xvfb_stop
+}
+trap cleanup EXIT
+tw_wine_init || { say "Wine prefix could not be made"; exit 2; }
+"$WINESERVER" -w
+# Tidewell.exe shows its main window during the run: it needs a display.
+tw_xvfb_start || { say "no display"; exit 2; }
+
+say "running (this takes a few minutes)"
+timeout --kill-after=10 1800 "$WINE64" "$BUILD_DIR/bench/tw_bench_run.exe" \
+    "$(winpath "$BUILD_DIR/app/Tidewell.exe")" 'C:\twbench' "${TW_BENCH_REPEATS:-3}" 2>&1 |
+    tr -d '\r' | tee "$ARTIFACTS/bench.txt"
+rc="${PIPESTATUS[0]}"
+# The synthetic system folders stay for the next run; the services are gone.
+say "figures in $ARTIFACTS/bench.txt"
+exit "$rc"
