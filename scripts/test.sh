@@ -144,6 +144,14 @@ for preset in win64 win32; do
     fi
 done
 
+# The benchmark programs are built (not run: scripts/bench.sh runs them).
+if grep -q 'tw_bench_runner' "$BUILD_ROOT/win64/build.ninja" 2>/dev/null; then
+    cmake --build "$BUILD_ROOT/win64" -j "$JOBS" --target tw_bench >"$LOGS/bench-build.log" 2>&1
+    rc=$?
+    [ "$rc" = 0 ] || grep -aE 'error|undefined reference|FAILED:' "$LOGS/bench-build.log" | head -n 40
+    step_result "benchmark build (win64)" "$rc"
+fi
+
 # ---- under Wine: platform contract tests and end-to-end tests ------------------
 # The contract test program is left out of "all"; build it when the win64
 # build knows it.
