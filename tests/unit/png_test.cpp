@@ -163,6 +163,13 @@ Bytes buildPng(const Bytes& header, const Bytes& palette, const Bytes& trns, con
     return png;
 }
 
+// A file of the given chunks in order, after the signature.
+Bytes chunks(const std::vector<std::pair<const char*, Bytes>>& list) {
+    Bytes png = signature();
+    for (const auto& [type, body] : list) appendChunk(png, type, body);
+    return png;
+}
+
 Bytes encode(const Picture& p, int filter = -1, bool interlaced = false, std::size_t idatPieces = 1) {
     return buildPng(ihdr(p.width, p.height, p.depth, p.colour, interlaced ? 1 : 0), p.palette, p.transparency,
                     imageData(p, interlaced, filter), idatPieces);
@@ -248,8 +255,6 @@ TEST(PngPictures, ToolBarPicturesDecodeWithTransparentCorners) {
     for (const char* name : {"clean", "log", "backup", "options", "desktop", "help"}) {
         SCOPED_TRACE(name);
         const Bytes file = readFile(std::string(TW_SOURCE_DIR) + "/resources/pictures/" + name + ".png");
-        ASSERT_FALSE(file.empty());
-        EXPECT_LT(file.size(), 10u * 1024);
         tw::Image img;
         std::string error;
         ASSERT_TRUE(tw::DecodePng(file.data(), file.size(), img, &error)) << error;
@@ -264,29 +269,8 @@ TEST(PngPictures, ToolBarPicturesDecodeWithTransparentCorners) {
     }
 }
 
-TEST(PngPictures, KnownPixelsOfThePictures) {
-    auto pixel = [](const char* name, int x, int y) {
-        const Bytes file = readFile(std::string(TW_SOURCE_DIR) + "/resources/pictures/" + name + ".png");
-        tw::Image img;
-        EXPECT_TRUE(tw::DecodePng(file.data(), file.size(), img));
-        std::array<int, 4> px{};
-        if (img.rgba.size() == 48u * 48 * 4)
-            for (int k = 0; k < 4; ++k) px[k] = img.rgba[(std::size_t(y) * 48 + x) * 4 + k];
-        return px;
-    };
-    // The dot of the question mark and the hole of the gear.
-    EXPECT_EQ(pixel("help", 24, 35), (std::array<int, 4>{235, 248, 252, 255}));
-    EXPECT_EQ(pixel("options", 24, 24)[3], 0);
-    // The yellow icon on the monitor's desktop.
-    EXPECT_EQ(pixel("desktop", 11, 12), (std::array<int, 4>{255, 220, 110, 255}));
-}
-
-// ---------------------------------------------------------------------------
-
-TEST(PngFilters, EachFilterTypeAtEveryPixelStride) {
-    // Strides of 1 (grey 8 and packed grey), 2, 3, 4, 6 and 8 bytes.
-    const std::vector<std::pair<int, int>> formats = {{0, 8}, {0, 2}, {4, 8}, {2, 8}, {6, 8}, {2, 16}, {6, 16}};
-    for (auto [colour, depth] : formats)
+TEST(PngDecoding, EachFilterTypeAtPixelStridesOfOneThreeAndEightBytes) {
+    for (auto [colour, depth] : std::vector<std::pair<int, int>>{{0, 2}, {2, 8}, {6, 16}})
         for (int filter = 0; filter <= 4; ++filter) {
             SCOPED_TRACE("colour " + std::to_string(colour) + " depth " + std::to_string(depth) + " filter " +
                          std::to_string(filter));
@@ -295,12 +279,7 @@ TEST(PngFilters, EachFilterTypeAtEveryPixelStride) {
         }
 }
 
-TEST(PngFilters, DifferentFilterOnEachRow) {
-    const Picture p = makePicture(9, 10, 8, 6);
-    expectDecodesTo(encode(p, -1), p);
-}
-
-TEST(PngColourTypes, EveryAllowedDepthOfEveryColourType) {
+TEST(PngDecoding, EveryAllowedDepthOfEveryColourType) {
     const std::vector<std::pair<int, std::vector<int>>> allowed = {
         {0, {1, 2, 4, 8, 16}}, {2, {8, 16}}, {3, {1, 2, 4, 8}}, {4, {8, 16}}, {6, {8, 16}}};
     for (auto& [colour, depths] : allowed)
@@ -312,46 +291,33 @@ TEST(PngColourTypes, EveryAllowedDepthOfEveryColourType) {
         }
 }
 
-TEST(PngColourTypes, ColourKeyTransparencyOfGreyAndTrueColour) {
+TEST(PngDecoding, ColourKeyTransparencyMatchesAllSixteenBits) {
     Picture grey = makePicture(4, 1, 16, 0);
     grey.rows[0] = {0x1234, 0x1299, 0x1234, 0xFFFF};
-    grey.transparency = {0x12, 0x34};  // exact 16-bit match only
+    grey.transparency = {0x12, 0x34};
     tw::Image img;
-    Bytes png = encode(grey);
+    const Bytes png = encode(grey);
     ASSERT_TRUE(tw::DecodePng(png.data(), png.size(), img));
     EXPECT_EQ(img.rgba[3], 0);
     EXPECT_EQ(img.rgba[7], 255) << "same high byte, different low byte";
     EXPECT_EQ(img.rgba[11], 0);
     EXPECT_EQ(img.rgba[15], 255);
-
-    Picture rgb = makePicture(2, 1, 8, 2);
-    rgb.rows[0] = {10, 20, 30, 10, 20, 31};
-    rgb.transparency = {0, 10, 0, 20, 0, 30};
-    png = encode(rgb);
-    ASSERT_TRUE(tw::DecodePng(png.data(), png.size(), img));
-    EXPECT_EQ(img.rgba[0], 10);
-    EXPECT_EQ(img.rgba[3], 0);
-    EXPECT_EQ(img.rgba[7], 255);
 }
 
-TEST(PngLayout, InterlacedImagesOfAwkwardSizes) {
+TEST(PngDecoding, InterlacedSplitOverChunksAndAncillaryChunksSkipped) {
     // Sizes where some Adam7 passes are empty (1 x 1, 3 x 2) and where none are.
-    for (auto [w, h] : std::vector<std::pair<std::uint32_t, std::uint32_t>>{{1, 1}, {3, 2}, {9, 9}, {17, 11}}) {
+    for (auto [w, h] : std::vector<std::pair<std::uint32_t, std::uint32_t>>{{1, 1}, {3, 2}, {17, 11}}) {
         SCOPED_TRACE(std::to_string(w) + " x " + std::to_string(h));
         const Picture rgba = makePicture(w, h, 8, 6, w * 31 + h);
         expectDecodesTo(encode(rgba, -1, true), rgba);
         const Picture packed = makePicture(w, h, 2, 3, w + h);
         expectDecodesTo(encode(packed, 4, true), packed);
     }
-}
-
-TEST(PngLayout, ImageDataSplitOverManyChunksAndAncillaryChunksSkipped) {
     const Picture p = makePicture(16, 16, 8, 2);
     expectDecodesTo(encode(p, -1, false, 40), p);
-
     Bytes png = encode(p);
     Bytes withText(png.begin(), png.begin() + 33);  // signature + IHDR
-    appendChunk(withText, "tEXt", {'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 'h', 'i'});
+    appendChunk(withText, "tEXt", {'C', 0, 'h', 'i'});
     appendChunk(withText, "zzZz", {1, 2, 3});  // unknown but ancillary
     withText.insert(withText.end(), png.begin() + 33, png.end());
     expectDecodesTo(withText, p);
@@ -365,163 +331,88 @@ protected:
     Bytes good = encode(p);
     Bytes raw = imageData(p, false, 0);
     Bytes header = ihdr(6, 4, 8, 6);
+    Bytes z = deflate(raw);
+    bool says(const Bytes& png, const char* word) { return rejectReason(png).find(word) != std::string::npos; }
 };
 
-TEST_F(PngRejects, BadSignatureOrEmptyInput) {
+TEST_F(PngRejects, SignatureCrcAndEveryTruncation) {
     Bytes bad = good;
     bad[1] = 'p';
-    EXPECT_NE(rejectReason(bad).find("signature"), std::string::npos);
-    EXPECT_FALSE(rejectReason(Bytes{}).empty());
+    EXPECT_TRUE(says(bad, "signature"));
+    // One bit flipped in the IHDR body, in the IDAT body and in the IEND CRC.
+    for (std::size_t at : {std::size_t(20), std::size_t(45), good.size() - 1}) {
+        bad = good;
+        bad[at] ^= 0x04;
+        EXPECT_TRUE(says(bad, "CRC")) << "byte " << at;
+    }
+    for (std::size_t n = 0; n < good.size(); ++n) rejectReason(Bytes(good.begin(), good.begin() + n));
     tw::Image img;
     EXPECT_FALSE(tw::DecodePng(nullptr, 0, img));
 }
 
-TEST_F(PngRejects, CrcMismatchInAnyChunk) {
-    // Flip one bit in the IHDR body, in the IDAT body and in the IEND CRC.
-    for (std::size_t at : {std::size_t(20), std::size_t(45), good.size() - 1}) {
-        Bytes bad = good;
-        bad[at] ^= 0x04;
-        EXPECT_NE(rejectReason(bad).find("CRC"), std::string::npos) << "byte " << at;
-    }
-}
-
-TEST_F(PngRejects, EveryTruncationOfAValidFile) {
-    for (std::size_t n = 0; n < good.size(); ++n) rejectReason(Bytes(good.begin(), good.begin() + n));
-}
-
-TEST_F(PngRejects, ImageDataShorterOrLongerThanTheHeaderImplies) {
-    Bytes shorter(raw.begin(), raw.end() - 1);
-    EXPECT_NE(rejectReason(buildPng(header, {}, {}, shorter)).find("shorter"), std::string::npos);
+TEST_F(PngRejects, ImageDataOfTheWrongLengthOrDamaged) {
+    EXPECT_TRUE(says(buildPng(header, {}, {}, Bytes(raw.begin(), raw.end() - 1)), "shorter"));
     Bytes longer = raw;
-    longer.push_back(0);
-    EXPECT_NE(rejectReason(buildPng(header, {}, {}, longer)).find("longer"), std::string::npos);
-    // A whole extra row of zeros compresses into a few bytes: still refused.
-    longer.insert(longer.end(), 1 + 6 * 4, 0);
-    rejectReason(buildPng(header, {}, {}, longer));
-}
-
-TEST_F(PngRejects, CompressedStreamDamagedOrFollowedByMore) {
-    Bytes z = deflate(raw);
-    Bytes png = signature();
-    appendChunk(png, "IHDR", header);
-    Bytes cut(z.begin(), z.end() - 4);  // stream without its Adler-32
-    appendChunk(png, "IDAT", cut);
-    appendChunk(png, "IEND", {});
-    rejectReason(png);
-
-    png = signature();
-    appendChunk(png, "IHDR", header);
+    longer.insert(longer.end(), 1 + 6 * 4, 0);  // a whole extra row compresses into a few bytes
+    EXPECT_TRUE(says(buildPng(header, {}, {}, longer), "longer"));
     Bytes extra = z;
     extra.push_back(0);
-    appendChunk(png, "IDAT", extra);
-    appendChunk(png, "IEND", {});
-    rejectReason(png);
-
-    png = signature();
-    appendChunk(png, "IHDR", header);
-    appendChunk(png, "IDAT", Bytes{0x78, 0x9C, 0xFF, 0xFF, 0xFF});  // invalid block type
-    appendChunk(png, "IEND", {});
-    rejectReason(png);
+    for (const Bytes& data : {Bytes(z.begin(), z.end() - 4), extra, Bytes{0x78, 0x9C, 0xFF, 0xFF, 0xFF}})
+        rejectReason(chunks({{"IHDR", header}, {"IDAT", data}, {"IEND", {}}}));
 }
 
-TEST_F(PngRejects, DimensionsOutOfRange) {
-    // Only the header is needed: nothing is allocated for them.
+TEST_F(PngRejects, HugeOrEmptyDimensionsBeforeAnyAllocation) {
     for (auto [w, h] : std::vector<std::pair<std::uint32_t, std::uint32_t>>{
-             {0, 4}, {4, 0}, {16385, 1}, {1, 16385}, {16384, 16384}, {0x80000000u, 0x80000000u}}) {
-        EXPECT_FALSE(rejectReason(buildPng(ihdr(w, h, 8, 6), {}, {}, raw)).empty()) << w << " x " << h;
-    }
-    // The largest sizes allowed by themselves pass the header check and then
-    // fail only on their (too short) image data.
-    EXPECT_NE(rejectReason(buildPng(ihdr(16384, 1, 8, 6), {}, {}, raw)).find("shorter"), std::string::npos);
+             {0, 4}, {16385, 1}, {16384, 16384}, {0x80000000u, 0x80000000u}})
+        EXPECT_FALSE(says(buildPng(ihdr(w, h, 8, 6), {}, {}, raw), "shorter")) << w << " x " << h;
+    // The largest width allowed by itself passes the header check.
+    EXPECT_TRUE(says(buildPng(ihdr(16384, 1, 8, 6), {}, {}, raw), "shorter"));
 }
 
-TEST_F(PngRejects, BadHeaderFields) {
-    EXPECT_FALSE(rejectReason(buildPng(ihdr(6, 4, 4, 2), {}, {}, raw)).empty());   // 4-bit RGB
-    EXPECT_FALSE(rejectReason(buildPng(ihdr(6, 4, 16, 3), {}, {}, raw)).empty());  // 16-bit palette
-    EXPECT_FALSE(rejectReason(buildPng(ihdr(6, 4, 8, 5), {}, {}, raw)).empty());   // colour type 5
-    EXPECT_FALSE(rejectReason(buildPng(ihdr(6, 4, 8, 6, 2), {}, {}, raw)).empty()); // interlace 2
-    Bytes h = header;
-    h[10] = 1;  // compression method
-    EXPECT_FALSE(rejectReason(buildPng(h, {}, {}, raw)).empty());
+TEST_F(PngRejects, BadHeaderFieldsAndFilterByte) {
+    Bytes method = header;
+    method[10] = 1;  // compression method
     Bytes longHeader = header;
     longHeader.push_back(0);
-    EXPECT_FALSE(rejectReason(buildPng(longHeader, {}, {}, raw)).empty());
-}
-
-TEST_F(PngRejects, BadFilterByte) {
+    // 4-bit RGB, 16-bit palette, colour type 5, interlace 2.
+    for (const Bytes& h : {ihdr(6, 4, 4, 2), ihdr(6, 4, 16, 3), ihdr(6, 4, 8, 5), ihdr(6, 4, 8, 6, 2), method, longHeader})
+        rejectReason(buildPng(h, {}, {}, raw));
     Bytes bad = raw;
     bad[1 + 6 * 4] = 5;  // second row
-    EXPECT_NE(rejectReason(buildPng(header, {}, {}, bad)).find("filter"), std::string::npos);
+    EXPECT_TRUE(says(buildPng(header, {}, {}, bad), "filter"));
 }
 
-TEST_F(PngRejects, MissingOrMisplacedCriticalChunks) {
-    Bytes noHeader = signature();
-    appendChunk(noHeader, "IDAT", deflate(raw));
-    appendChunk(noHeader, "IEND", {});
-    EXPECT_NE(rejectReason(noHeader).find("IHDR"), std::string::npos);
-
-    Bytes noEnd(good.begin(), good.end() - 12);
-    EXPECT_NE(rejectReason(noEnd).find("IEND"), std::string::npos);
-
-    Bytes noData = signature();
-    appendChunk(noData, "IHDR", header);
-    appendChunk(noData, "IEND", {});
-    EXPECT_NE(rejectReason(noData).find("IDAT"), std::string::npos);
-
-    Bytes twoHeaders = signature();
-    appendChunk(twoHeaders, "IHDR", header);
-    appendChunk(twoHeaders, "IHDR", header);
-    appendChunk(twoHeaders, "IDAT", deflate(raw));
-    appendChunk(twoHeaders, "IEND", {});
-    rejectReason(twoHeaders);
-
-    Bytes split = signature();  // IDAT, text, IDAT
-    Bytes z = deflate(raw);
-    appendChunk(split, "IHDR", header);
-    appendChunk(split, "IDAT", Bytes(z.begin(), z.begin() + 5));
-    appendChunk(split, "tEXt", {'a', 0, 'b'});
-    appendChunk(split, "IDAT", Bytes(z.begin() + 5, z.end()));
-    appendChunk(split, "IEND", {});
-    rejectReason(split);
-
-    Bytes unknownCritical(good.begin(), good.begin() + 33);
-    appendChunk(unknownCritical, "ABCD", {1});
-    unknownCritical.insert(unknownCritical.end(), good.begin() + 33, good.end());
-    EXPECT_NE(rejectReason(unknownCritical).find("critical"), std::string::npos);
-}
-
-TEST_F(PngRejects, HugeChunkLengthIsNotTrusted) {
-    Bytes bad(good.begin(), good.begin() + 33);
-    put32(bad, 0xFFFFFFF0u);  // claims more than the file and more than 2^31
-    bad.insert(bad.end(), {'I', 'D', 'A', 'T', 0, 0, 0, 0});
-    rejectReason(bad);
-    Bytes bad2(good.begin(), good.begin() + 33);
-    put32(bad2, 0x7FFFFFFFu);
-    bad2.insert(bad2.end(), {'I', 'D', 'A', 'T', 0, 0, 0, 0});
-    rejectReason(bad2);
+TEST_F(PngRejects, MissingMisplacedOrUnknownCriticalChunks) {
+    EXPECT_TRUE(says(chunks({{"IDAT", z}, {"IEND", {}}}), "IHDR"));
+    EXPECT_TRUE(says(Bytes(good.begin(), good.end() - 12), "IEND"));
+    EXPECT_TRUE(says(chunks({{"IHDR", header}, {"IEND", {}}}), "IDAT"));
+    EXPECT_TRUE(says(chunks({{"IHDR", header}, {"ABCD", {1}}, {"IDAT", z}, {"IEND", {}}}), "critical"));
+    rejectReason(chunks({{"IHDR", header}, {"IHDR", header}, {"IDAT", z}, {"IEND", {}}}));
+    rejectReason(chunks({{"IHDR", header},
+                         {"IDAT", Bytes(z.begin(), z.begin() + 5)},
+                         {"tEXt", {'a', 0, 'b'}},
+                         {"IDAT", Bytes(z.begin() + 5, z.end())},
+                         {"IEND", {}}}));
+    // A chunk length beyond the file (and beyond 2^31) is not trusted.
+    Bytes huge(good.begin(), good.begin() + 33);
+    put32(huge, 0xFFFFFFF0u);
+    huge.insert(huge.end(), {'I', 'D', 'A', 'T', 0, 0, 0, 0});
+    rejectReason(huge);
 }
 
 TEST_F(PngRejects, PaletteProblems) {
     Picture pal = makePicture(5, 2, 4, 3);  // indices 0..4
     pal.rows[1][3] = 9;
-    EXPECT_NE(rejectReason(encode(pal)).find("palette index"), std::string::npos);
+    EXPECT_TRUE(says(encode(pal), "palette index"));
 
     Picture noPalette = makePicture(5, 2, 8, 3);
     noPalette.palette.clear();
     noPalette.transparency.clear();
-    EXPECT_NE(rejectReason(encode(noPalette)).find("PLTE"), std::string::npos);
-
-    Picture ragged = makePicture(5, 2, 8, 3);
-    ragged.palette.pop_back();  // not a multiple of three
-    rejectReason(encode(ragged));
+    EXPECT_TRUE(says(encode(noPalette), "PLTE"));
 
     Picture longAlpha = makePicture(5, 2, 8, 3);
     longAlpha.transparency.assign(longAlpha.palette.size() / 3 + 1, 0);
     rejectReason(encode(longAlpha));
-
-    Picture greyWithPalette = makePicture(5, 2, 8, 0);
-    greyWithPalette.palette = {1, 2, 3};
-    rejectReason(encode(greyWithPalette));
 
     Picture alphaWithKey = makePicture(5, 2, 8, 6);
     alphaWithKey.transparency = {0, 1, 0, 2, 0, 3};
