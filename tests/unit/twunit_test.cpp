@@ -13,18 +13,10 @@ using Labels = std::vector<std::wstring>;
 
 tw::MemoryTargetList Available() { return tw::MemoryTargetList(tw::AvailableTargetLabels()); }
 
-TEST(TWUnitLists, AvailableListHoldsTheSevenTargetsInFixedOrder) {
-    const Labels expected = {L"AGEIA - PhysX",    L"ATi - Display",    L"Creative - Sound",
-                             L"Microsoft - Mouse", L"NVIDIA - Chipset", L"NVIDIA - Display",
-                             L"Realtek - Sound"};
-    EXPECT_EQ(tw::AvailableTargetLabels(), expected);
-}
-
 TEST(TWUnitLists, AddToCleanListAddsEachLabelOnceIgnoringCase) {
     tw::MemoryTargetList clean;
     EXPECT_TRUE(tw::AddToCleanList(clean, L"ATi - Display"));
     EXPECT_FALSE(tw::AddToCleanList(clean, L"ati - display"));
-    EXPECT_FALSE(tw::AddToCleanList(clean, L"ATI - DISPLAY"));
     EXPECT_TRUE(tw::AddToCleanList(clean, L"AGEIA - PhysX"));
     // Appended at the end, in the order of the calls, not sorted.
     EXPECT_EQ(clean.items(), (Labels{L"ATi - Display", L"AGEIA - PhysX"}));
@@ -53,7 +45,8 @@ TEST(TWUnitLists, SelectAllReplacesTheUsersOrderWithTheAvailableOrder) {
     tw::MemoryTargetList available = Available();
     tw::MemoryTargetList clean(Labels{L"Realtek - Sound", L"ATi - Display"});
     tw::SelectAll(available, clean);
-    EXPECT_EQ(clean.items(), tw::AvailableTargetLabels());
+    EXPECT_EQ(clean.items(), (Labels{L"AGEIA - PhysX", L"ATi - Display", L"Creative - Sound", L"Microsoft - Mouse",
+                                     L"NVIDIA - Chipset", L"NVIDIA - Display", L"Realtek - Sound"}));
     // An entry that is not a target (from an older list) does not survive.
     tw::MemoryTargetList odd(Labels{L"Something else"});
     tw::SelectAll(available, odd);
@@ -85,15 +78,6 @@ TEST(TWUnitLists, RemoveDeletesSelectedEntriesFromLastToFirst) {
     tw::RemoveSelected(clean);
     EXPECT_EQ(clean.items(), (Labels{L"C"}));
     EXPECT_EQ(clean.erased, (Labels{L"E", L"D", L"B", L"A"}));
-
-    tw::MemoryTargetList none(Labels{L"A", L"B"});
-    tw::RemoveSelected(none);  // nothing selected: nothing removed
-    EXPECT_EQ(none.count(), 2);
-
-    tw::MemoryTargetList one(Labels{L"A", L"B", L"C"});
-    one.select(1);
-    tw::RemoveSelected(one);
-    EXPECT_EQ(one.items(), (Labels{L"A", L"C"}));
 }
 
 TEST(TWUnitLists, RemoveButtonsFollowWhetherTheCleanListHoldsAnEntry) {
@@ -104,8 +88,6 @@ TEST(TWUnitLists, RemoveButtonsFollowWhetherTheCleanListHoldsAnEntry) {
     clean.select(0);
     tw::RemoveSelected(clean);
     EXPECT_FALSE(tw::RemoveButtonsEnabled(clean));
-    tw::SelectAll(Available(), clean);
-    EXPECT_TRUE(tw::RemoveButtonsEnabled(clean));
     tw::RemoveAll(clean);
     EXPECT_FALSE(tw::RemoveButtonsEnabled(clean));
 }
@@ -116,8 +98,6 @@ TEST(TWUnitPictures, FitInProportionKeepsTheAspectAndCentres) {
     using R = tw::PictureRect;
     // Same size: unchanged.
     EXPECT_EQ(tw::FitInProportion(361, 99, R{0, 251, 361, 99}), (R{0, 251, 361, 99}));
-    // Twice the size at 192 DPI: fills the box.
-    EXPECT_EQ(tw::FitInProportion(361, 99, R{0, 502, 722, 198}), (R{0, 502, 722, 198}));
     // A box too tall: width limits, centred vertically.
     EXPECT_EQ(tw::FitInProportion(200, 100, R{0, 0, 100, 100}), (R{0, 25, 100, 50}));
     // A box too wide: height limits, centred horizontally.
@@ -132,14 +112,11 @@ TEST(TWUnitPictures, FitInProportionKeepsTheAspectAndCentres) {
         }
 }
 
-TEST(TWUnitPictures, FitInProportionOfNothingIsEmpty) {
+TEST(TWUnitPictures, FitInProportionOfNothingOrOfHugePictures) {
     using R = tw::PictureRect;
     EXPECT_EQ(tw::FitInProportion(0, 99, R{0, 0, 361, 99}).width, 0);
-    EXPECT_EQ(tw::FitInProportion(361, -1, R{0, 0, 361, 99}).height, 0);
     EXPECT_EQ(tw::FitInProportion(361, 99, R{0, 0, 0, 99}).width, 0);
-    // Huge pictures do not overflow.
-    const R fit = tw::FitInProportion(2000000000, 1000000000, R{0, 0, 400, 400});
-    EXPECT_EQ(fit, (R{0, 100, 400, 200}));
+    EXPECT_EQ(tw::FitInProportion(2000000000, 1000000000, R{0, 0, 400, 400}), (R{0, 100, 400, 200}));
 }
 
 // ---- command line ----
@@ -148,16 +125,11 @@ TEST(TWUnitCommandLine, SwitchesMatchAfterUpperCasingOnlyAsciiLetters) {
     EXPECT_EQ(tw::SwitchLabel(L"-ati"), std::optional<std::wstring>(L"ATi - Display"));
     EXPECT_EQ(tw::SwitchLabel(L"-NvIdIa"), std::optional<std::wstring>(L"NVIDIA - Display"));
     EXPECT_EQ(tw::SwitchLabel(L"-nvidiachipset"), std::optional<std::wstring>(L"NVIDIA - Chipset"));
-    EXPECT_EQ(tw::SwitchLabel(L"-creative"), std::optional<std::wstring>(L"Creative - Sound"));
-    EXPECT_EQ(tw::SwitchLabel(L"-Realtek"), std::optional<std::wstring>(L"Realtek - Sound"));
     EXPECT_EQ(tw::SwitchLabel(L"-mmouse"), std::optional<std::wstring>(L"Microsoft - Mouse"));
-    EXPECT_EQ(tw::SwitchLabel(L"-ageia"), std::optional<std::wstring>(L"AGEIA - PhysX"));
     // Exact comparison: no prefixes, blanks, other dashes or slashes.
     EXPECT_FALSE(tw::SwitchLabel(L"-NVIDIA "));
     EXPECT_FALSE(tw::SwitchLabel(L"-NVID"));
     EXPECT_FALSE(tw::SwitchLabel(L"/ATI"));
-    EXPECT_FALSE(tw::SwitchLabel(L"ATI"));
-    EXPECT_FALSE(tw::SwitchLabel(L""));
     // Only a-z are changed: a dotless or accented letter never becomes ASCII.
     EXPECT_FALSE(tw::SwitchLabel(L"-at\u0131"));
     EXPECT_FALSE(tw::SwitchLabel(L"-\u00e0ti"));
@@ -211,22 +183,15 @@ TEST(TWUnitCommandLine, ProcessFillsTheListThenCleansThenQuits) {
     EXPECT_EQ(sizesAtClean, (std::vector<size_t>{2}));  // list filled before the click
 }
 
-TEST(TWUnitCommandLine, QuitAloneStillClicksCleanWithTheEmptyList) {
-    tw::CommandLineProcessor processor;
+TEST(TWUnitCommandLine, QuitAloneStillClicksCleanAndNoArgumentsDoNothing) {
+    tw::CommandLineProcessor processor, idle;
     tw::MemoryTargetList clean;
     Calls calls;
+    idle.Process({}, clean, calls.clean(), calls.quit());
+    EXPECT_TRUE(calls.log.empty());
     processor.Process({L"-QUIT"}, clean, calls.clean(), calls.quit());
     EXPECT_EQ(clean.count(), 0);
     EXPECT_EQ(calls.log, (std::vector<std::string>{"clean", "quit"}));
-}
-
-TEST(TWUnitCommandLine, NoArgumentsDoesNothing) {
-    tw::CommandLineProcessor processor;
-    tw::MemoryTargetList clean;
-    Calls calls;
-    processor.Process({}, clean, calls.clean(), calls.quit());
-    EXPECT_TRUE(calls.log.empty());
-    EXPECT_EQ(clean.count(), 0);
 }
 
 TEST(TWUnitCommandLine, ActsOncePerProcessHoweverOftenTheWindowIsShown) {
@@ -243,28 +208,19 @@ TEST(TWUnitCommandLine, ActsOncePerProcessHoweverOftenTheWindowIsShown) {
     EXPECT_TRUE(processor.processed());
 }
 
-TEST(TWUnitCommandLine, QuitStillHappensWhenTheRunRaisesAndTheErrorIsPassedOn) {
-    tw::CommandLineProcessor processor;
-    tw::MemoryTargetList clean;
-    bool quit = false;
-    EXPECT_THROW(processor.Process(
-                     {L"-ati", L"-quit"}, clean, [] { throw std::runtime_error("run failed"); },
-                     [&] { quit = true; }),
-                 std::runtime_error);
-    EXPECT_TRUE(quit);
-    // And the failed run is not repeated on the next show.
-    EXPECT_FALSE(processor.Process({L"-ati", L"-quit"}, clean, [] { FAIL(); }, [] { FAIL(); }));
-}
-
-TEST(TWUnitCommandLine, RunFailureWithoutQuitDoesNotEndTheProgram) {
-    tw::CommandLineProcessor processor;
-    tw::MemoryTargetList clean;
-    bool quit = false;
-    EXPECT_THROW(processor.Process(
-                     {L"-ati"}, clean, [] { throw std::runtime_error("run failed"); },
-                     [&] { quit = true; }),
-                 std::runtime_error);
-    EXPECT_FALSE(quit);
+TEST(TWUnitCommandLine, ARunThatRaisesIsPassedOnQuitsOnlyWhenAskedAndIsNotRepeated) {
+    for (bool withQuit : {true, false}) {
+        tw::CommandLineProcessor processor;
+        tw::MemoryTargetList clean;
+        bool quit = false;
+        std::vector<std::wstring> args = {L"-ati"};
+        if (withQuit) args.push_back(L"-quit");
+        EXPECT_THROW(processor.Process(args, clean, [] { throw std::runtime_error("run failed"); },
+                                       [&] { quit = true; }),
+                     std::runtime_error);
+        EXPECT_EQ(quit, withQuit);
+        EXPECT_FALSE(processor.Process(args, clean, [] { FAIL(); }, [] { FAIL(); }));
+    }
 }
 
 }  // namespace
