@@ -9,7 +9,7 @@
 #   TW_JOBS            parallel build jobs (default 2)
 #   TW_SKIP_BOOTSTRAP  1: never run scripts/bootstrap.sh, even without libjpeg
 #   TW_E2E_FILTER      GoogleTest filter (default: every test)
-#   TW_E2E_TIMEOUT     seconds the test run may take (default 270)
+#   TW_E2E_TIMEOUT     seconds the test run may take (default 600)
 # Arguments are handed to the driver (e.g. --gtest_also_run_disabled_tests).
 # Exit status: that of the test run; non-zero also when the build fails.
 set -uo pipefail
@@ -19,7 +19,7 @@ REPO_ROOT="$PWD"
 BUILD_DIR="${TW_BUILD_DIR:-build/win64}"
 case "$BUILD_DIR" in /*) ;; *) BUILD_DIR="$REPO_ROOT/$BUILD_DIR" ;; esac
 JOBS="${TW_JOBS:-2}"
-TIMEOUT="${TW_E2E_TIMEOUT:-270}"
+TIMEOUT="${TW_E2E_TIMEOUT:-600}"
 ARTIFACTS="$REPO_ROOT/build/artifacts/e2e"
 TRIPLET=x86_64-w64-mingw32
 

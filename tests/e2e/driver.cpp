@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <memory>
 #include <utility>
 
@@ -279,8 +280,14 @@ TidewellProcess::TidewellProcess(const std::wstring& name, const std::wstring& p
         if (GetLastError() != ERROR_ALREADY_EXISTS) break;  // folder_ stays empty: start fails
     }
     if (folder_.empty()) return;
-    CopyFileW(program.c_str(), exePath().c_str(), FALSE);
-    CopyFileW(languagesFile().c_str(), languagePath().c_str(), FALSE);
+    // A loaded machine now and then fails a copy for a moment: try again
+    // before the test is told the program cannot start.
+    for (const auto& [from, to] : {std::pair{program, exePath()}, std::pair{languagesFile(), languagePath()}}) {
+        for (int attempt = 0; attempt < 5 && !CopyFileW(from.c_str(), to.c_str(), FALSE); ++attempt) {
+            std::fwprintf(stderr, L"driver: copying %ls failed (error %lu), retrying\n", from.c_str(), GetLastError());
+            Sleep(200);
+        }
+    }
 }
 
 TidewellProcess::~TidewellProcess() {
@@ -300,15 +307,26 @@ bool TidewellProcess::removeLanguageFile() {
 }
 
 bool TidewellProcess::start(const std::wstring& arguments) {
-    if (folder_.empty() || process_ || !fileExists(exePath())) return false;
+    if (folder_.empty() || process_) return false;
+    if (!fileExists(exePath())) {
+        std::fwprintf(stderr, L"driver: %ls is missing\n", exePath().c_str());
+        return false;
+    }
     std::wstring commandLine = L"\"" + exePath() + L"\"";
     if (!arguments.empty()) commandLine += L" " + arguments;
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(exePath().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder_.c_str(), &si, &pi))
-        return false;
+    bool started = false;
+    for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+        started = CreateProcessW(exePath().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                 folder_.c_str(), &si, &pi) != FALSE;
+        if (!started) {
+            std::fwprintf(stderr, L"driver: starting %ls failed (error %lu)\n", exePath().c_str(), GetLastError());
+            Sleep(500);
+        }
+    }
+    if (!started) return false;
     Handle thread(pi.hThread);
     process_.reset(pi.hProcess);
     pid_ = pi.dwProcessId;
