@@ -1,19 +1,24 @@
 #!/usr/bin/env bash
-# Builds the 64-bit Tidewell.exe and starts it in a Wine prefix seeded as a
-# demo machine with driver leftovers.
+# Builds the 64-bit Tidewell.exe and does a real cleaning run of all seven
+# targets on a Wine prefix seeded as a demo machine with driver leftovers.
 #
-#   scripts/run.sh [Tidewell arguments...]     e.g. scripts/run.sh -NVIDIA
+#   scripts/run.sh [Tidewell arguments...]     default: the seven target switches
 #
-# With a display ($DISPLAY set) the window opens there and the script waits
-# until it is closed. Without one the program runs under Xvfb: the script
-# waits for the main window, saves a screenshot to
-# build/artifacts/main-window.png and closes the program.
+# Settings written before the start: backup on, confirmation on (a small
+# helper, tw_answer.exe, answers the "Warning" question with OK), no restart.
+# After the run the script prints where the log file and the backup set are
+# and how many log lines of each kind the run wrote. With a display
+# ($DISPLAY set) the window stays open there and the script waits until it is
+# closed. Without one the program runs under Xvfb: the script saves a
+# screenshot of the window after the run to build/artifacts/main-window.png
+# and closes the program.
 #
 # Environment:
 #   TW_BUILD_DIR       win64 build folder (default build/win64)
 #   TW_EXE             run this executable instead of building Tidewell.exe
 #   TW_SKIP_BOOTSTRAP  set to 1 to skip scripts/bootstrap.sh
-#   TW_WINDOW_TIMEOUT  seconds to wait for the main window (default 60)
+#   TW_WINDOW_TIMEOUT  seconds to wait for the main window and the run (default 60)
+#   TW_DEMO_PREFIX     Wine prefix to seed and use (default build/wineprefix-demo)
 set -euo pipefail
 
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -21,7 +26,7 @@ REPO_ROOT="$PWD"
 BUILD_DIR="${TW_BUILD_DIR:-build/win64}"
 case "$BUILD_DIR" in /*) ;; *) BUILD_DIR="$REPO_ROOT/$BUILD_DIR" ;; esac
 ARTIFACTS="$REPO_ROOT/build/artifacts"
-PREFIX="$REPO_ROOT/build/wineprefix-demo"
+PREFIX="${TW_DEMO_PREFIX:-$REPO_ROOT/build/wineprefix-demo}"
 WINDOW_TIMEOUT="${TW_WINDOW_TIMEOUT:-60}"
 mkdir -p "$ARTIFACTS"
 
@@ -37,7 +42,7 @@ if [ -n "${TW_EXE:-}" ]; then
 else
     log "building Tidewell.exe (win64) in $BUILD_DIR"
     cmake --preset win64 -B "$BUILD_DIR" >/dev/null
-    cmake --build "$BUILD_DIR" -j "${TW_JOBS:-2}" --target Tidewell
+    cmake --build "$BUILD_DIR" -j "${TW_JOBS:-2}" --target Tidewell tw_answer
     EXE="$(find "$BUILD_DIR" -name Tidewell.exe -not -path '*/CMakeFiles/*' | head -n1)"
 fi
 if [ -z "$EXE" ] || [ ! -f "$EXE" ]; then
@@ -63,12 +68,54 @@ HELP="$(find "$BUILD_DIR" resources -maxdepth 3 -name Help.chm 2>/dev/null | hea
 [ -n "$HELP" ] && cp "$HELP" "$PROGRAM_DIR/"
 WIN_EXE="C:\\Program Files\\Tidewell\\$EXE_NAME"
 
+# Settings of the run: backup on, ask first, no restart, log file kept.
+printf '[Backup]\r\nEnabled=1\r\n[DisplayWarning]\r\nEnabled=1\r\n[Reboot]\r\nReboot=0\r\n[Logfiles]\r\nEnabled=1\r\n' \
+    >"$PROGRAM_DIR/Tidewell.ini"
+ANSWER="$(find "$BUILD_DIR" -name tw_answer.exe -not -path '*/CMakeFiles/*' 2>/dev/null | head -n1 || true)"
+if [ $# -eq 0 ]; then
+    set -- -NVIDIA -NVIDIACHIPSET -ATI -CREATIVE -REALTEK -MMOUSE -AGEIA
+fi
+
 # ---- run --------------------------------------------------------------------
+# Waits for the run's log file; then prints where it and the backup set are
+# and the number of lines of each kind.
+report_run() {
+    local log="" i
+    for i in $(seq 1 $((WINDOW_TIMEOUT * 2))); do
+        log="$(find "$PROGRAM_DIR/Logs" -name '*.txt' 2>/dev/null | head -n1 || true)"
+        [ -n "$log" ] && break
+        kill -0 "$WINE_PID" 2>/dev/null || break
+        sleep 0.5
+    done
+    if [ -z "$log" ]; then
+        log "no log file: the run wrote no line, was cancelled or did not happen"
+        return 1
+    fi
+    sleep 1
+    log "log file:   $log"
+    local set
+    set="$(find "$PROGRAM_DIR/Backup" -mindepth 1 -maxdepth 1 -type d 2>/dev/null | sort | tr '\n' ' ')"
+    log "backup set: ${set:-none}"
+    log "log lines by kind:"
+    iconv -f UTF-16 -t UTF-8 "$log" | tr -d '\r' | sed 's/ (.*//' | sort | uniq -c | sed 's/^/    /' >&2
+}
+
+start_answer() {
+    if [ -n "$ANSWER" ]; then
+        tw_wine "$ANSWER" Warning "$WINDOW_TIMEOUT" >/dev/null 2>&1 &
+    else
+        log "tw_answer.exe not built: answer the \"Warning\" question yourself"
+    fi
+}
+
 if [ -n "${DISPLAY:-}" ]; then
-    log "starting $WIN_EXE on $DISPLAY; close its window to finish"
-    cd "$PROGRAM_DIR"
+    log "starting $WIN_EXE $* on $DISPLAY; close its window to finish"
+    start_answer
+    (cd "$PROGRAM_DIR" && exec "$WINE64" "$WIN_EXE" "$@") &
+    WINE_PID=$!
+    report_run || true
     rc=0
-    tw_wine "$WIN_EXE" "$@" || rc=$?
+    wait "$WINE_PID" || rc=$?
     "$WINESERVER" -w
     log "program ended with exit code $rc"
     exit "$rc"
@@ -86,9 +133,11 @@ trap cleanup EXIT
 "$WINESERVER" -w
 tw_xvfb_start
 tw_wine_draw_frames
-log "starting $WIN_EXE under Xvfb ($DISPLAY)"
+log "starting $WIN_EXE $* under Xvfb ($DISPLAY)"
+start_answer
 (cd "$PROGRAM_DIR" && exec "$WINE64" "$WIN_EXE" "$@") >"$ARTIFACTS/run-wine.log" 2>&1 &
 WINE_PID=$!
+report_run || true
 
 # Wait for a visible top-level window named Tidewell.
 found=0
@@ -120,5 +169,5 @@ sleep 3
 SHOT="$ARTIFACTS/main-window.png"
 IMPORT=/usr/bin/import; [ -x "$IMPORT" ] || IMPORT=import
 "$IMPORT" -window root "$SHOT"
-log "main window screenshot: $SHOT"
+log "main window screenshot after the run: $SHOT"
 xwininfo -root -children | grep '"Tidewell' >&2 || true

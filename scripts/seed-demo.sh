@@ -42,9 +42,9 @@ LEFTOVER_FILES=(
     NVIDIA/DisplayDriver/setup.exe
     ProgramData/NVIDIA/nvtopps.log
     # NVIDIA chipset
-    windows/system32/nvenetfd.dll
-    windows/system32/drivers/nvenetfd.sys
-    windows/system32/drivers/nvstor.sys
+    windows/system32/drivers/nvraid.sys
+    windows/system32/drivers/nvmfdx32.sys
+    windows/system32/drivers/nvport.sys
     # ATi display
     windows/system32/atiogl.xml
     windows/system32/atioglxx.dll
@@ -63,19 +63,19 @@ LEFTOVER_FILES=(
     # Realtek sound
     windows/system32/RtkAPO.dll
     windows/system32/RtkAPO64.dll
-    windows/system32/RTHDCPL.EXE
-    windows/system32/drivers/RTKVHD64.sys
+    windows/RtHDVCpl.exe
+    windows/system32/drivers/RTKVHDA64.sys
     "Program Files/Realtek/Audio/HDA/RtHDVCpl.exe"
     # AGEIA PhysX
     windows/system32/PhysXLoader.dll
     windows/system32/PhysXCore.dll
-    windows/system32/drivers/PhysXhw.sys
+    windows/system32/AGEIA/PhysXhw.sys
     "Program Files/AGEIA Technologies/PhysX Properties.cpl"
     "Program Files/AGEIA Technologies/bin/PhysXDevice.dll"
     # Microsoft mouse
     windows/system32/drivers/point32k.sys
-    windows/system32/drivers/point64.sys
-    windows/system32/ipoint.dll
+    windows/system32/drivers/point64k.sys
+    windows/prefetch/IPOINT.EXE-5A6B7C8D.pf
     "Program Files/Microsoft IntelliPoint/ipoint.exe"
 )
 
@@ -126,6 +126,9 @@ MEDIA_CLASS="$CCS\\Control\\Class\\{4D36E96C-E325-11CE-BFC1-08002BE10318}"
 [HKEY_CURRENT_USER\Software\ATI\ACE]
 "DemoLeftover"=dword:00000001
 
+[HKEY_LOCAL_MACHINE\Software\ATI Technologies\Install]
+"InstallDir"="C:\\\\Program Files\\\\ATI Technologies\\\\ATI.ACE\\\\"
+
 [HKEY_LOCAL_MACHINE\Software\ATI Technologies\Install\ATI Display Driver]
 "DemoLeftover"=dword:00000001
 
@@ -135,8 +138,11 @@ MEDIA_CLASS="$CCS\\Control\\Class\\{4D36E96C-E325-11CE-BFC1-08002BE10318}"
 [HKEY_LOCAL_MACHINE\Software\Realtek]
 "DemoLeftover"=dword:00000001
 
+[HKEY_LOCAL_MACHINE\Software\Realtek\InstallShield]
+"ProgramFilesDir"="C:\\\\Program Files\\\\Realtek\\\\Audio\\\\"
+
 [HKEY_LOCAL_MACHINE\Software\AGEIA Technologies]
-"InstallDir"="C:\\\\Program Files\\\\AGEIA Technologies\\\\"
+"PhysXCore Path"="C:\\\\Program Files\\\\AGEIA Technologies\\\\bin\\\\"
 
 [HKEY_CURRENT_USER\Software\Microsoft\IntelliPoint]
 "DemoLeftover"=dword:00000001
@@ -162,6 +168,9 @@ MEDIA_CLASS="$CCS\\Control\\Class\\{4D36E96C-E325-11CE-BFC1-08002BE10318}"
 "Start"=dword:00000003
 
 [$CCS\Services\point32k]
+"Start"=dword:00000003
+
+[$CCS\Services\Point32]
 "Start"=dword:00000003
 
 [$CCS\Services\TidewellDemoBystander]
