@@ -481,7 +481,7 @@ bool inBackupSet(const TidewellProcess& p, const std::wstring& relative) {
 class CleaningRunTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!fileExists(tidewellExe())) GTEST_SKIP() << "program under test missing; set TW_EXE";
+        if (!fileExists(tidewellExe())) FAIL() << "program under test missing; set TW_EXE";
         for (const wchar_t* name : {L"SYSTEMROOT", L"ProgramFiles", L"ProgramData", L"LOCALAPPDATA", L"APPDATA",
                                     L"HOMEDRIVE"})
             ASSERT_FALSE(environment(name).empty()) << "environment variable not set: " << name;
