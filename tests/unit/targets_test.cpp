@@ -255,8 +255,9 @@ TEST_F(TargetTest, InstallFolderValuesNeverReachProtectedFolders) {
     fake::setEnv("ProgramFiles(x86)", "C:\\Program Files (x86)");
     for (const auto& folder : protectedFolders) fake::addFile(folder + "\\keep.me", "x");
     fake::addFile("C:\\Tools\\Other\\keep.me", "x");
-    std::vector<std::string> values = {"", "C:", "\\", "..\\..", "C:\\WINDOWS\\System32\\..", "C:\\Program Files ",
-                                       "C:\\ProgramData\\.", "\\\\server\\share", std::string(300, 'a')};
+    std::vector<std::string> values = {"",        "C:\\",          "C:",         "\\",   "Tools", "..\\..",
+                                       "C:\\WINDOWS\\System32\\..", "C:\\Program Files ", "C:\\ProgramData\\.",
+                                       "C:\\Users\\User.", "\\\\server\\share", std::string(300, 'a')};
     values.insert(values.end(), protectedFolders.begin(), protectedFolders.end());
     for (const auto& value : values) {
         SCOPED_TRACE("InstallDir=" + value);
