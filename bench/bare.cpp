@@ -2,18 +2,26 @@
 // makes (FindFirstFileA/FindNextFileA per pattern, DeleteFileA, RegOpenKeyExA,
 // RegDeleteKeyA depth first, RegDeleteValueA, the adapter class walk), in the
 // targets' order, with no log, no progress bar, no settings and no backup.
-// The lists mirror the targets' constant lists; folders come from SYSTEMROOT
-// and the other environment variables, as in the targets.
+// The lists are the targets' own constant lists; folders come from
+// SYSTEMROOT and the other environment variables, as in the targets.
 //
 //   tw_bench_bare        exit code 0; prints the number of files and keys deleted
 #include "bench_common.h"
+
+#include "targets/AGEIA.h"
+#include "targets/ATi.h"
+#include "targets/Creative.h"
+#include "targets/MSIPoint.h"
+#include "targets/NVIDIA.h"
+#include "targets/NVIDIA_CHIPSET.h"
+#include "targets/Realtek.h"
 
 #include <cstdio>
 
 namespace {
 
 using namespace twbench;
-using List = std::vector<std::string>;
+using List = tw::StringList;
 
 int filesDeleted = 0;
 int keysDeleted = 0;
@@ -112,152 +120,93 @@ void deleteFolderIfExists(const std::string& folder) {
     if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY)) deleteFolder(folder);
 }
 
-// ---- the targets' lists ----------------------------------------------------
-
-const List kNvSystem = {
-    "nvapi*.*",   "nvapp*.*",    "nvcod*.*",    "nvcolor*.*",   "nvcpl*.*",    "nvd3d*.*",
-    "nvdisp*.*",  "nvExpBar*.*", "nvgames*.*",  "nvmccs*.*",    "nvmctray*.*", "nvmobls*.*",
-    "nvogl*.*",   "nvsvc*.*",    "nvudisp*.*",  "NVUNINST*.*",  "nvvitvs*.*",  "nvwgf2um*.*",
-    "nvwapps*.*", "nvwss*.*",    "nvwsapps*.*", "nv4_disp*.*",  "nvdsp*.*",    "nview*.*",
-    "nvnt4cpl*.*", "nvshell*.*", "nvtui*.*",    "nvucode*.*",   "nvwddi*.*",   "nvwdmcpl*.*",
-    "nvwimg*.*",  "nwiz*.*",     "nv4disp*.*",  "nvgfx*.*",     "nvdccapp*.*", "nvmctray*.*",
-    "nvwcpl*.*",  "keystone*.*", "nvdspsch*.*", "nvhwvid*.*",   "nvrs*.*",     "nvwrs*.*"};
-const List kAtiSystem = {
-    "ati2e*.*",    "ATIDE*.*",     "atiicd*.*",   "atiogl*.*",  "atipd*.*",    "atitm*.*",   "atium*.*",
-    "ati*cqag*.*", "ati*dva*.*",   "ati*mdx*.*",  "ati*sgag*.*", "ati3d*ag*.*", "ati3duag*.*", "ATIDDC*.*",
-    "atifglpf*.*", "atiicd*.*",    "atiiie*.*",   "atikvmag*.*", "atitvo*.*",  "ativco*.*",  "ativda*.*",
-    "ativmv*.*",   "ativtm*.*",    "ativva*.*",   "atiok*.*"};
-const List kAtiDrivers = {
-    "ati*bt*.*", "ati*md*.*", "ati*pd*.*",   "ati*ra*.*",  "ati*rv*.*", "ati*sn*.*",
-    "ati*tt*.*", "ati*tu*.*", "ati*xb*.*",   "ati*xs*.*",  "ati*erec*.*", "ati*mta*.*",
-    "ativca*.*", "ativck*.*", "ativdk*.*",   "ativmc*.*",  "ativvp*.*", "ativ*k*.*"};
-const List kAtiMachineKeys = {
-    "ATi",
-    "ATI Technologies\\Install\\ccc-branding",
-    "ATI Technologies\\Install\\ccc-core-implementation",
-    "ATI Technologies\\Install\\ccc-core-static",
-    "ATI Technologies\\Install\\ccc-graphics-full-existing",
-    "ATI Technologies\\Install\\CCC-Graphics-Full-New",
-    "ATI Technologies\\Install\\ccc-graphics-light",
-    "ATI Technologies\\Install\\ccc-graphics-previews-common",
-    "ATI Technologies\\Install\\ccc-graphics-previews-vista",
-    "ATI Technologies\\Install\\ccc-help-en-US",
-    "ATI Technologies\\Install\\ccc-install",
-    "ATI Technologies\\Install\\ccc-skins",
-    "ATI Technologies\\Install\\ccc-utility",
-    "ATI Technologies\\Install\\ccc-00-core-preinstall",
-    "ATI Technologies\\Install\\ccc-05-core-static",
-    "ATI Technologies\\Install\\ccc-10-core-implementation",
-    "ATI Technologies\\Install\\ccc-15-graphics-full-existing",
-    "ATI Technologies\\Install\\CCC-20-Graphics-Full-New",
-    "ATI Technologies\\Install\\ccc-25-graphics-light",
-    "ATI Technologies\\Install\\ccc-30-graphics-previews-common",
-    "ATI Technologies\\Install\\ccc-45-help-en-US",
-    "ATI Technologies\\Install\\ccc-55-skins",
-    "ATI Technologies\\Install\\ccc-60-utility",
-    "ATI Technologies\\Install\\ATI Display Driver",
-    "ATI Technologies\\Installed Drivers\\ATI Display Driver",
-    "ATI Technologies\\ATI Catalyst Control Center",
-    "ATI Technologies\\CBT",
-    "ATI Technologies\\CDS",
-    "ATI Technologies Inc."};
-const List kCtWindows = {"CTDCRES*.*", "CTDV10K*.*", "CTDVAUD*.*", "CTRegRun*.*", "{*.BAK ",
-                         "CTXFIRE*.*", "CTPRES*.*",  "Updreg*.*",  "{*.CDF"};
-const List kCtSystem = {
-    "Ct20x*.*",    "ct_oal*.*",   "CTAGENT*.*",  "CTAPO*.*",    "ctasio*.*",   "CTAUDFX*.*",  "ctcoinst*.*",
-    "CTDC000*.*",  "CTDCIFCE*.*", "CTDCRES*.*",  "CTDPROXY*.*", "ctdvinst*.*", "CTEAPSFX*.*", "ctedasio*.*",
-    "CTEDSP*.*",   "ctemupia*.*", "CTERFXFX*.*", "CTEXFIFX*.*", "CTHELPER*.*", "CTHWIUT*.*",  "CTMMACTL*.*",
-    "CTMMEP*.*",   "CTOSUSER*.*", "CTpcmcia*.*", "ctppld*.*",   "CTPRES*.*",   "ctpxinst*.*", "CTSBLFX*.*",
-    "ctscal*.*",   "CTSFINST*.*", "CTSPKHLP*.*", "cttele*.*",   "ctthxcal*.*", "CTxfi*.*",    "ctzap*.*",
-    "BMX*.rfx",    "cttele32*.*"};
-const List kCtDrivers = {"CT0531FL*.*", "ctac32*.*", "ctaud2*.*", "ctdvda2*.*",  "CTGAME*.*",  "CTMMFILT*.*",
-                         "ctoss2*.*",   "ctprxy2*.*", "ctsfm2*.*", "CTOSS2K*.*", "CTSFM2K*.*"};
-const List kRtSystem = {"RtkAPO*.*",   "RtkCoInst*.*", "RtkPgExt*.*", "SRSHP*.*",    "SRSTS*.*",    "SRSWOW*.*",
-                        "RTKVHDA*.*",  "RtlCPAPI*.*",  "RTCOMDLL*.*", "RtlUpd*.*",   "RTSndMgr*.*", "RtHDVCpl*.*"};
-
 void cleanNvidia(const std::string& w) {
+    using namespace tw::NVIDIA;
     const std::string s = w + "System32\\";
-    deleteFiles(w, {"NVGfxOgl*.*"});
-    deleteFiles(w + "SysWOW64\\", kNvSystem);
-    deleteFiles(s, kNvSystem);
-    deleteFiles(s + "drivers\\", {"nvlddmkm*.*", "NV_Mini*.*", "NV4_Mini*.*"});
-    deleteFiles(s + "dllcache\\", {"nv_mini*.*", "nv4_mini*.*", "nv4_disp*.*", "nv_disp*.*", "nvdisp*.*", "nv4disp*.*"});
-    deleteFiles(w + "prefetch\\", {"nvcpl*.*", "nvudisp*.*", "nwiz*.*", "nvuninst*.*", "nv4*.*"});
+    deleteFiles(w, kWindowsFiles);
+    deleteFiles(w + "SysWOW64\\", kDriverFiles);
+    deleteFiles(s, kDriverFiles);
+    deleteFiles(s + "drivers\\", kDriverFolderFiles);
+    deleteFiles(s + "dllcache\\", kDllCacheFiles);
+    deleteFiles(w + "prefetch\\", kPrefetchFiles);
     deleteFolderIfExists(w + "Help\\nvcpl\\");
     deleteFolderIfExists(envVar("ProgramData") + "\\NVIDIA\\");
-    deleteKeys(HKEY_CURRENT_USER, "Software",
-               {"NVIDIA nvCpl Container", "NVIDIA Corporation\\NVIDIA Control Panel",
-                "NVIDIA Corporation\\NVControlPanel", "NVIDIA Corporation\\Global"});
-    deleteKeys(HKEY_LOCAL_MACHINE, "Software\\NVIDIA Corporation", {"Global", "NVControlPanel", "Filters", "Installer"});
-    deleteRunValues({"NvCplDaemon", "NvMediaCenter", "NvSvc"});
-    deleteKeysInSets("\\Enum\\Root", {"LEGACY_NVSVC"});
-    deleteKeysInSets("\\Services", {"nvlddmkm"});
+    deleteKeys(HKEY_CURRENT_USER, "Software", kUserKeys);
+    deleteKeys(HKEY_LOCAL_MACHINE, "Software\\NVIDIA Corporation", kMachineKeys);
+    deleteRunValues(kLogonValues);
+    deleteKeysInSets("\\Enum\\Root", kLegacyKeys);
+    deleteKeysInSets("\\Services", kServiceKeys);
     deleteAdaptersOf("NVIDIA");
 }
 
 void cleanChipset(const std::string& w) {
-    deleteFiles(w + "System32\\drivers\\", {"nvagp*.*", "nvm60*.*", "nvmfd*.*", "nvport*.*", "nvraid*.*"});
-    deleteKeys(HKEY_LOCAL_MACHINE, "Software\\NVIDIA Corporation", {"nForce"});
-    deleteKeysInSets("\\Enum\\Root", {"LEGACY_NVPORT"});
-    deleteKeysInSets("\\Services", {"nv_agp", "NVENETFD", "nvport", "nvraid", "nvstor"});
+    using namespace tw::NVIDIA_CHIPSET;
+    deleteFiles(w + "System32\\drivers\\", kDriverFolderFiles);
+    deleteKeys(HKEY_LOCAL_MACHINE, "Software\\NVIDIA Corporation", kMachineKeys);
+    deleteKeysInSets("\\Enum\\Root", kLegacyKeys);
+    deleteKeysInSets("\\Services", kServiceKeys);
 }
 
 void cleanAti(const std::string& w) {
+    using namespace tw::ATi;
     const std::string s = w + "System32\\";
-    deleteFiles(w, {"atiogl*.*"});
-    deleteFiles(s, kAtiSystem);
-    deleteFiles(s + "drivers\\", kAtiDrivers);
-    deleteFiles(w + "prefetch\\", {"ATI*MD*.*", "ATI*SGAG*.*", "ATICIM*.*", "ATIPRB*.*", "ATISHLX*.*", "CCC*.*"});
+    deleteFiles(w, kWindowsFiles);
+    deleteFiles(s, kSystemFiles);
+    deleteFiles(s + "drivers\\", kDriverFolderFiles);
+    deleteFiles(w + "prefetch\\", kPrefetchFiles);
     deleteFolderIfExists(envVar("LOCALAPPDATA") + "\\ATi\\ACE");
     deleteFolderIfExists(envVar("APPDATA") + "\\ATi\\ACE");
-    deleteKeys(HKEY_CURRENT_USER, "Software", {"ATi"});
-    deleteKeys(HKEY_LOCAL_MACHINE, "Software", kAtiMachineKeys);
-    deleteKeysInSets("\\Services",
-                     {"ati2mtag", "Ati HotKey Poller", "ATI Smart", "atikmdag", "Ati External Event Utility"});
+    deleteKeys(HKEY_CURRENT_USER, "Software", kUserKeys);
+    deleteKeys(HKEY_LOCAL_MACHINE, "Software", kMachineKeys);
+    deleteKeysInSets("\\Services", kServiceKeys);
 }
 
 void cleanCreative(const std::string& w) {
+    using namespace tw::Creative;
     const std::string s = w + "System32\\";
     deleteFolderIfExists(s + "Data\\");
     deleteFolderIfExists(w + "SysWOW64\\Data\\");
     deleteFolderIfExists(envVar("ProgramFiles") + "\\Creative\\");
-    deleteFiles(w, kCtWindows);
-    deleteFiles(s, kCtSystem);
-    deleteFiles(s + "drivers\\", kCtDrivers);
-    deleteKeys(HKEY_CURRENT_USER, "Software", {"Creative Tech"});
-    deleteKeys(HKEY_LOCAL_MACHINE, "Software", {"Creative Tech", "ASIO"});
-    deleteKeysInSets("\\Control", {"Creative Tech"});
-    deleteRunValues({"CTHelper", "CTxfiHlp"});
+    deleteFiles(w, kWindowsFiles);
+    deleteFiles(s, kSystemFiles);
+    deleteFiles(s + "drivers\\", kDriverFolderFiles);
+    deleteKeys(HKEY_CURRENT_USER, "Software", kUserKeys);
+    deleteKeys(HKEY_LOCAL_MACHINE, "Software", kMachineKeys);
+    deleteKeysInSets("\\Control", kControlKeys);
+    deleteRunValues(kLogonValues);
 }
 
 void cleanRealtek(const std::string& w) {
+    using namespace tw::Realtek;
     const std::string s = w + "System32\\";
-    deleteFiles(w, {"HideWin*.*", "RtHDVCpl*.*", "RtlExUpd*.*", "RtlUpd*.*", "SkyTel*.*"});
-    deleteFiles(s, kRtSystem);
-    deleteFiles(s + "drivers\\", {"RTKVHDA*.*"});
-    deleteKeys(HKEY_CURRENT_USER, "Software", {"Realtek"});
-    deleteKeys(HKEY_LOCAL_MACHINE, "Software", {"Realtek", "Avance", "Realtek Semiconductor Corp."});
-    deleteRunValues({"RtHDVCpl"});
+    deleteFiles(w, kWindowsFiles);
+    deleteFiles(s, kSystemFiles);
+    deleteFiles(s + "drivers\\", kDriverFolderFiles);
+    deleteKeys(HKEY_CURRENT_USER, "Software", kUserKeys);
+    deleteKeys(HKEY_LOCAL_MACHINE, "Software", kMachineKeys);
+    deleteRunValues(kLogonValues);
 }
 
 void cleanAgeia(const std::string& w) {
+    using namespace tw::AGEIA;
     const std::string s = w + "System32\\";
-    deleteFiles(w, {"DIFX*.*"});
-    deleteFiles(s, {"AgCPanel*.*", "PhysX*.*"});
-    deleteFiles(w + "prefetch\\", {"DIFXSETUP*.*", "PHYSX*.*", "RESCANDEVNODE*.*"});
+    deleteFiles(w, kWindowsFiles);
+    deleteFiles(s, kSystemFiles);
+    deleteFiles(w + "prefetch\\", kPrefetchFiles);
     deleteFolderIfExists(s + "AGEIA");
     deleteFolderIfExists(envVar("ProgramFiles") + "\\AGEIA Technologies");
-    deleteKeys(HKEY_LOCAL_MACHINE, "Software", {"AGEIA Technologies"});
+    deleteKeys(HKEY_LOCAL_MACHINE, "Software", kMachineKeys);
 }
 
 void cleanMouse(const std::string& w) {
-    deleteFiles(w + "System32\\drivers\\", {"point32k*.*", "point64k*.*"});
-    deleteFiles(w + "prefetch\\", {"IP32*.*", "IP64*.*", "IPOINT*.*"});
+    using namespace tw::MSIPoint;
+    deleteFiles(w + "System32\\drivers\\", kDriverFolderFiles);
+    deleteFiles(w + "prefetch\\", kPrefetchFiles);
     deleteFolderIfExists(envVar("ProgramFiles") + "\\Microsoft IntelliPoint");
-    deleteKeys(HKEY_CURRENT_USER, "Software", {"Microsoft\\IntelliPoint"});
-    deleteKeys(HKEY_LOCAL_MACHINE, "Software\\MSIPOINT Corporation", {"Microsoft\\IntelliPoint"});
-    deleteRunValues({"IntelliPoint"});
-    deleteKeysInSets("\\Services", {"Point32"});
+    deleteKeys(HKEY_CURRENT_USER, "Software", kUserKeys);
+    deleteKeys(HKEY_LOCAL_MACHINE, "Software\\MSIPOINT Corporation", kMachineKeys);
+    deleteRunValues(kLogonValues);
+    deleteKeysInSets("\\Services", kServiceKeys);
 }
 
 }  // namespace

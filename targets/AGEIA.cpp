@@ -3,14 +3,15 @@
 #include "engine/DeleteUnit.h"
 
 namespace tw::AGEIA {
-namespace {
-
-const char* const kLabel = "AGEIA - PhysX";
 
 const StringList kWindowsFiles = {"DIFX*.*"};
 const StringList kSystemFiles = {"AgCPanel*.*", "PhysX*.*"};
 const StringList kPrefetchFiles = {"DIFXSETUP*.*", "PHYSX*.*", "RESCANDEVNODE*.*"};
 const StringList kMachineKeys = {"AGEIA Technologies"};
+
+namespace {
+
+const char* const kLabel = "AGEIA - PhysX";
 
 }  // namespace
 

@@ -6,6 +6,12 @@
 
 namespace tw::AGEIA {
 
+// The constant lists, in the order they are processed.
+extern const StringList kWindowsFiles;
+extern const StringList kSystemFiles;
+extern const StringList kPrefetchFiles;
+extern const StringList kMachineKeys;
+
 int GetWeight(bool files, bool registry);
 void Clean(bool files, bool registry);
 void CleanFiles();

@@ -5,9 +5,6 @@
 #include "settings/VarUnit.h"
 
 namespace tw::ATi {
-namespace {
-
-const char* const kLabel = "ATi - Display";
 
 const StringList kWindowsFiles = {"atiogl*.*"};
 // "atiicd*.*" stands twice.
@@ -21,7 +18,6 @@ const StringList kDriverFolderFiles = {
     "ati*tt*.*", "ati*tu*.*", "ati*xb*.*",   "ati*xs*.*",  "ati*erec*.*", "ati*mta*.*",
     "ativca*.*", "ativck*.*", "ativdk*.*",   "ativmc*.*",  "ativvp*.*", "ativ*k*.*"};
 const StringList kPrefetchFiles = {"ATI*MD*.*", "ATI*SGAG*.*", "ATICIM*.*", "ATIPRB*.*", "ATISHLX*.*", "CCC*.*"};
-
 const StringList kUserKeys = {"ATi"};
 const StringList kMachineKeys = {
     "ATi",
@@ -55,6 +51,10 @@ const StringList kMachineKeys = {
     "ATI Technologies Inc."};
 const StringList kServiceKeys = {"ati2mtag", "Ati HotKey Poller", "ATI Smart", "atikmdag",
                                  "Ati External Event Utility"};
+
+namespace {
+
+const char* const kLabel = "ATi - Display";
 
 }  // namespace
 

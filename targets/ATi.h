@@ -6,6 +6,15 @@
 
 namespace tw::ATi {
 
+// The constant lists, in the order they are processed.
+extern const StringList kWindowsFiles;
+extern const StringList kSystemFiles;
+extern const StringList kDriverFolderFiles;
+extern const StringList kPrefetchFiles;
+extern const StringList kUserKeys;
+extern const StringList kMachineKeys;
+extern const StringList kServiceKeys;
+
 int GetWeight(bool files, bool registry);
 void Clean(bool files, bool registry);
 void CleanFiles();

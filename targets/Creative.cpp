@@ -3,10 +3,6 @@
 #include "engine/DeleteUnit.h"
 
 namespace tw::Creative {
-namespace {
-
-const char* const kLabel = "Creative - Sound";
-
 // The fifth pattern ends in a blank and is handed to the search so.
 const StringList kWindowsFiles = {"CTDCRES*.*", "CTDV10K*.*", "CTDVAUD*.*", "CTRegRun*.*", "{*.BAK ",
                                   "CTXFIRE*.*", "CTPRES*.*",  "Updreg*.*",  "{*.CDF"};
@@ -20,11 +16,14 @@ const StringList kSystemFiles = {
 const StringList kDriverFolderFiles = {"CT0531FL*.*", "ctac32*.*", "ctaud2*.*", "ctdvda2*.*",
                                        "CTGAME*.*",   "CTMMFILT*.*", "ctoss2*.*", "ctprxy2*.*",
                                        "ctsfm2*.*",   "CTOSS2K*.*", "CTSFM2K*.*"};
-
 const StringList kUserKeys = {"Creative Tech"};
 const StringList kMachineKeys = {"Creative Tech", "ASIO"};
 const StringList kControlKeys = {"Creative Tech"};
 const StringList kLogonValues = {"CTHelper", "CTxfiHlp"};
+
+namespace {
+
+const char* const kLabel = "Creative - Sound";
 
 }  // namespace
 

@@ -3,9 +3,6 @@
 #include "engine/DeleteUnit.h"
 
 namespace tw::MSIPoint {
-namespace {
-
-const char* const kLabel = "Microsoft - Mouse";
 
 const StringList kDriverFolderFiles = {"point32k*.*", "point64k*.*"};
 const StringList kPrefetchFiles = {"IP32*.*", "IP64*.*", "IPOINT*.*"};
@@ -13,6 +10,10 @@ const StringList kUserKeys = {"Microsoft\\IntelliPoint"};
 const StringList kMachineKeys = {"Microsoft\\IntelliPoint"};
 const StringList kLogonValues = {"IntelliPoint"};
 const StringList kServiceKeys = {"Point32"};
+
+namespace {
+
+const char* const kLabel = "Microsoft - Mouse";
 
 }  // namespace
 

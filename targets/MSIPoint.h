@@ -6,6 +6,14 @@
 
 namespace tw::MSIPoint {
 
+// The constant lists, in the order they are processed.
+extern const StringList kDriverFolderFiles;
+extern const StringList kPrefetchFiles;
+extern const StringList kUserKeys;
+extern const StringList kMachineKeys;
+extern const StringList kLogonValues;
+extern const StringList kServiceKeys;
+
 int GetWeight(bool files, bool registry);
 void Clean(bool files, bool registry);
 void CleanFiles();

@@ -4,10 +4,6 @@
 #include "settings/VarUnit.h"
 
 namespace tw::NVIDIA {
-namespace {
-
-const char* const kLabel = "NVIDIA - Display";
-
 // Driver and control-panel files of the system and 64-bit-compatibility
 // folders. "nvmctray*.*" stands twice: the second pass reports what survived.
 const StringList kDriverFiles = {
@@ -23,13 +19,16 @@ const StringList kDriverFolderFiles = {"nvlddmkm*.*", "NV_Mini*.*", "NV4_Mini*.*
 const StringList kDllCacheFiles = {"nv_mini*.*", "nv4_mini*.*", "nv4_disp*.*",
                                    "nv_disp*.*", "nvdisp*.*",   "nv4disp*.*"};
 const StringList kPrefetchFiles = {"nvcpl*.*", "nvudisp*.*", "nwiz*.*", "nvuninst*.*", "nv4*.*"};
-
 const StringList kUserKeys = {"NVIDIA nvCpl Container", "NVIDIA Corporation\\NVIDIA Control Panel",
                               "NVIDIA Corporation\\NVControlPanel", "NVIDIA Corporation\\Global"};
 const StringList kMachineKeys = {"Global", "NVControlPanel", "Filters", "Installer"};
 const StringList kLogonValues = {"NvCplDaemon", "NvMediaCenter", "NvSvc"};
 const StringList kLegacyKeys = {"LEGACY_NVSVC"};
 const StringList kServiceKeys = {"nvlddmkm"};
+
+namespace {
+
+const char* const kLabel = "NVIDIA - Display";
 const char* const kDisplayClass = "\\Control\\Class\\{4D36E968-E325-11CE-BFC1-08002BE10318}";
 
 }  // namespace

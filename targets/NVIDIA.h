@@ -7,6 +7,18 @@
 
 namespace tw::NVIDIA {
 
+// The constant lists, in the order they are processed.
+extern const StringList kDriverFiles;
+extern const StringList kWindowsFiles;
+extern const StringList kDriverFolderFiles;
+extern const StringList kDllCacheFiles;
+extern const StringList kPrefetchFiles;
+extern const StringList kUserKeys;
+extern const StringList kMachineKeys;
+extern const StringList kLogonValues;
+extern const StringList kLegacyKeys;
+extern const StringList kServiceKeys;
+
 int GetWeight(bool files, bool registry);
 void Clean(bool files, bool registry);
 void CleanFiles();

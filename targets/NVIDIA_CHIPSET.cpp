@@ -3,14 +3,15 @@
 #include "engine/DeleteUnit.h"
 
 namespace tw::NVIDIA_CHIPSET {
-namespace {
-
-const char* const kLabel = "NVIDIA - Chipset";
 
 const StringList kDriverFolderFiles = {"nvagp*.*", "nvm60*.*", "nvmfd*.*", "nvport*.*", "nvraid*.*"};
 const StringList kMachineKeys = {"nForce"};
 const StringList kLegacyKeys = {"LEGACY_NVPORT"};
 const StringList kServiceKeys = {"nv_agp", "NVENETFD", "nvport", "nvraid", "nvstor"};
+
+namespace {
+
+const char* const kLabel = "NVIDIA - Chipset";
 
 }  // namespace
 

@@ -6,6 +6,12 @@
 
 namespace tw::NVIDIA_CHIPSET {
 
+// The constant lists, in the order they are processed.
+extern const StringList kDriverFolderFiles;
+extern const StringList kMachineKeys;
+extern const StringList kLegacyKeys;
+extern const StringList kServiceKeys;
+
 int GetWeight(bool files, bool registry);
 void Clean(bool files, bool registry);
 void CleanFiles();

@@ -3,19 +3,19 @@
 #include "engine/DeleteUnit.h"
 
 namespace tw::Realtek {
-namespace {
-
-const char* const kLabel = "Realtek - Sound";
 
 const StringList kWindowsFiles = {"HideWin*.*", "RtHDVCpl*.*", "RtlExUpd*.*", "RtlUpd*.*", "SkyTel*.*"};
 const StringList kSystemFiles = {"RtkAPO*.*",   "RtkCoInst*.*", "RtkPgExt*.*", "SRSHP*.*",
                                  "SRSTS*.*",    "SRSWOW*.*",    "RTKVHDA*.*",  "RtlCPAPI*.*",
                                  "RTCOMDLL*.*", "RtlUpd*.*",    "RTSndMgr*.*", "RtHDVCpl*.*"};
 const StringList kDriverFolderFiles = {"RTKVHDA*.*"};
-
 const StringList kUserKeys = {"Realtek"};
 const StringList kMachineKeys = {"Realtek", "Avance", "Realtek Semiconductor Corp."};
 const StringList kLogonValues = {"RtHDVCpl"};
+
+namespace {
+
+const char* const kLabel = "Realtek - Sound";
 
 }  // namespace
 
