@@ -43,7 +43,9 @@ else
     log "building Tidewell.exe (win64) in $BUILD_DIR"
     cmake --preset win64 -B "$BUILD_DIR" >/dev/null
     cmake --build "$BUILD_DIR" -j "${TW_JOBS:-2}" --target Tidewell tw_answer
-    EXE="$(find "$BUILD_DIR" -name Tidewell.exe -not -path '*/CMakeFiles/*' | head -n1)"
+    # The build's own output, not one of the copies the tests leave in their
+    # Wine prefixes below the build folder.
+    EXE="$BUILD_DIR/app/Tidewell.exe"
 fi
 if [ -z "$EXE" ] || [ ! -f "$EXE" ]; then
     log "no executable to run (${EXE:-Tidewell.exe not found in $BUILD_DIR})"
@@ -64,14 +66,15 @@ mkdir -p "$PROGRAM_DIR"
 EXE_NAME="$(basename "$EXE")"
 cp "$EXE" "$PROGRAM_DIR/$EXE_NAME"
 [ -f resources/Languages.ini ] && cp resources/Languages.ini "$PROGRAM_DIR/"
-HELP="$(find "$BUILD_DIR" resources -maxdepth 3 -name Help.chm 2>/dev/null | head -n1 || true)"
-[ -n "$HELP" ] && cp "$HELP" "$PROGRAM_DIR/"
+HELP="$(dirname "$EXE")/Help.chm"
+[ -f "$HELP" ] && cp "$HELP" "$PROGRAM_DIR/"
 WIN_EXE="C:\\Program Files\\Tidewell\\$EXE_NAME"
 
 # Settings of the run: backup on, ask first, no restart, log file kept.
 printf '[Backup]\r\nEnabled=1\r\n[DisplayWarning]\r\nEnabled=1\r\n[Reboot]\r\nReboot=0\r\n[Logfiles]\r\nEnabled=1\r\n' \
     >"$PROGRAM_DIR/Tidewell.ini"
-ANSWER="$(find "$BUILD_DIR" -name tw_answer.exe -not -path '*/CMakeFiles/*' 2>/dev/null | head -n1 || true)"
+ANSWER="$BUILD_DIR/bench/tw_answer.exe"
+[ -f "$ANSWER" ] || ANSWER=""
 if [ $# -eq 0 ]; then
     set -- -NVIDIA -NVIDIACHIPSET -ATI -CREATIVE -REALTEK -MMOUSE -AGEIA
 fi

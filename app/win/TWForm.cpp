@@ -607,4 +607,11 @@ void TTWForm::setProgressPosition(int position) {
     SendMessageW(Control(IDC_PROGRESS), PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
 
-void TTWForm::stepProgress() { SendMessageW(Control(IDC_PROGRESS), PBM_STEPIT, 0, 0); }
+// One step further. PBM_STEPIT would wrap round to the start past the maximum;
+// the weights of the targets are fixed numbers that a run may exceed, and the
+// bar must then stay full (PBM_SETPOS keeps the position within the range).
+void TTWForm::stepProgress() {
+    const HWND bar = Control(IDC_PROGRESS);
+    const auto position = SendMessageW(bar, PBM_GETPOS, 0, 0);
+    SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(position + 1), 0);
+}

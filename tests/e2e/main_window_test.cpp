@@ -379,6 +379,13 @@ TEST_F(MainWindowTest, CommandLineRunDeletesLeftoversSavesLogAndAsksToRestart) {
     ASSERT_TRUE(box.has_value()) << "no restart question after a run that logged lines";
     EXPECT_EQ(box->caption, L"Reboot");
     EXPECT_EQ(box->text, L"Do you want to reboot?");
+    // The mouse target reserves 9 steps and takes 13: the bar stays full
+    // instead of starting over.
+    const HWND main = proc_->waitForMainWindow(5s);
+    ASSERT_NE(main, nullptr);
+    const HWND bar = control(main, IDC_PROGRESS);
+    EXPECT_EQ(SendMessageW(bar, PBM_GETRANGE, FALSE, 0), 9);
+    EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), 9);
     ASSERT_TRUE(answerMessageBox(box->hwnd, IDCANCEL));
     ASSERT_TRUE(proc_->waitForExit()) << "-QUIT did not end the program after the run";
     EXPECT_EQ(proc_->exitCode(), 0u);
