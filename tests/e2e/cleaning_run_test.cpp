@@ -274,17 +274,13 @@ public:
     }
     const Lines& backups() const { return backups_; }
 
-    void expectLeftoversGone() const {
-        for (const auto& f : goneFiles_) EXPECT_FALSE(fileExists(f)) << "left behind: " << f;
-        for (const auto& f : goneFolders_) EXPECT_FALSE(folderExists(f)) << "folder left behind: " << f;
-        for (const auto& [root, path] : goneKeys_) EXPECT_FALSE(keyExists(root, path)) << "key left: " << path;
-        for (const auto& v : goneValues_) EXPECT_FALSE(valueExists(HKEY_LOCAL_MACHINE, kRun, v)) << "value left: " << v;
-    }
-    void expectLeftoversThere() const {
-        for (const auto& f : goneFiles_) EXPECT_TRUE(fileExists(f)) << "deleted: " << f;
-        for (const auto& f : goneFolders_) EXPECT_TRUE(folderExists(f)) << "folder deleted: " << f;
-        for (const auto& [root, path] : goneKeys_) EXPECT_TRUE(keyExists(root, path)) << "key deleted: " << path;
-        for (const auto& v : goneValues_) EXPECT_TRUE(valueExists(HKEY_LOCAL_MACHINE, kRun, v)) << "value deleted: " << v;
+    // Every leftover gone (after a run) or still there (after a cancel).
+    void expectLeftovers(bool there) const {
+        const char* what = there ? "deleted: " : "left behind: ";
+        for (const auto& f : goneFiles_) EXPECT_EQ(fileExists(f), there) << what << f;
+        for (const auto& f : goneFolders_) EXPECT_EQ(folderExists(f), there) << "folder " << what << f;
+        for (const auto& [root, path] : goneKeys_) EXPECT_EQ(keyExists(root, path), there) << "key " << what << path;
+        for (const auto& v : goneValues_) EXPECT_EQ(valueExists(HKEY_LOCAL_MACHINE, kRun, v), there) << "value " << what << v;
     }
     void expectNeighboursThere() const {
         for (const auto& f : keptFiles_) EXPECT_TRUE(fileExists(f)) << "neighbour deleted: " << f;
@@ -510,26 +506,15 @@ protected:
     std::unique_ptr<Machine> machine_;
 };
 
-TEST_F(CleaningRunTest, AllSevenTargetsRemoveTheirLeftoversLogThemSortedAndSpareNeighbours) {
+TEST_F(CleaningRunTest, AllSevenTargetsRemoveLeftoversSpareNeighboursLogSortedAndBackUp) {
     seedAllTargets(*machine_);
     ASSERT_FALSE(HasFailure()) << "seeding failed";
-    runAll(L"[Backup]\r\nEnabled=0\r\n");
-    machine_->expectLeftoversGone();
+    runAll(L"[Backup]\r\nEnabled=1\r\n");
+    machine_->expectLeftovers(false);
     machine_->expectNeighboursThere();
     const Lines expected = machine_->expectedLog();
     const Lines log = savedLog(*proc_);
     EXPECT_EQ(log, expected) << "saved log:\n" << joined(log) << "expected:\n" << joined(expected);
-    EXPECT_FALSE(folderExists(proc_->folder() + L"Backup")) << "a backup was written with backup off";
-}
-
-TEST_F(CleaningRunTest, BackupSetHoldsEveryDeletedFileAndKeyInItsLayout) {
-    seedAllTargets(*machine_);
-    ASSERT_FALSE(HasFailure()) << "seeding failed";
-    runAll(L"[Backup]\r\nEnabled=1\r\n");
-    machine_->expectLeftoversGone();
-    machine_->expectNeighboursThere();
-    const Lines log = savedLog(*proc_);
-    EXPECT_EQ(log, machine_->expectedLog()) << "saved log:\n" << joined(log);
 
     ASSERT_TRUE(folderExists(proc_->folder() + L"Backup")) << "no backup folder";
     for (const auto& relative : machine_->backups())
@@ -577,6 +562,7 @@ TEST_F(CleaningRunTest, LockedFileIsReportedAndQueuedForRestart) {
         if (lower(from).size() >= locked.size() && lower(from).ends_with(lower(locked)) && to.empty()) queued = true;
     EXPECT_TRUE(queued) << "the locked file is not in the restart queue";
     dropPendingRename(locked);
+    EXPECT_FALSE(folderExists(proc_->folder() + L"Backup")) << "a backup was written with backup off";
 }
 
 // Cancel in the confirmation changes nothing and still ends the program.
@@ -590,7 +576,7 @@ TEST_F(CleaningRunTest, CancelledConfirmationChangesNothing) {
     EXPECT_EQ(box->caption, L"Warning");
     ASSERT_TRUE(answerMessageBox(box->hwnd, IDCANCEL));
     ASSERT_TRUE(proc_->waitForExit(30s));
-    machine_->expectLeftoversThere();
+    machine_->expectLeftovers(true);
     machine_->expectNeighboursThere();
     EXPECT_FALSE(folderExists(proc_->folder() + L"Logs"));
     EXPECT_FALSE(folderExists(proc_->folder() + L"Backup"));

@@ -186,7 +186,7 @@ protected:
 
 // ---- opening and pages ---------------------------------------------------
 
-TEST_F(OptionsAboutTest, OptionsOpensOnCleaningByShortcutAndToolButtonAndPagesFollowTree) {
+TEST_F(OptionsAboutTest, OptionsOpensOnCleaningAndPagesFollowTree) {
     launch();
     HWND options = openOptions();
     ASSERT_NE(options, nullptr) << "Ctrl+O did not open the Options dialog";
@@ -235,13 +235,8 @@ TEST_F(OptionsAboutTest, OptionsOpensOnCleaningByShortcutAndToolButtonAndPagesFo
     settle(main_);
     EXPECT_TRUE(isEnabled(main_));
 
-    // The tool button opens it again, back on its first page.
-    HWND bar = control(main_, IDC_TOOLBAR);
-    const LRESULT size = SendMessageW(bar, TB_GETBUTTONSIZE, 0, 0);
-    const LPARAM at = MAKELPARAM(3 * LOWORD(size) + LOWORD(size) / 2, HIWORD(size) / 2);
-    PostMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageW(bar, WM_LBUTTONUP, 0, at);
-    ASSERT_EQ(waitForDialog(TW_CLASS_OPTIONS), options) << "the tool button did not open Options";
+    // Opened again, it is back on its first page.
+    ASSERT_EQ(openOptions(), options);
     settle(options);
     EXPECT_EQ(selection(tree), roots(tree)[0]);
     EXPECT_EQ(optionsPage(options), Page::Cleaning);
@@ -340,20 +335,6 @@ TEST_F(OptionsAboutTest, ApplyFromMiscellaneousStoresEveryPageAndTrayFollowsOnly
     EXPECT_EQ(proc_->setting(L"DeleteReboot", L"Enabled"), L"0") << "lost by the reload on close";
     EXPECT_EQ(proc_->setting(L"Reboot", L"Reboot"), L"1");
     if (!trayObservable) GTEST_SKIP() << "the tray icon cannot be observed here";
-}
-
-TEST_F(OptionsAboutTest, RebootModeOutsideTheThreeChecksNoRadioAndIsKept) {
-    launch(L"[Reboot]\r\nReboot=5\r\n");
-    HWND options = openOptions();
-    ASSERT_NE(options, nullptr);
-    HWND tree = control(options, IDC_OPT_TREE);
-    clickNode(tree, roots(tree)[2]);
-    for (int id : {IDC_OPT_DONT_REBOOT, IDC_OPT_PROMPT, IDC_OPT_AFTER_CLEANING})
-        EXPECT_EQ(check(control(options, id)), BST_UNCHECKED) << id;
-    click(control(options, IDOK));
-    ASSERT_TRUE(waitHidden(options));
-    closeProgram();
-    EXPECT_EQ(proc_->setting(L"Reboot", L"Reboot"), L"5");
 }
 
 // ---- language ------------------------------------------------------------
