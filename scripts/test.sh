@@ -152,69 +152,46 @@ if grep -q 'tw_bench_runner' "$BUILD_ROOT/win64/build.ninja" 2>/dev/null; then
     step_result "benchmark build (win64)" "$rc"
 fi
 
-# ---- under Wine: platform contract tests and end-to-end tests ------------------
-# The contract test program is left out of "all"; build it when the win64
-# build knows it.
-contract_exe=
-if grep -q 'tw_contract_tests_win' "$BUILD_ROOT/win64/build.ninja" 2>/dev/null; then
-    say "build the platform contract tests (win64)"
-    cmake --build "$BUILD_ROOT/win64" -j "$JOBS" --target tw_contract_tests_win \
-        >"$LOGS/contract-build.log" 2>&1
+# ---- under Wine: platform contract tests, engine tests, end-to-end tests ------
+# wine_gtest_step LABEL TARGET PREFIX TIMEOUT DISPLAY
+# Builds a Windows-side GoogleTest program that is left out of "all" (when the
+# win64 build knows it) and runs it in its own Wine prefix, under Xvfb when
+# DISPLAY is "xvfb". Its XML report goes to the artefacts.
+wine_gtest_step() {
+    local label="$1" target="$2" prefix="$3" limit="$4" display="$5" exe rc
+    grep -q "$target" "$BUILD_ROOT/win64/build.ninja" 2>/dev/null || return 0
+    say "build the $label (win64)"
+    cmake --build "$BUILD_ROOT/win64" -j "$JOBS" --target "$target" >"$LOGS/$prefix-build.log" 2>&1
     rc=$?
-    [ "$rc" = 0 ] || grep -aE 'error|undefined reference|FAILED:' "$LOGS/contract-build.log" | head -n 40
-    step_result "contract test build (win64)" "$rc"
-    [ "$rc" = 0 ] && contract_exe="$(find "$BUILD_ROOT/win64" -name 'tw_contract_tests_win.exe' | head -n1)"
-fi
-if [ -n "$contract_exe" ]; then
-    say "platform contract tests under Wine"
+    [ "$rc" = 0 ] || grep -aE 'error|undefined reference|FAILED:' "$LOGS/$prefix-build.log" | head -n 40
+    step_result "$label build (win64)" "$rc"
+    [ "$rc" = 0 ] || return 0
+    exe="$(find "$BUILD_ROOT/win64" -name "$target.exe" -not -path '*/wineprefix-*' | head -n1)"
+    [ -n "$exe" ] || return 0
+    say "$label under Wine"
     (
-        export WINEPREFIX="$BUILD_ROOT/wineprefix-contract"
+        export WINEPREFIX="$BUILD_ROOT/wineprefix-$prefix"
         # shellcheck source=wine-env.sh
-        . scripts/wine-env.sh contract
+        . scripts/wine-env.sh "$prefix"
         tw_wine_init || exit 1
-        tw_xvfb_start || exit 1
-        cd "$(dirname "$contract_exe")" || exit 1
-        timeout 600 "$WINE64" "$contract_exe" --gtest_output="xml:$ARTIFACTS/contract-tests.xml"
-        rc=$?
-        tw_wine_kill
-        tw_xvfb_stop
-        exit "$rc"
-    ) >"$LOGS/contract-wine.log" 2>&1
-    rc=$?
-    grep -aE '^\[ *(FAILED|SKIPPED|PASSED) *\]|Failure|error' "$LOGS/contract-wine.log" | head -n 60
-    count_gtest "contract tests under Wine" "$LOGS/contract-wine.log" "$rc"
-fi
-
-# The cleaning engine on Wine's own file system and registry (no display).
-engine_exe=
-if grep -q 'tw_engine_wine_tests' "$BUILD_ROOT/win64/build.ninja" 2>/dev/null; then
-    say "build the engine tests on a real file system (win64)"
-    cmake --build "$BUILD_ROOT/win64" -j "$JOBS" --target tw_engine_wine_tests \
-        >"$LOGS/enginewine-build.log" 2>&1
-    rc=$?
-    [ "$rc" = 0 ] || grep -aE 'error|undefined reference|FAILED:' "$LOGS/enginewine-build.log" | head -n 40
-    step_result "engine test build (win64)" "$rc"
-    [ "$rc" = 0 ] && engine_exe="$(find "$BUILD_ROOT/win64" -name 'tw_engine_wine_tests.exe' | head -n1)"
-fi
-if [ -n "$engine_exe" ]; then
-    say "engine tests under Wine"
-    (
-        export WINEPREFIX="$BUILD_ROOT/wineprefix-enginewine"
-        # shellcheck source=wine-env.sh
-        . scripts/wine-env.sh enginewine
-        tw_wine_init || exit 1
-        cd "$(dirname "$engine_exe")" || exit 1
+        if [ "$display" = xvfb ]; then tw_xvfb_start || exit 1; else export DISPLAY=; fi
+        cd "$(dirname "$exe")" || exit 1
         # A Unix path would be taken as relative to the current folder: Z: is the root.
-        xml="Z:$(printf '%s' "$ARTIFACTS/engine-wine-tests.xml" | tr '/' '\\')"
-        DISPLAY= timeout 120 "$WINE64" "$engine_exe" --gtest_output="xml:$xml"
+        xml="Z:$(printf '%s' "$ARTIFACTS/$prefix-tests.xml" | tr '/' '\\')"
+        timeout "$limit" "$WINE64" "$exe" --gtest_output="xml:$xml"
         rc=$?
         tw_wine_kill
+        [ "$display" = xvfb ] && tw_xvfb_stop
         exit "$rc"
-    ) >"$LOGS/enginewine-wine.log" 2>&1
+    ) >"$LOGS/$prefix-wine.log" 2>&1
     rc=$?
-    grep -aE '^\[ *(FAILED|SKIPPED|PASSED) *\]|Failure|error' "$LOGS/enginewine-wine.log" | head -n 60
-    count_gtest "engine tests under Wine" "$LOGS/enginewine-wine.log" "$rc"
-fi
+    grep -aE '^\[ *(FAILED|SKIPPED|PASSED) *\]|Failure|error' "$LOGS/$prefix-wine.log" | head -n 60
+    count_gtest "$label under Wine" "$LOGS/$prefix-wine.log" "$rc"
+}
+
+wine_gtest_step "contract tests" tw_contract_tests_win contract 600 xvfb
+# The cleaning engine on Wine's own file system and registry (no display).
+wine_gtest_step "engine tests" tw_engine_wine_tests enginewine 120 none
 
 if [ -f scripts/run-e2e.sh ]; then
     say "end-to-end tests under Wine"
