@@ -153,17 +153,20 @@ if grep -q 'tw_bench_runner' "$BUILD_ROOT/win64/build.ninja" 2>/dev/null; then
 fi
 
 # ---- under Wine: platform contract tests, engine tests, end-to-end tests ------
-# wine_gtest_step LABEL TARGET PREFIX TIMEOUT DISPLAY
+# wine_gtest_step LABEL TARGET PREFIX TIMEOUT DISPLAY [RUN [ENV [ARGS]]]
 # Builds a Windows-side GoogleTest program that is left out of "all" (when the
 # win64 build knows it) and runs it in its own Wine prefix, under Xvfb when
-# DISPLAY is "xvfb". Its XML report goes to the artefacts.
+# DISPLAY is "xvfb". Its XML report goes to the artefacts. RUN names the run's
+# log and report (default PREFIX), ENV holds NAME=VALUE words set for the run,
+# ARGS more arguments of the program.
 wine_gtest_step() {
     local label="$1" target="$2" prefix="$3" limit="$4" display="$5" exe rc
+    local run="${6:-$3}" envs="${7:-}" args="${8:-}"
     grep -q "$target" "$BUILD_ROOT/win64/build.ninja" 2>/dev/null || return 0
     say "build the $label (win64)"
-    cmake --build "$BUILD_ROOT/win64" -j "$JOBS" --target "$target" >"$LOGS/$prefix-build.log" 2>&1
+    cmake --build "$BUILD_ROOT/win64" -j "$JOBS" --target "$target" >"$LOGS/$run-build.log" 2>&1
     rc=$?
-    [ "$rc" = 0 ] || grep -aE 'error|undefined reference|FAILED:' "$LOGS/$prefix-build.log" | head -n 40
+    [ "$rc" = 0 ] || grep -aE 'error|undefined reference|FAILED:' "$LOGS/$run-build.log" | head -n 40
     step_result "$label build (win64)" "$rc"
     [ "$rc" = 0 ] || return 0
     exe="$(find "$BUILD_ROOT/win64" -name "$target.exe" -not -path '*/wineprefix-*' | head -n1)"
@@ -177,21 +180,33 @@ wine_gtest_step() {
         if [ "$display" = xvfb ]; then tw_xvfb_start || exit 1; else export DISPLAY=; fi
         cd "$(dirname "$exe")" || exit 1
         # A Unix path would be taken as relative to the current folder: Z: is the root.
-        xml="Z:$(printf '%s' "$ARTIFACTS/$prefix-tests.xml" | tr '/' '\\')"
-        timeout "$limit" "$WINE64" "$exe" --gtest_output="xml:$xml"
+        xml="Z:$(printf '%s' "$ARTIFACTS/$run-tests.xml" | tr '/' '\\')"
+        # shellcheck disable=SC2086 # ENV and ARGS are lists of words
+        env $envs timeout "$limit" "$WINE64" "$exe" --gtest_output="xml:$xml" $args
         rc=$?
         tw_wine_kill
         [ "$display" = xvfb ] && tw_xvfb_stop
         exit "$rc"
-    ) >"$LOGS/$prefix-wine.log" 2>&1
+    ) >"$LOGS/$run-wine.log" 2>&1
     rc=$?
-    grep -aE '^\[ *(FAILED|SKIPPED|PASSED) *\]|Failure|error' "$LOGS/$prefix-wine.log" | head -n 60
-    count_gtest "$label under Wine" "$LOGS/$prefix-wine.log" "$rc"
+    grep -aE '^\[ *(FAILED|SKIPPED|PASSED) *\]|Failure|error' "$LOGS/$run-wine.log" | head -n 60
+    count_gtest "$label under Wine" "$LOGS/$run-wine.log" "$rc"
 }
 
 wine_gtest_step "contract tests" tw_contract_tests_win contract 600 xvfb
 # The cleaning engine on Wine's own file system and registry (no display).
 wine_gtest_step "engine tests" tw_engine_wine_tests enginewine 120 none
+# Again with the ANSI code page 932, for the double-byte cases on real files.
+# LC_ALL=ja_JP.UTF-8 gives Wine that code page; the host locale, built into
+# the build folder, lets Wine name such files on the host.
+mkdir -p "$BUILD_ROOT/locale"
+if localedef -i ja_JP -f UTF-8 "$BUILD_ROOT/locale/ja_JP.UTF-8" >"$LOGS/locale.log" 2>&1 ||
+    [ -d "$BUILD_ROOT/locale/ja_JP.UTF-8" ]; then
+    wine_gtest_step "engine tests (code page 932)" tw_engine_wine_tests enginewine 120 none enginewine-cp932 \
+        "LOCPATH=$BUILD_ROOT/locale LC_ALL=ja_JP.UTF-8 TW_CODE_PAGE=932" "--gtest_filter=*DoubleByte*"
+else
+    step_result "host locale ja_JP.UTF-8 for the code page 932 run" 1
+fi
 
 if [ -f scripts/run-e2e.sh ]; then
     say "end-to-end tests under Wine"

@@ -138,9 +138,64 @@ void removeTree(const std::string& folder) {
             ::RemoveDirectoryA(path.c_str());
         else
             ::DeleteFileA(path.c_str());
+        // Wine cannot remove a Unix link to a folder by its own calls.
+        if ((a & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+            removeUnixLink(path);
     }
     ::SetFileAttributesA(f.substr(0, f.size() - 1).c_str(), FILE_ATTRIBUTE_NORMAL);
     ::RemoveDirectoryA(f.substr(0, f.size() - 1).c_str());
+}
+
+namespace {
+
+// The host's name of a Windows path (Wine's wine_get_unix_file_name).
+std::string unixName(const std::string& path) {
+    using UnixName = char*(CDECL*)(LPCWSTR);
+    auto call = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (call == nullptr) return {};
+    std::wstring wide(static_cast<std::size_t>(::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0)), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
+    char* name = call(wide.c_str());
+    std::string out = name ? name : "";
+    if (name) ::HeapFree(::GetProcessHeap(), 0, name);
+    return out;
+}
+
+// Runs a program of the host (Wine starts Unix programs too) and waits for it.
+bool runHost(std::string commandLine) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return false;
+    ::WaitForSingleObject(info.hProcess, 20000);
+    ::CloseHandle(info.hThread);
+    ::CloseHandle(info.hProcess);
+    return true;
+}
+
+}  // namespace
+
+// Wine hands back the process of a Unix program before the program is done:
+// wait until its work shows, or give up after some seconds.
+bool awaitAttributes(const std::string& path, bool present) {
+    for (int i = 0; i < 400; ++i) {
+        if ((::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) == present) return true;
+        ::Sleep(25);
+    }
+    return false;
+}
+
+bool makeUnixLink(const std::string& target, const std::string& link) {
+    const std::string from = unixName(target), to = unixName(link);
+    if (from.empty() || to.empty() || !runHost("Z:\\bin\\ln -s \"" + from + "\" \"" + to + "\"")) return false;
+    return awaitAttributes(link, true);
+}
+
+void removeUnixLink(const std::string& link) {
+    const std::string name = unixName(link);
+    if (!name.empty() && runHost("Z:\\bin\\rm -f \"" + name + "\"")) awaitAttributes(link, false);
 }
 
 std::vector<std::string> listFolder(const std::string& folder) {

@@ -33,6 +33,12 @@ bool folderExists(const std::string& path);
 void makeFolders(const std::string& path);
 // Removes a folder tree, clearing read-only, hidden and system attributes first.
 void removeTree(const std::string& folder);
+// Under Wine: a Unix symbolic link at `link` leading to `target` (both
+// Windows paths), made by the host's ln. Wine shows a link to a folder with
+// the attributes 0x410, which stands in for a junction. False elsewhere.
+bool makeUnixLink(const std::string& target, const std::string& link);
+// Removes such a link (Wine's own calls cannot).
+void removeUnixLink(const std::string& link);
 // Names in a folder ("." and ".." left out), sorted.
 std::vector<std::string> listFolder(const std::string& folder);
 

@@ -2,11 +2,13 @@
 // matching, attributes, folders, files held open by another process, the
 // restart queue in the registry, and backups that come back byte for byte.
 #include <algorithm>
+#include <cstdlib>
 
 #include "backup/BackupUnit.h"
 #include "engine/DeleteUnit.h"
 #include "engine_wine.h"
 #include "log/LogUnit.h"
+#include "platform/common.h"
 #include "settings/VarUnit.h"
 
 namespace {
@@ -253,6 +255,71 @@ TEST_F(DeleteFolderOnDisk, CompanyIsReadFromEachSetupFile) {
 }
 
 // ---- the log file ----
+
+// Wine follows a link even when asked not to; the walk finds that out from
+// where each opened entry lies, so nothing behind a link is touched.
+TEST_F(DeleteFolderOnDisk, LinksAreNeverFollowed) {
+    makeFolders(dir + "Outside\\Deep");
+    writeFile(dir + "Outside\\canary.txt", "alive");
+    writeFile(dir + "Outside\\Deep\\canary.txt", "alive");
+    makeFolders(dir + "Tree\\Sub");
+    writeFile(dir + "Tree\\a.txt", "a");
+    writeFile(dir + "Tree\\Sub\\b.txt", "b");
+    makeFolders(tw::BackupRoot() + "Guarded");
+    writeFile(tw::BackupRoot() + "Guarded\\canary.txt", "alive");
+    if (!runningUnderWine()) GTEST_SKIP() << "Unix links are made under Wine";
+    ASSERT_TRUE(makeUnixLink(dir + "Outside", dir + "Tree\\Sub\\ToOutside"));
+    ASSERT_TRUE(makeUnixLink(dir + "Outside\\canary.txt", dir + "Tree\\file-link.txt"));
+    ASSERT_TRUE(makeUnixLink(dir + "Outside", dir + "TopLink"));
+    ASSERT_TRUE(makeUnixLink(tw::programFolder(), dir + "Program"));
+    tw::BackupEnabled = true;
+    tw::BackupPath = tw::BackupRoot() + kFilesItem;
+    tw::DeleteFolder(dir + "Tree");
+    tw::DeleteFolder(dir + "TopLink");
+    tw::DeleteFolder(dir + "Program\\Backup");  // a link in the middle: it is the backup folder
+    EXPECT_EQ(logLines(), (Lines{"Not deleted folder (" + dir + "Tree)", "Not deleted folder (" + dir + "TopLink)",
+                                 "Not deleted folder (" + dir + "Program\\Backup)"}));
+    EXPECT_EQ(readFile(dir + "Outside\\canary.txt"), "alive");
+    EXPECT_EQ(readFile(dir + "Outside\\Deep\\canary.txt"), "alive");
+    EXPECT_EQ(readFile(tw::BackupRoot() + "Guarded\\canary.txt"), "alive");
+    EXPECT_FALSE(fileExists(dir + "Tree\\a.txt"));
+    EXPECT_FALSE(folderExists(dir + "Tree\\Sub\\Deep"));
+    // Only the tree's own files were copied.
+    const std::string copies = tw::BackupPath + tw::EncodeFolder(dir + "Tree\\") + "\\";
+    EXPECT_EQ(readFile(copies + "a.txt"), "a");
+    EXPECT_FALSE(fileExists(copies + "file-link.txt"));
+    for (const char* link : {"Tree\\Sub\\ToOutside", "Tree\\file-link.txt", "TopLink", "Program"})
+        removeUnixLink(dir + link);
+}
+
+// Code page 932 (Wine takes it from LC_ALL=ja_JP.UTF-8): "表" is 0x95 0x5C,
+// its second byte a backslash.
+TEST_F(DeleteFolderOnDisk, DoubleByteNamesWhoseSecondByteIsABackslash) {
+    // The run made for it (TW_CODE_PAGE=932) fails when it did not get that code page.
+    const char* wanted = std::getenv("TW_CODE_PAGE");
+    if (wanted != nullptr) ASSERT_EQ(std::to_string(::GetACP()), wanted);
+    if (::GetACP() != 932) GTEST_SKIP() << "needs the ANSI code page 932";
+    const std::string hyo = "\x95\x5C";
+    makeFolders(dir + hyo + "X");
+    writeFile(dir + hyo + "X\\" + hyo + ".dll", "d");
+    makeFolders(dir + "Keep");
+    writeFile(dir + "Keep\\keep.me", "x");
+    makeFolders(tw::LogFolder());
+    writeFile(tw::LogFolder() + "keep.me", "x");
+    ASSERT_TRUE(tw::forceDirectories(dir + hyo + "\\" + hyo + "\\Sub"));
+    EXPECT_TRUE(folderExists(dir + hyo + "\\" + hyo + "\\Sub"));
+    EXPECT_EQ(listFolder(dir), (Lines{"Keep", hyo, hyo + "X"}));
+
+    tw::DeleteFolder(tw::LogFolder() + hyo + "X\\..");
+    tw::DeleteFolder(tw::programFolder() + hyo + "X\\..");
+    tw::DeleteFolder(dir + hyo + "X");
+    tw::DeleteFolder(dir + hyo);
+    EXPECT_EQ(logLines(), (Lines{"Not deleted folder (" + tw::LogFolder() + hyo + "X\\..)",
+                                 "Not deleted folder (" + tw::programFolder() + hyo + "X\\..)",
+                                 "Deleted folder (" + dir + hyo + "X)", "Deleted folder (" + dir + hyo + ")"}));
+    EXPECT_EQ(listFolder(dir), Lines{"Keep"});
+    EXPECT_EQ(readFile(tw::LogFolder() + "keep.me"), "x");
+}
 
 class LogFileOnDisk : public EngineWineTest {};
 
