@@ -1,16 +1,34 @@
 # Fuzz targets of the program's own parsers of outside data, built with
-# libFuzzer when TW_FUZZ is on (needs clang). They need only the parser's
-# source and zlib, not the whole core.
+# libFuzzer when TW_FUZZ is on (needs clang). Each needs only the sources it
+# reads with (built with the fuzzer's instrumentation) and a few libraries.
+#
+# One line adds a target:
+#   tw_fuzz_target(NAME MAX_LEN <bytes> SOURCES <files...> [LIBRARIES <libs...>])
+# scripts/run-fuzz.sh runs every target listed in <build>/fuzz-targets.txt,
+# each over tests/fuzz/corpus/<NAME without "_fuzz"> when that folder exists.
 if(TW_FUZZ)
     if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
         message(FATAL_ERROR "TW_FUZZ needs clang (CC=clang CXX=clang++)")
     endif()
     set(TW_FUZZ_FLAGS -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer -g -O1)
-    add_executable(png_fuzz ${CMAKE_CURRENT_LIST_DIR}/png_fuzz.cpp ${CMAKE_SOURCE_DIR}/app/PngImage.cpp)
-    target_include_directories(png_fuzz PRIVATE ${CMAKE_SOURCE_DIR})
-    target_compile_options(png_fuzz PRIVATE ${TW_FUZZ_FLAGS})
-    target_link_options(png_fuzz PRIVATE ${TW_FUZZ_FLAGS})
-    target_link_libraries(png_fuzz PRIVATE ZLIB::ZLIB)
-    set_target_properties(png_fuzz PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
-    tw_warnings(png_fuzz)
+    set(TW_FUZZ_LIST ${CMAKE_BINARY_DIR}/fuzz-targets.txt)
+    file(WRITE ${TW_FUZZ_LIST} "")
+
+    function(tw_fuzz_target name)
+        cmake_parse_arguments(PARSE_ARGV 1 FUZZ "" "MAX_LEN" "SOURCES;LIBRARIES")
+        add_executable(${name} ${FUZZ_SOURCES})
+        target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
+        target_compile_options(${name} PRIVATE ${TW_FUZZ_FLAGS})
+        target_link_options(${name} PRIVATE ${TW_FUZZ_FLAGS})
+        target_link_libraries(${name} PRIVATE ${FUZZ_LIBRARIES})
+        set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+        tw_warnings(${name})
+        file(APPEND ${TW_FUZZ_LIST} "${name} ${FUZZ_MAX_LEN}\n")
+    endfunction()
+
+    set(S ${CMAKE_SOURCE_DIR})
+    tw_fuzz_target(png_fuzz MAX_LEN 65536 SOURCES ${CMAKE_CURRENT_LIST_DIR}/png_fuzz.cpp ${S}/app/PngImage.cpp
+                   LIBRARIES ZLIB::ZLIB)
+    tw_fuzz_target(path_fuzz MAX_LEN 1024 SOURCES ${CMAKE_CURRENT_LIST_DIR}/path_fuzz.cpp ${S}/engine/FolderPath.cpp
+                   ${S}/platform/common.cpp LIBRARIES tidewell_fake)
 endif()
