@@ -297,7 +297,9 @@ TEST_F(DeleteFolderOnDisk, LinksAreNeverFollowed) {
 TEST_F(DeleteFolderOnDisk, DoubleByteNamesWhoseSecondByteIsABackslash) {
     // The run made for it (TW_CODE_PAGE=932) fails when it did not get that code page.
     const char* wanted = std::getenv("TW_CODE_PAGE");
-    if (wanted != nullptr) ASSERT_EQ(std::to_string(::GetACP()), wanted);
+    if (wanted != nullptr) {
+        ASSERT_EQ(std::to_string(::GetACP()), wanted);
+    }
     if (::GetACP() != 932) GTEST_SKIP() << "needs the ANSI code page 932";
     const std::string hyo = "\x95\x5C";
     makeFolders(dir + hyo + "X");
