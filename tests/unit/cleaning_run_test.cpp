@@ -46,12 +46,21 @@ protected:
         tw::SetProgressHook([this] { view.stepProgress(); });
     }
     static std::vector<std::string> logFiles() { return fake::list("C:\\Tools\\Tidewell\\Logs\\"); }
+    static Lines savedLines(const std::string& name) {
+        Lines out;
+        for (const auto& line : tw::ReadLogFile("C:\\Tools\\Tidewell\\Logs\\" + name))
+            out.push_back(plat::wideToAnsi(line));
+        return out;
+    }
     FakeView view;
 };
 
 TEST_F(CleaningRunTest, AnEmptyListDoesNothingAtAll) {
     tw::RunLog().append(L"earlier line");
-    tw::RunCleaning(view);
+    EXPECT_EQ(tw::RunCleaning(view), tw::RunOutcome::NotStarted);
+    std::vector<tw::PreviewGroup> groups;
+    EXPECT_EQ(tw::RunPreview(view, groups, true, true), tw::RunOutcome::NotStarted);
+    EXPECT_TRUE(logFiles().empty());
     EXPECT_TRUE(fake::messageBoxes().empty());
     EXPECT_EQ(tw::RunLog().count(), 1u);
     EXPECT_EQ(view.maximum, -1);
@@ -62,7 +71,7 @@ TEST_F(CleaningRunTest, CancelInTheConfirmationChangesNothing) {
     tw::RunLog().append(L"earlier line");
     view.labels = {L"NVIDIA - Display"};
     fake::queueMessageBoxAnswer(plat::kIdCancel);
-    tw::RunCleaning(view);
+    EXPECT_EQ(tw::RunCleaning(view), tw::RunOutcome::Cancelled);
     ASSERT_EQ(fake::messageBoxes().size(), 1u);
     EXPECT_EQ(fake::messageBoxes()[0].text, L"Are you sure you want to continue?");
     EXPECT_EQ(fake::messageBoxes()[0].caption, L"Warning");
@@ -81,7 +90,7 @@ TEST_F(CleaningRunTest, ARunSizesTheBarSortsAndSavesTheLog) {
     view.labels = {L"NVIDIA - Display", L"ATi - Display", L"Unknown", L"NVIDIA - Display"};
     bool busyDuringRun = false;
     view.onStep = [&] { busyDuringRun = tw::CleaningBusy; };
-    tw::RunCleaning(view);
+    EXPECT_EQ(tw::RunCleaning(view), tw::RunOutcome::NotDeleted);
     EXPECT_EQ(view.maximum, 70 + 85 + 70);  // the same target twice is weighted twice
     EXPECT_EQ(view.stepsTaken, 120 + 105 + 120);
     EXPECT_TRUE(busyDuringRun);
@@ -115,19 +124,70 @@ TEST_F(CleaningRunTest, ASecondStartWhileBusyIsIgnored) {
     EXPECT_TRUE(tw::CleaningBusy);
 }
 
+// Someone at the window sees the error in a box; an unattended run keeps its
+// text as the last line of the saved log (LogFiles off) and ends as Error.
 TEST_F(CleaningRunTest, AnErrorEndsTheRunKeepingItsLines) {
-    tw::DisplayWarning = false;
+    for (bool unattended : {false, true}) {
+        SCOPED_TRACE(unattended);
+        fake::reset();
+        tw::DisplayWarning = false;
+        tw::LogFiles = false;
+        tw::RebootMode = 2;
+        fake::addFile("C:\\WINDOWS\\System32\\atiogl.dll");
+        fake::addFile("C:\\WINDOWS\\System32\\PhysX.dll");
+        fake::setDword(kLM, "Software\\ATi Technologies\\Install", "InstallDir", 1);
+        view.labels = {L"ATi - Display", L"AGEIA - PhysX"};
+        const Lines lines = {"Deleted file (C:\\WINDOWS\\System32\\atiogl.dll)"};
+        if (unattended) {
+            EXPECT_EQ(tw::RunCleaning(view, true), tw::RunOutcome::Error);
+            ASSERT_EQ(logFiles(), Lines{"12-5-2026-6-01-23 AM.txt"});
+            Lines saved = lines;
+            saved.push_back("Invalid data type for 'InstallDir'");
+            EXPECT_EQ(savedLines("12-5-2026-6-01-23 AM.txt"), saved);
+        } else {
+            EXPECT_THROW(tw::RunCleaning(view), tw::AppError);
+            EXPECT_EQ(logLines(), lines);
+            EXPECT_TRUE(logFiles().empty());
+        }
+        EXPECT_FALSE(tw::CleaningBusy);
+        EXPECT_TRUE(fake::exists("C:\\WINDOWS\\System32\\PhysX.dll"));  // later targets do not run
+        EXPECT_TRUE(fake::messageBoxes().empty());
+        EXPECT_EQ(fake::shutdownRequests(), 0);
+    }
+}
+
+// A preview asks nothing, never restarts, leaves the run log alone and saves
+// its sorted lines to a file named as a preview, also with LogFiles off; an
+// unattended error is kept as the file's last line.
+TEST_F(CleaningRunTest, APreviewSavesItsLinesAndAsksNothing) {
+    tw::LogFiles = false;
     tw::RebootMode = 2;
-    fake::addFile("C:\\WINDOWS\\System32\\atiogl.dll");
     fake::addFile("C:\\WINDOWS\\System32\\PhysX.dll");
-    fake::setDword(kLM, "Software\\ATi Technologies\\Install", "InstallDir", 1);
-    view.labels = {L"ATi - Display", L"AGEIA - PhysX"};
-    EXPECT_THROW(tw::RunCleaning(view), tw::AppError);
-    EXPECT_FALSE(tw::CleaningBusy);
-    EXPECT_EQ(logLines(), Lines{"Deleted file (C:\\WINDOWS\\System32\\atiogl.dll)"});
-    EXPECT_TRUE(fake::exists("C:\\WINDOWS\\System32\\PhysX.dll"));  // later targets do not run
-    EXPECT_TRUE(logFiles().empty());
+    fake::addFile("C:\\WINDOWS\\System32\\atiogl.dll");
+    tw::RunLog().append(L"earlier line");
+    view.labels = {L"AGEIA - PhysX", L"ATi - Display"};
+    std::vector<tw::PreviewGroup> groups;
+    EXPECT_EQ(tw::RunPreview(view, groups, true, true), tw::RunOutcome::Finished);
+    EXPECT_EQ(view.maximum, 7 + 85);
+    EXPECT_EQ(logLines(), Lines{"earlier line"});
+    EXPECT_TRUE(fake::messageBoxes().empty());
     EXPECT_EQ(fake::shutdownRequests(), 0);
+    const std::string name = "Preview 12-5-2026-6-01-23 AM.txt";
+    ASSERT_EQ(logFiles(), Lines{name});
+    const Lines found = {"Would delete file (C:\\WINDOWS\\System32\\atiogl.dll)",
+                         "Would delete file (C:\\WINDOWS\\System32\\PhysX.dll)"};
+    EXPECT_EQ(savedLines(name), found);
+
+    fake::setDword(kLM, "Software\\ATi Technologies\\Install", "InstallDir", 1);
+    groups.clear();
+    EXPECT_EQ(tw::RunPreview(view, groups, true, true), tw::RunOutcome::Error);
+    Lines withError = found;
+    withError.push_back("Invalid data type for 'InstallDir'");
+    EXPECT_EQ(savedLines(name), withError);
+    groups.clear();
+    EXPECT_THROW(tw::RunPreview(view, groups, false, false), tw::AppError);
+    EXPECT_EQ(logLines(), Lines{"earlier line"});
+    EXPECT_FALSE(tw::CleaningBusy);
 }
 
 TEST_F(CleaningRunTest, RebootModesDecideTheRestart) {
@@ -164,7 +224,7 @@ TEST_F(CleaningRunTest, ARunThatLoggedNothingNeverRestarts) {
     tw::DisplayWarning = false;
     tw::RebootMode = 2;
     view.labels = {L"Microsoft - Mouse"};
-    tw::RunCleaning(view);
+    EXPECT_EQ(tw::RunCleaning(view), tw::RunOutcome::Finished);
     EXPECT_TRUE(tw::RunLog().empty());
     EXPECT_EQ(fake::shutdownRequests(), 0);
 }
