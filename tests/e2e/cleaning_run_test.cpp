@@ -491,16 +491,17 @@ protected:
     }
 
     // Runs (or previews) all seven targets from the command line without questions.
-    void runAll(const std::wstring& settings, const std::wstring& extra = L"") {
-        ASSERT_TRUE(proc_->writeSettingsAnsi(L"[DisplayWarning]\r\nEnabled=0\r\n[Reboot]\r\nReboot=0\r\n"
+    void runAll(const std::wstring& settings, const std::wstring& extra = L"") { runAll(*proc_, settings, extra); }
+    void runAll(TidewellProcess& p, const std::wstring& settings, const std::wstring& extra) {
+        ASSERT_TRUE(p.writeSettingsAnsi(L"[DisplayWarning]\r\nEnabled=0\r\n[Reboot]\r\nReboot=0\r\n"
                                              L"[Logfiles]\r\nEnabled=1\r\n" +
                                              settings));
-        ASSERT_TRUE(proc_->start(kAllSwitches + extra));
-        const bool ended = proc_->waitForExit(60s);
-        for (const auto& box : messageBoxes(proc_->pid()))
+        ASSERT_TRUE(p.start(kAllSwitches + extra));
+        const bool ended = p.waitForExit(60s);
+        for (const auto& box : messageBoxes(p.pid()))
             ADD_FAILURE() << "unexpected box \"" << box.caption << "\": " << box.text;
         ASSERT_TRUE(ended) << "-QUIT did not end the program after the run";
-        EXPECT_EQ(proc_->exitCode(), 0u);
+        EXPECT_EQ(p.exitCode(), 0u);
     }
 
     std::unique_ptr<TidewellProcess> proc_;
@@ -513,11 +514,12 @@ TEST_F(CleaningRunTest, AllSevenTargetsRemoveLeftoversSpareNeighboursLogSortedAn
     seedAllTargets(*machine_);
     ASSERT_FALSE(HasFailure()) << "seeding failed";
     const size_t queuedBefore = pendingRenames().size();
-    runAll(L"[Backup]\r\nEnabled=1\r\n", L" -pReview");
+    TidewellProcess first(testName() + L"-preview");
+    runAll(first, L"[Backup]\r\nEnabled=1\r\n", L" -pReview");
     machine_->expectLeftovers(true);
-    EXPECT_FALSE(folderExists(proc_->folder() + L"Backup")) << "a preview wrote a backup";
+    EXPECT_FALSE(folderExists(first.folder() + L"Backup")) << "a preview wrote a backup";
     EXPECT_EQ(pendingRenames().size(), queuedBefore) << "a preview queued a file for restart";
-    Lines preview = savedLog(*proc_, true);
+    Lines preview = savedLog(first, true);
 
     runAll(L"[Backup]\r\nEnabled=1\r\n");
     machine_->expectLeftovers(false);

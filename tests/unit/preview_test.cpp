@@ -19,12 +19,13 @@ using Lines = std::vector<std::string>;
 
 // Leftovers of all seven targets, with what makes a run refuse or skip: a
 // read-only file, an install folder that is a protected folder, InstallShield
-// records of another company, a provider name in another letter case.
+// records of another company, a provider name in another letter case, and
+// a file that two patterns match and a folder that a file pattern matches.
 void seedEveryTarget() {
     const std::string sys = "C:\\WINDOWS\\System32\\", programs = "C:\\Program Files\\";
     const std::string shield = programs + "InstallShield Installation Information\\";
     for (const std::string& f :
-         {sys + "nvapi.dll", sys + "drivers\\nvraid.sys", sys + "atiddc.dll", sys + "CTAGENT.DLL", sys + "RtkAPO.dll",
+         {sys + "nvapi.dll", sys + "NVMCTRAY.DLL", sys + "drivers\\nvraid.sys", sys + "atiddc.dll", sys + "CTAGENT.DLL", sys + "RtkAPO.dll",
           sys + "PhysX.dll", sys + "drivers\\point32k.sys", sys + "Data\\ctdata.bin", sys + "AGEIA\\PhysX.dll",
           std::string("C:\\WINDOWS\\Prefetch\\NVCPL.EXE-1.pf"), std::string("C:\\WINDOWS\\Help\\nvcpl\\nvcpl.chm"),
           std::string("C:\\ProgramData\\NVIDIA\\sub\\log.txt"), programs + "Creative\\Shared Files\\CTRegRun.exe",
@@ -32,6 +33,7 @@ void seedEveryTarget() {
           programs + "Microsoft IntelliPoint\\ipoint.exe", std::string("C:\\Users\\User\\AppData\\Local\\ATi\\ACE\\a.bin")})
         fake::addFile(f, f);
     fake::addFile(sys + "nwiz.exe", "read-only", plat::kAttrReadOnly);
+    fake::addFolder(sys + "nvcpl.folder");
     for (const char* record : {"{CT}=Creative Technology Ltd", "{RT}=Realtek Semiconductor Corp.", "{LOW}=creative"}) {
         const std::string r = record;
         fake::addFile(shield + r.substr(0, r.find('=')) + "\\setup.ini", "[Startup]\r\nCompanyName" + r.substr(r.find('=')));
