@@ -89,6 +89,14 @@ struct CommandLineRequest {
 };
 CommandLineRequest ParseCommandLine(const std::vector<std::wstring>& arguments);
 
+// False only when the process's command line certainly holds no argument
+// after the program name, split as CommandLineToArgvW splits it: the name
+// runs to its closing quote, or unquoted to the first blank or tab, and only
+// blanks and tabs follow. Anything else answers true and is left to the
+// system's parser (which lives in shell32, a library a plain start need not
+// load).
+bool CommandLineHasArguments(const std::wstring& commandLine);
+
 // Acts on the command line at most once in the life of the process, however
 // often the main window is shown again: the first call fills the clean list,
 // clicks Clean when there was any argument and then ends the program when

@@ -64,6 +64,8 @@ UINT TaskbarCreatedMessage() { return RegisterWindowMessageW(L"TaskbarCreated");
 
 std::vector<std::wstring> CommandLineArguments() {
     std::vector<std::wstring> arguments;
+    // shell32 is loaded on first use: a start without arguments never needs it.
+    if (!tw::CommandLineHasArguments(GetCommandLineW())) return arguments;
     int count = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
     if (!argv) return arguments;

@@ -167,6 +167,29 @@ struct Calls {
     }
 };
 
+// A start is taken for one without arguments only when the system's parser
+// would find none either; a wrong "none" would drop the user's switches.
+TEST(TWUnitCommandLine, HasArgumentsSplitsTheProgramNameAsTheSystemDoes) {
+    const struct {
+        const wchar_t* line;
+        bool has;
+    } cases[] = {
+        {L"", false},
+        {L"C:\\prog\\Tidewell.exe", false},
+        {L"C:\\prog\\Tidewell.exe \t ", false},
+        {L"\"C:\\Program Files\\Tidewell\\Tidewell.exe\"", false},
+        {L"\"C:\\Program Files\\Tidewell\\Tidewell.exe\"  ", false},
+        {L"\"C:\\Program Files\\Tidewell.exe", false},  // no closing quote: all of it is the name
+        {L"C:\\prog\\Tidewell.exe -ati", true},
+        {L"C:\\prog\\Tidewell.exe\t-QUIT", true},
+        {L"\"C:\\Program Files\\Tidewell\\Tidewell.exe\" -ati", true},
+        {L"\"C:\\a b\\Tidewell.exe\"-ati", true},  // an argument right after the closing quote
+        {L"Tidewell.exe \"\"", true},                  // one empty argument
+        {L"Tidewell.exe \n", true},                     // only blanks and tabs separate
+    };
+    for (const auto& c : cases) EXPECT_EQ(tw::CommandLineHasArguments(c.line), c.has) << testing::PrintToString(std::wstring(c.line));
+}
+
 TEST(TWUnitCommandLine, ProcessFillsTheListThenCleansThenQuits) {
     tw::CommandLineProcessor processor;
     tw::MemoryTargetList clean;
