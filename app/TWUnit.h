@@ -6,6 +6,7 @@
 // double-clicks, Enter and the command line do to the lists is decided here.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -110,6 +111,32 @@ public:
 
 private:
     bool processed_ = false;
+};
+
+// The position of the main window's progress bar, kept beside the bar so
+// that a run's steps need not each repaint it. Steps stay within 0..maximum,
+// as the bar keeps them (a run may take more steps than its targets reserve:
+// the bar then stays full). A step is shown at once when the bar was last
+// told at least kShowEvery milliseconds before; otherwise it waits, and the
+// window shows it when the run is over (pending()).
+class ProgressPosition {
+public:
+    static constexpr std::uint64_t kShowEvery = 50;
+    void setMaximum(int maximum);
+    void setPosition(int position);
+    // One step further; true when the bar is to be told now.
+    bool step(std::uint64_t nowMs);
+    // The bar has been told the position at nowMs.
+    void shown(std::uint64_t nowMs);
+    int position() const { return position_; }
+    bool pending() const { return pending_; }
+
+private:
+    int maximum_ = 100;
+    int position_ = 0;
+    bool pending_ = false;
+    bool everShown_ = false;
+    std::uint64_t shownAt_ = 0;
 };
 
 // ---- the cleaning run's seam ----

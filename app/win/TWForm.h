@@ -90,6 +90,7 @@ private:
     void OnCommand(int id, int code);
     void OnTrayNotify(LPARAM lParam);
     void DrawBanner(const DRAWITEMSTRUCT& item);
+    void ShowProgress();
     void OpenHelp();
     void OpenHomePage();
     void MinimizeApplication();
@@ -104,6 +105,8 @@ private:
     TWDialogs dialogs_;
     bool trayVisible_ = false;
     tw::CommandLineProcessor commandLine_;
+    tw::ProgressPosition progress_;
+    bool progressPosted_ = false;
     // Tool tips of the six tool buttons, in button order.
     std::wstring hints_[6];
     // Menu item texts without their shortcuts.

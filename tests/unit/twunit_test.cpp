@@ -190,6 +190,31 @@ TEST(TWUnitCommandLine, HasArgumentsSplitsTheProgramNameAsTheSystemDoes) {
     for (const auto& c : cases) EXPECT_EQ(tw::CommandLineHasArguments(c.line), c.has) << testing::PrintToString(std::wstring(c.line));
 }
 
+// The bar's position is kept beside it; it must end where the bar itself
+// would (within its range) and no step may be left unshown after the run.
+TEST(TWUnitProgress, StepsStayInRangeAndAreShownAtMostEveryInterval) {
+    tw::ProgressPosition p;
+    p.setMaximum(3);
+    p.setPosition(0);
+    p.shown(1000);
+    const std::uint64_t later = 1000 + tw::ProgressPosition::kShowEvery;
+    const struct {
+        std::uint64_t at;
+        bool showNow;
+        int position;
+    } steps[] = {{1001, false, 1}, {1002, false, 2}, {later, true, 3}, {later + 1, false, 3}, {later + 2, false, 3}};
+    for (const auto& s : steps) {
+        EXPECT_EQ(p.step(s.at), s.showNow) << s.at;
+        EXPECT_EQ(p.position(), s.position) << s.at;
+        EXPECT_EQ(p.pending(), !s.showNow) << s.at;
+        if (s.showNow) p.shown(s.at);
+    }
+    p.setMaximum(2);  // a smaller range pulls the position in, as the bar does
+    EXPECT_EQ(p.position(), 2);
+    p.setPosition(-5);
+    EXPECT_EQ(p.position(), 0);
+}
+
 TEST(TWUnitCommandLine, ProcessFillsTheListThenCleansThenQuits) {
     tw::CommandLineProcessor processor;
     tw::MemoryTargetList clean;
