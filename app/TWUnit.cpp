@@ -137,6 +137,38 @@ CommandLineRequest ParseCommandLine(const std::vector<std::wstring>& arguments) 
     return request;
 }
 
+void ProgressPosition::setMaximum(int maximum) {
+    maximum_ = maximum < 0 ? 0 : maximum;
+    setPosition(position_);
+}
+
+void ProgressPosition::setPosition(int position) {
+    position_ = position < 0 ? 0 : position > maximum_ ? maximum_ : position;
+}
+
+bool ProgressPosition::step(std::uint64_t nowMs) {
+    if (position_ < maximum_) ++position_;
+    pending_ = everShown_ && nowMs - shownAt_ < kShowEvery;
+    return !pending_;
+}
+
+void ProgressPosition::shown(std::uint64_t nowMs) {
+    pending_ = false;
+    everShown_ = true;
+    shownAt_ = nowMs;
+}
+
+bool CommandLineHasArguments(const std::wstring& commandLine) {
+    std::size_t i = 0;
+    if (!commandLine.empty() && commandLine[0] == L'"') {
+        const std::size_t close = commandLine.find(L'"', 1);
+        i = close == std::wstring::npos ? commandLine.size() : close + 1;
+    } else {
+        while (i < commandLine.size() && commandLine[i] != L' ' && commandLine[i] != L'\t') ++i;
+    }
+    return commandLine.find_first_not_of(L" \t", i) != std::wstring::npos;
+}
+
 bool CommandLineProcessor::Process(const std::vector<std::wstring>& arguments, TargetList& cleanList,
                                    const Start& start, const Quit& quit) {
     if (processed_) return false;

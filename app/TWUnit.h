@@ -6,6 +6,7 @@
 // double-clicks, Enter and the command line do to the lists is decided here.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -92,6 +93,14 @@ struct CommandLineRequest {
 };
 CommandLineRequest ParseCommandLine(const std::vector<std::wstring>& arguments);
 
+// False only when the process's command line certainly holds no argument
+// after the program name, split as CommandLineToArgvW splits it: the name
+// runs to its closing quote, or unquoted to the first blank or tab, and only
+// blanks and tabs follow. Anything else answers true and is left to the
+// system's parser (which lives in shell32, a library a plain start need not
+// load).
+bool CommandLineHasArguments(const std::wstring& commandLine);
+
 // Acts on the command line at most once in the life of the process, however
 // often the main window is shown again: the first call fills the clean list,
 // starts the run (or the preview) when there was any argument and then ends
@@ -110,6 +119,32 @@ public:
 
 private:
     bool processed_ = false;
+};
+
+// The position of the main window's progress bar, kept beside the bar so
+// that a run's steps need not each repaint it. Steps stay within 0..maximum,
+// as the bar keeps them (a run may take more steps than its targets reserve:
+// the bar then stays full). A step is shown at once when the bar was last
+// told at least kShowEvery milliseconds before; otherwise it waits, and the
+// window shows it when the run is over (pending()).
+class ProgressPosition {
+public:
+    static constexpr std::uint64_t kShowEvery = 50;
+    void setMaximum(int maximum);
+    void setPosition(int position);
+    // One step further; true when the bar is to be told now.
+    bool step(std::uint64_t nowMs);
+    // The bar has been told the position at nowMs.
+    void shown(std::uint64_t nowMs);
+    int position() const { return position_; }
+    bool pending() const { return pending_; }
+
+private:
+    int maximum_ = 100;
+    int position_ = 0;
+    bool pending_ = false;
+    bool everShown_ = false;
+    std::uint64_t shownAt_ = 0;
 };
 
 // ---- the cleaning run's seam ----

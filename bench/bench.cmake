@@ -1,6 +1,7 @@
 # Benchmark of a full cleaning run on a synthetic machine (Windows side):
-# the seeding program, the bare Win32 floor and the runner that times
-# Tidewell.exe against it. Built only on request (target tw_bench);
+# the seeding program, the bare Win32 floors (a bare window of the main
+# window's size, the bare calls of a run) and the runner that times
+# Tidewell.exe against them. Built only on request (target tw_bench);
 # scripts/bench.sh builds and runs it under Wine.
 if(NOT WIN32)
     return()
@@ -16,11 +17,19 @@ endforeach()
 set_target_properties(tw_bench_runner PROPERTIES OUTPUT_NAME tw_bench_run)
 # The bare floor walks the targets' own lists.
 target_link_libraries(tw_bench_bare PRIVATE tidewell_core tidewell_platform_win32)
-target_link_libraries(tw_bench_runner PRIVATE psapi)
+target_link_libraries(tw_bench_runner PRIVATE psapi user32)
 # GCC 12 reports a false overlap inside std::string's operator+ (GCC bug 105329).
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
     target_compile_options(tw_bench_runner PRIVATE -Wno-restrict)
 endif()
+# The start-up floor: a bare window, linked as Tidewell.exe is.
+add_executable(tw_bench_barewindow WIN32 EXCLUDE_FROM_ALL ${CMAKE_CURRENT_LIST_DIR}/barewindow.cpp)
+tw_warnings(tw_bench_barewindow)
+if(MINGW)
+    target_link_options(tw_bench_barewindow PRIVATE -municode -mwindows)
+endif()
+target_link_libraries(tw_bench_barewindow PRIVATE user32)
+set_target_properties(tw_bench_barewindow PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TW_BENCH_OUT})
 # Answers Tidewell's confirmation for scripts/run.sh (and anyone scripting a run).
 add_executable(tw_answer EXCLUDE_FROM_ALL ${CMAKE_CURRENT_LIST_DIR}/answer.cpp)
 tw_warnings(tw_answer)
@@ -29,4 +38,4 @@ if(MINGW)
 endif()
 target_link_libraries(tw_answer PRIVATE user32)
 set_target_properties(tw_answer PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TW_BENCH_OUT})
-add_custom_target(tw_bench DEPENDS tw_answer tw_bench_seed tw_bench_bare tw_bench_runner Tidewell)
+add_custom_target(tw_bench DEPENDS tw_answer tw_bench_barewindow tw_bench_seed tw_bench_bare tw_bench_runner Tidewell)

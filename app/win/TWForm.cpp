@@ -22,6 +22,7 @@ namespace {
 
 constexpr UINT kTrayMessage = WM_APP + 1;
 constexpr UINT kShownMessage = WM_APP + 2;
+constexpr UINT kProgressMessage = WM_APP + 3;
 constexpr UINT kTrayId = 1;
 constexpr UINT_PTR kListSubclassId = 1;
 constexpr const char* kHomePage = "https://tidewell.example.org/";
@@ -67,6 +68,8 @@ UINT TaskbarCreatedMessage() { return RegisterWindowMessageW(L"TaskbarCreated");
 
 std::vector<std::wstring> CommandLineArguments() {
     std::vector<std::wstring> arguments;
+    // shell32 is loaded on first use: a start without arguments never needs it.
+    if (!tw::CommandLineHasArguments(GetCommandLineW())) return arguments;
     int count = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
     if (!argv) return arguments;
@@ -169,6 +172,10 @@ LRESULT TTWForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     case kShownMessage:
         if (IsWindowVisible(hwnd_)) OnShown();
+        return 0;
+    case kProgressMessage:
+        progressPosted_ = false;
+        if (progress_.pending()) ShowProgress();
         return 0;
     case WM_COMMAND:
         OnCommand(LOWORD(wParam), HIWORD(wParam));
@@ -388,7 +395,16 @@ void TTWForm::ProcessCommandLine() {
     commandLine_.Process(CommandLineArguments(), clean, start, quit);
 }
 
-void TTWForm::CleanButtonMenuClick() { tw::RunCleaning(*this); }
+void TTWForm::CleanButtonMenuClick() {
+    // However the run ends, the bar shows where it stopped.
+    struct ShowLastStep {
+        TTWForm& form;
+        ~ShowLastStep() {
+            if (form.progress_.pending()) form.ShowProgress();
+        }
+    } showLastStep{*this};
+    tw::RunCleaning(*this);
+}
 
 void TTWForm::PreviewMenuClick() {
     std::vector<tw::PreviewGroup> groups;
@@ -646,18 +662,31 @@ std::vector<std::wstring> TTWForm::cleanLabels() const {
 }
 
 void TTWForm::setProgressMax(int maximum) {
+    progress_.setMaximum(maximum);
     SendMessageW(Control(IDC_PROGRESS), PBM_SETRANGE32, 0, maximum);
 }
 
 void TTWForm::setProgressPosition(int position) {
-    SendMessageW(Control(IDC_PROGRESS), PBM_SETPOS, static_cast<WPARAM>(position), 0);
+    progress_.setPosition(position);
+    ShowProgress();
 }
 
-// One step further. PBM_STEPIT would wrap round to the start past the maximum;
-// the weights of the targets are fixed numbers that a run may exceed, and the
-// bar must then stay full (PBM_SETPOS keeps the position within the range).
+// One step further. Each position the bar is told repaints it at once, and
+// under Wine that costs several server round trips: a run of some hundred
+// steps spent most of its time there. The bar is told at most every
+// ProgressPosition::kShowEvery milliseconds; the last step is shown when the
+// run is over (or, for steps outside a run, when the message loop runs).
+// The position is kept within the range as the bar keeps it, so a run that
+// takes more steps than its targets reserve leaves the bar full.
 void TTWForm::stepProgress() {
-    const HWND bar = Control(IDC_PROGRESS);
-    const auto position = SendMessageW(bar, PBM_GETPOS, 0, 0);
-    SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(position + 1), 0);
+    if (progress_.step(GetTickCount64())) {
+        ShowProgress();
+    } else if (!progressPosted_) {
+        progressPosted_ = PostMessageW(hwnd_, kProgressMessage, 0, 0) != FALSE;
+    }
+}
+
+void TTWForm::ShowProgress() {
+    SendMessageW(Control(IDC_PROGRESS), PBM_SETPOS, static_cast<WPARAM>(progress_.position()), 0);
+    progress_.shown(GetTickCount64());
 }

@@ -96,6 +96,7 @@ private:
     void OnCommand(int id, int code);
     void OnTrayNotify(LPARAM lParam);
     void DrawBanner(const DRAWITEMSTRUCT& item);
+    void ShowProgress();
     void OpenHelp();
     void OpenHomePage();
     void MinimizeApplication();
@@ -112,6 +113,8 @@ private:
     TWDialogs dialogs_;
     bool trayVisible_ = false;
     tw::CommandLineProcessor commandLine_;
+    tw::ProgressPosition progress_;
+    bool progressPosted_ = false;
     std::unique_ptr<TPreviewForm> preview_;  // made when first shown
     // The program's exit code: set only by a command line with "-QUIT".
     int exitCode_ = 0;

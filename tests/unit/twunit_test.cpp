@@ -174,6 +174,54 @@ struct Calls {
     }
 };
 
+// A start is taken for one without arguments only when the system's parser
+// would find none either; a wrong "none" would drop the user's switches.
+TEST(TWUnitCommandLine, HasArgumentsSplitsTheProgramNameAsTheSystemDoes) {
+    const struct {
+        const wchar_t* line;
+        bool has;
+    } cases[] = {
+        {L"", false},
+        {L"C:\\prog\\Tidewell.exe", false},
+        {L"C:\\prog\\Tidewell.exe \t ", false},
+        {L"\"C:\\Program Files\\Tidewell\\Tidewell.exe\"", false},
+        {L"\"C:\\Program Files\\Tidewell\\Tidewell.exe\"  ", false},
+        {L"\"C:\\Program Files\\Tidewell.exe", false},  // no closing quote: all of it is the name
+        {L"C:\\prog\\Tidewell.exe -ati", true},
+        {L"C:\\prog\\Tidewell.exe\t-QUIT", true},
+        {L"\"C:\\Program Files\\Tidewell\\Tidewell.exe\" -ati", true},
+        {L"\"C:\\a b\\Tidewell.exe\"-ati", true},  // an argument right after the closing quote
+        {L"Tidewell.exe \"\"", true},                  // one empty argument
+        {L"Tidewell.exe \n", true},                     // only blanks and tabs separate
+    };
+    for (const auto& c : cases) EXPECT_EQ(tw::CommandLineHasArguments(c.line), c.has) << testing::PrintToString(std::wstring(c.line));
+}
+
+// The bar's position is kept beside it; it must end where the bar itself
+// would (within its range) and no step may be left unshown after the run.
+TEST(TWUnitProgress, StepsStayInRangeAndAreShownAtMostEveryInterval) {
+    tw::ProgressPosition p;
+    p.setMaximum(3);
+    p.setPosition(0);
+    p.shown(1000);
+    const std::uint64_t later = 1000 + tw::ProgressPosition::kShowEvery;
+    const struct {
+        std::uint64_t at;
+        bool showNow;
+        int position;
+    } steps[] = {{1001, false, 1}, {1002, false, 2}, {later, true, 3}, {later + 1, false, 3}, {later + 2, false, 3}};
+    for (const auto& s : steps) {
+        EXPECT_EQ(p.step(s.at), s.showNow) << s.at;
+        EXPECT_EQ(p.position(), s.position) << s.at;
+        EXPECT_EQ(p.pending(), !s.showNow) << s.at;
+        if (s.showNow) p.shown(s.at);
+    }
+    p.setMaximum(2);  // a smaller range pulls the position in, as the bar does
+    EXPECT_EQ(p.position(), 2);
+    p.setPosition(-5);
+    EXPECT_EQ(p.position(), 0);
+}
+
 TEST(TWUnitCommandLine, ProcessFillsTheListThenCleansThenQuitsWithTheRunsCode) {
     tw::CommandLineProcessor processor;
     tw::MemoryTargetList clean;
