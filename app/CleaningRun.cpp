@@ -49,8 +49,7 @@ void RebootSystem() {
 }
 
 void RunCleaning(CleaningView& view) {
-    const std::vector<std::wstring> labels = view.cleanLabels();
-    if (labels.empty() || CleaningBusy) return;
+    if (view.cleanLabels().empty() || CleaningBusy) return;
     RunGuard guard;  // an error raised by a target ends the run here, busy flag cleared
 
     const MainMessageTexts& texts = MainMessages();
@@ -59,6 +58,10 @@ void RunCleaning(CleaningView& view) {
                           plat::kMbOkCancel | plat::kMbIconExclamation) != plat::kIdOk)
         return;
 
+    // The question has no owner, so the lists still take input while it is
+    // open: the run cleans the list as it stands after the answer.
+    const std::vector<std::wstring> labels = view.cleanLabels();
+    if (labels.empty()) return;
     view.setProgressMax(CountSelectedSteps(labels));
     view.setProgressPosition(0);
     RunSelectedTargets(labels);

@@ -64,7 +64,13 @@ std::string SaveLog() {
     const TRunLog& log = RunLog();
     if (log.empty()) return {};
     std::string folder = LogFolder();
-    std::string path = folder + plat::wideToAnsi(fileTimeStamp()) + ".txt";
+    const std::string stamp = plat::wideToAnsi(fileTimeStamp());
+    // Saves within one second share a stamp (the Backup dialog saves one log
+    // per restored item): a later one takes the next free " (n)" name, so no
+    // saved log replaces another.
+    std::string path = folder + stamp + ".txt";
+    for (int n = 2; plat::getFileAttributes(path) != plat::kInvalidAttributes; ++n)
+        path = folder + stamp + " (" + std::to_string(n) + ").txt";
     std::wstring text;
     for (std::size_t i = 0; i < log.lines().size(); ++i) {
         if (i > 0) text += L"\r\n";

@@ -165,7 +165,10 @@ LRESULT TTWForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (wParam) PostMessageW(hwnd_, kShownMessage, 0, 0);
         break;
     case kShownMessage:
-        if (IsWindowVisible(hwnd_)) OnShown();
+        // The first show handler runs whatever the show state: a start
+        // minimized to the tray hides the window before this message comes,
+        // and its command line must still be acted on.
+        if (IsWindowVisible(hwnd_) || !commandLine_.processed()) OnShown();
         return 0;
     case WM_COMMAND:
         OnCommand(LOWORD(wParam), HIWORD(wParam));
@@ -198,6 +201,13 @@ LRESULT TTWForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         OnTrayNotify(lParam);
         return 0;
     case WM_CLOSE:
+        // A dialog still open (Close in the tray menu) is closed through its
+        // Cancel path first, so that nothing it did not apply is saved at
+        // exit; the close comes back once its modal loop has ended.
+        if (CancelOpenDialogs()) {
+            PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+            return 0;
+        }
         DestroyWindow(hwnd_);
         return 0;
     case WM_DESTROY: {
@@ -484,7 +494,22 @@ void TTWForm::MinimizeApplication() {
 void TTWForm::RestoreApplication() {
     if (IsIconic(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
     ShowWindow(hwnd_, SW_SHOW);
-    SetForegroundWindow(hwnd_);
+    // A modal dialog comes back with the window and takes the input.
+    SetForegroundWindow(GetLastActivePopup(hwnd_));
+}
+
+bool TTWForm::CancelOpenDialogs() {
+    bool any = false;
+    twui::Dialog* const dialogs[] = {dialogs_.about, dialogs_.log, dialogs_.options,
+                                     dialogs_.backup, dialogs_.desktop};
+    for (twui::Dialog* dialog : dialogs) {
+        if (!dialog || !dialog->showing()) continue;
+        any = true;
+        SendMessageW(dialog->hwnd(), WM_COMMAND, IDCANCEL, 0);
+        // A Cancel that failed still ends the dialog, or the close would wait for ever.
+        if (dialog->showing()) dialog->Close();
+    }
+    return any;
 }
 
 // ---- tray ----

@@ -94,6 +94,8 @@ private:
     void OpenHomePage();
     void MinimizeApplication();
     void RestoreApplication();
+    // Sends Cancel to every dialog that is showing; true when there was one.
+    bool CancelOpenDialogs();
     HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
 
     HWND hwnd_ = nullptr;

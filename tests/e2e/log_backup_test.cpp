@@ -248,6 +248,15 @@ TEST_F(DialogTest, LogRemovePageDeletesCheckedLogsByButtonAndDeleteKey) {
     settle(dialog_);
     EXPECT_EQ(checkListCount(checks), 0);
     EXPECT_FALSE(fileExists(proc_->folder() + L"Logs\\e.txt"));
+    // ... and so does Delete anywhere in the dialog, a button having the focus.
+    writeLog(L"f.txt", L"Deleted file (C:\\f)");
+    clickNode(tree, 0);
+    clickNode(tree, 1);
+    click(ctl(IDC_LOG_SELECT_ALL));
+    postKey(ctl(IDC_LOG_SELECT_ALL), VK_DELETE);
+    settle(dialog_);
+    EXPECT_EQ(checkListCount(checks), 0);
+    EXPECT_FALSE(fileExists(proc_->folder() + L"Logs\\f.txt"));
     closeDialog();
 }
 

@@ -2,6 +2,8 @@
 // progress bar, an error that ends the run, the saved log and the restart.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "app/CleaningRun.h"
 #include "engine_fixture.h"
 #include "platform/common.h"
@@ -15,11 +17,18 @@ using Lines = std::vector<std::string>;
 class FakeView : public tw::CleaningView {
 public:
     std::vector<std::wstring> labels;
+    // What the list holds once the question has been shown (the user may
+    // change it while the question is open).
+    std::optional<std::vector<std::wstring>> labelsAfterQuestion;
+    std::size_t earlierBoxes = 0;
     int maximum = -1;
     int position = -1;
     int stepsTaken = 0;
     std::function<void()> onStep;
-    std::vector<std::wstring> cleanLabels() const override { return labels; }
+    std::vector<std::wstring> cleanLabels() const override {
+        const bool asked = fake::messageBoxes().size() > earlierBoxes;
+        return labelsAfterQuestion && asked ? *labelsAfterQuestion : labels;
+    }
     void setProgressMax(int m) override { maximum = m; }
     void setProgressPosition(int p) override { position = p; }
     void stepProgress() override {
@@ -92,6 +101,28 @@ TEST_F(CleaningRunTest, ARunSizesTheBarSortsAndSavesTheLog) {
     ASSERT_EQ(logFiles(), Lines{"12-5-2026-6-01-23 AM.txt"});
     EXPECT_EQ(fake::messageBoxes().size(), 1u);  // the confirmation only: RebootMode 0
     EXPECT_EQ(fake::shutdownRequests(), 0);
+}
+
+// The question has no owner: "<" or "<<" pressed while it is open changes
+// what the run cleans and how far the bar goes.
+TEST_F(CleaningRunTest, TheRunTakesTheListAsItStandsAfterTheAnswer) {
+    fake::addFile("C:\\WINDOWS\\System32\\nvapi.dll");
+    fake::addFile("C:\\WINDOWS\\System32\\atiogl.dll");
+    view.labels = {L"NVIDIA - Display", L"ATi - Display"};
+    view.labelsAfterQuestion = std::vector<std::wstring>{L"ATi - Display"};
+    tw::RunCleaning(view);
+    EXPECT_EQ(view.maximum, 85);
+    EXPECT_TRUE(fake::exists("C:\\WINDOWS\\System32\\nvapi.dll"));
+    EXPECT_EQ(logLines(), Lines{"Deleted file (C:\\WINDOWS\\System32\\atiogl.dll)"});
+
+    // Emptied during the question: nothing runs and the earlier log stays.
+    view.labelsAfterQuestion = std::vector<std::wstring>{};
+    view.earlierBoxes = 1;
+    tw::RunCleaning(view);
+    EXPECT_EQ(fake::messageBoxes().size(), 2u);
+    EXPECT_TRUE(fake::exists("C:\\WINDOWS\\System32\\nvapi.dll"));
+    EXPECT_EQ(logLines().size(), 1u);
+    EXPECT_FALSE(tw::CleaningBusy);
 }
 
 TEST_F(CleaningRunTest, EverySwitchOffClearsTheLogAndWritesNothing) {
