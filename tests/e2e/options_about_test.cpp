@@ -406,10 +406,11 @@ class AboutTest : public OptionsAboutTest, public ::testing::WithParamInterface<
 TEST_P(AboutTest, OpensOnAboutPageArrowsSwitchPagesEscCloses) {
     const std::wstring language = GetParam();
     // Page names longer than any fixed buffer still select their pages.
-    if (language == L"Long")
-        for (const std::wstring key : {L"About", L"Donate", L"Contact"})
-            ASSERT_TRUE(WritePrivateProfileStringW(L"Long", key.c_str(), (key + std::wstring(600, L'x')).c_str(),
-                                                   proc_->languagePath().c_str()));
+    for (const std::wstring key : {L"About", L"Donate", L"Contact"}) {
+        if (language != L"Long") break;
+        ASSERT_TRUE(WritePrivateProfileStringW(L"Long", key.c_str(), (key + std::wstring(600, L'x')).c_str(),
+                                               proc_->languagePath().c_str()));
+    }
     const std::wstring texts = language == L"Long" ? L"English" : language;
     launch(L"[Languages]\r\nCurrent=" + language + L"\r\n");
     // Once on another page before: the dialog still opens on its first page.
