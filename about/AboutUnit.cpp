@@ -21,20 +21,20 @@ std::wstring AboutPageText(AboutPage page, const std::wstring& buildDate) {
                L"Use it at your own risk: it deletes system files and registry keys. "
                L"Turn on \"Create a backup\" in the options before cleaning if you may "
                L"want anything back.";
-    case AboutPage::Donate:
-        return L"Tidewell is free.\r\n\r\n"
-               L"If it saved you an afternoon of hunting for driver leftovers, you can "
-               L"support its development by telling others about it, by reporting what "
-               L"it missed on your machine, or by translating it into your language.";
     case AboutPage::Contact:
         return L"Questions, suggestions and feedback are welcome:\r\n\r\n"
                L"tidewell@example.org\r\n\r\n"
                L"Please say which driver versions were installed and attach the log "
                L"of the cleaning run.";
+    case AboutPage::Donate:  // from the language file: DonatePageText
     case AboutPage::None:
         break;
     }
     return {};
+}
+
+std::wstring DonatePageText(const std::wstring& invitation) {
+    return invitation + L"\r\n\r\nhttps://tidewell.example.org/donate";
 }
 
 }  // namespace tw

@@ -13,8 +13,12 @@ enum class AboutPage { About, Donate, Contact, None };
 // text (no node selected, say) is no page, and the page showing stays.
 AboutPage AboutPageOf(const std::wstring& selectedNodeText);
 
-// The fixed text of a page (not from the language file); empty for None.
+// The fixed text of the About and Contact pages; empty for the others.
 // `buildDate` is the compiler's __DATE__ of the program.
 std::wstring AboutPageText(AboutPage page, const std::wstring& buildDate);
+
+// The Donate page: the invitation of the current language (key "Donate
+// Text"), then the address where donations are taken.
+std::wstring DonatePageText(const std::wstring& invitation);
 
 }  // namespace tw

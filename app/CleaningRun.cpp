@@ -94,8 +94,7 @@ RunOutcome finishRun(CleaningView& view, const std::vector<std::wstring>& labels
 }  // namespace
 
 RunOutcome RunCleaning(CleaningView& view, bool unattended) {
-    const std::vector<std::wstring> labels = view.cleanLabels();
-    if (labels.empty() || CleaningBusy) return RunOutcome::NotStarted;
+    if (view.cleanLabels().empty() || CleaningBusy) return RunOutcome::NotStarted;
     RunGuard guard;  // an error raised by a target ends the run here, busy flag cleared
 
     const MainMessageTexts& texts = MainMessages();
@@ -103,6 +102,11 @@ RunOutcome RunCleaning(CleaningView& view, bool unattended) {
         plat::messageBoxA(texts.warningMessage, texts.warningMessageTitle,
                           plat::kMbOkCancel | plat::kMbIconExclamation) != plat::kIdOk)
         return RunOutcome::Cancelled;
+
+    // The question has no owner, so the lists still take input while it is
+    // open: the run cleans the list as it stands after the answer.
+    const std::vector<std::wstring> labels = view.cleanLabels();
+    if (labels.empty()) return RunOutcome::NotStarted;
 
     if (!unattended) return finishRun(view, labels);
     try {

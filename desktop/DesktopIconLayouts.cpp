@@ -14,10 +14,27 @@ namespace tw {
 
 namespace {
 
+// Names that open a device instead of a file, whatever the extension: the
+// part before the first dot, trailing blanks dropped, compared without case.
+bool isDeviceName(const std::wstring& name) {
+    std::wstring base = upperAscii(name.substr(0, name.find(L'.')));
+    base.erase(base.find_last_not_of(L' ') + 1);
+    static const std::wstring kDevices[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
+    for (const std::wstring& device : kDevices)
+        if (base == device) return true;
+    // COM0-COM9 and LPT0-LPT9, also with the superscript digits 1, 2 and 3.
+    return base.size() == 4 && (base.starts_with(L"COM") || base.starts_with(L"LPT")) &&
+           ((base[3] >= L'0' && base[3] <= L'9') || base[3] == L'\u00B9' || base[3] == L'\u00B2' ||
+            base[3] == L'\u00B3');
+}
+
 // A layout name names a file in the layout folder and nothing else: no
-// folder parts, no drive, no stream.
+// folder parts, no drive, no stream, no device. The layouts are listed,
+// restored and removed through the ANSI calls, so the name must also come
+// through the ANSI code page unchanged.
 bool isPlainName(const std::wstring& name) {
-    return name.find_first_of(L"\\/:") == std::wstring::npos;
+    return name.find_first_of(L"\\/:") == std::wstring::npos && !isDeviceName(name) &&
+           plat::ansiToWide(plat::wideToAnsi(name)) == name;
 }
 
 std::optional<std::int32_t> parseInt(const std::wstring& text) {
@@ -63,11 +80,13 @@ DesktopLayoutList ListDesktopLayouts() {
     plat::findEntries(plat::wideToAnsi(DesktopLayoutFolder()) + "*.ini", found);
     for (const plat::FindData& entry : found) {
         // The pattern also matches through short names ("x.inix"), and
-        // folders are no layouts.
-        if ((entry.attributes & plat::kAttrDirectory) || entry.name.size() < 4 ||
-            !equalsIgnoreCase(entry.name.substr(entry.name.size() - 4), std::string(".ini")))
+        // folders are no layouts. The name is widened before it is cut: a
+        // byte of ANSI text may be half of a character.
+        const std::wstring name = plat::ansiToWide(entry.name);
+        if ((entry.attributes & plat::kAttrDirectory) || name.size() < 4 ||
+            !equalsIgnoreCase(name.substr(name.size() - 4), std::wstring(L".ini")))
             continue;
-        list.names.push_back(plat::ansiToWide(entry.name.substr(0, entry.name.size() - 4)));
+        list.names.push_back(name.substr(0, name.size() - 4));
     }
     std::stable_sort(list.names.begin(), list.names.end(), [](const std::wstring& a, const std::wstring& b) {
         return plat::compareTextIgnoreCase(a, b) < 0;

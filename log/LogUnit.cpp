@@ -84,9 +84,14 @@ std::vector<std::uint8_t> LogFileBytes(const std::vector<std::wstring>& lines) {
 
 namespace {
 
-std::string writeLogFile(const std::string& name, const std::vector<std::wstring>& lines) {
+// Saves within one second share a stamp (the Backup dialog saves one log per
+// restored item): a later one takes the next free " (n)" name, so no saved log
+// replaces another.
+std::string writeLogFile(const std::string& stem, const std::vector<std::wstring>& lines) {
     const std::string folder = LogFolder();
-    const std::string path = folder + name;
+    std::string path = folder + stem + ".txt";
+    for (int n = 2; plat::getFileAttributes(path) != plat::kInvalidAttributes; ++n)
+        path = folder + stem + " (" + std::to_string(n) + ").txt";
     forceDirectories(folder);
     plat::Error err = plat::writeFileBytes(path, LogFileBytes(lines));
     if (err != plat::kOk) throw AppError(fileError(L"Cannot create file \"%s\". %s", path, err));
@@ -97,11 +102,11 @@ std::string writeLogFile(const std::string& name, const std::vector<std::wstring
 
 std::string SaveLog() {
     if (RunLog().empty()) return {};
-    return writeLogFile(plat::wideToAnsi(fileTimeStamp()) + ".txt", RunLog().lines());
+    return writeLogFile(plat::wideToAnsi(fileTimeStamp()), RunLog().lines());
 }
 
 std::string SavePreviewLog(const std::vector<std::wstring>& lines) {
-    return writeLogFile("Preview " + plat::wideToAnsi(fileTimeStamp()) + ".txt", lines);
+    return writeLogFile("Preview " + plat::wideToAnsi(fileTimeStamp()), lines);
 }
 
 std::vector<std::wstring> SplitLogText(const std::wstring& text) {

@@ -38,7 +38,8 @@ void SortLog();
 void SortLines(std::vector<std::wstring>& lines);
 
 // Writes the run log to programFolder + "Logs\" + time stamp + ".txt" as
-// UTF-16 LE with a byte order mark, lines joined by CR LF. Does nothing for
+// UTF-16 LE with a byte order mark, lines joined by CR LF; when that name is
+// taken, the first free of time stamp + " (2).txt", " (3).txt"... Does nothing for
 // an empty log. Returns the path written (empty when nothing was written).
 // Raises AppError "Cannot create file "%s". %s" when the file cannot be written.
 std::string SaveLog();

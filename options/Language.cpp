@@ -56,6 +56,10 @@ const std::vector<LanguageKey>& LanguageKeys() {
         {"Log Remove Button", L"Remove", {P::LogRemove}},
         {"Log Select All Button", L"Select All", {P::LogSelectAll, P::BackupSelectAll}},
         {"About Title", L"About", {P::AboutTitle}},
+        {"Donate Text",
+         L"Tidewell is free. If it saved you an afternoon of hunting for driver leftovers, "
+         L"please consider a donation: it keeps the development going.",
+         {P::AboutDonate}},
         {"Options Title", L"Options", {P::OptionsTitle}},
         {"Options Cancel Button", L"Cancel", {P::OptionsCancel}},
         {"Options Apply Button", L"Apply", {P::OptionsApply}},

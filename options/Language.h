@@ -26,7 +26,7 @@ enum class Place {
     // Backup dialog
     BackupTitle, BackupOK, BackupRemoveRestore, BackupSelectAll,
     // About dialog
-    AboutTitle,
+    AboutTitle, AboutDonate,
     // Options dialog
     OptionsTitle, OptionsOK, OptionsCancel, OptionsApply, OptionsLanguageLabel,
     OptionsFileCleaning, OptionsRegistryCleaning, OptionsSystemtray, OptionsLogFiles,

@@ -46,6 +46,10 @@ void TAboutForm::OnPageChanged() {
 }
 
 bool TAboutForm::SetPlaceText(tw::Place place, const std::wstring& text) {
+    if (place == tw::Place::AboutDonate) {
+        SetDlgItemTextW(hwnd(), IDC_ABOUT_MEMO_DONATE, tw::DonatePageText(text).c_str());
+        return true;
+    }
     if (place != tw::Place::AboutTitle) return false;
     SetWindowTextW(hwnd(), text.c_str());
     return true;

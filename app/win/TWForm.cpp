@@ -62,6 +62,13 @@ void SetMenuText(HMENU menu, UINT item, bool byPosition, const std::wstring& tex
     SetMenuItemInfoW(menu, item, byPosition ? TRUE : FALSE, &info);
 }
 
+// Asks for the show handler, once however often it is asked before it runs.
+void PostShown(HWND window) {
+    MSG queued;
+    if (!PeekMessageW(&queued, window, kShownMessage, kShownMessage, PM_NOREMOVE))
+        PostMessageW(window, kShownMessage, 0, 0);
+}
+
 // Sent to every top-level window when the taskbar is (re)created, e.g. after
 // Explorer restarted: the notification icons of the old taskbar are gone.
 UINT TaskbarCreatedMessage() { return RegisterWindowMessageW(L"TaskbarCreated"); }
@@ -168,10 +175,13 @@ LRESULT TTWForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_SHOWWINDOW:
         // The show handler runs once the window is on the screen.
-        if (wParam) PostMessageW(hwnd_, kShownMessage, 0, 0);
+        if (wParam) PostShown(hwnd_);
         break;
     case kShownMessage:
-        if (IsWindowVisible(hwnd_)) OnShown();
+        // The first show handler runs whatever the show state: a start
+        // minimized to the tray hides the window before this message comes,
+        // and its command line must still be acted on.
+        if (IsWindowVisible(hwnd_) || !commandLine_.processed()) OnShown();
         return 0;
     case kProgressMessage:
         progressPosted_ = false;
@@ -200,6 +210,10 @@ LRESULT TTWForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     }
     case WM_SIZE:
+        // A start minimized may come without WM_SHOWWINDOW (Wine sends none),
+        // and the tray hides the window at once: the first show handler is
+        // asked for here too.
+        if (wParam == SIZE_MINIMIZED && !commandLine_.processed()) PostShown(hwnd_);
         // Hidden only while the icon is really in the tray: a window hidden
         // without an icon could not be brought back.
         if (wParam == SIZE_MINIMIZED && tw::SystemTray && trayVisible_) ShowWindow(hwnd_, SW_HIDE);
@@ -208,6 +222,13 @@ LRESULT TTWForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         OnTrayNotify(lParam);
         return 0;
     case WM_CLOSE:
+        // A dialog still open (Close in the tray menu) is closed through its
+        // Cancel path first, so that nothing it did not apply is saved at
+        // exit; the close comes back once its modal loop has ended.
+        if (CancelOpenDialogs()) {
+            PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+            return 0;
+        }
         DestroyWindow(hwnd_);
         return 0;
     case WM_DESTROY: {
@@ -531,13 +552,32 @@ void TTWForm::OpenHomePage() {
 void TTWForm::MinimizeApplication() {
     // Already hidden in the tray: showing it minimized would only flash it.
     if (!IsWindowVisible(hwnd_)) return;
+    // An open dialog goes with the window, as the system does for a minimize
+    // by the title bar; it stays modal meanwhile.
+    ShowOwnedPopups(hwnd_, FALSE);
     ShowWindow(hwnd_, SW_MINIMIZE);  // WM_SIZE hides it when the tray is on
 }
 
 void TTWForm::RestoreApplication() {
     if (IsIconic(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
     ShowWindow(hwnd_, SW_SHOW);
-    SetForegroundWindow(hwnd_);
+    // A modal dialog comes back with the window and takes the input.
+    ShowOwnedPopups(hwnd_, TRUE);
+    SetForegroundWindow(GetLastActivePopup(hwnd_));
+}
+
+bool TTWForm::CancelOpenDialogs() {
+    bool any = false;
+    twui::Dialog* const dialogs[] = {dialogs_.about, dialogs_.log, dialogs_.options,
+                                     dialogs_.backup, dialogs_.desktop};
+    for (twui::Dialog* dialog : dialogs) {
+        if (!dialog || !dialog->showing()) continue;
+        any = true;
+        SendMessageW(dialog->hwnd(), WM_COMMAND, IDCANCEL, 0);
+        // A Cancel that failed still ends the dialog, or the close would wait for ever.
+        if (dialog->showing()) dialog->Close();
+    }
+    return any;
 }
 
 // ---- tray ----

@@ -101,6 +101,8 @@ private:
     void OpenHomePage();
     void MinimizeApplication();
     void RestoreApplication();
+    // Sends Cancel to every dialog that is showing; true when there was one.
+    bool CancelOpenDialogs();
     HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
     // Shows a preview's result; runs the cleaning when its Clean was chosen.
     void ShowPreview(const std::vector<tw::PreviewGroup>& groups);

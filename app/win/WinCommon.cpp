@@ -191,7 +191,10 @@ void Dialog::ShowModal() {
     ShowWindow(hwnd_, SW_SHOW);
     SetForegroundWindow(hwnd_);
     MSG msg;
-    while (modal_ && IsWindowVisible(hwnd_)) {
+    // Only the dialog's close path (Close) ends the loop. Minimizing the main
+    // window hides its owned dialogs too; the dialog stays modal meanwhile and
+    // comes back with the main window.
+    while (modal_ && IsWindow(hwnd_)) {
         const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0) {
             // Pass the quit on to the main loop.
@@ -254,14 +257,21 @@ std::wstring Dialog::SelectedNodeText() const {
     HWND tree = item(treeId_);
     HTREEITEM selected = tree ? TreeView_GetSelection(tree) : nullptr;
     if (!selected) return {};
-    wchar_t buffer[512] = {};
-    TVITEMW tvi{};
-    tvi.mask = TVIF_TEXT;
-    tvi.hItem = selected;
-    tvi.pszText = buffer;
-    tvi.cchTextMax = static_cast<int>(std::size(buffer));
-    if (!TreeView_GetItem(tree, &tvi)) return {};
-    return buffer;
+    // The tree tells no text length: the buffer grows until the text leaves
+    // room in it, so a long translated page name is read whole.
+    std::wstring buffer(256, L'\0');
+    for (;;) {
+        TVITEMW tvi{};
+        tvi.mask = TVIF_TEXT;
+        tvi.hItem = selected;
+        tvi.pszText = buffer.data();
+        tvi.cchTextMax = static_cast<int>(buffer.size());
+        if (!TreeView_GetItem(tree, &tvi)) return {};
+        const size_t length = wcsnlen(tvi.pszText, buffer.size());
+        if (length + 1 < buffer.size() || buffer.size() >= 65536)
+            return std::wstring(tvi.pszText, length);
+        buffer.assign(buffer.size() * 2, L'\0');
+    }
 }
 
 void Dialog::SelectFirstNode() {
@@ -356,9 +366,14 @@ bool PreTranslate(MSG& msg) {
         (msg.hwnd == loop.main || IsChild(loop.main, msg.hwnd)) &&
         TranslateAcceleratorW(loop.main, loop.accelerators, &msg))
         return true;
-    for (HWND dialog : loop.dialogs)
-        if (IsWindow(dialog) && IsWindowVisible(dialog) && IsDialogMessageW(dialog, &msg))
-            return true;
+    const bool key = msg.message == WM_KEYDOWN || msg.message == WM_KEYUP;
+    for (HWND dialog : loop.dialogs) {
+        if (!IsWindow(dialog) || !IsWindowVisible(dialog)) continue;
+        if (key && (msg.hwnd == dialog || IsChild(dialog, msg.hwnd)))
+            if (auto* self = reinterpret_cast<Dialog*>(GetWindowLongPtrW(dialog, DWLP_USER)))
+                if (self->PreviewKey(msg)) return true;
+        if (IsDialogMessageW(dialog, &msg)) return true;
+    }
     // Tab and the arrow keys move between the main window's controls.
     if (loop.main && IsChild(loop.main, msg.hwnd) && IsDialogMessageW(loop.main, &msg))
         return true;

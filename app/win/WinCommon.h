@@ -132,6 +132,9 @@ public:
 
     // The page handler, run as a click in the tree would run it.
     virtual void OnPageChanged() {}
+    // The dialog sees the keys of its controls first (the message loop calls
+    // it for every key message of the dialog); true when it consumed the key.
+    virtual bool PreviewKey(const MSG& /*key*/) { return false; }
 
 protected:
     Dialog(int templateId, int treeId, bool centreOnScreen = false)

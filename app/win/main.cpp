@@ -13,7 +13,7 @@
 
 namespace {
 
-int Run(HINSTANCE instance) {
+int Run(HINSTANCE instance, int show) {
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof(controls);
     controls.dwICC = ICC_BAR_CLASSES | ICC_PROGRESS_CLASS | ICC_TREEVIEW_CLASSES |
@@ -46,7 +46,8 @@ int Run(HINSTANCE instance) {
     options.SetMainForm(&main);
     twui::SetMainWindow(main.hwnd(), main.accelerators());
 
-    ShowWindow(main.hwnd(), SW_SHOWNORMAL);
+    // As the starter asked (a shortcut set to "Minimized", start /min).
+    ShowWindow(main.hwnd(), show);
     UpdateWindow(main.hwnd());
 
     MSG msg{};
@@ -63,9 +64,9 @@ int Run(HINSTANCE instance) {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     try {
-        return Run(instance);
+        return Run(instance, show);
     } catch (...) {
         twui::ShowCaughtError();
         return 1;

@@ -97,18 +97,23 @@ INT_PTR TLogForm::OnMessage(UINT msg, WPARAM, LPARAM lParam, bool& handled) {
     if (msg != WM_NOTIFY) return 0;
     const auto* header = reinterpret_cast<const NMHDR*>(lParam);
     if (!header) return 0;
-    // Delete in the check list removes the checked logs; Delete in the tree
-    // does so when its node is the remove page as the Delete key looks it up.
+    // Delete in the check list removes the checked logs (the dialog-wide
+    // Delete of PreviewKey has already run by then and left nothing checked).
     if (header->idFrom == IDC_LOG_CHECKLIST && header->code == LVN_KEYDOWN &&
         reinterpret_cast<const NMLVKEYDOWN*>(lParam)->wVKey == VK_DELETE) {
         RemoveLogs();
         handled = true;
-    } else if (header->idFrom == IDC_LOG_TREE && header->code == TVN_KEYDOWN &&
-               reinterpret_cast<const NMTVKEYDOWN*>(lParam)->wVKey == VK_DELETE) {
-        if (tw::IsRemoveLogPageForDeleteKey(SelectedNodeText())) RemoveLogs();
-        handled = true;
     }
     return handled ? TRUE : 0;
+}
+
+bool TLogForm::PreviewKey(const MSG& key) {
+    // The remove page as the Delete key looks it up; the key goes on to the
+    // control that has the focus.
+    if (key.message == WM_KEYDOWN && key.wParam == VK_DELETE &&
+        tw::IsRemoveLogPageForDeleteKey(SelectedNodeText()))
+        RemoveLogs();
+    return false;
 }
 
 bool TLogForm::SetPlaceText(tw::Place place, const std::wstring& text) {

@@ -21,6 +21,9 @@ protected:
     void OnInit() override;
     bool OnCommand(int id, int code, HWND control) override;
     INT_PTR OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
+    // Delete pressed anywhere in the dialog removes the checked logs on the
+    // remove page.
+    bool PreviewKey(const MSG& key) override;
 
 private:
     // Shows the run log in MemoLogs when it changed since it was last shown:

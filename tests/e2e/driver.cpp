@@ -306,7 +306,7 @@ bool TidewellProcess::removeLanguageFile() {
     return DeleteFileW(languagePath().c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
-bool TidewellProcess::start(const std::wstring& arguments) {
+bool TidewellProcess::start(const std::wstring& arguments, int showState) {
     if (folder_.empty() || process_) return false;
     if (!fileExists(exePath())) {
         std::fwprintf(stderr, L"driver: %ls is missing\n", exePath().c_str());
@@ -316,6 +316,10 @@ bool TidewellProcess::start(const std::wstring& arguments) {
     if (!arguments.empty()) commandLine += L" " + arguments;
     STARTUPINFOW si{};
     si.cb = sizeof si;
+    if (showState >= 0) {
+        si.dwFlags = STARTF_USESHOWWINDOW;
+        si.wShowWindow = static_cast<WORD>(showState);
+    }
     PROCESS_INFORMATION pi{};
     bool started = false;
     for (int attempt = 0; attempt < 3 && !started; ++attempt) {

@@ -99,8 +99,9 @@ public:
     bool writeLanguageBytes(const std::string& bytes);
     bool removeLanguageFile();
 
-    // Starts the program with the argument text (already quoted as needed).
-    bool start(const std::wstring& arguments = L"");
+    // Starts the program with the argument text (already quoted as needed);
+    // a show state (SW_SHOWMINNOACTIVE, ...) is passed as a shortcut would.
+    bool start(const std::wstring& arguments = L"", int showState = -1);
     // The visible main window of this process, once it appears; null when it
     // does not appear in time or the process ends first.
     HWND waitForMainWindow(Millis timeout = kDefaultTimeout);

@@ -238,6 +238,14 @@ TEST_F(MainWindowTest, QuitAloneEndsAtOnceAndWritesDefaultSettings) {
     expectDefaultSettings(*proc_);
 }
 
+// Started minimized with the tray on, the window goes to the tray at once.
+TEST_F(MainWindowTest, MinimizedStartToTheTrayStillEndsOnQuit) {
+    ASSERT_TRUE(proc_->writeSettingsAnsi(L"[SystemTray]\r\nEnabled=1\r\n"));
+    ASSERT_TRUE(proc_->start(L"-QUIT", SW_SHOWMINNOACTIVE));
+    ASSERT_TRUE(proc_->waitForExit(15s)) << "a minimized start ignored -QUIT";
+    EXPECT_EQ(proc_->exitCode(), 0u);
+}
+
 TEST_F(MainWindowTest, RepeatedSwitchAddsOnceAndLeavesRemoveButtonsAlone) {
     launch(L"-NVIDIA -NVIDIA");
     EXPECT_EQ(cleanList(), Labels{L"NVIDIA - Display"});

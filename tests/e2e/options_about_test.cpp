@@ -405,6 +405,11 @@ class AboutTest : public OptionsAboutTest, public ::testing::WithParamInterface<
 
 TEST_P(AboutTest, OpensOnAboutPageArrowsSwitchPagesEscCloses) {
     const std::wstring language = GetParam();
+    // Page names longer than any fixed buffer still select their pages.
+    for (const std::wstring key : {L"About", L"Donate", L"Contact"})
+        if (language == L"Long")
+            WritePrivateProfileStringW(L"Long", key.c_str(), (key + std::wstring(600, L'x')).c_str(),
+                                       proc_->languagePath().c_str());
     launch(L"[Languages]\r\nCurrent=" + language + L"\r\n");
     // Once on another page before: the dialog still opens on its first page.
     for (int round = 0; round < 2; ++round) {
@@ -428,11 +433,15 @@ TEST_P(AboutTest, OpensOnAboutPageArrowsSwitchPagesEscCloses) {
         EXPECT_LE(std::abs((r.top + r.bottom) - (work.top + work.bottom)), 2);
         if (round == 0) {
             EXPECT_EQ(windowText(about), language == L"Deutsch" ? L"Info" : L"About");
-            EXPECT_EQ(nodeText(tree, pages[1]), language == L"Deutsch" ? L"Spenden" : L"Donate");
+            EXPECT_EQ(nodeText(tree, pages[1]),
+                      readIni(proc_->languagePath(), language, L"Donate").value_or(L"").substr(0, 511));
             EXPECT_FALSE(screenshot(about, L"about-About-" + language).empty());
             ASSERT_TRUE(sendKey(about, tree, VK_DOWN));
             settle(about);
             EXPECT_EQ(aboutPage(about), 1);
+            const std::wstring donate = windowText(control(about, IDC_ABOUT_MEMO_DONATE));
+            EXPECT_EQ(donate.find(L"Spende") != std::wstring::npos, language == L"Deutsch");
+            EXPECT_NE(donate.find(L"https://tidewell.example.org/"), std::wstring::npos);
             EXPECT_FALSE(screenshot(about, L"about-Donate-" + language).empty());
             ASSERT_TRUE(sendKey(about, tree, VK_DOWN));
             settle(about);
@@ -452,7 +461,7 @@ TEST_P(AboutTest, OpensOnAboutPageArrowsSwitchPagesEscCloses) {
     closeProgram();
 }
 
-INSTANTIATE_TEST_SUITE_P(Languages, AboutTest, ::testing::Values(L"English", L"Deutsch"),
+INSTANTIATE_TEST_SUITE_P(Languages, AboutTest, ::testing::Values(L"English", L"Deutsch", L"Long"),
                          [](const auto& info) {
                              const std::wstring w = info.param;
                              return std::string(w.begin(), w.end());

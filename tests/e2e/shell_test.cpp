@@ -4,6 +4,7 @@
 #include "driver.h"
 
 #include "app/win/TWFormRes.h"
+#include "options/win/OptionsFormRes.h"
 
 #include <gtest/gtest.h>
 
@@ -251,20 +252,26 @@ TEST_F(ShellTest, WithTrayMinimizingHidesAndTheTrayMenuRestoresAndCloses) {
     settle(main_);
     EXPECT_TRUE(isVisible(main_)) << "Restore did not bring the window back";
     EXPECT_FALSE(IsIconic(main_)) << "Restore left the window minimized";
-    // The restored window works: a dialog opens from it.
-    ASSERT_TRUE(sendKey(main_, nullptr, 'A', true));
-    HWND about = waitForDialog(TW_CLASS_ABOUT);
-    ASSERT_NE(about, nullptr);
-    closeByEsc(about, "About");
+    // The restored window works: Options opens, a change is left unapplied.
+    ASSERT_TRUE(sendKey(main_, nullptr, 'O', true));
+    HWND options = waitForDialog(TW_CLASS_OPTIONS);
+    ASSERT_NE(options, nullptr);
+    click(control(options, IDC_OPT_FILES));  // every target's files phase off
 
-    PostMessageW(main_, WM_COMMAND, IDM_TRAY_MINIMIZE, 0);
-    settle(main_);
-    EXPECT_FALSE(isVisible(main_));
-    // Close from the tray menu while hidden ends the program cleanly.
+    // Minimized and restored, the dialog stays modal.
+    for (int command : {IDM_TRAY_MINIMIZE, IDM_TRAY_RESTORE, IDM_TRAY_MINIMIZE}) {
+        PostMessageW(main_, WM_COMMAND, command, 0);
+        settle(main_);
+        EXPECT_EQ(isVisible(main_), command == IDM_TRAY_RESTORE);
+        EXPECT_EQ(isVisible(options), command == IDM_TRAY_RESTORE) << "the dialog left its window";
+        EXPECT_FALSE(isEnabled(main_)) << "the main window took input beside the open dialog";
+    }
+    // Close in the tray menu while hidden ends cleanly, storing nothing unapplied.
     PostMessageW(main_, WM_COMMAND, IDM_TRAY_EXIT, 0);
     ASSERT_TRUE(proc_->waitForExit(15s)) << "Close in the tray menu did not end the program";
     EXPECT_EQ(proc_->exitCode(), 0u);
     EXPECT_EQ(proc_->setting(L"SystemTray", L"Enabled"), L"1");
+    EXPECT_EQ(proc_->setting(L"NVIDIA Display", L"Files"), L"1") << "an unapplied change was saved";
 }
 
 // ---- ending -----------------------------------------------------------------

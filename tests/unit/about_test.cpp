@@ -43,11 +43,12 @@ TEST_F(About, EachPageHasItsOwnTextAndTheAboutPageNamesVersionAndBuildDate) {
     EXPECT_NE(about.find(L"Tidewell 1.0"), std::wstring::npos);
     EXPECT_NE(about.find(L"Dec  6 2026"), std::wstring::npos);
     EXPECT_NE(about.find(L"own risk"), std::wstring::npos);
-    const std::wstring donate = tw::AboutPageText(AboutPage::Donate, L"");
+    // The Donate page is the language's invitation followed by the address.
+    const std::wstring donate = tw::DonatePageText(L"Bitte spenden.");
     const std::wstring contact = tw::AboutPageText(AboutPage::Contact, L"");
     EXPECT_NE(contact.find(L'@'), std::wstring::npos);
-    EXPECT_FALSE(donate.empty());
-    EXPECT_NE(donate, contact);
+    EXPECT_TRUE(donate.starts_with(L"Bitte spenden.\r\n"));
+    EXPECT_NE(donate.find(L"https://tidewell.example.org/"), std::wstring::npos);
     EXPECT_EQ(tw::AboutPageText(AboutPage::None, L"x"), L"");
     // Multi-line edit controls break lines only at CR LF.
     for (const std::wstring& text : {about, donate, contact})

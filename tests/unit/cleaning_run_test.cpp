@@ -2,6 +2,8 @@
 // progress bar, an error that ends the run, the saved log and the restart.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "app/CleaningRun.h"
 #include "engine_fixture.h"
 #include "platform/common.h"
@@ -15,11 +17,14 @@ using Lines = std::vector<std::string>;
 class FakeView : public tw::CleaningView {
 public:
     std::vector<std::wstring> labels;
+    std::optional<std::vector<std::wstring>> labelsOnceAsked;  // "<", "<<"... during the question
     int maximum = -1;
     int position = -1;
     int stepsTaken = 0;
     std::function<void()> onStep;
-    std::vector<std::wstring> cleanLabels() const override { return labels; }
+    std::vector<std::wstring> cleanLabels() const override {
+        return labelsOnceAsked && !fake::messageBoxes().empty() ? *labelsOnceAsked : labels;
+    }
     void setProgressMax(int m) override { maximum = m; }
     void setProgressPosition(int p) override { position = p; }
     void stepProgress() override {
@@ -70,9 +75,12 @@ TEST_F(CleaningRunTest, CancelInTheConfirmationChangesNothing) {
     fake::addFile("C:\\WINDOWS\\System32\\nvapi.dll");
     tw::RunLog().append(L"earlier line");
     view.labels = {L"NVIDIA - Display"};
+    view.labelsOnceAsked = std::vector<std::wstring>{};  // OK, but nothing left to clean
+    EXPECT_EQ(tw::RunCleaning(view), tw::RunOutcome::NotStarted);
+    view.labelsOnceAsked.reset();
     fake::queueMessageBoxAnswer(plat::kIdCancel);
     EXPECT_EQ(tw::RunCleaning(view), tw::RunOutcome::Cancelled);
-    ASSERT_EQ(fake::messageBoxes().size(), 1u);
+    ASSERT_EQ(fake::messageBoxes().size(), 2u);
     EXPECT_EQ(fake::messageBoxes()[0].text, L"Are you sure you want to continue?");
     EXPECT_EQ(fake::messageBoxes()[0].caption, L"Warning");
     EXPECT_EQ(fake::messageBoxes()[0].flags, 49u);
@@ -87,7 +95,9 @@ TEST_F(CleaningRunTest, ARunSizesTheBarSortsAndSavesTheLog) {
     fake::addFile("C:\\WINDOWS\\System32\\atiogl.dll");
     fake::addFile("C:\\WINDOWS\\System32\\atipd.dll");
     fake::setFault("C:\\WINDOWS\\System32\\atipd.dll", fake::Fault::Locked);
-    view.labels = {L"NVIDIA - Display", L"ATi - Display", L"Unknown", L"NVIDIA - Display"};
+    // The list as it stands after the answer is cleaned.
+    view.labels = {L"Realtek - Sound"};
+    view.labelsOnceAsked = std::vector<std::wstring>{L"NVIDIA - Display", L"ATi - Display", L"Unknown", L"NVIDIA - Display"};
     bool busyDuringRun = false;
     view.onStep = [&] { busyDuringRun = tw::CleaningBusy; };
     EXPECT_EQ(tw::RunCleaning(view), tw::RunOutcome::NotDeleted);

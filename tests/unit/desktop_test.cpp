@@ -246,9 +246,14 @@ TEST_F(Layouts, RefusedWritesStopTheSaveWithTheFileName) {
     }
     EXPECT_FALSE(fake::exists(kFolder + "Locked.ini"));
 
-    for (const wchar_t* name : {L"..\\Tidewell", L"sub/x", L"a:b"})
-        EXPECT_THROW(tw::SaveDesktopLayout(name), tw::AppError) << name;
+    // No other folder, no device, nothing the ANSI calls that list and remove
+    // layouts cannot reach.
+    for (const wchar_t* name : {L"..\\Tidewell", L"sub/x", L"a:b", L"CON", L"nul.txt", L"Com1 ",
+                                L"lpt9.a.b", L"AUX .x", L"COM\u00b9", L"\u8868X"})
+        EXPECT_THROW(tw::SaveDesktopLayout(name), tw::AppError) << plat::wideToAnsi(name);
     EXPECT_EQ(fake::list(kFolder).size(), 0u);
+    for (const wchar_t* name : {L"CONSOLE", L"LPT10", L"x.NUL", L"Caf\u00e9"}) tw::SaveDesktopLayout(name);
+    EXPECT_EQ(fake::list(kFolder).size(), 4u);
     EXPECT_FALSE(fake::exists("C:\\Tools\\Tidewell\\Tidewell.ini"));
 }
 
