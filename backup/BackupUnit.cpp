@@ -187,14 +187,13 @@ void RestoreFiles(const std::string& item) {
             }
             const std::string to = target + n.name;
             const std::string staged = target + "__" + n.name;
-            // Checked for each file, before and after making missing folders:
-            // a folder can be swapped for a link at any time.
-            bool throughLink = !linkFree(target);
-            if (!throughLink && !directoryExists(target)) forceDirectories(target);
-            if (throughLink || !linkFree(target) || isLink(to) || isLink(staged)) {
+            // Checked for each file, before any missing folder is made: a
+            // folder can be swapped for a link while the restore runs.
+            if (!linkFree(target) || isLink(to) || isLink(staged)) {
                 RunLog().appendAnsi("Not Restored File (" + to + ")");
                 continue;
             }
+            if (!directoryExists(target)) forceDirectories(target);
             if (plat::copyFile(from, to, false) == plat::kOk) {
                 RunLog().appendAnsi("Restored File (" + to + ")");
                 continue;
