@@ -122,7 +122,10 @@ FolderIndex ReadFolderIndex(const std::string& itemFolder) {
 std::string RestoreFolder(const FolderIndex& index, const std::string& subFolder) {
     const auto found = index.find(indexKey(subFolder));
     const std::string folder = found != index.end() ? found->second : DecodeFolder(subFolder);
-    return isDriveFolder(wide(folder)) ? folder : std::string();
+    // Nothing is ever backed up from the backup root, so nothing goes back into it.
+    const std::wstring w = upperAscii(wide(folder)), root = upperAscii(wide(BackupRoot()));
+    if (!isDriveFolder(w) || w.compare(0, root.size(), root) == 0) return {};
+    return folder;
 }
 
 std::string PrepareFileBackupFolder(const std::string& itemFolder, const std::string& folder) {

@@ -54,8 +54,8 @@ using FolderIndex = std::map<std::string, std::string>;
 FolderIndex ReadFolderIndex(const std::string& itemFolder);
 
 // The folder that the files of a files item's sub-folder go back to: its
-// index entry, or else its decoded name. Empty when neither is an absolute
-// drive folder with its trailing backslash.
+// index entry, or else its decoded name. Empty when that is no absolute
+// drive folder with its trailing backslash, or lies in the backup root.
 std::string RestoreFolder(const FolderIndex& index, const std::string& subFolder);
 
 // Makes sure the sub-folder of itemFolder that receives the files of

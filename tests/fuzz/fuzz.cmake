@@ -13,4 +13,16 @@ if(TW_FUZZ)
     target_link_libraries(png_fuzz PRIVATE ZLIB::ZLIB)
     set_target_properties(png_fuzz PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
     tw_warnings(png_fuzz)
+
+    # The backup reader runs the backup store on the in-memory Windows, built
+    # from source here so that all of it is instrumented.
+    file(GLOB TW_FUZZ_FAKE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fake/*.cpp)
+    add_executable(backup_fuzz ${CMAKE_CURRENT_LIST_DIR}/backup_fuzz.cpp ${CMAKE_SOURCE_DIR}/backup/BackupUnit.cpp
+        ${CMAKE_SOURCE_DIR}/engine/RegistrySelf.cpp ${CMAKE_SOURCE_DIR}/log/LogUnit.cpp
+        ${CMAKE_SOURCE_DIR}/platform/common.cpp ${TW_FUZZ_FAKE_SOURCES})
+    target_include_directories(backup_fuzz PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
+    target_compile_options(backup_fuzz PRIVATE ${TW_FUZZ_FLAGS})
+    target_link_options(backup_fuzz PRIVATE ${TW_FUZZ_FLAGS})
+    set_target_properties(backup_fuzz PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+    tw_warnings(backup_fuzz)
 endif()
