@@ -36,6 +36,49 @@ std::string binaryContent(std::size_t size) {
     return out;
 }
 
+// A link to a folder, removed again (the link, not its target) at the end
+// of the scope. Wine's CreateSymbolicLink does nothing and its
+// RemoveDirectory on a link removes the target, but a Unix symbolic link in
+// the prefix shows as a folder link (attributes 0x410) and is followed when a
+// path runs through it, and Wine runs Unix programs.
+class FolderLink {
+public:
+    FolderLink(const std::string& link, const std::string& target) : link_(link) {
+        if (!runningUnderWine())
+            ::CreateSymbolicLinkA(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY);
+        else
+            runUnix("/bin/ln -s \"" + unixPath(target) + "\" \"" + unixPath(link) + "\"");
+    }
+    ~FolderLink() {
+        if (!runningUnderWine()) ::RemoveDirectoryA(link_.c_str());
+        else runUnix("/bin/rm -f \"" + unixPath(link_) + "\"");
+    }
+    FolderLink(const FolderLink&) = delete;
+    FolderLink& operator=(const FolderLink&) = delete;
+
+private:
+    static std::string unixPath(const std::string& path) {
+        using UnixName = char*(CDECL*)(LPCWSTR);
+        auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+            ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+        const std::wstring wide(path.begin(), path.end());
+        char* name = unixName ? unixName(wide.c_str()) : nullptr;
+        std::string out = name ? name : "";
+        if (name) ::HeapFree(::GetProcessHeap(), 0, name);
+        return out;
+    }
+    static void runUnix(std::string command) {
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
+        ::WaitForSingleObject(pi.hProcess, 10000);
+        ::CloseHandle(pi.hThread);
+        ::CloseHandle(pi.hProcess);
+    }
+    std::string link_;
+};
+
 class DeleteFilesOnDisk : public EngineWineTest {};
 
 TEST_F(DeleteFilesOnDisk, PatternsAttributesAndMatchedFolders) {
@@ -132,6 +175,24 @@ TEST_F(DeleteFilesOnDisk, BackupCopiesComeBackByteForByte) {
     EXPECT_EQ(listFolder(dir), (Lines{"Vendor;Tool's", "nvbig.bin", "nvsmall.dll"}));
     // The set keeps its copies.
     EXPECT_EQ(readFile(plainCopy + "nvbig.bin"), big);
+}
+
+TEST_F(DeleteFilesOnDisk, RestoreNeverWritesThroughALink) {
+    const std::string real = dir + "real\\";
+    makeFolders(real);
+    FolderLink link(dir + "link", real);
+    ASSERT_EQ(::GetFileAttributesA((dir + "link").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT,
+              static_cast<DWORD>(FILE_ATTRIBUTE_REPARSE_POINT));
+    // Copies of files once deleted from the link and from a folder below it.
+    const std::string item = tw::BackupRoot() + kFilesItem;
+    for (const std::string& folder : {dir + "link\\", dir + "link\\Sub\\"}) {
+        makeFolders(item + tw::EncodeFolder(folder));
+        writeFile(item + tw::EncodeFolder(folder) + "\\x.dll", "backup");
+    }
+    tw::RestoreFiles(kFilesItem);
+    EXPECT_EQ(sorted(logLines()),
+              sorted({"Not Restored File (" + dir + "link\\x.dll)", "Not Restored File (" + dir + "link\\Sub\\x.dll)"}));
+    EXPECT_EQ(listFolder(real), Lines{});
 }
 
 // ---- files held open by another process ----
