@@ -16,7 +16,7 @@ bool isDots(const std::string& name) { return name == "." || name == ".."; }
 // ANSI text as the system reads it. Every check below is made on this form
 // of a text, after it has been turned into the ANSI text that is handed to
 // the system: a conversion may map a wide character to a lookalike
-// ("\xFF3C", a full-width backslash, can become "\").
+// (U+FF3C, a full-width backslash, can become "\").
 std::wstring wide(const std::string& text) { return plat::ansiToWide(text); }
 std::string ansi(const std::wstring& text) { return plat::wideToAnsi(text); }
 

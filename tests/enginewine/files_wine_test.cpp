@@ -36,38 +36,31 @@ std::string binaryContent(std::size_t size) {
     return out;
 }
 
-// A link to a folder, removed again (the link, not its target) at the end
-// of the scope. Wine's CreateSymbolicLink does nothing and its
-// RemoveDirectory on a link removes the target, but a Unix symbolic link in
-// the prefix shows as a folder link (attributes 0x410) and is followed when a
-// path runs through it, and Wine runs Unix programs.
+// A folder link for the life of the object. Under Wine, CreateSymbolicLink
+// does nothing and RemoveDirectory on a link removes its target; a Unix
+// symbolic link made and removed by a Unix program stands in for a junction
+// (attributes 0x410, followed when a path runs through it).
 class FolderLink {
 public:
     FolderLink(const std::string& link, const std::string& target) : link_(link) {
-        if (!runningUnderWine())
-            ::CreateSymbolicLinkA(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY);
-        else
-            runUnix("/bin/ln -s \"" + unixPath(target) + "\" \"" + unixPath(link) + "\"");
+        if (!runningUnderWine()) ::CreateSymbolicLinkA(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY);
+        else unix("/bin/ln -s \"" + unixPath(target) + "\" \"" + unixPath(link) + "\"");
     }
     ~FolderLink() {
         if (!runningUnderWine()) ::RemoveDirectoryA(link_.c_str());
-        else runUnix("/bin/rm -f \"" + unixPath(link_) + "\"");
+        else unix("/bin/rm \"" + unixPath(link_) + "\"");
     }
-    FolderLink(const FolderLink&) = delete;
-    FolderLink& operator=(const FolderLink&) = delete;
 
 private:
     static std::string unixPath(const std::string& path) {
-        using UnixName = char*(CDECL*)(LPCWSTR);
-        auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
-            ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-        const std::wstring wide(path.begin(), path.end());
-        char* name = unixName ? unixName(wide.c_str()) : nullptr;
-        std::string out = name ? name : "";
-        if (name) ::HeapFree(::GetProcessHeap(), 0, name);
+        auto convert = reinterpret_cast<char*(CDECL*)(LPCWSTR)>(
+            reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+        char* name = convert(std::wstring(path.begin(), path.end()).c_str());
+        const std::string out = name ? name : "";
+        ::HeapFree(::GetProcessHeap(), 0, name);
         return out;
     }
-    static void runUnix(std::string command) {
+    static void unix(std::string command) {
         STARTUPINFOA si{};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi{};
