@@ -188,6 +188,19 @@ TEST_F(DeleteFilesOnDisk, RestoreNeverWritesThroughALink) {
     EXPECT_EQ(listFolder(real), Lines{});
 }
 
+TEST_F(DeleteFilesOnDisk, IndexNameThatTheCodePageTurnsIntoAWayUpIsIgnored) {
+    // Full-width backslashes (U+FF3C) become plain ones in code page 1252.
+    const std::string item = tw::BackupRoot() + kFilesItem;
+    makeFolders(item);
+    writeFile(item + tw::kFolderIndexName, "..\xEF\xBC\xBC..\xEF\xBC\xBC" "Escaped\t" + dir + "\n");
+    writeFile(dir + "nv.dll", "nv");
+    tw::BackupEnabled = true;
+    tw::BackupPath = item;
+    tw::DeleteFiles(dir, {"nv.dll"});
+    EXPECT_EQ(readFile(item + tw::EncodeFolder(dir) + "\\nv.dll"), "nv");
+    EXPECT_FALSE(folderExists(tw::BackupRoot() + "Escaped"));
+}
+
 // ---- files held open by another process ----
 
 class FilesInUse : public EngineWineTest {};
