@@ -38,10 +38,6 @@ void addFile(const std::string& path, const std::string& content = {},
              std::uint32_t attributes = plat::kAttrArchive);  // parents created
 void addFileBytes(const std::string& path, const std::vector<std::uint8_t>& content,
                   std::uint32_t attributes = plat::kAttrArchive);
-// A folder link (a junction): a folder entry with FILE_ATTRIBUTE_REPARSE_POINT,
-// parents created. The fake does not follow it; what lies below it is the
-// link's own, so a test sees whatever is written through the link.
-void addFolderLink(const std::string& path);
 bool exists(const std::string& path);  // file or folder
 bool isFolder(const std::string& path);
 std::string content(const std::string& path);  // throws when absent

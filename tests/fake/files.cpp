@@ -312,11 +312,6 @@ void addFile(const std::string& path, const std::string& content, std::uint32_t 
     addFileBytes(path, std::vector<std::uint8_t>(content.begin(), content.end()), attributes);
 }
 
-void addFolderLink(const std::string& path) {
-    addFolder(path);
-    findEntry(parsePath(path))->attributes = plat::kAttrDirectory | plat::kAttrReparsePoint;
-}
-
 bool exists(const std::string& path) { return findEntry(parsePath(path)) != nullptr; }
 
 bool isFolder(const std::string& path) {

@@ -4,7 +4,7 @@
 // chose for that sub-folder, never below a link or into the set. The writer,
 // trusting the same index, must keep its copies inside the item.
 //
-// Input: a flags byte (1: C:\Data is a folder link, 2: C:\Data\x.dll is a
+// Input: a flags byte (1: C:\Data is a folder link to C:\WINDOWS, 2: C:\Data\x.dll is a
 // file link, 4: no folders.idx), then NUL-separated chunks: the index, then
 // one sub-folder name per chunk, each holding x.dll.
 #include <cctype>
@@ -65,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     fake::reset();
     fake::addFolder(kItem);
-    if (data[0] & 1) fake::addFolderLink("C:\\Data");
+    if (data[0] & 1) fake::addLink("C:\\Data", "C:\\WINDOWS");
     if (data[0] & 2) fake::addFile("C:\\Data\\x.dll", "link", plat::kAttrArchive | plat::kAttrReparsePoint);
     if ((data[0] & 4) == 0) fake::addFile(kItem + tw::kFolderIndexName, chunks[0]);
     std::vector<std::string> names;

@@ -100,6 +100,26 @@ TEST_F(RestoreFilesTest, FoldersWithSemicolonsAndQuotesComeBackExactly) {
                                          "Restored File (C:\\Data\\v1\\It's here\\same.txt)"}));
 }
 
+TEST_F(RestoreFilesTest, DoubleByteFolderNamesComeBackExactly) {
+    // Second bytes 0x5C, a backslash, and "a" and "A", which a byte-wise letter case would merge.
+    const std::map<int, std::vector<std::string>> names = {
+        {932, {"\x95\x5C", "\x83\x61", "\x83\x41"}}, {936, {"\x81\x5C"}}, {950, {"\xA5\x5C"}}};
+    for (const auto& [codePage, chars] : names) {
+        SCOPED_TRACE(codePage);
+        fake::reset();
+        fake::setAnsiCodePage(codePage);
+        tw::BackupEnabled = true;
+        for (const auto& c : chars) fake::addFile("C:\\D" + c + "\\a.dll", c);
+        for (const auto& c : chars) tw::DeleteFiles("C:\\D" + c, {"a.dll"});
+        for (const auto& c : chars) EXPECT_TRUE(fake::exists(kBackupItem + "C';D" + c + ";\\a.dll"));
+        tw::BackupEnabled = false;
+        tw::RunLog().clear();
+        tw::RestoreFiles(kFilesItem);
+        EXPECT_EQ(logLines().size(), chars.size());
+        for (const auto& c : chars) EXPECT_EQ(fake::content("C:\\D" + c + "\\a.dll"), c);
+    }
+}
+
 TEST_F(RestoreFilesTest, SetWithoutUsableIndexRestoresAsTheNameDecodes) {
     fake::addFile(kBackupItem + "C';Data;v1;\\a.txt", "a");
     fake::addFile(kBackupItem + "C';Other;\\b.txt", "b");
@@ -140,7 +160,7 @@ TEST_F(RestoreFilesTest, NothingIsWrittenOutsideALinkFreeDriveFolder) {
         SCOPED_TRACE(c.what);
         fake::reset();
         tw::RunLog().clear();
-        if (!c.folderLink.empty()) fake::addFolderLink(c.folderLink);
+        if (!c.folderLink.empty()) fake::addLink(c.folderLink, "C:\\WINDOWS");
         if (!c.fileLink.empty()) fake::addFile(c.fileLink, "link", plat::kAttrArchive | plat::kAttrReparsePoint);
         if (c.inUse) fake::addFile("C:\\Data\\x.dll", "current");
         if (c.inUse) fake::setFault("C:\\Data\\x.dll", fake::Fault::Locked);
