@@ -1,6 +1,7 @@
 #include "app/CleaningRun.h"
 
 #include "log/LogUnit.h"
+#include "platform/common.h"
 #include "platform/platform.h"
 #include "settings/VarUnit.h"
 #include "targets/Target.h"
@@ -48,25 +49,38 @@ void RebootSystem() {
     plat::initiateSystemShutdown(true, true);
 }
 
-void RunCleaning(CleaningView& view) {
-    const std::vector<std::wstring> labels = view.cleanLabels();
-    if (labels.empty() || CleaningBusy) return;
-    RunGuard guard;  // an error raised by a target ends the run here, busy flag cleared
+namespace {
 
+bool anyNotDeleted(const std::vector<std::wstring>& lines) {
+    for (const std::wstring& line : lines)
+        if (line.rfind(L"Not deleted ", 0) == 0) return true;
+    return false;
+}
+
+// The text of the error being handled.
+std::wstring caughtErrorText() {
+    try {
+        throw;
+    } catch (const AppError& error) {
+        return error.message();
+    } catch (const std::exception& error) {
+        return plat::ansiToWide(error.what());
+    } catch (...) {
+        return L"An unexpected error occurred.";
+    }
+}
+
+RunOutcome finishRun(CleaningView& view, const std::vector<std::wstring>& labels) {
     const MainMessageTexts& texts = MainMessages();
-    if (DisplayWarning &&
-        plat::messageBoxA(texts.warningMessage, texts.warningMessageTitle,
-                          plat::kMbOkCancel | plat::kMbIconExclamation) != plat::kIdOk)
-        return;
-
     view.setProgressMax(CountSelectedSteps(labels));
     view.setProgressPosition(0);
     RunSelectedTargets(labels);
     SortLog();
     if (LogFiles) SaveLog();
+    const RunOutcome outcome = anyNotDeleted(RunLog().lines()) ? RunOutcome::NotDeleted : RunOutcome::Finished;
 
     // A run that produced no line never restarts the computer.
-    if (RunLog().empty()) return;
+    if (RunLog().empty()) return outcome;
     if (RebootMode == 1) {
         if (plat::messageBoxA(texts.rebootMessage, texts.rebootMessageTitle,
                               plat::kMbOkCancel | plat::kMbIconQuestion) == plat::kIdOk)
@@ -74,6 +88,59 @@ void RunCleaning(CleaningView& view) {
     } else if (RebootMode == 2) {
         RebootSystem();
     }
+    return outcome;
+}
+
+}  // namespace
+
+RunOutcome RunCleaning(CleaningView& view, bool unattended) {
+    const std::vector<std::wstring> labels = view.cleanLabels();
+    if (labels.empty() || CleaningBusy) return RunOutcome::NotStarted;
+    RunGuard guard;  // an error raised by a target ends the run here, busy flag cleared
+
+    const MainMessageTexts& texts = MainMessages();
+    if (DisplayWarning &&
+        plat::messageBoxA(texts.warningMessage, texts.warningMessageTitle,
+                          plat::kMbOkCancel | plat::kMbIconExclamation) != plat::kIdOk)
+        return RunOutcome::Cancelled;
+
+    if (!unattended) return finishRun(view, labels);
+    try {
+        return finishRun(view, labels);
+    } catch (...) {
+        // Nobody is there to read an error box: the text is kept as the last
+        // line of the saved log instead.
+        const std::wstring error = caughtErrorText();
+        SortLog();
+        RunLog().append(error);
+        try {
+            SaveLog();
+        } catch (...) {
+        }
+        return RunOutcome::Error;
+    }
+}
+
+RunOutcome RunPreview(CleaningView& view, std::vector<PreviewGroup>& groups, bool saveLog, bool unattended) {
+    const std::vector<std::wstring> labels = view.cleanLabels();
+    if (labels.empty() || CleaningBusy) return RunOutcome::NotStarted;
+    RunGuard guard;
+    view.setProgressMax(CountSelectedSteps(labels));
+    view.setProgressPosition(0);
+    try {
+        PreviewSelectedTargets(labels, groups);
+    } catch (...) {
+        if (!unattended) throw;
+        std::vector<std::wstring> lines = PreviewLogLines(groups);
+        lines.push_back(caughtErrorText());
+        try {
+            SavePreviewLog(lines);
+        } catch (...) {
+        }
+        return RunOutcome::Error;
+    }
+    if (saveLog) SavePreviewLog(PreviewLogLines(groups));
+    return RunOutcome::Finished;
 }
 
 }  // namespace tw

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Preview.h"
 #include "app/TWUnit.h"
 
 namespace tw {
@@ -19,5 +20,13 @@ int CountSelectedSteps(const std::vector<std::wstring>& labels);
 void RunSelectedTargets(const std::vector<std::wstring>& labels);
 // Enables the shutdown privilege and asks the system to restart.
 void RebootSystem();
+
+// A preview of the clean list (Tools > Preview, "-PREVIEW"): `groups`
+// receives what it found; with saveLog its lines are saved with
+// SavePreviewLog, whatever LogFiles says. It asks no question and never
+// restarts. Returns NotStarted for an empty list or while a run is busy,
+// Finished otherwise; an error is passed on, or when unattended saved as the
+// last line of the preview's log (with saveLog) and returned as Error.
+RunOutcome RunPreview(CleaningView& view, std::vector<PreviewGroup>& groups, bool saveLog, bool unattended);
 
 }  // namespace tw

@@ -121,6 +121,8 @@ std::optional<std::wstring> SwitchLabel(const std::wstring& argument) {
 
 bool IsQuitSwitch(const std::wstring& argument) { return upperAscii(argument) == L"-QUIT"; }
 
+bool IsPreviewSwitch(const std::wstring& argument) { return upperAscii(argument) == L"-PREVIEW"; }
+
 CommandLineRequest ParseCommandLine(const std::vector<std::wstring>& arguments) {
     CommandLineRequest request;
     request.clean = !arguments.empty();
@@ -129,14 +131,14 @@ CommandLineRequest ParseCommandLine(const std::vector<std::wstring>& arguments) 
             request.labels.push_back(*label);
         else if (IsQuitSwitch(argument))
             request.quit = true;
+        else if (IsPreviewSwitch(argument))
+            request.preview = true;
     }
     return request;
 }
 
-bool CommandLineProcessor::Process(const std::vector<std::wstring>& arguments,
-                                   TargetList& cleanList,
-                                   const std::function<void()>& clickClean,
-                                   const std::function<void()>& quit) {
+bool CommandLineProcessor::Process(const std::vector<std::wstring>& arguments, TargetList& cleanList,
+                                   const Start& start, const Quit& quit) {
     if (processed_) return false;
     // Marked before acting: a run that raises, or a show that re-enters
     // through a nested message loop, must not act on the arguments again.
@@ -144,18 +146,30 @@ bool CommandLineProcessor::Process(const std::vector<std::wstring>& arguments,
     if (arguments.empty()) return true;
     const CommandLineRequest request = ParseCommandLine(arguments);
     for (const std::wstring& label : request.labels) AddToCleanList(cleanList, label);
-    if (request.clean && clickClean) {
+    int exitCode = 0;
+    if (request.clean && start) {
         try {
-            clickClean();
+            exitCode = start(request);
         } catch (...) {
-            // "-QUIT" still ends the program when the run failed: an unattended
-            // start must not leave the window open.
-            if (request.quit && quit) quit();
-            throw;
+            // "-QUIT" still ends the program when the start failed: an
+            // unattended start must not leave the window open.
+            if (!request.quit) throw;
+            exitCode = ExitCodeOf(RunOutcome::Error);
         }
     }
-    if (request.quit && quit) quit();
+    if (request.quit && quit) quit(exitCode);
     return true;
+}
+
+int ExitCodeOf(RunOutcome outcome) {
+    switch (outcome) {
+    case RunOutcome::NotDeleted: return 1;
+    case RunOutcome::Error: return 2;
+    case RunOutcome::Cancelled: return 3;
+    case RunOutcome::NotStarted:
+    case RunOutcome::Finished: return 0;
+    }
+    return 0;
 }
 
 // ---- cleaning run seam ----

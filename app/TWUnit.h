@@ -82,22 +82,30 @@ PictureRect FitInProportion(int pictureWidth, int pictureHeight, const PictureRe
 std::optional<std::wstring> SwitchLabel(const std::wstring& argument);
 bool IsQuitSwitch(const std::wstring& argument);
 
+bool IsPreviewSwitch(const std::wstring& argument);
+
 struct CommandLineRequest {
     std::vector<std::wstring> labels;  // in argument order, repeats kept
     bool clean = false;                // at least one argument was given
     bool quit = false;                 // "-QUIT" was among them
+    bool preview = false;              // "-PREVIEW": a preview instead of a run
 };
 CommandLineRequest ParseCommandLine(const std::vector<std::wstring>& arguments);
 
 // Acts on the command line at most once in the life of the process, however
 // often the main window is shown again: the first call fills the clean list,
-// clicks Clean when there was any argument and then ends the program when
-// "-QUIT" was given; later calls do nothing. The remove buttons are left as
-// they are. Returns true when this call acted.
+// starts the run (or the preview) when there was any argument and then ends
+// the program with the start's exit code when "-QUIT" was given; later calls
+// do nothing. A start that raises ends a "-QUIT" program with exit code 2
+// and is not passed on (an unattended program must not wait on an error
+// box); without "-QUIT" it is passed on. The remove buttons are left as they
+// are. Returns true when this call acted.
 class CommandLineProcessor {
 public:
-    bool Process(const std::vector<std::wstring>& arguments, TargetList& cleanList,
-                 const std::function<void()>& clickClean, const std::function<void()>& quit);
+    using Start = std::function<int(const CommandLineRequest&)>;
+    using Quit = std::function<void(int exitCode)>;
+    bool Process(const std::vector<std::wstring>& arguments, TargetList& cleanList, const Start& start,
+                 const Quit& quit);
     bool processed() const { return processed_; }
 
 private:
@@ -130,8 +138,24 @@ public:
     virtual void stepProgress() = 0;
 };
 
+// How a cleaning run (or a preview) ended.
+enum class RunOutcome {
+    NotStarted,  // empty clean list, or a run already busy
+    Finished,    // no "Not deleted" line
+    NotDeleted,  // finished with at least one "Not deleted" line
+    Error,       // an error ended it
+    Cancelled,   // Cancel in the confirmation
+};
+// The exit code of a run started from the command line with "-QUIT":
+// 0 finished without a "Not deleted" line (nothing found and any preview
+// included), 1 with one, 2 an error, 3 cancelled at the confirmation.
+int ExitCodeOf(RunOutcome outcome);
+
 // The Clean button's handler (tool button, Ctrl+R, command line); the run
-// itself lives in app/CleaningRun.cpp.
-void RunCleaning(CleaningView& view);
+// itself lives in app/CleaningRun.cpp. An error raised by a target ends the
+// run and is passed on to be shown. An unattended run (command line with
+// "-QUIT") shows no error: the error's text becomes the last line of the run
+// log, which is then saved whatever LogFiles says, and the result is Error.
+RunOutcome RunCleaning(CleaningView& view, bool unattended = false);
 
 }  // namespace tw

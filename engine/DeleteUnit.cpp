@@ -1,6 +1,7 @@
 #include "engine/DeleteUnit.h"
 
 #include "backup/BackupUnit.h"
+#include "engine/DeleteMode.h"
 #include "engine/ProtectedFolders.h"
 #include "engine/RegistrySelf.h"
 #include "log/LogUnit.h"
@@ -28,9 +29,16 @@ constexpr std::uint32_t kReparse = plat::kAttrReparsePoint;
 // A backup item folder that can receive copies: an absolute drive path.
 bool backupPathUsable() { return NormalizeFolderPath(BackupPath).has_value(); }
 
-// Copies folder + name into the backup; true when the copy is there.
-bool backupFile(const std::string& folder, const std::string& name) {
+// ---- the acting calls ----
+// In a preview (ReportOnly) each one only answers, from what can be known
+// without trying, whether it would succeed, and marks what would go; the
+// decisions around them are the run's own.
+
+// Copies folder + name into the backup; true when the copy is there. A
+// folder is never copied as a file.
+bool backupFile(const std::string& folder, const std::string& name, std::uint32_t attributes = 0) {
     if (!backupPathUsable()) return false;
+    if (ReportOnly()) return (attributes & plat::kAttrDirectory) == 0;
     std::string target = PrepareFileBackupFolder(BackupPath, folder);
     if (target.empty()) return false;
     return plat::copyFile(folder + name, target + name, false) == plat::kOk;
@@ -40,6 +48,7 @@ bool backupFile(const std::string& folder, const std::string& name) {
 bool backupKey(TRegistrySelf& reg, plat::HKey root, const std::string& keyPath, const std::string& name) {
     const std::string file = HiveFileName(root, keyPath, name);
     if (!backupPathUsable() || RootText(root).empty() || file.empty()) return false;
+    if (ReportOnly()) return true;
     const std::string folder = includeTrailingBackslash(BackupPath);
     if (!forceDirectories(folder)) return false;
     return reg.SaveKey(name, folder + file);
@@ -49,9 +58,54 @@ std::string registryLine(plat::HKey root, const std::string& keyPath, const std:
     return RootText(root) + "\\" + keyPath + "\\" + name;
 }
 
-// The acting calls of the walk, kept apart from its decisions.
-bool removeEntry(const plat::EntryHandle& entry) { return plat::deleteEntry(entry) == plat::kOk; }
-void scheduleAtRestart(const std::string& path) { plat::moveFileAtReboot(path, ""); }
+// A read-only entry cannot be deleted (nor can a folder as a file).
+bool wouldRemove(const std::string& path, std::uint32_t attributes) {
+    if ((attributes & plat::kAttrReadOnly) != 0) return false;
+    MarkGone(path);
+    return true;
+}
+
+// The acting calls of the walk, kept apart from its decisions. `path` is the
+// entry's path as the walk spells it.
+bool removeEntry(const plat::EntryHandle& entry, const std::string& path) {
+    if (ReportOnly()) {
+        plat::EntryInfo info;
+        return plat::entryInfo(entry, info) == plat::kOk && wouldRemove(path, info.attributes);
+    }
+    return plat::deleteEntry(entry) == plat::kOk;
+}
+void scheduleAtRestart(const std::string& path) {
+    if (!ReportOnly()) plat::moveFileAtReboot(path, "");
+}
+
+bool removeFile(const std::string& path, std::uint32_t attributes) {
+    if (ReportOnly()) return (attributes & plat::kAttrDirectory) == 0 && wouldRemove(path, attributes);
+    return plat::deleteFile(path) == plat::kOk;
+}
+
+bool removeKey(TRegistrySelf& reg, const std::string& line, const std::string& name) {
+    if (ReportOnly()) {
+        MarkKeyGone(line);
+        return true;
+    }
+    return reg.DeleteKey(name);
+}
+
+bool removeValue(TRegistrySelf& reg, const std::string& keyText, const std::string& name) {
+    if (ReportOnly()) {
+        MarkValueGone(keyText, name);
+        return true;
+    }
+    return reg.DeleteValue(name);
+}
+
+// "Deleted registry (...)" or, in a preview, "Would delete registry (...)".
+std::string registryOutcome(bool removed, const std::string& line) {
+    return (removed ? DeletedWord() + std::string("registry (") : std::string("Not deleted registry (")) + line + ")";
+}
+std::string folderOutcome(bool removed, const std::string& folder) {
+    return (removed ? DeletedWord() + std::string("folder (") : std::string("Not deleted folder (")) + folder + ")";
+}
 
 // A file of the walk, opened and checked: backed up first when backups are
 // on, then deleted through its handle, or left to the restart.
@@ -59,11 +113,11 @@ bool deleteWalkedFile(const plat::EntryHandle& file, const std::string& folder, 
     const std::string path = folder + name;
     if (BackupEnabled) {
         if (!backupFile(folder, name)) return false;  // not copied, so it stays
-        if (removeEntry(file)) return true;
+        if (removeEntry(file, path)) return true;
         scheduleAtRestart(path);
         return false;
     }
-    if (removeEntry(file)) return true;
+    if (removeEntry(file, path)) return true;
     if (DeleteAtReboot) scheduleAtRestart(path);
     return false;
 }
@@ -77,6 +131,7 @@ bool deleteTree(const plat::EntryHandle& dir, const std::string& text, const std
     bool ok = true;
     for (const auto& e : entries) {
         const std::string name = plat::wideToAnsi(e.name);
+        if (IsGone(text + name)) continue;  // named earlier in this preview
         plat::EntryHandle entry;
         plat::EntryInfo info;
         // What cannot be opened is not deleted; nor is what the open found
@@ -89,20 +144,20 @@ bool deleteTree(const plat::EntryHandle& dir, const std::string& text, const std
         }
         if ((info.attributes & kReparse) != 0) {
             // A link, also one swapped in after the listing: removed itself, never followed.
-            if (!removeEntry(entry)) ok = false;
+            if (!removeEntry(entry, text + name)) ok = false;
         } else if ((info.attributes & plat::kAttrDirectory) != 0) {
             if (!deleteTree(entry, text + name + "\\", info.finalPath)) ok = false;
         } else if (!deleteWalkedFile(entry, text, name)) {
             ok = false;
         }
     }
-    return ok && removeEntry(dir);
+    return ok && removeEntry(dir, text);
 }
 
 // Removes a judged folder: a link itself, anything else with its tree.
 bool removeJudged(const FolderVerdict& verdict, const std::string& text) {
     if (!verdict.allowed) return false;
-    if (verdict.link) return removeEntry(verdict.handle);
+    if (verdict.link) return removeEntry(verdict.handle, text);
     return deleteTree(verdict.handle, includeTrailingBackslash(text), verdict.finalPath);
 }
 
@@ -122,7 +177,7 @@ bool DeleteFolderTree(const std::string& folder) { return removeJudged(JudgeFold
 
 void DeleteFolder(const std::string& folder) {
     const bool removed = DeleteFolderTree(includeTrailingBackslash(folder));
-    log((removed ? "Deleted folder (" : "Not deleted folder (") + folder + ")");
+    log(folderOutcome(removed, folder));
 }
 
 void DeleteFoldersByCompany(const std::string& folder, const std::string& prefix) {
@@ -140,6 +195,7 @@ void DeleteFoldersByCompany(const std::string& folder, const std::string& prefix
         if ((e.attributes & (plat::kAttrHidden | plat::kAttrSystem)) != 0) continue;
         if ((e.attributes & plat::kAttrDirectory) == 0) continue;
         const std::string name = plat::wideToAnsi(e.name);
+        if (IsGone(f + name)) continue;
         const std::wstring company = plat::profileRead(plat::ansiToWide(f + name + "\\setup.ini"), L"Startup",
                                                        L"CompanyName", L"Not");
         if (company.compare(0, wantedPrefix.size(), wantedPrefix) != 0) continue;
@@ -152,7 +208,7 @@ void DeleteFoldersByCompany(const std::string& folder, const std::string& prefix
             plat::sameNameIgnoreCase(subInfo.finalPath, JoinPath(dirInfo.finalPath, e.name)))
             verdict = JudgeOpenedFolder(std::move(sub), e.attributes);
         const bool removed = removeJudged(verdict, f + name);
-        log((removed ? "Deleted folder (" : "Not deleted folder (") + f + name + ")");
+        log(folderOutcome(removed, f + name));
     }
 }
 
@@ -167,25 +223,26 @@ void DeleteFiles(const std::string& folder, const std::vector<std::string>& patt
         if (usable && pattern.find_first_of("\\/:") == std::string::npos && pattern != "..")
             plat::findEntries(f + pattern, entries);
         for (const auto& e : entries) {
-            if (isDots(e.name)) continue;
             const std::string path = f + e.name;
+            if (isDots(e.name) || IsGone(path)) continue;
+            const std::string deleted = DeletedWord() + std::string("file (") + path + ")";
             if (BackupEnabled) {
-                if (!backupFile(f, e.name)) {
+                if (!backupFile(f, e.name, e.attributes)) {
                     // Nothing is deleted whose copy is not in the backup.
                     log("Not deleted file (" + path + ")");
                     continue;
                 }
-                if (plat::deleteFile(path) == plat::kOk) {
-                    log("Deleted file (" + path + ")");
+                if (removeFile(path, e.attributes)) {
+                    log(deleted);
                 } else {
                     // The copy is safe, so the file goes at the next restart in any case.
-                    plat::moveFileAtReboot(path, "");
+                    scheduleAtRestart(path);
                     log("Not deleted file (" + path + ")");
                 }
-            } else if (plat::deleteFile(path) == plat::kOk) {
-                log("Deleted file (" + path + ")");
+            } else if (removeFile(path, e.attributes)) {
+                log(deleted);
             } else {
-                if (DeleteAtReboot) plat::moveFileAtReboot(path, "");
+                if (DeleteAtReboot) scheduleAtRestart(path);
                 log("Not deleted file (" + path + ")");
             }
         }
@@ -202,12 +259,12 @@ void DeleteKeys(plat::HKey root, const std::string& keyPath, const std::vector<s
     // are never looked up anywhere else.
     const bool opened = reg.OpenKey(keyPath, false);
     for (const auto& name : names) {
-        if (opened && !name.empty() && reg.KeyExists(name)) {
-            const std::string line = registryLine(root, keyPath, name);
+        const std::string line = registryLine(root, keyPath, name);
+        if (opened && !name.empty() && reg.KeyExists(name) && !IsKeyGone(line)) {
             if (BackupEnabled && !backupKey(reg, root, keyPath, name))
                 log("Not deleted registry (" + line + ")");
             else
-                log((reg.DeleteKey(name) ? "Deleted registry (" : "Not deleted registry (") + line + ")");
+                log(registryOutcome(removeKey(reg, line, name), line));
         }
         StepProgress();
     }
@@ -219,9 +276,10 @@ void DeleteValues(plat::HKey root, const std::string& keyPath, const std::vector
     reg.SetRootKey(root);
     const bool opened = reg.OpenKey(keyPath, false);
     for (const auto& name : names) {
-        if (opened && reg.ValueExists(name)) {
+        const std::string keyText = RootText(root) + "\\" + keyPath;
+        if (opened && reg.ValueExists(name) && !IsValueGone(keyText, name)) {
             const std::string line = registryLine(root, keyPath, name);
-            log((reg.DeleteValue(name) ? "Deleted registry (" : "Not deleted registry (") + line + ")");
+            log(registryOutcome(removeValue(reg, keyText, name), line));
         }
         StepProgress();
     }
@@ -237,7 +295,7 @@ void DeleteKeysByValue(plat::HKey root, const std::string& keyPath, const std::s
     // An empty prefix would match every subkey.
     if (prefix.empty()) names.clear();
     for (const auto& name : names) {
-        if (name.empty()) continue;
+        if (name.empty() || IsKeyGone(registryLine(root, keyPath, name))) continue;
         reg.CloseKey();
         std::string text;
         if (reg.OpenKey(keyPath + "\\" + name, false)) text = reg.ReadString(valueName);
@@ -248,7 +306,7 @@ void DeleteKeysByValue(plat::HKey root, const std::string& keyPath, const std::s
         if (BackupEnabled && !backupKey(reg, root, keyPath, name))
             log("Not deleted registry (" + line + ")");
         else
-            log((reg.DeleteKey(name) ? "Deleted registry (" : "Not deleted registry (") + line + ")");
+            log(registryOutcome(removeKey(reg, line, name), line));
     }
     reg.CloseKey();
 }

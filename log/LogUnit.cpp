@@ -50,25 +50,25 @@ TRunLog& RunLog() {
     return log;
 }
 
-void SortLog() {
-    std::vector<std::wstring> lines = RunLog().lines();
+void SortLines(std::vector<std::wstring>& lines) {
     std::stable_sort(lines.begin(), lines.end(), [](const std::wstring& a, const std::wstring& b) {
         return plat::compareTextIgnoreCase(a, b) < 0;
     });
+}
+
+void SortLog() {
+    std::vector<std::wstring> lines = RunLog().lines();
+    SortLines(lines);
     RunLog().replace(std::move(lines));
 }
 
 std::string LogFolder() { return programFolder() + "Logs\\"; }
 
-std::string SaveLog() {
-    const TRunLog& log = RunLog();
-    if (log.empty()) return {};
-    std::string folder = LogFolder();
-    std::string path = folder + plat::wideToAnsi(fileTimeStamp()) + ".txt";
+std::vector<std::uint8_t> LogFileBytes(const std::vector<std::wstring>& lines) {
     std::wstring text;
-    for (std::size_t i = 0; i < log.lines().size(); ++i) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
         if (i > 0) text += L"\r\n";
-        text += log.lines()[i];
+        text += lines[i];
     }
     std::u16string utf16 = toUtf16(text);
     std::vector<std::uint8_t> bytes;
@@ -79,10 +79,29 @@ std::string SaveLog() {
         bytes.push_back(static_cast<std::uint8_t>(c & 0xFF));
         bytes.push_back(static_cast<std::uint8_t>(c >> 8));
     }
+    return bytes;
+}
+
+namespace {
+
+std::string writeLogFile(const std::string& name, const std::vector<std::wstring>& lines) {
+    const std::string folder = LogFolder();
+    const std::string path = folder + name;
     forceDirectories(folder);
-    plat::Error err = plat::writeFileBytes(path, bytes);
+    plat::Error err = plat::writeFileBytes(path, LogFileBytes(lines));
     if (err != plat::kOk) throw AppError(fileError(L"Cannot create file \"%s\". %s", path, err));
     return path;
+}
+
+}  // namespace
+
+std::string SaveLog() {
+    if (RunLog().empty()) return {};
+    return writeLogFile(plat::wideToAnsi(fileTimeStamp()) + ".txt", RunLog().lines());
+}
+
+std::string SavePreviewLog(const std::vector<std::wstring>& lines) {
+    return writeLogFile("Preview " + plat::wideToAnsi(fileTimeStamp()) + ".txt", lines);
 }
 
 std::vector<std::wstring> SplitLogText(const std::wstring& text) {

@@ -34,12 +34,20 @@ TRunLog& RunLog();
 // Sorts the run log ascending, ignoring letter case as the user's locale
 // does; lines that compare equal keep their order.
 void SortLog();
+// The same order for any list of lines.
+void SortLines(std::vector<std::wstring>& lines);
 
 // Writes the run log to programFolder + "Logs\" + time stamp + ".txt" as
 // UTF-16 LE with a byte order mark, lines joined by CR LF. Does nothing for
 // an empty log. Returns the path written (empty when nothing was written).
 // Raises AppError "Cannot create file "%s". %s" when the file cannot be written.
 std::string SaveLog();
+// Writes a preview's lines to programFolder + "Logs\Preview " + time stamp +
+// ".txt" in the same form, also when there are none: the file tells that the
+// preview ran. The Log dialog lists it with the run logs. Raises as SaveLog.
+std::string SavePreviewLog(const std::vector<std::wstring>& lines);
+// The bytes of a log file: UTF-16 LE with a byte order mark, CR LF between lines.
+std::vector<std::uint8_t> LogFileBytes(const std::vector<std::wstring>& lines);
 
 // The lines of a log file, decoded by its byte order mark (UTF-16 LE, UTF-16
 // BE, UTF-8; none: the ANSI code page). Raises AppError

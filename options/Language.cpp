@@ -41,7 +41,7 @@ const std::vector<LanguageKey>& LanguageKeys() {
         {"Select Main", L"Select", {P::LabelSelect}},
         {"Remove Main", L"Remove", {P::LabelRemove}},
         {"Menu Menu", L"Menu", {P::MenuMenu}},
-        {"Close", L"Close", {P::MenuClose, P::TrayExit}},
+        {"Close", L"Close", {P::MenuClose, P::TrayExit, P::PreviewClose}},
         {"Menu Tools", L"Tools", {P::MenuTools}},
         {"Menu Help", L"Help", {P::MenuHelp}},
         {"Menu About", L"About", {P::MenuAbout}},
@@ -83,6 +83,14 @@ const std::vector<LanguageKey>& LanguageKeys() {
         {"Desktop Icon Remove Label", L"Select item to remove", {P::DesktopRemoveLabel}},
         {"Current date and time", L"Current date and time", {P::DesktopSaveComboBox}},
         {"Desktop Icon Resolution", L"Resolution", {P::DesktopResolution}},
+        {"Preview", L"Preview", {P::MenuPreview, P::PreviewTitle}},
+        {"Preview Clean Button", L"Clean", {P::PreviewClean}},
+        {"Preview Save Button", L"Save...", {P::PreviewSave}},
+        {"Preview Files", L"Files", {P::PreviewFiles}},
+        {"Preview Folders", L"Folders", {P::PreviewFolders}},
+        {"Preview Registry", L"Registry", {P::PreviewRegistry}},
+        {"Preview Not Deleted", L"Not deleted", {P::PreviewNotDeleted}},
+        {"Preview Nothing", L"Nothing to delete", {P::PreviewNothing}},
     };
     return keys;
 }

@@ -36,6 +36,9 @@ enum class Place {
     DesktopTitle, DesktopSaveTab, DesktopSaveButton, DesktopRestoreTab, DesktopRestoreButton,
     DesktopRemoveTab, DesktopRemoveButton, DesktopSaveLabel, DesktopRestoreLabel,
     DesktopRemoveLabel, DesktopSaveComboBox, DesktopResolution,
+    // Preview window (Tools > Preview)
+    MenuPreview, PreviewTitle, PreviewClean, PreviewSave, PreviewClose, PreviewFiles,
+    PreviewFolders, PreviewRegistry, PreviewNotDeleted, PreviewNothing,
     Count
 };
 

@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
-# Builds the 64-bit Tidewell.exe and does a real cleaning run of all seven
-# targets on a Wine prefix seeded as a demo machine with driver leftovers.
+# Builds the 64-bit Tidewell.exe, previews all seven targets on a Wine prefix
+# seeded as a demo machine with driver leftovers, then does a real cleaning
+# run of them.
 #
 #   scripts/run.sh [Tidewell arguments...]     default: the seven target switches
 #
 # Settings written before the start: backup on, confirmation on (a small
 # helper, tw_answer.exe, answers the "Warning" question with OK), no restart.
-# After the run the script prints where the log file and the backup set are
-# and how many log lines of each kind the run wrote. With a display
+# The preview (the same arguments with -PREVIEW -QUIT) changes nothing and
+# saves its lines in Logs\Preview <time stamp>.txt. After the run the script
+# prints where the log file and the backup set are, and the items of each
+# kind (file, folder, registry, not deleted) that the preview named and the
+# run logged, side by side with both exit codes. With a display
 # ($DISPLAY set) the window stays open there and the script waits until it is
 # closed. Without one the program runs under Xvfb: the script saves a
 # screenshot of the window after the run to build/artifacts/main-window.png
@@ -79,13 +83,57 @@ if [ $# -eq 0 ]; then
     set -- -NVIDIA -NVIDIACHIPSET -ATI -CREATIVE -REALTEK -MMOUSE -AGEIA
 fi
 
+# ---- preview ----------------------------------------------------------------
+# The same arguments with -PREVIEW -QUIT: nothing changes, the lines go to
+# Logs\Preview <time stamp>.txt and the program ends with its exit code.
+PREVIEW_RC=none
+PREVIEW_LOG=""
+run_preview() {
+    log "previewing: $WIN_EXE -PREVIEW $* -QUIT"
+    local rc=0
+    (cd "$PROGRAM_DIR" && exec timeout "$WINDOW_TIMEOUT" "$WINE64" "$WIN_EXE" -PREVIEW "$@" -QUIT) \
+        >>"$ARTIFACTS/run-wine.log" 2>&1 || rc=$?
+    PREVIEW_RC=$rc
+    PREVIEW_LOG="$(find "$PROGRAM_DIR/Logs" -name 'Preview *.txt' 2>/dev/null | head -n1 || true)"
+    log "preview file: ${PREVIEW_LOG:-none}"
+}
+
+# Items of each kind in a saved log: "files folders registry not-deleted".
+count_kinds() {
+    if [ -z "$1" ] || [ ! -f "$1" ]; then
+        echo "- - - -"
+        return
+    fi
+    iconv -f UTF-16 -t UTF-8 "$1" | tr -d '\r' | awk '
+        /^Not deleted /                        { n++; next }
+        /^(Would delete|Deleted) file \(/      { f++; next }
+        /^(Would delete|Deleted) folder \(/    { d++; next }
+        /^(Would delete|Deleted) registry \(/  { r++; next }
+        END { printf "%d %d %d %d\n", f, d, r, n }'
+}
+
+# The preview's and the run's counts side by side, with their exit codes.
+print_counts() {
+    local run_rc="$1" p r
+    read -r -a p <<<"$(count_kinds "$PREVIEW_LOG")"
+    read -r -a r <<<"$(count_kinds "$RUN_LOG")"
+    {
+        printf '    %-12s %8s %8s\n' kind preview run
+        printf '    %-12s %8s %8s\n' file "${p[0]}" "${r[0]}"
+        printf '    %-12s %8s %8s\n' folder "${p[1]}" "${r[1]}"
+        printf '    %-12s %8s %8s\n' registry "${p[2]}" "${r[2]}"
+        printf '    %-12s %8s %8s\n' "not deleted" "${p[3]}" "${r[3]}"
+        printf '    %-12s %8s %8s\n' "exit code" "$PREVIEW_RC" "$run_rc"
+    } >&2
+}
+
 # ---- run --------------------------------------------------------------------
-# Waits for the run's log file; then prints where it and the backup set are
-# and the number of lines of each kind.
+# Waits for the run's log file; then prints where it and the backup set are.
+RUN_LOG=""
 report_run() {
     local log="" i
     for i in $(seq 1 $((WINDOW_TIMEOUT * 2))); do
-        log="$(find "$PROGRAM_DIR/Logs" -name '*.txt' 2>/dev/null | head -n1 || true)"
+        log="$(find "$PROGRAM_DIR/Logs" -name '*.txt' ! -name 'Preview *' 2>/dev/null | head -n1 || true)"
         [ -n "$log" ] && break
         kill -0 "$WINE_PID" 2>/dev/null || break
         sleep 0.5
@@ -95,12 +143,11 @@ report_run() {
         return 1
     fi
     sleep 1
+    RUN_LOG="$log"
     log "log file:   $log"
     local set
     set="$(find "$PROGRAM_DIR/Backup" -mindepth 1 -maxdepth 1 -type d 2>/dev/null | sort | tr '\n' ' ')"
     log "backup set: ${set:-none}"
-    log "log lines by kind:"
-    iconv -f UTF-16 -t UTF-8 "$log" | tr -d '\r' | sed 's/ (.*//' | sort | uniq -c | sed 's/^/    /' >&2
 }
 
 start_answer() {
@@ -112,6 +159,7 @@ start_answer() {
 }
 
 if [ -n "${DISPLAY:-}" ]; then
+    run_preview "$@"
     log "starting $WIN_EXE $* on $DISPLAY; close its window to finish"
     start_answer
     (cd "$PROGRAM_DIR" && exec "$WINE64" "$WIN_EXE" "$@") &
@@ -121,6 +169,7 @@ if [ -n "${DISPLAY:-}" ]; then
     wait "$WINE_PID" || rc=$?
     "$WINESERVER" -w
     log "program ended with exit code $rc"
+    print_counts "$rc"
     exit "$rc"
 fi
 
@@ -136,6 +185,7 @@ trap cleanup EXIT
 "$WINESERVER" -w
 tw_xvfb_start
 tw_wine_draw_frames
+run_preview "$@"
 log "starting $WIN_EXE $* under Xvfb ($DISPLAY)"
 start_answer
 (cd "$PROGRAM_DIR" && exec "$WINE64" "$WIN_EXE" "$@") >"$ARTIFACTS/run-wine.log" 2>&1 &
@@ -174,3 +224,17 @@ IMPORT=/usr/bin/import; [ -x "$IMPORT" ] || IMPORT=import
 "$IMPORT" -window root "$SHOT"
 log "main window screenshot after the run: $SHOT"
 xwininfo -root -children | grep '"Tidewell' >&2 || true
+
+# Close the window as a user would (taskkill without /F sends WM_CLOSE), so
+# the program ends by itself and gives its exit code.
+tw_wine taskkill /im "$EXE_NAME" >/dev/null 2>&1 || true
+rc=none
+for _ in $(seq 1 20); do
+    kill -0 "$WINE_PID" 2>/dev/null || break
+    sleep 0.5
+done
+if ! kill -0 "$WINE_PID" 2>/dev/null; then
+    rc=0
+    wait "$WINE_PID" || rc=$?
+fi
+print_counts "$rc"

@@ -132,7 +132,7 @@ for preset in win64 win32; do
     rc=$?
     step_result "$preset build" "$rc"
     if [ "$rc" = 0 ]; then
-        mapfile -t exes < <(find "$BUILD_ROOT/$preset" -name '*.exe' -not -path '*/CMakeFiles/*' | sort)
+        mapfile -t exes < <(find "$BUILD_ROOT/$preset" -name '*.exe' -not -path '*/CMakeFiles/*' -not -path '*/wineprefix-*' | sort)
         if [ "${#exes[@]}" = 0 ]; then
             echo "no executables in $BUILD_ROOT/$preset yet"
         fi

@@ -1,5 +1,6 @@
 #include "targets/Target.h"
 
+#include "engine/DeleteMode.h"
 #include "engine/DeleteUnit.h"
 #include "engine/RegistrySelf.h"
 #include "platform/common.h"
@@ -96,7 +97,8 @@ std::string ReadMachineString(const std::string& keyPath, const std::string& val
 }
 
 void DeleteFolderIfExists(const std::string& folder) {
-    if (!folder.empty() && directoryExists(folder)) DeleteFolder(folder);
+    // A folder a preview has already named is gone, as it would be in the run.
+    if (!folder.empty() && directoryExists(folder) && !IsGone(folder)) DeleteFolder(folder);
 }
 
 void DeleteFilesIn(const std::optional<std::string>& folder, const StringList& patterns) {

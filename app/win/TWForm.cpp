@@ -5,7 +5,9 @@
 #include <memory>
 
 #include "about/win/AboutForm.h"
+#include "app/CleaningRun.h"
 #include "app/win/LanguageWindows.h"
+#include "app/win/PreviewForm.h"
 #include "app/win/TWFormLayout.h"
 #include "app/win/TWFormRes.h"
 #include "backup/win/BackupForm.h"
@@ -40,6 +42,7 @@ constexpr MenuText kMenuTexts[] = {
     {tw::Place::MenuTools, 0, 1, nullptr},
     {tw::Place::MenuHelp, 0, 2, nullptr},
     {tw::Place::MenuClose, IDM_CLOSE, 0, L"Ctrl+Q"},
+    {tw::Place::MenuPreview, IDM_PREVIEW, 0, L"Ctrl+P"},
     {tw::Place::MenuLog, IDM_LOG, 0, L"Ctrl+L"},
     {tw::Place::MenuBackup, IDM_BACKUP, 0, L"Ctrl+B"},
     {tw::Place::MenuDesktopIcon, IDM_DESKTOP_ICON, 0, L"Ctrl+D"},
@@ -203,12 +206,22 @@ LRESULT TTWForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY: {
         tw::SetProgressHook(nullptr);
         SetTrayVisible(false);
-        // The settings are saved at every exit; a failure is shown, the exit goes on.
-        twui::Guarded(0, [] {
-            tw::SaveSettings();
-            return LRESULT{0};
-        });
-        PostQuitMessage(0);
+        // The settings are saved at every exit; a failure is shown, the exit
+        // goes on. After an unattended command line nobody is there to close
+        // a box: the failure only sets the exit code.
+        if (unattendedExit_) {
+            try {
+                tw::SaveSettings();
+            } catch (...) {
+                exitCode_ = tw::ExitCodeOf(tw::RunOutcome::Error);
+            }
+        } else {
+            twui::Guarded(0, [] {
+                tw::SaveSettings();
+                return LRESULT{0};
+            });
+        }
+        PostQuitMessage(exitCode_);
         return 0;
     }
     case WM_NCDESTROY: {
@@ -360,13 +373,36 @@ void TTWForm::OnShown() {
 
 void TTWForm::ProcessCommandLine() {
     ListBoxTargetList clean(Control(IDC_LIST_CLEAN));
-    HWND window = hwnd_;
-    commandLine_.Process(
-        CommandLineArguments(), clean, [this] { CleanButtonMenuClick(); },
-        [window] { PostMessageW(window, WM_CLOSE, 0, 0); });
+    auto start = [this](const tw::CommandLineRequest& request) {
+        if (!request.preview) return tw::ExitCodeOf(tw::RunCleaning(*this, request.quit));
+        std::vector<tw::PreviewGroup> groups;
+        const tw::RunOutcome outcome = tw::RunPreview(*this, groups, true, request.quit);
+        if (!request.quit && outcome == tw::RunOutcome::Finished) ShowPreview(groups);
+        return tw::ExitCodeOf(outcome);
+    };
+    auto quit = [this](int exitCode) {
+        exitCode_ = exitCode;
+        unattendedExit_ = true;
+        PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+    };
+    commandLine_.Process(CommandLineArguments(), clean, start, quit);
 }
 
 void TTWForm::CleanButtonMenuClick() { tw::RunCleaning(*this); }
+
+void TTWForm::PreviewMenuClick() {
+    std::vector<tw::PreviewGroup> groups;
+    if (tw::RunPreview(*this, groups, false, false) == tw::RunOutcome::Finished) ShowPreview(groups);
+}
+
+void TTWForm::ShowPreview(const std::vector<tw::PreviewGroup>& groups) {
+    if (!preview_) {
+        twui::RegisterDialogClass(TW_CLASS_PREVIEW);
+        preview_ = std::make_unique<TPreviewForm>();
+        preview_->Create(hwnd_);
+    }
+    if (preview_->hwnd() && preview_->Open(groups)) CleanButtonMenuClick();
+}
 
 // ---- the four buttons ----
 
@@ -440,6 +476,7 @@ void TTWForm::OnCommand(int id, int code) {
     case IDC_BUTTON_DELETE: DeleteButtonClick(); return;
     case IDC_BUTTON_DELETE_ALL: DeleteAllButtonClick(); return;
     case IDM_CLEAN: CleanButtonMenuClick(); return;
+    case IDM_PREVIEW: PreviewMenuClick(); return;
     case IDM_LOG:
         if (dialogs_.log) dialogs_.log->Open();
         return;
@@ -574,6 +611,15 @@ void TTWForm::SetPlaceText(tw::Place place, const std::wstring& text) {
     case P::RebootMessageTitle:
         tw::MainMessages().rebootMessageTitle = plat::wideToAnsi(text);
         return;
+    case P::PreviewTitle: tw::PreviewMessages().title = text; return;
+    case P::PreviewClean: tw::PreviewMessages().clean = text; return;
+    case P::PreviewSave: tw::PreviewMessages().save = text; return;
+    case P::PreviewClose: tw::PreviewMessages().close = text; return;
+    case P::PreviewFiles: tw::PreviewMessages().files = text; return;
+    case P::PreviewFolders: tw::PreviewMessages().folders = text; return;
+    case P::PreviewRegistry: tw::PreviewMessages().registry = text; return;
+    case P::PreviewNotDeleted: tw::PreviewMessages().notDeleted = text; return;
+    case P::PreviewNothing: tw::PreviewMessages().nothing = text; return;
     default: break;
     }
     for (const MenuText& entry : kMenuTexts) {

@@ -4,9 +4,11 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/Preview.h"
 #include "app/TWUnit.h"
 #include "app/win/WinCommon.h"
 #include "options/Language.h"
@@ -16,6 +18,7 @@ class TLogForm;
 class TOptionsForm;
 class TBackupForm;
 class TDesktopIcon;
+class TPreviewForm;
 
 // The five dialogs, created after the main window.
 struct TWDialogs {
@@ -69,6 +72,9 @@ public:
     void DeleteAllButtonClick();
     void UpdateRemoveButtons();
     void CleanButtonMenuClick();
+    // Tools > Preview: previews the clean list and shows the Preview window,
+    // whose Clean button starts the normal run.
+    void PreviewMenuClick();
     void ProcessCommandLine();
 
     // tw::CleaningView
@@ -95,6 +101,8 @@ private:
     void MinimizeApplication();
     void RestoreApplication();
     HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
+    // Shows a preview's result; runs the cleaning when its Clean was chosen.
+    void ShowPreview(const std::vector<tw::PreviewGroup>& groups);
 
     HWND hwnd_ = nullptr;
     HACCEL accelerators_ = nullptr;
@@ -104,6 +112,11 @@ private:
     TWDialogs dialogs_;
     bool trayVisible_ = false;
     tw::CommandLineProcessor commandLine_;
+    std::unique_ptr<TPreviewForm> preview_;  // made when first shown
+    // The program's exit code: set only by a command line with "-QUIT".
+    int exitCode_ = 0;
+    // Ending after an unattended command line: nothing may wait on a box.
+    bool unattendedExit_ = false;
     // Tool tips of the six tool buttons, in button order.
     std::wstring hints_[6];
     // Menu item texts without their shortcuts.

@@ -9,6 +9,7 @@
 #define TW_CLASS_OPTIONS L"TOptionsForm"
 #define TW_CLASS_BACKUP L"TBackupForm"
 #define TW_CLASS_DESKTOP L"TDesktopIcon"
+#define TW_CLASS_PREVIEW L"TPreviewForm"
 
 // Main window controls: 1000-1099
 #define IDC_TOOLBAR 1000
@@ -33,6 +34,7 @@
 #define IDM_CLOSE 1106             // Menu > Close, Ctrl+Q
 #define IDM_ABOUT 1107             // Help > About, Ctrl+A
 #define IDM_HOMEPAGE 1108          // Help > Home Page, Ctrl+H
+#define IDM_PREVIEW 1109           // Tools > Preview, Ctrl+P
 #define IDM_TRAY_MINIMIZE 1110
 #define IDM_TRAY_RESTORE 1111
 #define IDM_TRAY_EXIT 1112

@@ -437,11 +437,12 @@ void seedAllTargets(Machine& m) {
     m.neighbourRunValue(L"TidewellE2EKeep");
 }
 
-// The lines of the one log file the run saved.
-Lines savedLog(const TidewellProcess& p) {
-    const auto logs = filesIn(p.folder() + L"Logs", L"*.txt");
+// The lines of the one log file the run (or the preview) saved.
+Lines savedLog(const TidewellProcess& p, bool preview = false) {
+    auto logs = filesIn(p.folder() + L"Logs", L"*.txt");
+    std::erase_if(logs, [&](const std::wstring& name) { return name.starts_with(L"Preview ") != preview; });
     if (logs.size() != 1) {
-        ADD_FAILURE() << logs.size() << " log files, expected one";
+        ADD_FAILURE() << logs.size() << (preview ? " preview" : " run") << " log files, expected one";
         return {};
     }
     const auto bytes = readFileBytes(p.folder() + L"Logs\\" + logs.front());
@@ -489,32 +490,46 @@ protected:
         machine_.reset();
     }
 
-    // Runs all seven targets from the command line without questions.
-    void runAll(const std::wstring& settings) {
-        ASSERT_TRUE(proc_->writeSettingsAnsi(L"[DisplayWarning]\r\nEnabled=0\r\n[Reboot]\r\nReboot=0\r\n"
+    // Runs (or previews) all seven targets from the command line without questions.
+    void runAll(const std::wstring& settings, const std::wstring& extra = L"") { runAll(*proc_, settings, extra); }
+    void runAll(TidewellProcess& p, const std::wstring& settings, const std::wstring& extra) {
+        ASSERT_TRUE(p.writeSettingsAnsi(L"[DisplayWarning]\r\nEnabled=0\r\n[Reboot]\r\nReboot=0\r\n"
                                              L"[Logfiles]\r\nEnabled=1\r\n" +
                                              settings));
-        ASSERT_TRUE(proc_->start(kAllSwitches));
-        const bool ended = proc_->waitForExit(60s);
-        for (const auto& box : messageBoxes(proc_->pid()))
+        ASSERT_TRUE(p.start(kAllSwitches + extra));
+        const bool ended = p.waitForExit(60s);
+        for (const auto& box : messageBoxes(p.pid()))
             ADD_FAILURE() << "unexpected box \"" << box.caption << "\": " << box.text;
         ASSERT_TRUE(ended) << "-QUIT did not end the program after the run";
-        EXPECT_EQ(proc_->exitCode(), 0u);
+        EXPECT_EQ(p.exitCode(), 0u);
     }
 
     std::unique_ptr<TidewellProcess> proc_;
     std::unique_ptr<Machine> machine_;
 };
 
+// A preview first: it changes nothing and names, line for line, what the
+// run after it deletes.
 TEST_F(CleaningRunTest, AllSevenTargetsRemoveLeftoversSpareNeighboursLogSortedAndBackUp) {
     seedAllTargets(*machine_);
     ASSERT_FALSE(HasFailure()) << "seeding failed";
+    const size_t queuedBefore = pendingRenames().size();
+    TidewellProcess first(testName() + L"-preview");
+    runAll(first, L"[Backup]\r\nEnabled=1\r\n", L" -pReview");
+    machine_->expectLeftovers(true);
+    EXPECT_FALSE(folderExists(first.folder() + L"Backup")) << "a preview wrote a backup";
+    EXPECT_EQ(pendingRenames().size(), queuedBefore) << "a preview queued a file for restart";
+    Lines preview = savedLog(first, true);
+
     runAll(L"[Backup]\r\nEnabled=1\r\n");
     machine_->expectLeftovers(false);
     machine_->expectNeighboursThere();
     const Lines expected = machine_->expectedLog();
     const Lines log = savedLog(*proc_);
     EXPECT_EQ(log, expected) << "saved log:\n" << joined(log) << "expected:\n" << joined(expected);
+    for (auto& line : preview)
+        if (line.starts_with(L"Would delete ")) line.replace(0, 13, L"Deleted ");
+    EXPECT_EQ(preview, log) << "preview:\n" << joined(preview);
 
     ASSERT_TRUE(folderExists(proc_->folder() + L"Backup")) << "no backup folder";
     for (const auto& relative : machine_->backups())
@@ -551,6 +566,7 @@ TEST_F(CleaningRunTest, LockedFileIsReportedAndQueuedForRestart) {
     ASSERT_TRUE(proc_->start(L"-MMOUSE -QUIT"));
     ASSERT_TRUE(proc_->waitForExit(60s));
     hold.reset();
+    EXPECT_EQ(proc_->exitCode(), 1u) << "a run with a \"Not deleted\" line";
 
     EXPECT_TRUE(fileExists(locked)) << "a file held open was deleted";
     EXPECT_FALSE(fileExists(free));
@@ -580,6 +596,31 @@ TEST_F(CleaningRunTest, CancelledConfirmationChangesNothing) {
     machine_->expectNeighboursThere();
     EXPECT_FALSE(folderExists(proc_->folder() + L"Logs"));
     EXPECT_FALSE(folderExists(proc_->folder() + L"Backup"));
+}
+
+// An error ends an unattended run with code 2 without waiting on a box, its
+// text the last line of the saved log even with log files off.
+TEST_F(CleaningRunTest, AnUnattendedErrorEndsWithCodeTwoAndKeepsItsText) {
+    const std::wstring drivers = slash(environment(L"SYSTEMROOT")) + L"System32\\";
+    const std::wstring file = drivers + L"atioglE2E.dll";
+    machine_->cleanupFile(file);
+    machine_->cleanupKey(HKEY_LOCAL_MACHINE, L"Software\\ATi Technologies");
+    ASSERT_TRUE(writeFile(file, "ati"));
+    Key k;
+    ASSERT_TRUE(createKey(HKEY_LOCAL_MACHINE, L"Software\\ATi Technologies\\Install", k));
+    const DWORD number = 1;
+    ASSERT_EQ(RegSetValueExW(k.get(), L"InstallDir", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+                             sizeof number), ERROR_SUCCESS);
+    ASSERT_TRUE(proc_->writeSettingsAnsi(L"[DisplayWarning]\r\nEnabled=0\r\n[Logfiles]\r\nEnabled=0\r\n"));
+    ASSERT_TRUE(proc_->start(L"-ATI -QUIT"));
+    const bool ended = proc_->waitForExit(60s);
+    for (const auto& box : messageBoxes(proc_->pid()))
+        ADD_FAILURE() << "unattended run waits on \"" << box.caption << "\": " << box.text;
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(proc_->exitCode(), 2u);
+    const Lines log = savedLog(*proc_);
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back(), L"Invalid data type for 'InstallDir'") << joined(log);
 }
 
 }  // namespace

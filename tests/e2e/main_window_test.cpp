@@ -2,6 +2,7 @@
 // program in a fresh program folder, driven through its windows.
 #include "driver.h"
 
+#include "app/win/PreviewFormRes.h"
 #include "app/win/TWFormRes.h"
 
 #include <gtest/gtest.h>
@@ -275,7 +276,7 @@ TEST_F(MainWindowTest, LowerCaseAtiQuitAsksFirstAndCancelStillEnds) {
     EXPECT_EQ(listItems(control(mains.front(), IDC_LIST_CLEAN)), Labels{L"ATi - Display"});
     ASSERT_TRUE(answerMessageBox(box->hwnd, IDCANCEL));
     ASSERT_TRUE(proc_->waitForExit(15s)) << "Cancel must still end the program";
-    EXPECT_EQ(proc_->exitCode(), 0u);
+    EXPECT_EQ(proc_->exitCode(), 3u) << "cancelled at the confirmation";
     EXPECT_FALSE(folderExists(proc_->folder() + L"Logs")) << "a cancelled run wrote a log";
 }
 
@@ -326,6 +327,44 @@ TEST_F(MainWindowTest, CleanAsksOnceAndCancelChangesNothing) {
     EXPECT_EQ(SendMessageW(ctl(IDC_PROGRESS), PBM_GETPOS, 0, 0), 0);
     closeCleanly();
     EXPECT_FALSE(folderExists(proc_->folder() + L"Logs")) << "a cancelled run wrote a log";
+}
+
+// Ctrl+P previews the clean list in the Preview window and changes nothing;
+// its Clean button starts the normal run, confirmation included.
+TEST_F(MainWindowTest, PreviewWindowShowsTheListAndItsCleanRunsIt) {
+    wchar_t windows[MAX_PATH];
+    const UINT n = GetWindowsDirectoryW(windows, MAX_PATH);
+    ASSERT_GT(n, 0u);
+    const std::wstring leftover = std::wstring(windows, n) + L"\\System32\\drivers\\Point32K_preview_e2e.dat";
+    ASSERT_TRUE(writeFileBytes(leftover, "leftover"));
+    launch();
+    ASSERT_TRUE(selectListItem(ctl(IDC_LIST_ITEMS), 3));
+    press(IDC_BUTTON_SELECT);
+    ASSERT_EQ(cleanList(), Labels{L"Microsoft - Mouse"});
+    ASSERT_TRUE(sendKey(main_, nullptr, 'P', true));
+    const HWND preview = waitForWindow([&]() -> HWND {
+        auto found = topLevelWindows(proc_->pid(), TW_CLASS_PREVIEW);
+        return found.empty() ? nullptr : found.front();
+    }, 20s);
+    ASSERT_NE(preview, nullptr) << "Ctrl+P showed no Preview window";
+    EXPECT_TRUE(messageBoxes(proc_->pid()).empty()) << "a preview asked a question";
+    const std::wstring text = windowText(control(preview, IDC_PREVIEW_TEXT));
+    EXPECT_EQ(text.rfind(L"Microsoft - Mouse (Files: 1, Folders: 0, Registry: 0, Not deleted: 0)\r\n", 0), 0u) << text;
+    EXPECT_NE(text.find(L"Would delete file (" + leftover + L")"), std::wstring::npos) << text;
+    EXPECT_TRUE(fileExists(leftover)) << "the preview deleted a file";
+    EXPECT_FALSE(folderExists(proc_->folder() + L"Logs")) << "a preview from the menu saved a log";
+    EXPECT_EQ(windowText(preview), L"Preview");
+    EXPECT_FALSE(screenshot(preview, L"preview-window").empty());
+
+    postClick(control(preview, IDC_PREVIEW_CLEAN));
+    auto box = waitForMessageBox(proc_->pid(), 10s);
+    ASSERT_TRUE(box.has_value()) << "Clean in the Preview window did not start the run";
+    EXPECT_EQ(box->caption, L"Warning");
+    EXPECT_FALSE(isVisible(preview));
+    ASSERT_TRUE(answerMessageBox(box->hwnd, IDOK));
+    settle(main_);
+    EXPECT_FALSE(fileExists(leftover)) << "the run did not delete what the preview named";
+    closeCleanly();
 }
 
 // A run from the command line without the warning: the restart question

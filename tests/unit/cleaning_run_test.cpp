@@ -46,12 +46,21 @@ protected:
         tw::SetProgressHook([this] { view.stepProgress(); });
     }
     static std::vector<std::string> logFiles() { return fake::list("C:\\Tools\\Tidewell\\Logs\\"); }
+    static Lines savedLines(const std::string& name) {
+        Lines out;
+        for (const auto& line : tw::ReadLogFile("C:\\Tools\\Tidewell\\Logs\\" + name))
+            out.push_back(plat::wideToAnsi(line));
+        return out;
+    }
     FakeView view;
 };
 
 TEST_F(CleaningRunTest, AnEmptyListDoesNothingAtAll) {
     tw::RunLog().append(L"earlier line");
-    tw::RunCleaning(view);
+    EXPECT_EQ(tw::RunCleaning(view), tw::RunOutcome::NotStarted);
+    std::vector<tw::PreviewGroup> groups;
+    EXPECT_EQ(tw::RunPreview(view, groups, true, true), tw::RunOutcome::NotStarted);
+    EXPECT_TRUE(logFiles().empty());
     EXPECT_TRUE(fake::messageBoxes().empty());
     EXPECT_EQ(tw::RunLog().count(), 1u);
     EXPECT_EQ(view.maximum, -1);
@@ -62,7 +71,7 @@ TEST_F(CleaningRunTest, CancelInTheConfirmationChangesNothing) {
     tw::RunLog().append(L"earlier line");
     view.labels = {L"NVIDIA - Display"};
     fake::queueMessageBoxAnswer(plat::kIdCancel);
-    tw::RunCleaning(view);
+    EXPECT_EQ(tw::RunCleaning(view), tw::RunOutcome::Cancelled);
     ASSERT_EQ(fake::messageBoxes().size(), 1u);
     EXPECT_EQ(fake::messageBoxes()[0].text, L"Are you sure you want to continue?");
     EXPECT_EQ(fake::messageBoxes()[0].caption, L"Warning");
@@ -81,7 +90,7 @@ TEST_F(CleaningRunTest, ARunSizesTheBarSortsAndSavesTheLog) {
     view.labels = {L"NVIDIA - Display", L"ATi - Display", L"Unknown", L"NVIDIA - Display"};
     bool busyDuringRun = false;
     view.onStep = [&] { busyDuringRun = tw::CleaningBusy; };
-    tw::RunCleaning(view);
+    EXPECT_EQ(tw::RunCleaning(view), tw::RunOutcome::NotDeleted);
     EXPECT_EQ(view.maximum, 70 + 85 + 70);  // the same target twice is weighted twice
     EXPECT_EQ(view.stepsTaken, 120 + 105 + 120);
     EXPECT_TRUE(busyDuringRun);
@@ -130,6 +139,35 @@ TEST_F(CleaningRunTest, AnErrorEndsTheRunKeepingItsLines) {
     EXPECT_EQ(fake::shutdownRequests(), 0);
 }
 
+// A preview asks nothing, never restarts, leaves the run log alone and saves
+// its sorted lines to a file named as a preview, also with LogFiles off; an
+// unattended error is kept as the file's last line.
+TEST_F(CleaningRunTest, APreviewSavesItsLinesAndAsksNothing) {
+    tw::LogFiles = false;
+    tw::RebootMode = 2;
+    fake::addFile("C:\\WINDOWS\\System32\\PhysX.dll");
+    fake::addFile("C:\\WINDOWS\\System32\\atiogl.dll");
+    tw::RunLog().append(L"earlier line");
+    view.labels = {L"AGEIA - PhysX", L"ATi - Display"};
+    std::vector<tw::PreviewGroup> groups;
+    EXPECT_EQ(tw::RunPreview(view, groups, true, true), tw::RunOutcome::Finished);
+    EXPECT_EQ(logLines(), Lines{"earlier line"});
+    EXPECT_TRUE(fake::messageBoxes().empty());
+    EXPECT_EQ(fake::shutdownRequests(), 0);
+    const std::string name = "Preview 12-5-2026-6-01-23 AM.txt";
+    ASSERT_EQ(logFiles(), Lines{name});
+    Lines lines = {"Would delete file (C:\\WINDOWS\\System32\\atiogl.dll)",
+                   "Would delete file (C:\\WINDOWS\\System32\\PhysX.dll)"};
+    EXPECT_EQ(savedLines(name), lines);
+
+    fake::setDword(kLM, "Software\\ATi Technologies\\Install", "InstallDir", 1);
+    groups.clear();
+    EXPECT_EQ(tw::RunPreview(view, groups, true, true), tw::RunOutcome::Error);
+    lines.push_back("Invalid data type for 'InstallDir'");
+    EXPECT_EQ(savedLines(name), lines);
+    EXPECT_FALSE(tw::CleaningBusy);
+}
+
 TEST_F(CleaningRunTest, RebootModesDecideTheRestart) {
     struct Case {
         int mode;
@@ -164,7 +202,7 @@ TEST_F(CleaningRunTest, ARunThatLoggedNothingNeverRestarts) {
     tw::DisplayWarning = false;
     tw::RebootMode = 2;
     view.labels = {L"Microsoft - Mouse"};
-    tw::RunCleaning(view);
+    EXPECT_EQ(tw::RunCleaning(view), tw::RunOutcome::Finished);
     EXPECT_TRUE(tw::RunLog().empty());
     EXPECT_EQ(fake::shutdownRequests(), 0);
 }

@@ -138,48 +138,56 @@ TEST(TWUnitCommandLine, SwitchesMatchAfterUpperCasingOnlyAsciiLetters) {
     EXPECT_FALSE(tw::SwitchLabel(L"-QUIT"));
 }
 
-TEST(TWUnitCommandLine, ParseCollectsLabelsQuitAndWhetherToClean) {
+TEST(TWUnitCommandLine, ParseCollectsLabelsQuitPreviewAndWhetherToClean) {
     auto r = tw::ParseCommandLine({L"-ati", L"-quit"});
     EXPECT_EQ(r.labels, (Labels{L"ATi - Display"}));
     EXPECT_TRUE(r.clean);
     EXPECT_TRUE(r.quit);
+    EXPECT_FALSE(r.preview);
 
-    r = tw::ParseCommandLine({L"/unknown"});
+    r = tw::ParseCommandLine({L"/unknown", L"-PREVIEWS"});
     EXPECT_TRUE(r.labels.empty());
     EXPECT_TRUE(r.clean);  // any argument clicks Clean
     EXPECT_FALSE(r.quit);
+    EXPECT_FALSE(r.preview);
 
     r = tw::ParseCommandLine({});
     EXPECT_FALSE(r.clean);
     EXPECT_FALSE(r.quit);
 
-    r = tw::ParseCommandLine({L"-REALTEK", L"-x", L"-AGEIA"});
+    r = tw::ParseCommandLine({L"-REALTEK", L"-x", L"-PreView", L"-AGEIA"});
     EXPECT_EQ(r.labels, (Labels{L"Realtek - Sound", L"AGEIA - PhysX"}));
+    EXPECT_TRUE(r.preview);
 }
 
 struct Calls {
     std::vector<std::string> log;
-    std::function<void()> clean() {
-        return [this] { log.push_back("clean"); };
+    int exitCode = 0;
+    tw::CommandLineProcessor::Start clean() {
+        return [this](const tw::CommandLineRequest& r) {
+            log.push_back(r.preview ? "preview" : "clean");
+            return exitCode;
+        };
     }
-    std::function<void()> quit() {
-        return [this] { log.push_back("quit"); };
+    tw::CommandLineProcessor::Quit quit() {
+        return [this](int code) { log.push_back("quit " + std::to_string(code)); };
     }
 };
 
-TEST(TWUnitCommandLine, ProcessFillsTheListThenCleansThenQuits) {
+TEST(TWUnitCommandLine, ProcessFillsTheListThenCleansThenQuitsWithTheRunsCode) {
     tw::CommandLineProcessor processor;
     tw::MemoryTargetList clean;
     Calls calls;
+    calls.exitCode = 3;
     std::vector<size_t> sizesAtClean;
-    auto onClean = [&] {
+    auto onClean = [&](const tw::CommandLineRequest& r) {
         sizesAtClean.push_back(clean.items().size());
-        calls.log.push_back("clean");
+        return calls.clean()(r);
     };
-    EXPECT_TRUE(processor.Process({L"-NVIDIA", L"-ati", L"-nvidia", L"-QUIT"}, clean, onClean,
+    EXPECT_TRUE(processor.Process({L"-NVIDIA", L"-ati", L"-nvidia", L"-preview", L"-QUIT"}, clean, onClean,
                                   calls.quit()));
     EXPECT_EQ(clean.items(), (Labels{L"NVIDIA - Display", L"ATi - Display"}));
-    EXPECT_EQ(calls.log, (std::vector<std::string>{"clean", "quit"}));
+    EXPECT_EQ(calls.log, (std::vector<std::string>{"preview", "quit 3"}));
     EXPECT_EQ(sizesAtClean, (std::vector<size_t>{2}));  // list filled before the click
 }
 
@@ -191,7 +199,7 @@ TEST(TWUnitCommandLine, QuitAloneStillClicksCleanAndNoArgumentsDoNothing) {
     EXPECT_TRUE(calls.log.empty());
     processor.Process({L"-QUIT"}, clean, calls.clean(), calls.quit());
     EXPECT_EQ(clean.count(), 0);
-    EXPECT_EQ(calls.log, (std::vector<std::string>{"clean", "quit"}));
+    EXPECT_EQ(calls.log, (std::vector<std::string>{"clean", "quit 0"}));
 }
 
 TEST(TWUnitCommandLine, ActsOncePerProcessHoweverOftenTheWindowIsShown) {
@@ -208,18 +216,24 @@ TEST(TWUnitCommandLine, ActsOncePerProcessHoweverOftenTheWindowIsShown) {
     EXPECT_TRUE(processor.processed());
 }
 
-TEST(TWUnitCommandLine, ARunThatRaisesIsPassedOnQuitsOnlyWhenAskedAndIsNotRepeated) {
+// Unattended, a start that raises ends the program with code 2 and shows
+// nothing; with someone at the window the error is passed on to be shown.
+TEST(TWUnitCommandLine, ARunThatRaisesQuitsWithCodeTwoOrIsPassedOnAndIsNotRepeated) {
     for (bool withQuit : {true, false}) {
         tw::CommandLineProcessor processor;
         tw::MemoryTargetList clean;
-        bool quit = false;
+        int quitCode = -1;
         std::vector<std::wstring> args = {L"-ati"};
         if (withQuit) args.push_back(L"-quit");
-        EXPECT_THROW(processor.Process(args, clean, [] { throw std::runtime_error("run failed"); },
-                                       [&] { quit = true; }),
-                     std::runtime_error);
-        EXPECT_EQ(quit, withQuit);
-        EXPECT_FALSE(processor.Process(args, clean, [] { FAIL(); }, [] { FAIL(); }));
+        auto raise = [](const tw::CommandLineRequest&) -> int { throw std::runtime_error("run failed"); };
+        auto quit = [&](int code) { quitCode = code; };
+        if (withQuit)
+            EXPECT_NO_THROW(processor.Process(args, clean, raise, quit));
+        else
+            EXPECT_THROW(processor.Process(args, clean, raise, quit), std::runtime_error);
+        EXPECT_EQ(quitCode, withQuit ? 2 : -1);
+        EXPECT_FALSE(processor.Process(args, clean, [](const tw::CommandLineRequest&) -> int { ADD_FAILURE(); return 0; },
+                                       [](int) { ADD_FAILURE(); }));
     }
 }
 

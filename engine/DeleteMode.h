@@ -1,0 +1,47 @@
+// Whether the deletion routines act or only report.
+//
+// A preview runs exactly the code of a cleaning run with acting switched off:
+// each routine decides what it would delete and what it would refuse, then
+// either acts or only writes its line, "Would delete ..." where a run writes
+// "Deleted ...". While reporting, nothing on the machine changes: no file,
+// folder, key or value is deleted, no backup is written, nothing is queued
+// for deletion at restart.
+#pragma once
+
+#include <string>
+
+namespace tw {
+
+// True while a preview runs.
+bool ReportOnly();
+
+// Switches acting off for its lifetime (nested scopes keep the outer state).
+class ReportOnlyScope {
+public:
+    ReportOnlyScope();
+    ~ReportOnlyScope();
+    ReportOnlyScope(const ReportOnlyScope&) = delete;
+    ReportOnlyScope& operator=(const ReportOnlyScope&) = delete;
+
+private:
+    bool previous_;
+};
+
+// The start of a line for an item that goes: "Deleted " in a run, "Would
+// delete " in a preview.
+const char* DeletedWord();
+
+// What a preview has named so far is gone for the steps after it, as it is in
+// the run: a file matched by two patterns, a folder inside a folder already
+// named, a key below a key already named, the same item in two targets. The
+// marks are kept for the outermost ReportOnlyScope. Letter case is ignored;
+// registry paths are given with their root text ("HKLM\\Software\\...").
+void MarkGone(const std::string& path);             // a file or a folder
+void MarkKeyGone(const std::string& keyPath);       // a key with its subtree
+void MarkValueGone(const std::string& keyPath, const std::string& name);
+// False whenever acting is on.
+bool IsGone(const std::string& path);  // the path or a folder above it
+bool IsKeyGone(const std::string& keyPath);
+bool IsValueGone(const std::string& keyPath, const std::string& name);
+
+}  // namespace tw
