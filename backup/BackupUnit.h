@@ -9,6 +9,14 @@
 //   ";" or "'" does not survive that encoding, the item also keeps an index
 //   file, "folders.idx" (UTF-8, one "sub-folder TAB original folder" per line),
 //   which the restore prefers over decoding the name.
+// - A restore writes only into an absolute drive folder with its trailing
+//   backslash ("C:\A\B\"): the one the index records, or else the decoded
+//   name when that is such a folder. A folder whose existing part runs
+//   through a link (a junction or symbolic link) is not written to, nor is a
+//   file that is itself a link.
+// - Names and paths are ANSI text of the system's code page. They are
+//   converted with the code page and handled as wide text: in a double-byte
+//   code page the second byte of a character can be 0x5C, a backslash.
 // - A registry item holds one hive file per deleted key, named
 //   root + ";" + key path + ";" + key name + ".TW" with every "\" as ";".
 #pragma once
@@ -33,12 +41,22 @@ std::string DecodeFolder(const std::string& name);
 std::string EncodeKeyPath(const std::string& path);
 // "HKLM", "HKCU", or "" for any other root.
 std::string RootText(plat::HKey root);
-// root + ";" + encoded key path + ";" + encoded name + ".TW".
+// root + ";" + encoded key path + ";" + encoded name + ".TW", or an empty
+// text when that is no plain file name (a key name holding "/", "*" ...):
+// such a key cannot be backed up.
 std::string HiveFileName(plat::HKey root, const std::string& keyPath, const std::string& name);
 
-// The index of a files item folder: sub-folder name (upper case) -> original
-// folder path with its trailing backslash. Malformed lines are ignored.
-std::map<std::string, std::string> ReadFolderIndex(const std::string& itemFolder);
+// The index of a files item folder: sub-folder name (its letters a to z in
+// upper case) -> original folder path with its trailing backslash. Lines
+// whose name is not a plain folder name (a separator, ":", "." or "..") or
+// whose folder is not an absolute drive folder are ignored.
+using FolderIndex = std::map<std::string, std::string>;
+FolderIndex ReadFolderIndex(const std::string& itemFolder);
+
+// The folder that the files of a files item's sub-folder go back to: its
+// index entry, or else its decoded name. Empty when that is no absolute
+// drive folder with its trailing backslash, or lies in the backup root.
+std::string RestoreFolder(const FolderIndex& index, const std::string& subFolder);
 
 // Makes sure the sub-folder of itemFolder that receives the files of
 // `folder` exists and is recorded in the index. Returns its full path with a
@@ -48,7 +66,9 @@ std::string PrepareFileBackupFolder(const std::string& itemFolder, const std::st
 
 // Restores a files item / a registry item. Item is the item folder's path
 // relative to the backup root ("set\item\"). Each outcome is one line of the
-// run log.
+// run log. A file that is not put back because its folder is unusable is
+// reported as "Not Restored File (" + path of its backup copy + ")"; one
+// whose folder or place is a link, as "Not Restored File (" + its place + ")".
 void RestoreFiles(const std::string& item);
 void RestoreRegistry(const std::string& item);
 

@@ -46,11 +46,12 @@ bool backupFile(const std::string& folder, const std::string& name, std::uint32_
 
 // Saves a key below the open key into the backup; true when the hive is written.
 bool backupKey(TRegistrySelf& reg, plat::HKey root, const std::string& keyPath, const std::string& name) {
-    if (!backupPathUsable() || RootText(root).empty()) return false;
+    const std::string file = HiveFileName(root, keyPath, name);
+    if (!backupPathUsable() || RootText(root).empty() || file.empty()) return false;
     if (ReportOnly()) return true;
     const std::string folder = includeTrailingBackslash(BackupPath);
     if (!forceDirectories(folder)) return false;
-    return reg.SaveKey(name, folder + HiveFileName(root, keyPath, name));
+    return reg.SaveKey(name, folder + file);
 }
 
 std::string registryLine(plat::HKey root, const std::string& keyPath, const std::string& name) {

@@ -2,7 +2,7 @@
 # Builds the fuzz targets with clang and libFuzzer and runs each for its share
 # of a bounded time (TW_FUZZ_SECONDS in all, default 60) over a copy of its
 # committed corpus. The targets are those tests/fuzz/fuzz.cmake lists (the
-# build writes them to fuzz-targets.txt: name and longest input).
+# build writes them to fuzz-targets.txt: name, longest input, own options).
 # Exits non-zero when a fuzzer finds a crash, a leak or a sanitizer report;
 # the reproducer is left in the build folder (crash-*, leak-*, timeout-*).
 set -eu
@@ -24,14 +24,15 @@ share=$((seconds / count))
 
 cd "$build"
 status=0
-while read -r name max_len; do
+while read -r name max_len options; do
     # New inputs found in this run go to a scratch folder, not into the tree.
     work="$build/${name%_fuzz}-corpus"
     mkdir -p "$work"
     if [ -d "$root/tests/fuzz/corpus/${name%_fuzz}" ]; then
         cp "$root/tests/fuzz/corpus/${name%_fuzz}"/* "$work"/
     fi
-    if "./$name" -max_total_time="$share" -max_len="$max_len" -rss_limit_mb=2048 -timeout=10 \
+    # shellcheck disable=SC2086 # the target's own options, one word each
+    if "./$name" -max_total_time="$share" -max_len="$max_len" $options -rss_limit_mb=2048 -timeout=10 \
         -print_final_stats=1 "$work"; then
         echo "$name: no crash in $share s"
     else

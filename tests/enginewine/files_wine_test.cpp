@@ -38,6 +38,42 @@ std::string binaryContent(std::size_t size) {
     return out;
 }
 
+// A folder link for the life of the object. Under Wine, CreateSymbolicLink
+// does nothing and RemoveDirectory on a link removes its target; a Unix
+// symbolic link made and removed by a Unix program stands in for a junction
+// (attributes 0x410, followed when a path runs through it).
+class FolderLink {
+public:
+    FolderLink(const std::string& link, const std::string& target) : link_(link) {
+        if (!runningUnderWine()) ::CreateSymbolicLinkA(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY);
+        else unix("/bin/ln -s \"" + unixPath(target) + "\" \"" + unixPath(link) + "\"");
+    }
+    ~FolderLink() {
+        if (!runningUnderWine()) ::RemoveDirectoryA(link_.c_str());
+        else unix("/bin/rm \"" + unixPath(link_) + "\"");
+    }
+
+private:
+    static std::string unixPath(const std::string& path) {
+        auto convert = reinterpret_cast<char*(CDECL*)(LPCWSTR)>(
+            reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+        char* name = convert(std::wstring(path.begin(), path.end()).c_str());
+        const std::string out = name ? name : "";
+        ::HeapFree(::GetProcessHeap(), 0, name);
+        return out;
+    }
+    static void unix(std::string command) {
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
+        ::WaitForSingleObject(pi.hProcess, 10000);
+        ::CloseHandle(pi.hThread);
+        ::CloseHandle(pi.hProcess);
+    }
+    std::string link_;
+};
+
 class DeleteFilesOnDisk : public EngineWineTest {};
 
 TEST_F(DeleteFilesOnDisk, PatternsAttributesAndMatchedFolders) {
@@ -134,6 +170,37 @@ TEST_F(DeleteFilesOnDisk, BackupCopiesComeBackByteForByte) {
     EXPECT_EQ(listFolder(dir), (Lines{"Vendor;Tool's", "nvbig.bin", "nvsmall.dll"}));
     // The set keeps its copies.
     EXPECT_EQ(readFile(plainCopy + "nvbig.bin"), big);
+}
+
+TEST_F(DeleteFilesOnDisk, RestoreNeverWritesThroughALink) {
+    const std::string real = dir + "real\\";
+    makeFolders(real);
+    FolderLink link(dir + "link", real);
+    ASSERT_EQ(::GetFileAttributesA((dir + "link").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT,
+              static_cast<DWORD>(FILE_ATTRIBUTE_REPARSE_POINT));
+    // Copies of files once deleted from the link and from a folder below it.
+    const std::string item = tw::BackupRoot() + kFilesItem;
+    for (const std::string& folder : {dir + "link\\", dir + "link\\Sub\\"}) {
+        makeFolders(item + tw::EncodeFolder(folder));
+        writeFile(item + tw::EncodeFolder(folder) + "\\x.dll", "backup");
+    }
+    tw::RestoreFiles(kFilesItem);
+    EXPECT_EQ(sorted(logLines()),
+              sorted({"Not Restored File (" + dir + "link\\x.dll)", "Not Restored File (" + dir + "link\\Sub\\x.dll)"}));
+    EXPECT_EQ(listFolder(real), Lines{});
+}
+
+TEST_F(DeleteFilesOnDisk, IndexNameThatTheCodePageTurnsIntoAWayUpIsIgnored) {
+    // Full-width backslashes (U+FF3C) become plain ones in code page 1252.
+    const std::string item = tw::BackupRoot() + kFilesItem;
+    makeFolders(item);
+    writeFile(item + tw::kFolderIndexName, "..\xEF\xBC\xBC..\xEF\xBC\xBC" "Escaped\t" + dir + "\n");
+    writeFile(dir + "nv.dll", "nv");
+    tw::BackupEnabled = true;
+    tw::BackupPath = item;
+    tw::DeleteFiles(dir, {"nv.dll"});
+    EXPECT_EQ(readFile(item + tw::EncodeFolder(dir) + "\\nv.dll"), "nv");
+    EXPECT_FALSE(folderExists(tw::BackupRoot() + "Escaped"));
 }
 
 // ---- files held open by another process ----

@@ -100,16 +100,78 @@ TEST_F(RestoreFilesTest, FoldersWithSemicolonsAndQuotesComeBackExactly) {
                                          "Restored File (C:\\Data\\v1\\It's here\\same.txt)"}));
 }
 
+TEST_F(RestoreFilesTest, DoubleByteFolderNamesComeBackExactly) {
+    // Second bytes 0x5C, a backslash, and "a" and "A", which a byte-wise letter case would merge.
+    const std::map<int, std::vector<std::string>> names = {
+        {932, {"\x95\x5C", "\x83\x61", "\x83\x41"}}, {936, {"\x81\x5C"}}, {950, {"\xA5\x5C"}}};
+    for (const auto& [codePage, chars] : names) {
+        SCOPED_TRACE(codePage);
+        fake::reset();
+        fake::setAnsiCodePage(codePage);
+        tw::BackupEnabled = true;
+        for (const auto& c : chars) fake::addFile("C:\\D" + c + "\\a.dll", c);
+        for (const auto& c : chars) tw::DeleteFiles("C:\\D" + c, {"a.dll"});
+        for (const auto& c : chars) EXPECT_TRUE(fake::exists(kBackupItem + "C';D" + c + ";\\a.dll"));
+        tw::BackupEnabled = false;
+        tw::RunLog().clear();
+        tw::RestoreFiles(kFilesItem);
+        EXPECT_EQ(logLines().size(), chars.size());
+        for (const auto& c : chars) EXPECT_EQ(fake::content("C:\\D" + c + "\\a.dll"), c);
+    }
+}
+
 TEST_F(RestoreFilesTest, SetWithoutUsableIndexRestoresAsTheNameDecodes) {
     fake::addFile(kBackupItem + "C';Data;v1;\\a.txt", "a");
     fake::addFile(kBackupItem + "C';Other;\\b.txt", "b");
-    // Malformed entries (no tab, a relative folder, no trailing backslash) are ignored.
+    // Malformed entries (no tab, a relative folder, no trailing backslash, a
+    // way up out of the folder) are ignored.
     fake::addFile(kBackupItem + tw::kFolderIndexName,
-                  "garbage line\nC';Data;v1;\tData\\v1\\\nC';Other;\tC:\\Elsewhere\n");
+                  "garbage line\nC';Data;v1;\tData\\v1\\\nC';Other;\tC:\\Elsewhere\n"
+                  "C';Other;\tC:\\Other\\..\\WINDOWS\\\n");
     tw::RestoreFiles(kFilesItem);
     EXPECT_EQ(fake::content("C:\\Data\\v1\\a.txt"), "a");
     EXPECT_EQ(fake::content("C:\\Other\\b.txt"), "b");
     EXPECT_FALSE(fake::exists("C:\\Elsewhere"));
+    EXPECT_FALSE(fake::exists("C:\\WINDOWS\\b.txt"));
+}
+
+// Sets that name no sound place for their files, or a place behind a link:
+// each file is reported and nothing at all is written.
+TEST_F(RestoreFilesTest, NothingIsWrittenOutsideALinkFreeDriveFolder) {
+    const std::string ati = "C:\\Users\\User\\AppData\\Local\\ATI", copy = kBackupItem;
+    struct Case {
+        const char* what;
+        std::string subFolder, index, folderLink, fileLink;  // the sub-folder holds x.dll
+        std::string shown;                                   // in the "Not Restored File" line
+        bool inUse = false;                                  // C:\Data\x.dll is held open
+    };
+    const Case cases[] = {
+        {"no trailing backslash", "C';WINDOWS", "", "", "", copy + "C';WINDOWS\\x.dll"},
+        {"a foreign name, relative", "Drivers", "", "", "", copy + "Drivers\\x.dll"},
+        {"a way up", "C';Data;..;..;WINDOWS;", "", "", "", copy + "C';Data;..;..;WINDOWS;\\x.dll"},
+        {"an index folder that leads up", "Drivers", "Drivers\tC:\\Data\\..\\..\\WINDOWS\\\n", "", "",
+         copy + "Drivers\\x.dll"},
+        {"a link at the end", "C';Users;User;AppData;Local;ATI;", "", ati, "", ati + "\\x.dll"},
+        {"a link, the rest missing", "C';Users;User;AppData;Local;ATI;Sub;", "", ati, "", ati + "\\Sub\\x.dll"},
+        {"the file is a link", "C';Data;", "", "", "C:\\Data\\x.dll", "C:\\Data\\x.dll"},
+        {"the staging name is a link", "C';Data;", "", "", "C:\\Data\\__x.dll", "C:\\Data\\x.dll", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fake::reset();
+        tw::RunLog().clear();
+        if (!c.folderLink.empty()) fake::addLink(c.folderLink, "C:\\WINDOWS");
+        if (!c.fileLink.empty()) fake::addFile(c.fileLink, "link", plat::kAttrArchive | plat::kAttrReparsePoint);
+        if (c.inUse) fake::addFile("C:\\Data\\x.dll", "current");
+        if (c.inUse) fake::setFault("C:\\Data\\x.dll", fake::Fault::Locked);
+        fake::addFile(kBackupItem + c.subFolder + "\\x.dll", "backup");
+        if (!c.index.empty()) fake::addFile(kBackupItem + tw::kFolderIndexName, c.index);
+        const auto before = snapshot("C:\\");
+        tw::RestoreFiles(kFilesItem);
+        EXPECT_EQ(logLines(), Lines{"Not Restored File (" + c.shown + ")"});
+        EXPECT_EQ(snapshot("C:\\"), before);
+        EXPECT_TRUE(fake::restartQueue().empty());
+    }
 }
 
 TEST_F(RestoreFilesTest, UnindexableOddFolderIsNotDeleted) {
@@ -125,6 +187,21 @@ TEST_F(RestoreFilesTest, UnindexableOddFolderIsNotDeleted) {
     fake::addFile("C:\\Plain\\b.txt", "b");
     tw::DeleteFiles("C:\\Plain", {"b.txt"});
     EXPECT_EQ(logLines().back(), "Deleted file (C:\\Plain\\b.txt)");
+}
+
+TEST_F(RestoreFilesTest, IndexNamesThatAreNoPlainFolderNameAreNotWrittenTo) {
+    const std::string item = kBackupItem;
+    for (const std::string name : {"..\\..\\..\\..\\..\\WINDOWS", "../../../../../WINDOWS", "..", "x:y"}) {
+        SCOPED_TRACE(name);
+        fake::reset();
+        fake::addFile("C:\\NVIDIA\\nv.dll", "nv");
+        fake::addFile(item + tw::kFolderIndexName, name + "\tC:\\NVIDIA\\\n");
+        tw::BackupEnabled = true;
+        tw::DeleteFiles("C:\\NVIDIA", {"nv.dll"});
+        EXPECT_EQ(fake::tree("C:\\Tools\\Tidewell\\Backup"),
+                  (Lines{"C:\\Tools\\Tidewell\\Backup\\set1", item.substr(0, item.size() - 1), item + "C';NVIDIA;",
+                         item + "C';NVIDIA;\\nv.dll", item + tw::kFolderIndexName}));
+    }
 }
 
 class RestoreRegistryTest : public enginetest::EngineTest {};

@@ -480,10 +480,13 @@ TEST_F(DeleteKeysTest, KeyWhoseHiveCannotBeSavedStays) {
     fake::setFault(kBackupRegItem + "HKLM;System;CurrentControlSet;Services;nvlddmkm.TW", fake::Fault::SaveFails);
     // A hive file of that name is already there: it is neither replaced nor trusted.
     fake::addFile(kBackupRegItem + "HKLM;System;CurrentControlSet;Services;nvsvc.TW", "older");
-    tw::DeleteKeys(kLM, kServices, {"nvlddmkm", "nvsvc", "nvhda"});
+    // A name whose hive file would lead out of the item ("/" and "..") cannot be saved.
+    fake::addKey(kLM, kServices + "\\a/../../../../../nv");
+    tw::DeleteKeys(kLM, kServices, {"nvlddmkm", "nvsvc", "nvhda", "a/../../../../../nv"});
     EXPECT_EQ(logLines(), (Lines{"Not deleted registry (HKLM\\System\\CurrentControlSet\\Services\\nvlddmkm)",
                                  "Not deleted registry (HKLM\\System\\CurrentControlSet\\Services\\nvsvc)",
-                                 "Deleted registry (HKLM\\System\\CurrentControlSet\\Services\\nvhda)"}));
+                                 "Deleted registry (HKLM\\System\\CurrentControlSet\\Services\\nvhda)",
+                                 "Not deleted registry (HKLM\\System\\CurrentControlSet\\Services\\a/../../../../../nv)"}));
     EXPECT_TRUE(fake::keyExists(kLM, kServices + "\\nvlddmkm"));
     EXPECT_TRUE(fake::keyExists(kLM, kServices + "\\nvsvc"));
     EXPECT_EQ(fake::content(kBackupRegItem + "HKLM;System;CurrentControlSet;Services;nvsvc.TW"), "older");
