@@ -153,7 +153,7 @@ done
 # holds exactly the four files, SHA256SUMS verifies, and each executable is of
 # its zip's kind, imports only system DLLs and carries no link time.
 check_release() {
-    local out="$BUILD_ROOT/release-check" zip exe listing bad=0
+    local out="$BUILD_ROOT/release-check" zip exe listing format wanted stamp bad=0
     rm -rf "$out"
     bash scripts/release.sh --package "$BUILD_ROOT/win32" "$BUILD_ROOT/win64" "$out" || return 1
     (cd "$out" && sha256sum --check --strict SHA256SUMS) || bad=1
@@ -165,13 +165,14 @@ check_release() {
         fi
         exe="${zip%.zip}/Tidewell.exe"
         unzip -q -o "$zip" Tidewell.exe -d "${zip%.zip}" || { bad=1; continue; }
-        case "$zip" in
-            *-win32.zip) objdump -f "$exe" | grep -q 'file format pei-i386' ;;
-            *) objdump -f "$exe" | grep -q 'file format pei-x86-64' ;;
-        esac || { echo "$zip: $(objdump -f "$exe" | grep -o 'file format.*')"; bad=1; }
+        # Read whole first: with pipefail, grep -q ending early fails the pipe.
+        format="$(objdump -f "$exe" | grep -o 'file format .*')"
+        case "$zip" in *-win32.zip) wanted='file format pei-i386' ;; *) wanted='file format pei-x86-64' ;; esac
+        [ "$format" = "$wanted" ] || { echo "$zip: Tidewell.exe has $format"; bad=1; }
         check_imports "$exe" || bad=1
-        if ! TZ=UTC objdump -p "$exe" | grep -qE $'^Time/Date\t+Thu Jan  1 00:00:00 1970$'; then
-            echo "$zip: Tidewell.exe carries a link time: $(TZ=UTC objdump -p "$exe" | grep 'Time/Date')"
+        stamp="$(TZ=UTC objdump -p "$exe" | grep '^Time/Date')"
+        if ! grep -qE $'^Time/Date\t+Thu Jan  1 00:00:00 1970$' <<<"$stamp"; then
+            echo "$zip: Tidewell.exe carries a link time: $stamp"
             bad=1
         fi
     done
