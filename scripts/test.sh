@@ -135,7 +135,8 @@ for preset in win64 win32; do
     built[$preset]=$rc
     step_result "$preset build" "$rc"
     if [ "$rc" = 0 ]; then
-        mapfile -t exes < <(find "$BUILD_ROOT/$preset" -name '*.exe' -not -path '*/CMakeFiles/*' | sort)
+        # Not the programs of the Wine prefixes the tests leave below the build folder.
+        mapfile -t exes < <(find "$BUILD_ROOT/$preset" -name '*.exe' -not -path '*/CMakeFiles/*' -not -path '*/wineprefix-*' | sort)
         if [ "${#exes[@]}" = 0 ]; then
             echo "no executables in $BUILD_ROOT/$preset yet"
         fi
