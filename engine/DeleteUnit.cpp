@@ -1,6 +1,7 @@
 #include "engine/DeleteUnit.h"
 
 #include "backup/BackupUnit.h"
+#include "engine/ProtectedFolders.h"
 #include "engine/RegistrySelf.h"
 #include "log/LogUnit.h"
 #include "platform/common.h"
@@ -23,21 +24,6 @@ void log(const std::string& line) { RunLog().appendAnsi(line); }
 
 // Folder links (junctions, symbolic links) carry this attribute.
 constexpr std::uint32_t kReparse = plat::kAttrReparsePoint;
-
-std::vector<std::string> splitSegments(const std::string& path) {
-    std::vector<std::string> out;
-    std::string cur;
-    for (char c : path) {
-        if (c == '\\') {
-            out.push_back(cur);
-            cur.clear();
-        } else {
-            cur.push_back(c);
-        }
-    }
-    out.push_back(cur);
-    return out;
-}
 
 // A backup item folder that can receive copies: an absolute drive path.
 bool backupPathUsable() { return NormalizeFolderPath(BackupPath).has_value(); }
@@ -62,39 +48,61 @@ std::string registryLine(plat::HKey root, const std::string& keyPath, const std:
     return RootText(root) + "\\" + keyPath + "\\" + name;
 }
 
-// The walk below a folder that has passed the protected-folder rule.
-bool deleteTree(const std::string& folder) {
+// The acting calls of the walk, kept apart from its decisions.
+bool removeEntry(const plat::EntryHandle& entry) { return plat::deleteEntry(entry) == plat::kOk; }
+void scheduleAtRestart(const std::string& path) { plat::moveFileAtReboot(path, ""); }
+
+// A file of the walk, opened and checked: backed up first when backups are
+// on, then deleted through its handle, or left to the restart.
+bool deleteWalkedFile(const plat::EntryHandle& file, const std::string& folder, const std::string& name) {
+    const std::string path = folder + name;
+    if (BackupEnabled) {
+        if (!backupFile(folder, name)) return false;  // not copied, so it stays
+        if (removeEntry(file)) return true;
+        scheduleAtRestart(path);
+        return false;
+    }
+    if (removeEntry(file)) return true;
+    if (DeleteAtReboot) scheduleAtRestart(path);
+    return false;
+}
+
+// The walk below a folder that has passed the protected-folder rule: `dir`
+// is its open handle, `text` its path as given (with trailing backslash; it
+// names backups and the restart queue), `finalPath` what the handle reaches.
+bool deleteTree(const plat::EntryHandle& dir, const std::string& text, const std::wstring& finalPath) {
+    std::vector<plat::DirEntry> entries;
+    if (plat::listEntries(dir, entries) != plat::kOk) return false;
     bool ok = true;
-    std::vector<plat::FindData> entries;
-    plat::findEntries(folder + "*.*", entries);
     for (const auto& e : entries) {
-        const std::string path = folder + e.name;
-        if ((e.attributes & plat::kAttrDirectory) != 0) {
-            if (isDots(e.name)) continue;
-            if ((e.attributes & kReparse) != 0) {
-                // A link to a folder elsewhere: remove the link, never its target's content.
-                if (plat::removeDirectory(path) != plat::kOk) ok = false;
-            } else if (!deleteTree(path + "\\")) {
-                ok = false;
-            }
+        const std::string name = plat::wideToAnsi(e.name);
+        plat::EntryHandle entry;
+        plat::EntryInfo info;
+        // What cannot be opened is not deleted; nor is what the open found
+        // outside this folder (a link the system followed, as Wine does).
+        if (plat::openEntryAt(dir, e.name, plat::kOpenForDelete, entry) != plat::kOk ||
+            plat::entryInfo(entry, info) != plat::kOk ||
+            !plat::sameNameIgnoreCase(info.finalPath, JoinPath(finalPath, e.name))) {
+            ok = false;
             continue;
         }
-        if (BackupEnabled) {
-            if (!backupFile(folder, e.name)) {
-                ok = false;  // not copied, so it stays
-                continue;
-            }
-            if (plat::deleteFile(path) != plat::kOk) {
-                plat::moveFileAtReboot(path, "");
-                ok = false;
-            }
-        } else if (plat::deleteFile(path) != plat::kOk) {
+        if ((info.attributes & kReparse) != 0) {
+            // A link, also one swapped in after the listing: removed itself, never followed.
+            if (!removeEntry(entry)) ok = false;
+        } else if ((info.attributes & plat::kAttrDirectory) != 0) {
+            if (!deleteTree(entry, text + name + "\\", info.finalPath)) ok = false;
+        } else if (!deleteWalkedFile(entry, text, name)) {
             ok = false;
-            if (DeleteAtReboot) plat::moveFileAtReboot(path, "");
         }
     }
-    if (ok && plat::removeDirectory(excludeTrailingBackslash(folder)) != plat::kOk) ok = false;
-    return ok;
+    return ok && removeEntry(dir);
+}
+
+// Removes a judged folder: a link itself, anything else with its tree.
+bool removeJudged(const FolderVerdict& verdict, const std::string& text) {
+    if (!verdict.allowed) return false;
+    if (verdict.link) return removeEntry(verdict.handle);
+    return deleteTree(verdict.handle, includeTrailingBackslash(text), verdict.finalPath);
 }
 
 }  // namespace
@@ -107,107 +115,9 @@ void StepProgress() {
 
 // ---------------------------------------------------------------- folders ----
 
-std::optional<std::string> NormalizeFolderPath(const std::string& input) {
-    std::string path = replaceAll(input, "/", "\\");
-    if (path.size() < 3 || path[1] != ':' || path[2] != '\\') return std::nullopt;
-    const char drive = path[0];
-    if (!((drive >= 'A' && drive <= 'Z') || (drive >= 'a' && drive <= 'z'))) return std::nullopt;
-    if (path.find_first_of("*?\"<>|:", 2) != std::string::npos) return std::nullopt;
-    std::vector<std::string> kept;
-    for (std::string seg : splitSegments(path.substr(3))) {
-        const bool dotsOnly = !seg.empty() && seg.find_first_not_of('.') == std::string::npos;
-        if (seg == "..") {
-            if (kept.empty()) return std::nullopt;
-            kept.pop_back();
-            continue;
-        }
-        if (dotsOnly && seg != ".") return std::nullopt;  // "...": no sound reading
-        while (!seg.empty() && (seg.back() == ' ' || seg.back() == '.')) seg.pop_back();
-        if (seg.empty()) continue;  // "", "." and "  "
-        kept.push_back(seg);
-    }
-    std::string out(1, static_cast<char>(upperAscii(std::string(1, drive))[0]));
-    out += ":";
-    if (kept.empty()) return out + "\\";
-    for (const auto& seg : kept) out += "\\" + seg;
-    return out;
-}
+bool IsProtectedFolder(const std::string& path) { return !JudgeFolder(path).allowed; }
 
-bool IsProtectedFolder(const std::string& path) {
-    const auto norm = NormalizeFolderPath(path);
-    if (!norm || norm->size() <= 3) return true;  // unusable, or a drive root
-    const std::string& folder = *norm;
-    for (const auto& seg : splitSegments(folder.substr(3))) {
-        auto tilde = seg.find('~');
-        // A short name may stand for any long name, a protected one included.
-        if (tilde != std::string::npos && tilde + 1 < seg.size() && seg[tilde + 1] >= '0' &&
-            seg[tilde + 1] <= '9')
-            return true;
-    }
-
-    std::vector<std::string> protectedFolders;
-    auto add = [&](const std::optional<std::string>& value, const std::string& suffix = {}) {
-        if (!value || value->empty()) return;
-        if (auto p = NormalizeFolderPath(includeTrailingBackslash(*value) + suffix)) protectedFolders.push_back(*p);
-    };
-    for (const char* name : {"SYSTEMROOT", "windir"}) {
-        auto v = plat::getEnv(name);
-        add(v);
-        add(v, "System32");
-        add(v, "SysWOW64");
-        add(v, "System");
-        add(v, "Sysnative");
-    }
-    for (const char* name : {"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432", "ProgramData",
-                             "ALLUSERSPROFILE", "PUBLIC", "APPDATA", "LOCALAPPDATA", "HOMEDRIVE"})
-        add(plat::getEnv(name));
-    std::vector<std::string> usersFolders;
-    for (const char* name : {"USERPROFILE", "PUBLIC"}) {
-        auto v = plat::getEnv(name);
-        add(v);
-        if (!v) continue;
-        if (auto p = NormalizeFolderPath(*v); p && p->size() > 3) {
-            std::string parent = p->substr(0, p->find_last_of('\\'));
-            // A profile straight below a drive root leaves no Users folder to guard.
-            if (parent.size() > 2) {
-                usersFolders.push_back(parent);
-                protectedFolders.push_back(parent);
-            }
-        }
-    }
-    add(programFolder());
-
-    for (const auto& p : protectedFolders) {
-        if (equalsIgnoreCase(folder, p)) return true;
-        // An ancestor of a protected folder holds it.
-        if (p.size() > folder.size() && p[folder.size()] == '\\' &&
-            equalsIgnoreCase(p.substr(0, folder.size()), folder))
-            return true;
-    }
-    // Every profile in a Users folder, with its AppData roots.
-    for (const auto& users : usersFolders) {
-        const std::string base = includeTrailingBackslash(users);
-        if (folder.size() <= base.size() || !equalsIgnoreCase(folder.substr(0, base.size()), base)) continue;
-        const auto rel = splitSegments(folder.substr(base.size()));
-        if (rel.size() == 1) return true;
-        if (!equalsIgnoreCase(rel[1], "AppData")) continue;
-        if (rel.size() == 2) return true;
-        if (rel.size() == 3 && (equalsIgnoreCase(rel[2], "Roaming") || equalsIgnoreCase(rel[2], "Local") ||
-                                equalsIgnoreCase(rel[2], "LocalLow")))
-            return true;
-    }
-    return false;
-}
-
-bool DeleteFolderTree(const std::string& folder) {
-    if (IsProtectedFolder(folder)) return false;
-    const std::string f = includeTrailingBackslash(folder);
-    const std::uint32_t attributes = plat::getFileAttributes(excludeTrailingBackslash(f));
-    if (attributes != plat::kInvalidAttributes && (attributes & plat::kAttrDirectory) != 0 &&
-        (attributes & kReparse) != 0)
-        return plat::removeDirectory(excludeTrailingBackslash(f)) == plat::kOk;
-    return deleteTree(f);
-}
+bool DeleteFolderTree(const std::string& folder) { return removeJudged(JudgeFolder(folder), folder); }
 
 void DeleteFolder(const std::string& folder) {
     const bool removed = DeleteFolderTree(includeTrailingBackslash(folder));
@@ -219,17 +129,29 @@ void DeleteFoldersByCompany(const std::string& folder, const std::string& prefix
     if (prefix.empty()) return;
     const std::string f = includeTrailingBackslash(folder);
     const std::wstring wantedPrefix = plat::ansiToWide(prefix);
-    std::vector<plat::FindData> entries;
-    plat::findEntries(f + "*", entries);
+    plat::EntryHandle dir;
+    plat::EntryInfo dirInfo;
+    std::vector<plat::DirEntry> entries;
+    if (plat::openEntry(plat::ansiToWide(f), plat::kOpenFollowLink, dir) != plat::kOk ||
+        plat::entryInfo(dir, dirInfo) != plat::kOk || plat::listEntries(dir, entries) != plat::kOk)
+        return;
     for (const auto& e : entries) {
-        if (isDots(e.name)) continue;
         if ((e.attributes & (plat::kAttrHidden | plat::kAttrSystem)) != 0) continue;
         if ((e.attributes & plat::kAttrDirectory) == 0) continue;
-        const std::wstring company = plat::profileRead(plat::ansiToWide(f + e.name + "\\setup.ini"),
-                                                       L"Startup", L"CompanyName", L"Not");
+        const std::string name = plat::wideToAnsi(e.name);
+        const std::wstring company = plat::profileRead(plat::ansiToWide(f + name + "\\setup.ini"), L"Startup",
+                                                       L"CompanyName", L"Not");
         if (company.compare(0, wantedPrefix.size(), wantedPrefix) != 0) continue;
-        const bool removed = DeleteFolderTree(f + e.name + "\\");
-        log((removed ? "Deleted folder (" : "Not deleted folder (") + f + e.name + ")");
+        // The folder is opened relative to the listed one and must still be in it.
+        plat::EntryHandle sub;
+        plat::EntryInfo subInfo;
+        FolderVerdict verdict;
+        if (plat::openEntryAt(dir, e.name, plat::kOpenForDelete, sub) == plat::kOk &&
+            plat::entryInfo(sub, subInfo) == plat::kOk &&
+            plat::sameNameIgnoreCase(subInfo.finalPath, JoinPath(dirInfo.finalPath, e.name)))
+            verdict = JudgeOpenedFolder(std::move(sub), e.attributes);
+        const bool removed = removeJudged(verdict, f + name);
+        log((removed ? "Deleted folder (" : "Not deleted folder (") + f + name + ")");
     }
 }
 

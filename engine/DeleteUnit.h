@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/FolderPath.h"
 #include "platform/platform.h"
 
 namespace tw {
@@ -25,8 +26,11 @@ void StepProgress();
 // an absolute drive path, and a pattern holding a path separator, match nothing.
 void DeleteFiles(const std::string& folder, const std::vector<std::string>& patterns);
 // Removes a folder with everything in it; true when all of it is gone. Writes
-// no log line. Refuses protected folders (see IsProtectedFolder) and never
-// follows a folder link: a junction or symbolic link is removed itself.
+// no log line. Refuses protected folders (see IsProtectedFolder). The walk
+// never leaves its tree: each folder is listed through its handle, each entry
+// is opened relative to it and must still lie inside it, everything is
+// deleted through its handle, and a junction or symbolic link (also one
+// swapped in after the listing) is removed itself, never followed.
 bool DeleteFolderTree(const std::string& folder);
 void DeleteFolder(const std::string& folder);
 // Removes each sub-folder of `folder` whose setup.ini names a company
@@ -38,20 +42,11 @@ void DeleteKeysByValue(plat::HKey root, const std::string& keyPath, const std::s
                        const std::string& prefix);
 void DeleteValues(plat::HKey root, const std::string& keyPath, const std::vector<std::string>& names);
 
-// ---- the protected-folder rule ----
+// ---- the protected-folder rule (see engine/ProtectedFolders.h) ----
 
-// "C:\A\.\B\..\C. " -> "C:\A\C": "/" read as "\", empty, "." and ".." segments
-// resolved, trailing blanks and dots of each segment removed, no trailing
-// backslash (a drive root keeps its own: "C:\"). Nothing for a path that is
-// not an absolute drive path (relative, drive-relative, UNC, "\\?\"), holds
-// wildcard characters, or climbs above its root.
-std::optional<std::string> NormalizeFolderPath(const std::string& path);
-
-// True when a folder must never be removed: a drive root, a path that does
-// not normalise, a short (8.3) name, the Windows folder, or a folder equal to
-// or above a system folder, either Program Files folder, ProgramData, the
-// public profile, the Users folder, a user profile or its AppData roots, or
-// the program's own folder.
+// True when a folder must not be removed: a path that does not normalise
+// (see NormalizeFolderPath), a drive root, a folder that cannot be opened, or
+// one that is, or holds, a protected folder, whatever its spelling.
 bool IsProtectedFolder(const std::string& path);
 
 }  // namespace tw

@@ -178,19 +178,38 @@ std::wstring format1(const std::wstring& pattern, const std::wstring& arg) {
     return out;
 }
 
+// ANSI path text is read character by character: the second byte of a
+// double-byte character (code pages 932, 936, 949, 950) may be 0x5C, which
+// is then no backslash.
+std::size_t lastPathSeparator(const std::string& path) {
+    std::size_t found = std::string::npos;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (plat::isAnsiLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) {
+            ++i;
+        } else if (path[i] == '\\') {
+            found = i;
+        }
+    }
+    return found;
+}
+
+namespace {
+bool endsWithSeparator(const std::string& path) {
+    return !path.empty() && lastPathSeparator(path) == path.size() - 1;
+}
+}  // namespace
+
 std::string includeTrailingBackslash(const std::string& path) {
-    if (path.empty() || path.back() != '\\') return path + "\\";
-    return path;
+    return endsWithSeparator(path) ? path : path + "\\";
 }
 
 std::string excludeTrailingBackslash(const std::string& path) {
-    if (!path.empty() && path.back() == '\\') return path.substr(0, path.size() - 1);
-    return path;
+    return endsWithSeparator(path) ? path.substr(0, path.size() - 1) : path;
 }
 
 std::string programFolder() {
     std::string exe = plat::executablePath();
-    auto pos = exe.find_last_of('\\');
+    auto pos = lastPathSeparator(exe);
     return pos == std::string::npos ? std::string() : exe.substr(0, pos + 1);
 }
 
@@ -214,7 +233,7 @@ bool forceDirectories(const std::string& path) {
     std::string dir = excludeTrailingBackslash(path);
     if (dir.empty()) return false;
     if (directoryExists(dir)) return true;
-    auto pos = dir.find_last_of('\\');
+    auto pos = lastPathSeparator(dir);
     if (pos != std::string::npos && pos > 0) {
         std::string parent = dir.substr(0, pos);
         // A drive ("C:") or a UNC share root needs no creating.

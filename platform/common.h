@@ -44,6 +44,10 @@ std::wstring replaceAll(std::wstring text, const std::wstring& from, const std::
 std::wstring format1(const std::wstring& pattern, const std::wstring& arg);
 
 // ---- paths ----
+// Paths are ANSI text: each of these reads it character by character, so
+// the second byte of a double-byte character is never taken for a "\\".
+// Where the last "\\" is (npos when there is none).
+std::size_t lastPathSeparator(const std::string& path);
 std::string includeTrailingBackslash(const std::string& path);
 std::string excludeTrailingBackslash(const std::string& path);
 // The folder of the running executable, with its trailing backslash.

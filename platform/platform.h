@@ -84,6 +84,82 @@ Error removeDirectory(const std::string& path);
 // MoveFileExA(from, to or NULL when empty, MOVEFILE_DELAY_UNTIL_REBOOT).
 Error moveFileAtReboot(const std::string& from, const std::string& to);
 
+// ---- files and folders reached through handles ----
+// A file or folder is opened without following a final link (CreateFileW with
+// FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT), so a junction or
+// symbolic link is the link itself; links in the middle of a path are
+// followed. Wine follows even a final link (the handle is the target's): a
+// caller that must not leave a folder checks the final path of what it opened.
+
+// Owner of one open file or folder; closes it when it goes.
+class EntryHandle {
+public:
+    EntryHandle() = default;
+    ~EntryHandle();
+    EntryHandle(const EntryHandle&) = delete;
+    EntryHandle& operator=(const EntryHandle&) = delete;
+    EntryHandle(EntryHandle&& other) noexcept;
+    EntryHandle& operator=(EntryHandle&& other) noexcept;
+    explicit operator bool() const { return value_ != 0; }
+    std::uintptr_t get() const { return value_; }
+    void reset(std::uintptr_t value = 0);
+
+private:
+    std::uintptr_t value_ = 0;
+};
+
+// What an open handle reaches: its attributes (GetFileInformationByHandle)
+// and its final path (GetFinalPathNameByHandleW, "\\?\" and "\\?\UNC\"
+// removed: "C:\Users\User", "\\server\share\x").
+struct EntryInfo {
+    std::uint32_t attributes = 0;
+    std::wstring finalPath;
+};
+
+// One entry of a folder listed through its handle ("." and ".." left out).
+struct DirEntry {
+    std::wstring name;
+    std::uint32_t attributes = 0;
+};
+
+inline constexpr std::uint32_t kOpenForDelete = 1;   // ask for the right to delete as well
+inline constexpr std::uint32_t kOpenFollowLink = 2;  // a final link leads to its target
+// Opens a path (the forms CreateFileW accepts). With kOpenForDelete, when
+// another program's sharing or the rights refuse deletion, the entry is
+// still opened for reading and deleteEntry reports the refusal.
+Error openEntry(const std::wstring& path, std::uint32_t flags, EntryHandle& out);
+// Opens one name inside an open folder, relative to its handle (NtCreateFile
+// with the folder as root): no path text is rebuilt.
+Error openEntryAt(const EntryHandle& folder, const std::wstring& name, std::uint32_t flags, EntryHandle& out);
+Error entryInfo(const EntryHandle& entry, EntryInfo& out);
+// The entries of an open folder (GetFileInformationByHandleEx with
+// FileIdBothDirectoryInfo), in the file system's order.
+Error listEntries(const EntryHandle& folder, std::vector<DirEntry>& out);
+// Deletes what the handle reaches (SetFileInformationByHandle with
+// FileDispositionInfo): a file, an empty folder, or a link itself. It goes
+// when the last handle closes.
+Error deleteEntry(const EntryHandle& entry);
+
+// Folders the system names (not the environment). Empty when the system has
+// none, e.g. SysWOW64 on a 32-bit Windows.
+enum class SystemFolder {
+    Windows,             // GetWindowsDirectoryW
+    SystemWindows,       // GetSystemWindowsDirectoryW
+    System,              // GetSystemDirectoryW
+    SystemWow64,         // GetSystemWow64DirectoryW
+    ProgramFiles,        // SHGetKnownFolderPath: FOLDERID_ProgramFiles
+    ProgramFilesX86,     // FOLDERID_ProgramFilesX86
+    ProgramFilesX64,     // FOLDERID_ProgramFilesX64 (64-bit processes only)
+    ProgramData,         // FOLDERID_ProgramData
+    Public,              // FOLDERID_Public
+    UserProfiles,        // FOLDERID_UserProfiles
+    Profile,             // FOLDERID_Profile
+    RoamingAppData,      // FOLDERID_RoamingAppData
+    LocalAppData,        // FOLDERID_LocalAppData
+    LocalAppDataLow,     // FOLDERID_LocalAppDataLow
+};
+std::wstring systemFolder(SystemFolder which);
+
 // Whole-file reads and writes (CreateFileA/ReadFile/WriteFile). A write
 // creates the file or truncates an existing one.
 Error readFileBytes(const std::string& path, std::vector<std::uint8_t>& out);
@@ -104,6 +180,14 @@ std::wstring errorText(Error code);
 // MultiByteToWideChar / WideCharToMultiByte with CP_ACP.
 std::wstring ansiToWide(const std::string& text);
 std::string wideToAnsi(const std::wstring& text);
+
+// IsDBCSLeadByte: the byte starts a two-byte character of the ANSI code
+// page (932, 936, 949, 950); its second byte may be 0x5C, a backslash.
+bool isAnsiLeadByte(unsigned char byte);
+
+// CompareStringOrdinal with ignore-case: names of files and folders
+// compared as the file system compares them, letters of every script.
+bool sameNameIgnoreCase(const std::wstring& a, const std::wstring& b);
 
 // CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, ...): <0, 0, >0.
 int compareTextIgnoreCase(const std::wstring& a, const std::wstring& b);

@@ -22,7 +22,8 @@ TEST_F(FakeMachine, ResetGivesTheProgramFolderTempAndEmptyRegistry) {
     EXPECT_FALSE(fake::exists("C:\\Junk"));
     EXPECT_TRUE(fake::exists("C:\\Tools\\Tidewell\\Tidewell.exe"));
     EXPECT_TRUE(fake::isFolder(*plat::getEnv("TEMP")));
-    EXPECT_EQ(fake::registryDump(), "");
+    EXPECT_FALSE(fake::keyExists(plat::kHKeyLocalMachine, "Software\\Junk"));
+    EXPECT_EQ(fake::subKeys(plat::kHKeyLocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList").size(), 4u);
     EXPECT_EQ(*plat::getEnv("SystemRoot"), "C:\\WINDOWS");
 }
 

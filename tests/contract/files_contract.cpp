@@ -255,3 +255,77 @@ TEST(ProcessContract, EnvironmentExecutableAndTexts) {
 }
 
 }  // namespace
+
+namespace {
+
+// Files and folders reached through handles: what the walk of a deletion uses.
+using EntryContract = contract::ScratchFolderTest;
+
+std::wstring wide(const std::string& text) { return plat::ansiToWide(text); }
+
+TEST_F(EntryContract, HandlesListOpenRelativeAndDelete) {
+    write("File.txt", "x");
+    ASSERT_EQ(plat::createDirectory(dir + "Sub"), plat::kOk);
+    ASSERT_EQ(plat::writeFileBytes(dir + "Sub\\inner.txt", contract::bytes("y")), plat::kOk);
+    ASSERT_EQ(plat::createDirectory(dir + "Caf\xE9"), plat::kOk);
+
+    plat::EntryHandle folder, sub, file, missing;
+    plat::EntryInfo folderInfo, subInfo, fileInfo;
+    ASSERT_EQ(plat::openEntry(wide(dir), plat::kOpenForDelete, folder), plat::kOk);
+    ASSERT_EQ(plat::entryInfo(folder, folderInfo), plat::kOk);
+    EXPECT_NE(folderInfo.attributes & plat::kAttrDirectory, 0u);
+    std::vector<plat::DirEntry> entries;
+    ASSERT_EQ(plat::listEntries(folder, entries), plat::kOk);
+    std::set<std::wstring> names;
+    for (const auto& e : entries) {
+        names.insert(e.name);
+        EXPECT_EQ((e.attributes & plat::kAttrDirectory) != 0, e.name != L"File.txt") << plat::wideToAnsi(e.name);
+    }
+    EXPECT_EQ(names, (std::set<std::wstring>{L"File.txt", L"Sub", L"Caf\u00E9"}));
+
+    // A name opened relative to its folder reaches the same as its path; final
+    // paths carry the stored letter case, whatever the spelling.
+    ASSERT_EQ(plat::openEntryAt(folder, L"SUB", plat::kOpenForDelete, sub), plat::kOk);
+    ASSERT_EQ(plat::entryInfo(sub, subInfo), plat::kOk);
+    EXPECT_EQ(subInfo.finalPath, folderInfo.finalPath + L"\\Sub");
+    EXPECT_TRUE(plat::sameNameIgnoreCase(subInfo.finalPath, folderInfo.finalPath + L"\\sUB"));
+    EXPECT_TRUE(plat::sameNameIgnoreCase(L"S\u00E4uberung", L"S\u00C4UBERUNG"));
+    EXPECT_FALSE(plat::sameNameIgnoreCase(L"Sauberung", L"S\u00C4UBERUNG"));
+    for (const wchar_t* bad : {L"..", L".", L"", L"Sub\\inner.txt", L"C:x"})
+        EXPECT_EQ(plat::openEntryAt(folder, bad, 0, missing), plat::kErrInvalidParameter) << plat::wideToAnsi(bad);
+    EXPECT_EQ(plat::openEntryAt(folder, L"absent", 0, missing), plat::kErrFileNotFound);
+    EXPECT_EQ(plat::openEntry(wide(dir + "absent\\x"), 0, missing), plat::kErrPathNotFound);
+    EXPECT_FALSE(missing);
+
+    EXPECT_EQ(plat::deleteEntry(sub), plat::kErrDirNotEmpty);
+    ASSERT_EQ(plat::openEntryAt(folder, L"File.txt", plat::kOpenForDelete, file), plat::kOk);
+    ASSERT_EQ(plat::entryInfo(file, fileInfo), plat::kOk);
+    EXPECT_EQ(fileInfo.attributes & plat::kAttrDirectory, 0u);
+    EXPECT_EQ(plat::deleteEntry(file), plat::kOk);
+    file.reset();  // the file goes when its last handle closes
+    EXPECT_EQ(plat::getFileAttributes(dir + "File.txt"), plat::kInvalidAttributes);
+    sub.reset();
+    ASSERT_EQ(plat::deleteFile(dir + "Sub\\inner.txt"), plat::kOk);
+    ASSERT_EQ(plat::openEntry(wide(dir + "Sub"), plat::kOpenForDelete, sub), plat::kOk);
+    EXPECT_EQ(plat::deleteEntry(sub), plat::kOk);
+    sub.reset();
+    EXPECT_EQ(plat::getFileAttributes(dir + "Sub"), plat::kInvalidAttributes);
+}
+
+TEST(SystemFolderContract, TheSystemNamesItsFolders) {
+    using SF = plat::SystemFolder;
+    for (SF f : {SF::Windows, SF::SystemWindows, SF::System, SF::ProgramFiles, SF::ProgramData, SF::UserProfiles,
+                 SF::Profile, SF::LocalAppData, SF::RoamingAppData}) {
+        const std::wstring path = plat::systemFolder(f);
+        ASSERT_GT(path.size(), 3u) << static_cast<int>(f);
+        EXPECT_EQ(path[1], L':');
+        EXPECT_NE(path.back(), L'\\');
+    }
+    const std::wstring windows = plat::systemFolder(SF::Windows);
+    EXPECT_TRUE(plat::sameNameIgnoreCase(plat::systemFolder(SF::System), windows + L"\\system32"));
+    // The ANSI code page here is a single-byte one.
+    EXPECT_FALSE(plat::isAnsiLeadByte(0x95));
+    EXPECT_FALSE(plat::isAnsiLeadByte('\\'));
+}
+
+}  // namespace

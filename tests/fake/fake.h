@@ -49,6 +49,31 @@ std::vector<std::string> list(const std::string& folder);
 // folders, recursively, sorted without regard to case.
 std::vector<std::string> tree(const std::string& folder);
 
+// ---- links, short names, the code page ----
+// A folder link (junction) at path, leading to target; whatever was at path
+// goes. It shows the attributes 0x410; paths through it lead to the target,
+// and removing it removes the link alone.
+void addLink(const std::string& path, const std::string& target);
+// An 8.3 name ("PROGRA~1") that stands for the existing entry at path.
+void setShortName(const std::string& path, const std::string& shortName);
+// The ANSI code page: 1252 after reset, or a double-byte one (932, 936, 949,
+// 950), where a lead byte and the byte after it are one character whose
+// second byte may be 0x5C, the backslash: "表" is 0x95 0x5C in 932, "功"
+// 0xA5 0x5C in 950. Byte pairs the fake has no name for still round-trip.
+void setAnsiCodePage(int codePage);
+// Called with the path of each entry plat::openEntryAt is about to open:
+// lets a test change the machine between a listing and the opening of its
+// entries.
+void onOpenEntry(std::function<void(const std::string& path)> hook);
+// Wine's way: openEntry and openEntryAt follow a final link as well.
+void setOpenFollowsLinks(bool follows);
+// What plat::systemFolder answers (nothing: the system has no such folder).
+// After reset: C:\WINDOWS, C:\WINDOWS\system32, C:\WINDOWS\SysWOW64,
+// C:\Program Files, C:\Program Files (x86), C:\ProgramData, C:\Users,
+// C:\Users\Public, C:\Users\User and its AppData roots; the ProfileList
+// names the system profile, the two service profiles and C:\Users\User.
+void setSystemFolder(plat::SystemFolder which, std::optional<std::string> path);
+
 // ---- faults, per path (case-insensitive) ----
 enum class Fault {
     Locked,        // held open by another process that lets others read: reading and copying it

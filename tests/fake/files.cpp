@@ -102,10 +102,7 @@ plat::FindData toFindData(const FsEntry& e, const std::string& name) {
     return d;
 }
 
-std::string lastName(const FsEntry& e) {
-    auto pos = e.path.find_last_of('\\');
-    return pos == std::string::npos ? e.path : e.path.substr(pos + 1);
-}
+std::string lastName(const FsEntry& e) { return splitAnsi(e.path).back(); }
 
 void requireOk(const ParsedPath& p, const std::string& path) {
     if (!p.ok) throw std::invalid_argument("fake: not an absolute path: " + path);
@@ -133,13 +130,11 @@ using fake::Fault;
 
 Error findEntries(const std::string& pattern, std::vector<FindData>& out) {
     out.clear();
-    std::string s = pattern;
-    for (char& c : s)
-        if (c == '/') c = '\\';
-    auto slash = s.find_last_of('\\');
-    if (slash == std::string::npos) return kErrPathNotFound;  // relative: the fake has no current folder
-    ParsedPath dir = parsePath(s.substr(0, slash + 1));
-    std::string mask = s.substr(slash + 1);
+    const std::vector<std::string> parts = splitAnsi(pattern);
+    if (parts.size() < 2) return kErrPathNotFound;  // relative: the fake has no current folder
+    const std::string mask = parts.back();
+    // A link named in the pattern's folder is followed, as the search does.
+    ParsedPath dir = followLink(parsePath(pattern.substr(0, pattern.size() - mask.size())));
     if (!dir.ok) return kErrPathNotFound;
     FsEntry* folder = findEntry(dir);
     if (!folder) return kErrPathNotFound;

@@ -108,8 +108,10 @@ std::wstring errorText(Error code) {
     }
 }
 
-std::wstring ansiToWide(const std::string& text) { return cp1252ToWide(text); }
-std::string wideToAnsi(const std::wstring& text) { return wideToCp1252(text); }
+std::wstring ansiToWide(const std::string& text) { return ansiToWideText(text); }
+std::string wideToAnsi(const std::wstring& text) { return wideToAnsiText(text); }
+bool isAnsiLeadByte(unsigned char byte) { return leadByte(byte); }
+bool sameNameIgnoreCase(const std::wstring& a, const std::wstring& b) { return upperW(a) == upperW(b); }
 
 int compareTextIgnoreCase(const std::wstring& a, const std::wstring& b) {
     int c = upperW(a).compare(upperW(b));
@@ -227,7 +229,7 @@ std::int32_t changeDisplayResolution(std::uint32_t width, std::uint32_t height, 
 Error openProcess(std::uint32_t access, std::uint32_t processId, Handle& process) {
     process = 0;
     if (sys().processes.count(processId) == 0) return kErrInvalidParameter;
-    process = newHandle({HandleObject::Kind::Process, access, processId});
+    process = newHandle({HandleObject::Kind::Process, access, processId, {}, 0});
     return kOk;
 }
 

@@ -73,7 +73,7 @@ namespace plat {
 using namespace fake::detail;
 
 Error openProcessToken(std::uint32_t access, Handle& token) {
-    token = newHandle({HandleObject::Kind::Token, access, 0});
+    token = newHandle({HandleObject::Kind::Token, access, 0, {}, 0});
     return kOk;
 }
 

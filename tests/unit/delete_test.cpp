@@ -222,9 +222,9 @@ TEST_F(ProtectedFolderTest, DeleteFolderRefusesEveryKind) {
         "C:\\", "C:", "NVIDIA", "C:NVIDIA", "..\\NVIDIA", "\\\\server\\share\\NVIDIA",  // roots, relative, UNC
         "C:\\Program Files\\*", "C:\\Program Files\\Vendor:stream",                       // wildcards, streams
         "c:\\windows\\", "C:\\WINDOWS\\system32", "C:\\WINDOWS\\system32\\drivers\\..", "C:\\WINDOWS.",
-        "C:\\Program Files", "C:\\Program Files (x86)", "C:\\PROGRA~1", "C:\\ProgramData",
+        "C:\\Program Files", "C:\\Program Files (x86)", "C:\\ProgramData", "C:\\Tools\\Tidewell\\Logs",
         "C:\\Users", "C:\\Users\\Other", "C:\\Users\\User\\AppData\\Local\\", "C:\\Users\\Other\\AppData\\Roaming",
-        "C:\\Tools\\Tidewell", "C:\\Tools", "C:\\.\\Tools\\\\Tidewell\\.",
+        "C:\\Tools\\Tidewell", "C:\\Tools", "C:\\.\\Tools\\\\Tidewell\\.", "C:\\Missing\\Folder",
     };
     for (const auto& folder : refused) {
         tw::RunLog().clear();
@@ -235,28 +235,120 @@ TEST_F(ProtectedFolderTest, DeleteFolderRefusesEveryKind) {
     tw::BackupEnabled = true;
     EXPECT_FALSE(tw::DeleteFolderTree("C:\\WINDOWS\\"));
     expectUntouched();
+    EXPECT_EQ(fake::openHandleCount(), 0);
 }
 
 TEST_F(ProtectedFolderTest, ProperSubfoldersAreRemoved) {
     EXPECT_FALSE(tw::IsProtectedFolder("C:\\Users\\User\\AppData\\Local\\Vendor"));
-    EXPECT_FALSE(tw::IsProtectedFolder("C:\\WINDOWS\\Temp\\NVIDIA"));
     tw::DeleteFolder("C:\\Program Files\\Vendor");
-    tw::DeleteFolder("C:\\Tools\\Tidewell\\Logs\\");
-    EXPECT_EQ(logLines(), (Lines{"Deleted folder (C:\\Program Files\\Vendor)", "Deleted folder (C:\\Tools\\Tidewell\\Logs\\)"}));
+    tw::DeleteFolder("C:\\Users\\Public\\Documents\\");
+    EXPECT_EQ(logLines(), (Lines{"Deleted folder (C:\\Program Files\\Vendor)", "Deleted folder (C:\\Users\\Public\\Documents\\)"}));
     EXPECT_FALSE(fake::exists("C:\\Program Files\\Vendor"));
     EXPECT_TRUE(fake::exists("C:\\Program Files"));
 }
 
-TEST_F(ProtectedFolderTest, TheRuleFollowsTheEnvironment) {
-    fake::setEnv("SYSTEMROOT", "D:\\WinNT");
-    fake::setEnv("windir", std::nullopt);
-    EXPECT_TRUE(tw::IsProtectedFolder("D:\\WinNT"));
-    EXPECT_TRUE(tw::IsProtectedFolder("d:\\winnt\\System32\\"));
-    EXPECT_FALSE(tw::IsProtectedFolder("C:\\WINDOWS\\Temp"));
-    fake::setExecutablePath("E:\\Portable\\Apps\\Tidewell\\Tidewell.exe");
-    EXPECT_TRUE(tw::IsProtectedFolder("E:\\Portable"));
-    EXPECT_TRUE(tw::IsProtectedFolder("E:\\Portable\\Apps\\Tidewell"));
-    EXPECT_FALSE(tw::IsProtectedFolder("E:\\Portable\\Apps\\Other"));
+// Each kind of protected folder is moved somewhere of its own, with the
+// environment emptied, so each row stands only on the kind it names.
+TEST_F(ProtectedFolderTest, EveryKindOfProtectedFolderHoldsOnItsOwn) {
+    using SF = plat::SystemFolder;
+    const std::string profiles = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\";
+    auto moved = [](SF kind, std::string to) { return [=] { fake::setSystemFolder(kind, to); }; };
+    auto twoWindows = [] {
+        fake::setSystemFolder(SF::Windows, "D:\\OS");
+        fake::setSystemFolder(SF::SystemWindows, "D:\\OS");
+    };
+    auto listed = [&] { fake::setString(kLM, profiles + "S-1-5-21-9", "ProfileImagePath", "E:\\Staff\\Ann", plat::kRegExpandSz); };
+    struct Case {
+        const char* kind;
+        std::function<void()> setup;
+        std::string folder;
+    };
+    const std::vector<Case> cases = {
+        {"Windows", moved(SF::Windows, "D:\\OS"), "D:\\OS"},
+        {"system Windows", moved(SF::SystemWindows, "D:\\OS"), "D:\\OS"},
+        {"System below Windows", moved(SF::Windows, "D:\\OS"), "D:\\OS\\System"},
+        {"Sysnative below Windows", moved(SF::Windows, "D:\\OS"), "D:\\OS\\Sysnative"},
+        {"system", moved(SF::System, "D:\\K\\Sys"), "D:\\K\\Sys"},
+        {"SysWOW64", moved(SF::SystemWow64, "D:\\K\\Wow"), "D:\\K\\Wow"},
+        {"Program Files", moved(SF::ProgramFiles, "D:\\K\\PF"), "D:\\K\\PF"},
+        {"Program Files (x86)", moved(SF::ProgramFilesX86, "D:\\K\\PF86"), "D:\\K\\PF86"},
+        {"Program Files (64-bit)", moved(SF::ProgramFilesX64, "D:\\K\\PF64"), "D:\\K\\PF64"},
+        {"ProgramData", moved(SF::ProgramData, "D:\\K\\Data"), "D:\\K\\Data"},
+        {"Public", moved(SF::Public, "D:\\K\\Pub"), "D:\\K\\Pub"},
+        {"profile", moved(SF::Profile, "D:\\K\\Me"), "D:\\K\\Me"},
+        {"Roaming", moved(SF::RoamingAppData, "D:\\K\\Roam"), "D:\\K\\Roam"},
+        {"Local", moved(SF::LocalAppData, "D:\\K\\Loc"), "D:\\K\\Loc"},
+        {"LocalLow", moved(SF::LocalAppDataLow, "D:\\K\\Low"), "D:\\K\\Low"},
+        {"a profile in the profiles folder", moved(SF::UserProfiles, "D:\\Homes"), "D:\\Homes\\Someone"},
+        {"its LocalLow", moved(SF::UserProfiles, "D:\\Homes"), "D:\\Homes\\Someone\\AppData\\LocalLow"},
+        {"a listed profile", listed, "E:\\Staff\\Ann"},
+        {"its Local", listed, "E:\\Staff\\Ann\\AppData\\Local"},
+        {"its LocalLow", listed, "E:\\Staff\\Ann\\AppData\\LocalLow"},
+        {"its Roaming", listed, "E:\\Staff\\Ann\\AppData\\Roaming"},
+        {"the system profile", twoWindows, "D:\\OS\\system32\\config\\systemprofile"},
+        {"a service profile", twoWindows, "D:\\OS\\ServiceProfiles\\LocalService"},
+        {"backup folder", [] { fake::setExecutablePath("E:\\Apps\\TW\\Tidewell.exe"); }, "E:\\Apps\\TW\\Backup"},
+        {"log folder", [] { fake::setExecutablePath("E:\\Apps\\TW\\Tidewell.exe"); }, "E:\\Apps\\TW\\Logs"},
+        {"SYSTEMROOT adds", [] { fake::setEnv("SYSTEMROOT", "D:\\WinNT"); }, "D:\\WinNT\\SysWOW64"},
+        {"USERPROFILE adds its profiles folder", [] { fake::setEnv("USERPROFILE", "F:\\Home\\Me"); }, "F:\\Home\\You"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.kind) + ": " + c.folder);
+        fake::reset();
+        for (const char* name : {"SYSTEMROOT", "windir", "ProgramFiles", "ProgramData", "USERPROFILE", "APPDATA",
+                                 "LOCALAPPDATA", "TEMP", "TMP", "HOMEDRIVE"})
+            fake::setEnv(name, std::nullopt);
+        c.setup();
+        fake::addFile(c.folder + "\\canary.txt", "alive");
+        fake::addFile(c.folder + "\\Vendor\\canary.txt", "alive");
+        tw::RunLog().clear();
+        tw::DeleteFolder(c.folder);
+        tw::DeleteFolder(c.folder + "\\Vendor");  // below it, nothing is protected
+        EXPECT_EQ(logLines(), (Lines{"Not deleted folder (" + c.folder + ")", "Deleted folder (" + c.folder + "\\Vendor)"}));
+        EXPECT_TRUE(fake::exists(c.folder + "\\canary.txt"));
+    }
+}
+
+// A link inside the tree is removed as a link, also a folder swapped for a
+// link between the listing and the deletion; on Wine, where opening follows
+// links, nothing behind a link is touched either.
+TEST_F(ProtectedFolderTest, TheWalkNeverFollowsALink) {
+    const std::string ace = "C:\\Users\\User\\AppData\\Local\\ATi\\ACE";
+    for (const bool wine : {false, true}) {
+        SCOPED_TRACE(wine ? "opening follows links" : "links opened as links");
+        for (const char* f : {"C:\\WINDOWS\\system32\\hal.dll", "C:\\WINDOWS\\system32\\sub\\x.dll"})
+            fake::addFile(f, "system");
+        fake::addFile(ace + "\\a.xml");
+        fake::addFile(ace + "\\Swapped\\hal.dll");
+        fake::addFile(ace + "\\Swapped\\sub\\x.dll");
+        fake::addLink(ace + "\\Linked", "C:\\WINDOWS\\system32");
+        fake::addFile("C:\\Program Files\\InstallShield Installation Information\\{X}\\setup.ini",
+                      "[Startup]\r\nCompanyName=Realtek\r\n");
+        const Lines system = fake::tree("C:\\WINDOWS\\system32");
+        fake::setOpenFollowsLinks(wine);
+        fake::onOpenEntry([&](const std::string& path) {
+            if (path == ace + "\\Swapped") fake::addLink(path, "C:\\WINDOWS\\system32");
+            if (path == "C:\\Program Files\\InstallShield Installation Information\\{X}")
+                fake::addLink(path, "C:\\Program Files");
+        });
+        tw::RunLog().clear();
+        tw::BackupEnabled = true;
+        tw::DeleteFolder(ace);
+        tw::DeleteFoldersByCompany("C:\\Program Files\\InstallShield Installation Information", "Realtek");
+        fake::onOpenEntry(nullptr);
+        const std::string outcome = wine ? "Not deleted folder (" : "Deleted folder (";
+        EXPECT_EQ(logLines(), (Lines{outcome + ace + ")",
+                                     "Not deleted folder (C:\\Program Files\\InstallShield Installation Information\\{X})"}));
+        EXPECT_EQ(fake::tree("C:\\WINDOWS\\system32"), system);
+        EXPECT_TRUE(fake::exists("C:\\Program Files\\Vendor\\canary.txt"));
+        // Only the tree's own file was copied.
+        for (const auto& copy : fake::tree(kBackupItem)) EXPECT_EQ(copy.find("x.dll"), std::string::npos) << copy;
+        EXPECT_TRUE(fake::exists(kBackupItem + "C';Users;User;AppData;Local;ATi;ACE;\\a.xml"));
+        EXPECT_TRUE(fake::restartQueue().empty());
+        EXPECT_EQ(fake::openHandleCount(), 0);
+        fake::reset();
+        SetUp();
+    }
 }
 
 TEST_F(ProtectedFolderTest, CompanyFoldersInProtectedPlacesAreRefused) {
@@ -266,6 +358,40 @@ TEST_F(ProtectedFolderTest, CompanyFoldersInProtectedPlacesAreRefused) {
     tw::DeleteFoldersByCompany("C:\\Users", "Realtek");
     EXPECT_EQ(logLines(), Lines{"Not deleted folder (C:\\Users\\Other)"});
     expectUntouched();
+}
+
+// In the double-byte code pages a character's second byte may be 0x5C, the
+// backslash; path text is read character by character.
+class PathTextTest : public enginetest::EngineTest {};
+
+TEST_F(PathTextTest, DoubleByteCharactersStayWhole) {
+    struct Case {
+        int codePage;
+        std::string ch;
+    };
+    for (const auto& [codePage, ch] : {Case{932, "\x95\x5C"}, Case{936, "\x81\x5C"}, Case{950, "\xA5\x5C"},
+                                       Case{949, "\xB0\xA1"}}) {
+        SCOPED_TRACE(codePage);
+        fake::reset();
+        fake::setAnsiCodePage(codePage);
+        const std::string f = "C:\\Data\\" + ch;
+        EXPECT_EQ(tw::includeTrailingBackslash(f), f + "\\");
+        EXPECT_EQ(tw::excludeTrailingBackslash(f), f);
+        EXPECT_EQ(tw::excludeTrailingBackslash(f + "\\"), f);
+        EXPECT_EQ(tw::NormalizeFolderPath(f + "X\\..\\" + ch + ". \\"), f);
+        EXPECT_EQ(tw::NormalizeFolderPath("C:\\" + ch + "\\..\\.."), std::nullopt);
+        EXPECT_TRUE(tw::forceDirectories(f + "\\" + ch + "\\Sub"));
+        EXPECT_EQ(fake::tree("C:\\Data"), (Lines{f, f + "\\" + ch, f + "\\" + ch + "\\Sub"}));
+        fake::setExecutablePath(f + "\\Tidewell.exe");
+        EXPECT_EQ(tw::programFolder(), f + "\\");
+
+        fake::addFile("C:\\Program Files\\" + ch + "\\" + ch + ".dll");
+        fake::addFile("C:\\Program Files\\keep.me");
+        tw::RunLog().clear();
+        tw::DeleteFolder("C:\\Program Files\\" + ch);
+        EXPECT_EQ(logLines(), Lines{"Deleted folder (C:\\Program Files\\" + ch + ")"});
+        EXPECT_EQ(fake::list("C:\\Program Files"), Lines{"keep.me"});
+    }
 }
 
 // -------------------------------------------------- DeleteFoldersByCompany ----

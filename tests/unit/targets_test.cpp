@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <map>
 
 #include "engine/DeleteUnit.h"
@@ -246,26 +247,56 @@ TEST_F(TargetTest, AtiInstallDirOfTheWrongTypeEndsTheTargetThere) {
     EXPECT_TRUE(fake::keyExists(kCU, "Software\\ATi"));
 }
 
-// Whatever the install-folder value says, nothing protected is ever removed.
+// Whatever the install-folder value says, nothing protected is ever removed:
+// crafted spellings, double-byte text whose second byte is a backslash, links
+// in the middle and at the end, short names, letter case beyond A-Z, and an
+// environment that is unset or odd.
 TEST_F(TargetTest, InstallFolderValuesNeverReachProtectedFolders) {
     const std::vector<std::string> protectedFolders = {
         "C:\\WINDOWS",      "C:\\WINDOWS\\System32", "C:\\Program Files", "C:\\Program Files (x86)",
         "C:\\ProgramData",  "C:\\Users",             "C:\\Users\\User",   "C:\\Tools\\Tidewell",
-        "C:\\Users\\User\\AppData\\Roaming"};
-    fake::setEnv("ProgramFiles(x86)", "C:\\Program Files (x86)");
-    for (const auto& folder : protectedFolders) fake::addFile(folder + "\\keep.me", "x");
-    fake::addFile("C:\\Tools\\Other\\keep.me", "x");
-    std::vector<std::string> values = {"",        "C:\\",          "C:",         "\\",   "Tools", "..\\..",
-                                       "C:\\WINDOWS\\System32\\..", "C:\\Program Files ", "C:\\ProgramData\\.",
-                                       "C:\\Users\\User.", "\\\\server\\share", std::string(300, 'a')};
-    values.insert(values.end(), protectedFolders.begin(), protectedFolders.end());
-    for (const auto& value : values) {
-        SCOPED_TRACE("InstallDir=" + value);
+        "C:\\Users\\User\\AppData\\Roaming", "C:\\WINDOWS\\System32\\config\\systemprofile"};
+    const std::string hyo = "\x95\x5C";  // "表" in code page 932: its second byte is "\"
+    auto cp932 = [] { fake::setAnsiCodePage(932); };
+    auto noEnvironment = [] {
+        for (const char* name : {"SYSTEMROOT", "windir", "ProgramFiles", "ProgramData", "USERPROFILE", "APPDATA"})
+            fake::setEnv(name, std::nullopt);
+    };
+    struct Case {
+        std::string value;
+        std::function<void()> setup = nullptr;
+    };
+    std::vector<Case> cases = {
+        {""}, {"C:\\"}, {"C:"}, {"\\"}, {"Tools"}, {"..\\.."}, {"C:\\WINDOWS\\System32\\.."}, {"C:\\Program Files "},
+        {"C:\\ProgramData\\."}, {"C:\\Users\\User."}, {"\\\\server\\share"}, {std::string(300, 'a')},
+        {"C:\\WINDOWS\\" + hyo + "X\\..", cp932}, {"C:\\Program Files\\" + hyo + "X\\..", cp932},
+        {"C:\\Tools\\Tidewell\\" + hyo + "X\\..", cp932}, {"C:\\Tools\\Tidewell\\" + hyo, cp932},
+        {"C:\\Documents and Settings\\User", [] { fake::addLink("C:\\Documents and Settings", "C:\\Users"); }},
+        {"C:\\ATI\\Support", [] { fake::addLink("C:\\ATI\\Support", "C:\\WINDOWS"); }},
+        {"C:\\PROGRA~1", [] { fake::setShortName("C:\\Program Files", "PROGRA~1"); }},
+        {"C:\\Tools\\TIDEWE~1\\.", [] { fake::setShortName("C:\\Tools\\Tidewell", "TIDEWE~1"); }},
+        {"C:\\Tools\\S\xC4UBERUNG", [] { fake::setExecutablePath("C:\\Tools\\S\xE4uberung\\Tidewell.exe"); }},
+        {"C:\\WINDOWS", noEnvironment}, {"C:\\Users\\User\\AppData\\Roaming", noEnvironment},
+        {"C:\\Program Files", [] { fake::setEnv("ProgramFiles", "C:\\PROGRA~1\\..\\Elsewhere"); }},
+        {"C:\\WINDOWS", [] { fake::setEnv("SYSTEMROOT", "C:\\WINDOW~1"); fake::setEnv("windir", "%SystemRoot%"); }},
+        {"C:\\WINDOWS\\System32\\config\\systemprofile", noEnvironment},
+    };
+    for (const auto& folder : protectedFolders) cases.push_back({folder});
+    for (const auto& c : cases) {
+        SCOPED_TRACE("InstallDir=" + c.value);
+        fake::reset();
+        fake::setEnv("ProgramFiles(x86)", "C:\\Program Files (x86)");
+        for (const auto& folder : protectedFolders) fake::addFile(folder + "\\keep.me", "x");
+        fake::addFile("C:\\Tools\\Other\\keep.me", "x");
+        if (c.setup) c.setup();
+        const std::string programFolder = tw::programFolder();
+        fake::addFile(programFolder + "keep.me", "x");
         tw::RunLog().clear();
-        fake::setString(kLM, "Software\\ATi Technologies\\Install", "InstallDir", value);
+        fake::setString(kLM, "Software\\ATi Technologies\\Install", "InstallDir", c.value);
         tw::ATi::CleanFiles();
         for (const auto& folder : protectedFolders) EXPECT_TRUE(fake::exists(folder + "\\keep.me")) << folder;
         EXPECT_TRUE(fake::exists("C:\\Tools\\Other\\keep.me"));
+        EXPECT_TRUE(fake::exists(programFolder + "keep.me"));
         for (const auto& line : logLines()) EXPECT_EQ(line.rfind("Deleted folder", 0), std::string::npos) << line;
     }
 }

@@ -1,0 +1,225 @@
+#include "engine/ProtectedFolders.h"
+
+#include "backup/BackupUnit.h"
+#include "engine/FolderPath.h"
+#include "engine/RegistrySelf.h"
+#include "log/LogUnit.h"
+#include "platform/common.h"
+
+namespace tw {
+
+namespace {
+
+using plat::SystemFolder;
+
+const char* const kProfileList = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+
+bool isRoot(const std::wstring& path) {
+    if (path.size() <= 3) return true;  // "C:\"
+    if (path.compare(0, 2, L"\\\\") != 0) return false;
+    // "\\server\share" and "\\server\share\" are the roots of a share.
+    const auto server = path.find(L'\\', 2);
+    if (server == std::wstring::npos) return true;
+    const auto share = path.find(L'\\', server + 1);
+    return share == std::wstring::npos || share + 1 == path.size();
+}
+
+std::wstring parentOf(const std::wstring& path) {
+    const auto cut = path.find_last_of(L'\\');
+    if (cut == std::wstring::npos) return {};
+    return cut == 2 ? path.substr(0, 3) : path.substr(0, cut);
+}
+
+// What a folder path reaches: the final path of its deepest part that can be
+// opened, with the rest of the spelling added (a protected folder need not
+// exist for its ancestors to be refused).
+std::wstring reach(const std::wstring& spelling) {
+    const auto norm = NormalizeFolderPathW(spelling);
+    if (!norm) return {};
+    std::wstring head = *norm, tail;
+    for (;;) {
+        plat::EntryHandle h;
+        plat::EntryInfo info;
+        if (plat::openEntry(head, plat::kOpenFollowLink, h) == plat::kOk && plat::entryInfo(h, info) == plat::kOk)
+            return tail.empty() ? info.finalPath : JoinPath(info.finalPath, tail);
+        if (head.size() <= 3) return *norm;
+        const auto cut = head.find_last_of(L'\\');
+        tail = tail.empty() ? head.substr(cut + 1) : head.substr(cut + 1) + L"\\" + tail;
+        head = parentOf(head);
+    }
+}
+
+// %SystemRoot% and %windir% are the system's own Windows folder, whatever the
+// environment says; other names come from the environment.
+std::wstring expandProfilePath(const std::string& text, const std::wstring& windows) {
+    const std::wstring in = plat::ansiToWide(text);
+    std::wstring out;
+    for (std::size_t i = 0; i < in.size();) {
+        const auto end = in[i] == L'%' ? in.find(L'%', i + 1) : std::wstring::npos;
+        if (end == std::wstring::npos) {
+            out += in[i++];
+            continue;
+        }
+        const std::wstring name = in.substr(i + 1, end - i - 1);
+        std::optional<std::wstring> value;
+        if (plat::sameNameIgnoreCase(name, L"SystemRoot") || plat::sameNameIgnoreCase(name, L"windir"))
+            value = windows;
+        else if (plat::sameNameIgnoreCase(name, L"SystemDrive") && windows.size() >= 2)
+            value = windows.substr(0, 2);
+        else if (auto env = plat::getEnv(plat::wideToAnsi(name)))
+            value = plat::ansiToWide(*env);
+        out += value ? *value : in.substr(i, end - i + 1);
+        i = end + 1;
+    }
+    return out;
+}
+
+std::vector<std::wstring> profileListPaths(const std::wstring& windows) {
+    std::vector<std::wstring> out;
+    TRegistrySelf reg;
+    reg.SetRootKey(plat::kHKeyLocalMachine);
+    std::vector<std::string> sids;
+    if (reg.OpenKey(kProfileList, false)) reg.GetKeyNames(sids);
+    for (const auto& sid : sids) {
+        reg.CloseKey();
+        if (!reg.OpenKey(std::string(kProfileList) + "\\" + sid, false)) continue;
+        try {
+            const std::string path = reg.ReadString("ProfileImagePath");
+            if (!path.empty()) out.push_back(expandProfilePath(path, windows));
+        } catch (const std::exception&) {
+            // A value of another type names no profile.
+        }
+    }
+    reg.CloseKey();
+    return out;
+}
+
+}  // namespace
+
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
+    if (!folder.empty() && folder.back() == L'\\') return folder + name;
+    return folder + L"\\" + name;
+}
+
+ProtectedSet CollectProtectedFolders() {
+    ProtectedSet set;
+    auto add = [&](const std::wstring& spelling) {
+        if (spelling.empty()) return;
+        const std::wstring r = reach(spelling);
+        if (!r.empty()) set.folders.push_back(r);
+    };
+    auto addProfileFolder = [&](const std::wstring& spelling) {
+        const std::wstring r = spelling.empty() ? std::wstring() : reach(spelling);
+        // A profile straight below a drive root leaves no profiles folder to guard.
+        if (r.empty() || isRoot(r)) return;
+        set.folders.push_back(r);
+        set.profileFolders.push_back(r);
+    };
+    auto addWindows = [&](const std::wstring& windows) {
+        if (windows.empty()) return;
+        add(windows);
+        add(windows + L"\\System");
+        add(windows + L"\\Sysnative");
+    };
+
+    const std::wstring windows = plat::systemFolder(SystemFolder::Windows);
+    const std::wstring systemWindows = plat::systemFolder(SystemFolder::SystemWindows);
+    addWindows(windows);
+    addWindows(systemWindows);
+    for (SystemFolder f : {SystemFolder::System, SystemFolder::SystemWow64, SystemFolder::ProgramFiles,
+                           SystemFolder::ProgramFilesX86, SystemFolder::ProgramFilesX64, SystemFolder::ProgramData,
+                           SystemFolder::Public, SystemFolder::Profile, SystemFolder::RoamingAppData,
+                           SystemFolder::LocalAppData, SystemFolder::LocalAppDataLow})
+        add(plat::systemFolder(f));
+    addProfileFolder(plat::systemFolder(SystemFolder::UserProfiles));
+
+    for (const auto& profile : profileListPaths(systemWindows.empty() ? windows : systemWindows)) {
+        add(profile);
+        for (const wchar_t* root : {L"\\AppData\\Local", L"\\AppData\\LocalLow", L"\\AppData\\Roaming"})
+            add(profile + root);
+    }
+
+    add(programFolderW());
+    add(plat::ansiToWide(BackupRoot()));
+    add(plat::ansiToWide(LogFolder()));
+
+    // The environment may add folders, never take one away.
+    auto env = [](const char* name) {
+        const auto v = plat::getEnv(name);
+        return v ? plat::ansiToWide(*v) : std::wstring();
+    };
+    for (const char* name : {"SYSTEMROOT", "windir"}) {
+        const std::wstring v = env(name);
+        if (v.empty()) continue;
+        addWindows(v);
+        add(v + L"\\System32");
+        add(v + L"\\SysWOW64");
+    }
+    for (const char* name : {"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432", "ProgramData", "ALLUSERSPROFILE",
+                             "PUBLIC", "APPDATA", "LOCALAPPDATA", "USERPROFILE"})
+        add(env(name));
+    for (const char* name : {"USERPROFILE", "PUBLIC"}) {
+        const std::wstring v = env(name);
+        if (!v.empty()) addProfileFolder(parentOf(reach(v)));
+    }
+    return set;
+}
+
+bool IsProtectedFinalPath(const std::wstring& finalPath, const ProtectedSet& set) {
+    if (isRoot(finalPath)) return true;
+    for (const auto& p : set.folders)
+        if (IsSameOrAncestor(finalPath, p)) return true;
+    for (const auto& users : set.profileFolders) {
+        if (finalPath.size() <= users.size() + 1 || !IsSameOrAncestor(users, finalPath)) continue;
+        // The parts below the profiles folder: profile, AppData, its root.
+        std::vector<std::wstring> rel(1);
+        for (wchar_t c : finalPath.substr(users.size() + (users.back() == L'\\' ? 0 : 1))) {
+            if (c == L'\\') rel.emplace_back();
+            else rel.back() += c;
+        }
+        if (rel.size() == 1) return true;
+        if (!plat::sameNameIgnoreCase(rel[1], L"AppData")) continue;
+        if (rel.size() == 2) return true;
+        if (rel.size() == 3)
+            for (const wchar_t* root : {L"Local", L"LocalLow", L"Roaming"})
+                if (plat::sameNameIgnoreCase(rel[2], root)) return true;
+    }
+    return false;
+}
+
+FolderVerdict JudgeOpenedFolder(plat::EntryHandle handle, std::uint32_t listedAttributes) {
+    FolderVerdict v;
+    plat::EntryInfo info;
+    if (!handle || plat::entryInfo(handle, info) != plat::kOk) return v;
+    if ((info.attributes & plat::kAttrDirectory) == 0) return v;
+    const bool link = (info.attributes & plat::kAttrReparsePoint) != 0;
+    // Shown as a link but opened as its target: the system followed it, so it
+    // cannot be removed as a link.
+    if (listedAttributes != plat::kInvalidAttributes && (listedAttributes & plat::kAttrReparsePoint) != 0 && !link)
+        return v;
+    const ProtectedSet set = CollectProtectedFolders();
+    if (IsProtectedFinalPath(info.finalPath, set)) return v;
+    if (link) {
+        // A link to a protected folder stays: removing it would break the paths that use it.
+        plat::EntryHandle target;
+        plat::EntryInfo targetInfo;
+        if (plat::openEntry(info.finalPath, plat::kOpenFollowLink, target) == plat::kOk &&
+            plat::entryInfo(target, targetInfo) == plat::kOk && IsProtectedFinalPath(targetInfo.finalPath, set))
+            return v;
+    }
+    v.allowed = true;
+    v.link = link;
+    v.handle = std::move(handle);
+    v.finalPath = std::move(info.finalPath);
+    return v;
+}
+
+FolderVerdict JudgeFolder(const std::string& path) {
+    const auto norm = NormalizeFolderPath(path);
+    if (!norm || norm->size() <= 3) return {};  // unusable, or a drive root
+    plat::EntryHandle h;
+    if (plat::openEntry(plat::ansiToWide(path), plat::kOpenForDelete, h) != plat::kOk) return {};
+    return JudgeOpenedFolder(std::move(h), plat::getFileAttributes(excludeTrailingBackslash(path)));
+}
+
+}  // namespace tw

@@ -1,0 +1,56 @@
+// The protected-folder rule. Protection is decided on what a path reaches,
+// never on its spelling: the protected folders come from the system and are
+// compared as final paths (GetFinalPathNameByHandleW), and a candidate is
+// opened without following a final link and judged by its own final path.
+// Short names, links in the middle, drive substitutes, letter case in any
+// script and double-byte code pages thus all give the same answer, and what
+// cannot be opened is not deleted.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace tw {
+
+// Final paths of the folders no deletion may reach, built anew on each call.
+struct ProtectedSet {
+    // Refused together with every folder above them: the Windows folders
+    // (GetWindowsDirectory, GetSystemWindowsDirectory, GetSystemDirectory,
+    // GetSystemWow64Directory, System, Sysnative), the known folders (Program
+    // Files of both bitnesses, ProgramData, Public, the profiles folder, the
+    // profile and its AppData roots), every profile of the ProfileList with
+    // Local, LocalLow and Roaming below its AppData, the program's folder,
+    // the backup and log folders. Environment values only add to these.
+    std::vector<std::wstring> folders;
+    // Folders holding profiles: each folder straight in one is a profile and
+    // refused, with its AppData, AppData\Local, LocalLow and Roaming.
+    std::vector<std::wstring> profileFolders;
+};
+ProtectedSet CollectProtectedFolders();
+// True for a drive or share root and for what the set protects.
+bool IsProtectedFinalPath(const std::wstring& finalPath, const ProtectedSet& set);
+
+// A candidate folder, opened and judged. When allowed, the handle is open
+// (with the right to delete when granted) and every later step acts through
+// it, so what was judged is what goes.
+struct FolderVerdict {
+    bool allowed = false;
+    bool link = false;  // a junction or symbolic link: it is removed itself, never followed
+    plat::EntryHandle handle;
+    std::wstring finalPath;
+};
+// A path from the registry or the environment: refused when it is not an
+// absolute drive path, is a drive root, cannot be opened, is no folder, is
+// protected, or is a link leading to a protected folder or one the system
+// followed when asked not to (Wine does).
+FolderVerdict JudgeFolder(const std::string& path);
+// The same for an entry already opened (without following a final link);
+// listedAttributes are what the path or the listing showed for it.
+FolderVerdict JudgeOpenedFolder(plat::EntryHandle handle, std::uint32_t listedAttributes);
+
+// "C:\A" + "b" -> "C:\A\b"; a root keeps its single backslash.
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
+
+}  // namespace tw

@@ -1,0 +1,197 @@
+// Files and folders reached through handles, and the folders the system names
+// (kernel32, ntdll, shell32).
+#include <windows.h>
+#include <winternl.h>
+#include <shlobj.h>
+
+#include "platform/platform.h"
+#include "platform/win32/handles.h"
+
+// The relative open: ntdll's own call, with the folder's handle as root.
+extern "C" NTSTATUS NTAPI NtCreateFile(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK, PLARGE_INTEGER,
+                                       ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
+extern "C" ULONG NTAPI RtlNtStatusToDosError(NTSTATUS);
+
+namespace plat {
+
+namespace {
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+constexpr DWORD kReadRights = FILE_READ_ATTRIBUTES | FILE_LIST_DIRECTORY | SYNCHRONIZE;
+
+// NtCreateFile options (winternl.h leaves some out).
+constexpr ULONG kFileOpen = 1;                  // FILE_OPEN
+constexpr ULONG kSynchronousIo = 0x20;          // FILE_SYNCHRONOUS_IO_NONALERT
+constexpr ULONG kOpenForBackup = 0x4000;        // FILE_OPEN_FOR_BACKUP_INTENT
+constexpr ULONG kOpenReparsePoint = 0x200000;   // FILE_OPEN_REPARSE_POINT
+
+HANDLE raw(const EntryHandle& h) { return reinterpret_cast<HANDLE>(h.get()); }
+
+// Opens with the right to delete when it is granted, else for reading only.
+template <typename Open>
+Error openWithFallback(bool forDelete, EntryHandle& out, Open open) {
+    out.reset();
+    HANDLE h = INVALID_HANDLE_VALUE;
+    Error e = forDelete ? open(kReadRights | DELETE, h) : open(kReadRights, h);
+    if (e != kOk && forDelete && (e == ERROR_SHARING_VIOLATION || e == ERROR_ACCESS_DENIED))
+        e = open(kReadRights, h);
+    if (e == kOk) out.reset(reinterpret_cast<std::uintptr_t>(h));
+    return e;
+}
+
+}  // namespace
+
+EntryHandle::~EntryHandle() { reset(); }
+EntryHandle::EntryHandle(EntryHandle&& other) noexcept : value_(other.value_) { other.value_ = 0; }
+EntryHandle& EntryHandle::operator=(EntryHandle&& other) noexcept {
+    if (this != &other) {
+        reset(other.value_);
+        other.value_ = 0;
+    }
+    return *this;
+}
+void EntryHandle::reset(std::uintptr_t value) {
+    if (value_ != 0) ::CloseHandle(reinterpret_cast<HANDLE>(value_));
+    value_ = value;
+}
+
+Error openEntry(const std::wstring& path, std::uint32_t flags, EntryHandle& out) {
+    const DWORD how = FILE_FLAG_BACKUP_SEMANTICS | ((flags & kOpenFollowLink) ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
+    return openWithFallback((flags & kOpenForDelete) != 0, out, [&](DWORD access, HANDLE& h) -> Error {
+        h = ::CreateFileW(path.c_str(), access, kShareAll, nullptr, OPEN_EXISTING, how, nullptr);
+        return h == INVALID_HANDLE_VALUE ? static_cast<Error>(::GetLastError()) : kOk;
+    });
+}
+
+Error openEntryAt(const EntryHandle& folder, const std::wstring& name, std::uint32_t flags, EntryHandle& out) {
+    const bool forDelete = (flags & kOpenForDelete) != 0;
+    // One plain name: a separator or a dot name would reach outside the folder.
+    if (name.empty() || name == L"." || name == L".." || name.find_first_of(L"\\/:") != std::wstring::npos ||
+        name.size() > 0x7FFF / sizeof(wchar_t)) {
+        out.reset();
+        return kErrInvalidParameter;
+    }
+    return openWithFallback(forDelete, out, [&](DWORD access, HANDLE& h) -> Error {
+        UNICODE_STRING text;
+        text.Buffer = const_cast<PWSTR>(name.c_str());
+        text.Length = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+        text.MaximumLength = text.Length;
+        OBJECT_ATTRIBUTES attributes;
+        InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, raw(folder), nullptr);
+        IO_STATUS_BLOCK io{};
+        h = nullptr;
+        const NTSTATUS status = NtCreateFile(&h, access, &attributes, &io, nullptr, 0, kShareAll, kFileOpen,
+                                             kSynchronousIo | kOpenForBackup | kOpenReparsePoint, nullptr, 0);
+        if (status < 0) {
+            h = INVALID_HANDLE_VALUE;
+            return static_cast<Error>(RtlNtStatusToDosError(status));
+        }
+        return kOk;
+    });
+}
+
+Error entryInfo(const EntryHandle& entry, EntryInfo& out) {
+    out = EntryInfo();
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(raw(entry), &info)) return ::GetLastError();
+    out.attributes = info.dwFileAttributes;
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const DWORD n = ::GetFinalPathNameByHandleW(raw(entry), buffer.data(), static_cast<DWORD>(buffer.size()),
+                                                    FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (n == 0) return ::GetLastError();
+        if (n < buffer.size()) {
+            buffer.resize(n);
+            break;
+        }
+        buffer.assign(n + 1, L'\0');  // n is the size needed
+    }
+    if (buffer.compare(0, 8, L"\\\\?\\UNC\\") == 0)
+        buffer = L"\\\\" + buffer.substr(8);
+    else if (buffer.compare(0, 4, L"\\\\?\\") == 0)
+        buffer = buffer.substr(4);
+    out.finalPath = buffer;
+    return kOk;
+}
+
+Error listEntries(const EntryHandle& folder, std::vector<DirEntry>& out) {
+    out.clear();
+    std::vector<std::uint64_t> storage(64 * 1024 / sizeof(std::uint64_t));  // aligned for the records
+    bool first = true;
+    for (;;) {
+        if (!::GetFileInformationByHandleEx(raw(folder), first ? FileIdBothDirectoryRestartInfo : FileIdBothDirectoryInfo,
+                                            storage.data(), static_cast<DWORD>(storage.size() * sizeof(std::uint64_t)))) {
+            const DWORD e = ::GetLastError();
+            if (e == ERROR_NO_MORE_FILES) return kOk;
+            out.clear();
+            return e;
+        }
+        first = false;
+        const auto* bytes = reinterpret_cast<const unsigned char*>(storage.data());
+        for (;;) {
+            const auto* record = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(bytes);
+            std::wstring name(record->FileName, record->FileNameLength / sizeof(wchar_t));
+            if (name != L"." && name != L"..") out.push_back({std::move(name), record->FileAttributes});
+            if (record->NextEntryOffset == 0) break;
+            bytes += record->NextEntryOffset;
+        }
+    }
+}
+
+Error deleteEntry(const EntryHandle& entry) {
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = TRUE;
+    if (::SetFileInformationByHandle(raw(entry), FileDispositionInfo, &disposition, sizeof disposition)) return kOk;
+    return ::GetLastError();
+}
+
+std::wstring systemFolder(SystemFolder which) {
+    auto fromCall = [](UINT (WINAPI *call)(LPWSTR, UINT)) {
+        std::wstring buffer(MAX_PATH, L'\0');
+        for (int attempt = 0; attempt < 4; ++attempt) {
+            const UINT n = call(buffer.data(), static_cast<UINT>(buffer.size()));
+            if (n == 0) return std::wstring();
+            if (n < buffer.size()) {
+                buffer.resize(n);
+                return buffer;
+            }
+            buffer.assign(n, L'\0');
+        }
+        return std::wstring();
+    };
+    auto known = [](REFKNOWNFOLDERID id) {
+        PWSTR path = nullptr;
+        std::wstring out;
+        if (SUCCEEDED(::SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &path)) && path) out = path;
+        ::CoTaskMemFree(path);
+        return out;
+    };
+    switch (which) {
+        case SystemFolder::Windows: return fromCall(::GetWindowsDirectoryW);
+        case SystemFolder::SystemWindows: return fromCall(::GetSystemWindowsDirectoryW);
+        case SystemFolder::System: return fromCall(::GetSystemDirectoryW);
+        case SystemFolder::SystemWow64: return fromCall(::GetSystemWow64DirectoryW);
+        case SystemFolder::ProgramFiles: return known(FOLDERID_ProgramFiles);
+        case SystemFolder::ProgramFilesX86: return known(FOLDERID_ProgramFilesX86);
+        case SystemFolder::ProgramFilesX64: return known(FOLDERID_ProgramFilesX64);
+        case SystemFolder::ProgramData: return known(FOLDERID_ProgramData);
+        case SystemFolder::Public: return known(FOLDERID_Public);
+        case SystemFolder::UserProfiles: return known(FOLDERID_UserProfiles);
+        case SystemFolder::Profile: return known(FOLDERID_Profile);
+        case SystemFolder::RoamingAppData: return known(FOLDERID_RoamingAppData);
+        case SystemFolder::LocalAppData: return known(FOLDERID_LocalAppData);
+        case SystemFolder::LocalAppDataLow: return known(FOLDERID_LocalAppDataLow);
+    }
+    return {};
+}
+
+bool isAnsiLeadByte(unsigned char byte) { return ::IsDBCSLeadByte(byte) != FALSE; }
+
+bool sameNameIgnoreCase(const std::wstring& a, const std::wstring& b) {
+    if (a.size() != b.size()) return false;
+    if (a.empty()) return true;
+    return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
+}  // namespace plat
