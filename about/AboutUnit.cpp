@@ -1,6 +1,12 @@
 #include "about/AboutUnit.h"
 
+#include <charconv>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+
 #include "options/Language.h"
+#include "tw_version.h"
 
 namespace tw {
 
@@ -14,7 +20,7 @@ AboutPage AboutPageOf(const std::wstring& selectedNodeText) {
 std::wstring AboutPageText(AboutPage page, const std::wstring& buildDate) {
     switch (page) {
     case AboutPage::About:
-        return L"Tidewell 1.0\r\n"
+        return L"Tidewell " TW_VERSION_TEXT L"\r\n"
                L"Built " + buildDate + L"\r\n\r\n"
                L"Tidewell removes the files, folders and registry entries that hardware "
                L"drivers leave behind after they have been uninstalled.\r\n\r\n"
@@ -35,6 +41,22 @@ std::wstring AboutPageText(AboutPage page, const std::wstring& buildDate) {
 
 std::wstring DonatePageText(const std::wstring& invitation) {
     return invitation + L"\r\n\r\nhttps://tidewell.example.org/donate";
+}
+
+std::wstring BuildDateText(std::string_view sourceDateEpoch, std::string_view compilerDate) {
+    std::int64_t seconds = 0;
+    const char* end = sourceDateEpoch.data() + sourceDateEpoch.size();
+    const auto [stop, error] = std::from_chars(sourceDateEpoch.data(), end, seconds);
+    if (sourceDateEpoch.empty() || error != std::errc() || stop != end || seconds < 0)
+        return std::wstring(compilerDate.begin(), compilerDate.end());
+    using namespace std::chrono;
+    const year_month_day date{floor<days>(sys_seconds{std::chrono::seconds{seconds}})};
+    static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                              "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    char text[32];
+    std::snprintf(text, sizeof text, "%s %2u %d", kMonths[unsigned{date.month()} - 1],
+                  unsigned{date.day()}, int{date.year()});
+    return std::wstring(text, text + std::char_traits<char>::length(text));
 }
 
 }  // namespace tw

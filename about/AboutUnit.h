@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace tw {
 
@@ -14,11 +15,17 @@ enum class AboutPage { About, Donate, Contact, None };
 AboutPage AboutPageOf(const std::wstring& selectedNodeText);
 
 // The fixed text of the About and Contact pages; empty for the others.
-// `buildDate` is the compiler's __DATE__ of the program.
+// `buildDate` is the text of BuildDateText.
 std::wstring AboutPageText(AboutPage page, const std::wstring& buildDate);
 
 // The Donate page: the invitation of the current language (key "Donate
 // Text"), then the address where donations are taken.
 std::wstring DonatePageText(const std::wstring& invitation);
+
+// The build date the About page shows, in the form of __DATE__ ("Dec  6 2026"):
+// the UTC date of `sourceDateEpoch` (seconds since 1970 of the sources' commit)
+// when it is a number, else `compilerDate`. Two builds of one commit so show
+// the same date, whenever they are made.
+std::wstring BuildDateText(std::string_view sourceDateEpoch, std::string_view compilerDate);
 
 }  // namespace tw

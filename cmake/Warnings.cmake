@@ -1,4 +1,5 @@
-# Compiler warnings and, for the native build, sanitizers.
+# Compiler warnings, for the native build sanitizers, for MinGW builds the
+# options that make their output reproducible.
 function(tw_warnings target)
     if(MSVC)
         target_compile_options(${target} PRIVATE /W4 /utf-8)
@@ -22,5 +23,10 @@ if(WIN32)
     add_compile_definitions(UNICODE _UNICODE _WIN32_WINNT=0x0601 WINVER=0x0601 NOMINMAX WIN32_LEAN_AND_MEAN)
     if(MINGW)
         add_link_options(-static -static-libgcc -static-libstdc++)
+        # The same bytes from every build of one commit: no link time in the
+        # PE header and no source or build folder in the code (__FILE__).
+        add_link_options(-Wl,--no-insert-timestamp)
+        add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}/=>"
+                            "$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_BINARY_DIR}/=>")
     endif()
 endif()

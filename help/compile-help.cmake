@@ -2,6 +2,7 @@
 #   CHMCMD   the compiler       CHMLS   the lister (may be empty or NOTFOUND)
 #   PROJECT  help/Help.hhp      WORK    scratch folder (chmcmd writes there)
 #   OUTPUT   where Help.chm goes
+#   PYTHON   python3, to zero the compile times (may be empty)
 foreach(v CHMCMD PROJECT WORK OUTPUT)
     if(NOT ${v})
         message(FATAL_ERROR "compile-help.cmake: ${v} is not set")
@@ -56,6 +57,15 @@ if(CHMLS)
             endif()
         endif()
     endforeach()
+endif()
+
+# Without its compile times the file depends on the pages alone.
+if(PYTHON)
+    execute_process(COMMAND ${PYTHON} ${CMAKE_CURRENT_LIST_DIR}/zero-chm-times.py ${chm}
+                    RESULT_VARIABLE rc)
+    if(NOT rc EQUAL 0)
+        message(FATAL_ERROR "Help.chm: the compile times could not be cleared")
+    endif()
 endif()
 
 file(COPY_FILE ${chm} ${OUTPUT} ONLY_IF_DIFFERENT)

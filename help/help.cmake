@@ -12,6 +12,14 @@ endif()
 # chmls (same package) lists the compiled file, so the build can check that
 # every page went in. Optional: without it only the header is checked.
 find_program(TW_CHMLS chmls)
+# Help.hhp asks for the plain (sitemap) index: the binary index chmcmd writes
+# holds bytes that change from one run to the next.
+# python3 clears the compile times chmcmd writes, so that the pages always give
+# the same Help.chm. Optional: without it each build's file differs.
+find_package(Python3 COMPONENTS Interpreter)
+if(NOT Python3_Interpreter_FOUND)
+    message(STATUS "python3 not found: Help.chm keeps the time it was compiled")
+endif()
 
 set(TW_HELP_DIR ${CMAKE_SOURCE_DIR}/help)
 file(GLOB TW_HELP_SOURCES CONFIGURE_DEPENDS
@@ -28,9 +36,9 @@ add_custom_command(
     COMMAND ${CMAKE_COMMAND}
             -DCHMCMD=${TW_CHMCMD} -DCHMLS=${TW_CHMLS}
             -DPROJECT=${TW_HELP_DIR}/Help.hhp -DWORK=${TW_HELP_WORK}
-            -DOUTPUT=${TW_HELP_CHM}
+            -DOUTPUT=${TW_HELP_CHM} -DPYTHON=${Python3_EXECUTABLE}
             -P ${TW_HELP_DIR}/compile-help.cmake
-    DEPENDS ${TW_HELP_SOURCES} ${TW_HELP_DIR}/compile-help.cmake
+    DEPENDS ${TW_HELP_SOURCES} ${TW_HELP_DIR}/compile-help.cmake ${TW_HELP_DIR}/zero-chm-times.py
     COMMENT "Compiling Help.chm"
     VERBATIM)
 add_custom_target(tw_help ALL DEPENDS ${TW_HELP_CHM})

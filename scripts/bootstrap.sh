@@ -22,7 +22,7 @@ PACKAGES=(
     clang libclang-rt-14-dev nasm dpkg-dev
     wine wine64 fonts-wine xvfb xauth x11-utils imagemagick
     libxrender1 libxcursor1 libxrandr2 libxi6 libxinerama1 libxcomposite1
-    fp-utils
+    fp-utils unzip
 )
 
 log() { printf 'bootstrap: %s\n' "$*" >&2; }

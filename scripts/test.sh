@@ -2,7 +2,8 @@
 # Builds and tests everything:
 #   bootstrap; native build (AddressSanitizer + UBSan) and ctest; the win64
 #   and win32 MinGW builds (warnings as errors) with a check that the
-#   executables need no DLL beyond the system's; the platform contract tests,
+#   executables need no DLL beyond the system's, and the release zips
+#   packaged from them; the platform contract tests,
 #   the engine tests on a real file system and registry, and the end-to-end
 #   tests under Wine and Xvfb; a time-boxed fuzz run.
 # Ends with one line "N passed, N failed" summed over every test that ran
@@ -127,9 +128,11 @@ if [ "$rc" = 0 ]; then
 fi
 
 # ---- MinGW builds -------------------------------------------------------------
+declare -A built
 for preset in win64 win32; do
     build_preset "$preset"
     rc=$?
+    built[$preset]=$rc
     step_result "$preset build" "$rc"
     if [ "$rc" = 0 ]; then
         # Wine prefixes below the build folder hold Wine's own programs, not ours.
@@ -144,6 +147,43 @@ for preset in win64 win32; do
         [ "${#exes[@]}" = 0 ] || step_result "$preset imports only system DLLs (${#exes[@]} executables)" "$bad"
     fi
 done
+
+# ---- release packages ---------------------------------------------------------
+# The downloads, packaged from the two builds above (scripts/release.sh
+# --check-reproducible makes the full comparison of two fresh builds): each zip
+# holds exactly the four files, SHA256SUMS verifies, and each executable is of
+# its zip's kind, imports only system DLLs and carries no link time.
+check_release() {
+    local out="$BUILD_ROOT/release-check" zip exe listing format wanted stamp bad=0
+    rm -rf "$out"
+    bash scripts/release.sh --package "$BUILD_ROOT/win32" "$BUILD_ROOT/win64" "$out" || return 1
+    (cd "$out" && sha256sum --check --strict SHA256SUMS) || bad=1
+    for zip in "$out"/Tidewell-*-win32.zip "$out"/Tidewell-*-win64.zip; do
+        listing="$(unzip -Z1 "$zip" | tr '\n' ' ')"
+        if [ "$listing" != "Tidewell.exe Languages.ini Help.chm ReadMe.txt " ]; then
+            echo "$zip holds: $listing"
+            bad=1
+        fi
+        exe="${zip%.zip}/Tidewell.exe"
+        unzip -q -o "$zip" Tidewell.exe -d "${zip%.zip}" || { bad=1; continue; }
+        # Read whole first: with pipefail, grep -q ending early fails the pipe.
+        format="$(objdump -f "$exe" | grep -o 'file format .*')"
+        case "$zip" in *-win32.zip) wanted='file format pei-i386' ;; *) wanted='file format pei-x86-64' ;; esac
+        [ "$format" = "$wanted" ] || { echo "$zip: Tidewell.exe has $format"; bad=1; }
+        check_imports "$exe" || bad=1
+        stamp="$(TZ=UTC objdump -p "$exe" | grep '^Time/Date')"
+        if ! grep -qE $'^Time/Date\t+Thu Jan  1 00:00:00 1970$' <<<"$stamp"; then
+            echo "$zip: Tidewell.exe carries a link time: $stamp"
+            bad=1
+        fi
+    done
+    return "$bad"
+}
+if [ "${built[win32]:-1}" = 0 ] && [ "${built[win64]:-1}" = 0 ]; then
+    say "release packages from the win32 and win64 builds"
+    check_release
+    step_result "release packages" "$?"
+fi
 
 # The benchmark programs are built (not run: scripts/bench.sh runs them).
 if grep -q 'tw_bench_runner' "$BUILD_ROOT/win64/build.ninja" 2>/dev/null; then

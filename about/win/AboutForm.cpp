@@ -3,7 +3,7 @@
 #include "about/AboutUnit.h"
 #include "about/win/AboutFormLayout.h"
 #include "about/win/AboutFormRes.h"
-#include "platform/common.h"
+#include "tw_version.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ TAboutForm::TAboutForm() : twui::Dialog(IDD_ABOUT, IDC_ABOUT_TREE, true) {}
 void TAboutForm::OnInit() {
     twui::ApplyLayout(hwnd(), twlayout::about::kClientWidth, twlayout::about::kClientHeight,
                       twlayout::about::kControls);
-    const std::wstring buildDate = plat::ansiToWide(__DATE__);
+    const std::wstring buildDate = tw::BuildDateText(TW_SOURCE_DATE_EPOCH, TW_COMPILER_DATE);
     for (const PageMemo& memo : kMemos)
         SetDlgItemTextW(hwnd(), memo.id, tw::AboutPageText(memo.page, buildDate).c_str());
 }

@@ -17,6 +17,7 @@
 #include "options/win/OptionsForm.h"
 #include "platform/common.h"
 #include "settings/VarUnit.h"
+#include "tw_version.h"
 
 namespace {
 
@@ -149,7 +150,7 @@ bool TTWForm::Create(HINSTANCE instance) {
 
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     // WS_EX_APPWINDOW: the main window owns the taskbar button.
-    hwnd_ = CreateWindowExW(WS_EX_APPWINDOW, TW_CLASS_MAIN, L"Tidewell 1.0", style, 0, 0,
+    hwnd_ = CreateWindowExW(WS_EX_APPWINDOW, TW_CLASS_MAIN, L"Tidewell " TW_VERSION_TEXT, style, 0, 0,
                             twui::Scale(kClientWidth), twui::Scale(kClientHeight), nullptr,
                             nullptr, instance, this);
     return hwnd_ != nullptr;

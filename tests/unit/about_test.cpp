@@ -59,4 +59,16 @@ TEST_F(About, EachPageHasItsOwnTextAndTheAboutPageNamesVersionAndBuildDate) {
         }
 }
 
+TEST(AboutBuildDate, IsTheCommitsUtcDateWhenOneIsGivenElseTheCompilersDate) {
+    const struct {
+        const char* epoch;
+        const wchar_t* shown;
+    } cases[] = {
+        {"951782400", L"Feb 29 2000"}, {"86399", L"Jan  1 1970"}, {"86400", L"Jan  2 1970"},
+        {"1765065599", L"Dec  6 2025"}, {"", L"Jul  4 2001"}, {"17650x", L"Jul  4 2001"},
+        {"-1", L"Jul  4 2001"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(tw::BuildDateText(c.epoch, "Jul  4 2001"), c.shown) << c.epoch;
+}
+
 }  // namespace
