@@ -2,6 +2,7 @@
 
 #include "backup/BackupUnit.h"
 #include "engine/DeleteUnit.h"
+#include "engine/ProtectedFolders.h"
 #include "options/Language.h"
 #include "platform/common.h"
 #include "platform/platform.h"
@@ -140,6 +141,7 @@ std::vector<std::size_t> RemoveCheckedSets(const std::vector<CheckEntry>& sets) 
         if (!sets[i].checked) continue;
         if (isPlainName(sets[i].name)) {
             BackupSwitchedOff off;
+            const BackupSetRemoval removal;
             DeleteFolder(root + plat::wideToAnsi(sets[i].name) + "\\");
         }
         removed.push_back(i);

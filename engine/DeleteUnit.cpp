@@ -216,8 +216,15 @@ void DeleteFoldersByCompany(const std::string& folder, const std::string& prefix
 
 void DeleteFiles(const std::string& folder, const std::vector<std::string>& patterns) {
     const std::string f = includeTrailingBackslash(folder);
-    // Only an absolute folder says where the files are; a pattern never leaves its folder.
-    const bool usable = NormalizeFolderPath(f).has_value();
+    // Only an absolute folder says where the files are; a pattern never leaves
+    // its folder, and the program's own files are never a target's.
+    bool usable = NormalizeFolderPath(f).has_value();
+    if (usable) {
+        plat::EntryHandle dir;
+        plat::EntryInfo info;
+        usable = plat::openEntry(plat::ansiToWide(f), plat::kOpenFollowLink, dir) == plat::kOk &&
+                 plat::entryInfo(dir, info) == plat::kOk && !IsInsideProgramFolder(info.finalPath);
+    }
     for (const auto& pattern : patterns) {
         std::vector<plat::FindData> entries;
         if (usable && pattern.find_first_of("\\/:") == std::string::npos && pattern != "..")

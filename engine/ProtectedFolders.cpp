@@ -94,7 +94,33 @@ std::vector<std::wstring> profileListPaths(const std::wstring& windows) {
     return out;
 }
 
+bool backupSetRemoval = false;
+
 }  // namespace
+
+BackupSetRemoval::BackupSetRemoval() { backupSetRemoval = true; }
+BackupSetRemoval::~BackupSetRemoval() { backupSetRemoval = false; }
+
+std::wstring ProgramFolderFinalPath() { return reach(programFolderW()); }
+
+bool IsInsideProgramFolder(const std::wstring& finalPath) {
+    const std::wstring program = ProgramFolderFinalPath();
+    if (program.empty()) return false;
+    if (isRoot(program)) {
+        // A program kept in a drive root guards the root's own files and its
+        // data folders, not the whole drive.
+        bool own = plat::sameNameIgnoreCase(program, finalPath);
+        for (const wchar_t* data : {L"Backup", L"Logs", L"Desktop Icon"})
+            own = own || IsSameOrAncestor(reach(JoinPath(program, data)), finalPath);
+        if (!own) return false;
+    } else if (!IsSameOrAncestor(program, finalPath)) {
+        return false;
+    }
+    if (!backupSetRemoval) return true;
+    // A backup set is a folder below the backup root, never the root itself.
+    const std::wstring backup = reach(plat::ansiToWide(BackupRoot()));
+    return backup.empty() || plat::sameNameIgnoreCase(backup, finalPath) || !IsSameOrAncestor(backup, finalPath);
+}
 
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
     if (!folder.empty() && folder.back() == L'\\') return folder + name;
@@ -198,7 +224,7 @@ FolderVerdict JudgeOpenedFolder(plat::EntryHandle handle, std::uint32_t listedAt
     if (listedAttributes != plat::kInvalidAttributes && (listedAttributes & plat::kAttrReparsePoint) != 0 && !link)
         return v;
     const ProtectedSet set = CollectProtectedFolders();
-    if (IsProtectedFinalPath(info.finalPath, set)) return v;
+    if (IsProtectedFinalPath(info.finalPath, set) || IsInsideProgramFolder(info.finalPath)) return v;
     if (link) {
         // A link to a protected folder stays: removing it would break the paths that use it.
         plat::EntryHandle target;

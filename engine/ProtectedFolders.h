@@ -32,6 +32,21 @@ ProtectedSet CollectProtectedFolders();
 // True for a drive or share root and for what the set protects.
 bool IsProtectedFinalPath(const std::wstring& finalPath, const ProtectedSet& set);
 
+// What the program's own folder reaches (its final path), or its normalised
+// spelling when it cannot be opened.
+std::wstring ProgramFolderFinalPath();
+// True when a final path lies inside the program's own folder: its settings,
+// logs, backup sets and layouts are never a target's to delete. Only the
+// Backup dialog removes backup sets, inside a BackupSetRemoval scope.
+bool IsInsideProgramFolder(const std::wstring& finalPath);
+class BackupSetRemoval {
+public:
+    BackupSetRemoval();
+    ~BackupSetRemoval();
+    BackupSetRemoval(const BackupSetRemoval&) = delete;
+    BackupSetRemoval& operator=(const BackupSetRemoval&) = delete;
+};
+
 // A candidate folder, opened and judged. When allowed, the handle is open
 // (with the right to delete when granted) and every later step acts through
 // it, so what was judged is what goes.

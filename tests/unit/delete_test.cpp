@@ -45,8 +45,16 @@ TEST_F(DeleteFilesTest, PatternsStayInsideAnAbsoluteFolder) {
     tw::DeleteFiles("system32", {"nv*.*"});
     tw::DeleteFiles("C:\\WINDOWS\\system32\\drivers", {"..\\nv*.*", "/nv*.*"});
     tw::DeleteFiles("C:\\Missing\\Folder\\", {"none*.*"});
-    EXPECT_EQ(steps, 5);
+    // The program's own folder and what it holds are no target's, however named.
+    const std::string program = tw::programFolder();
+    fake::addFile(program + "Tidewell.ini");
+    fake::addFile(program + "Logs\\old.txt");
+    tw::DeleteFiles(program, {"*.ini"});
+    tw::DeleteFiles(program + "Logs\\..\\Logs", {"*.*"});
+    EXPECT_EQ(steps, 7);
     EXPECT_TRUE(logLines().empty());
+    EXPECT_TRUE(fake::exists(program + "Tidewell.ini"));
+    EXPECT_TRUE(fake::exists(program + "Logs\\old.txt"));
     EXPECT_TRUE(fake::exists("C:\\nvroot.dll"));
     EXPECT_TRUE(fake::exists(kSys + "nvapi.dll"));
 }
@@ -254,6 +262,7 @@ TEST_F(ProtectedFolderTest, EveryKindOfProtectedFolderHoldsOnItsOwn) {
         const char* kind;
         std::function<void()> setup;
         std::string folder;
+        bool belowDeletable = true;
     };
     const std::vector<Case> cases = {
         {"Windows", moved(SF::Windows, "D:\\OS"), "D:\\OS"},
@@ -279,8 +288,9 @@ TEST_F(ProtectedFolderTest, EveryKindOfProtectedFolderHoldsOnItsOwn) {
         {"its Roaming", listed, "E:\\Staff\\Ann\\AppData\\Roaming"},
         {"the system profile", twoWindows, "D:\\OS\\system32\\config\\systemprofile"},
         {"a service profile", twoWindows, "D:\\OS\\ServiceProfiles\\LocalService"},
-        {"backup folder", [] { fake::setExecutablePath("E:\\Apps\\TW\\Tidewell.exe"); }, "E:\\Apps\\TW\\Backup"},
-        {"log folder", [] { fake::setExecutablePath("E:\\Apps\\TW\\Tidewell.exe"); }, "E:\\Apps\\TW\\Logs"},
+        // The program's folder holds all it keeps: nothing below it is a target's.
+        {"backup folder", [] { fake::setExecutablePath("E:\\Apps\\TW\\Tidewell.exe"); }, "E:\\Apps\\TW\\Backup", false},
+        {"a program in a root", [] { fake::setExecutablePath("E:\\Tidewell.exe"); }, "E:\\Logs", false},
         {"SYSTEMROOT adds", [] { fake::setEnv("SYSTEMROOT", "D:\\WinNT"); }, "D:\\WinNT\\SysWOW64"},
         {"USERPROFILE adds its profiles folder", [] { fake::setEnv("USERPROFILE", "F:\\Home\\Me"); }, "F:\\Home\\You"},
     };
@@ -296,7 +306,8 @@ TEST_F(ProtectedFolderTest, EveryKindOfProtectedFolderHoldsOnItsOwn) {
         tw::RunLog().clear();
         tw::DeleteFolder(c.folder);
         tw::DeleteFolder(c.folder + "\\Vendor");  // below it, nothing is protected
-        EXPECT_EQ(logLines(), (Lines{"Not deleted folder (" + c.folder + ")", "Deleted folder (" + c.folder + "\\Vendor)"}));
+        EXPECT_EQ(logLines(), (Lines{"Not deleted folder (" + c.folder + ")",
+                                     (c.belowDeletable ? "Deleted folder (" : "Not deleted folder (") + c.folder + "\\Vendor)"}));
         EXPECT_TRUE(fake::exists(c.folder + "\\canary.txt"));
     }
 }

@@ -280,6 +280,7 @@ TEST_F(TargetTest, InstallFolderValuesNeverReachProtectedFolders) {
         {"C:\\Program Files", [] { fake::setEnv("ProgramFiles", "C:\\PROGRA~1\\..\\Elsewhere"); }},
         {"C:\\WINDOWS", [] { fake::setEnv("SYSTEMROOT", "C:\\WINDOW~1"); fake::setEnv("windir", "%SystemRoot%"); }},
         {"C:\\WINDOWS\\System32\\config\\systemprofile", noEnvironment},
+        {"C:\\Tools\\Tidewell\\Backup\\set1"}, {"C:\\Tools\\Tidewell\\Desktop Icon"},
     };
     for (const auto& folder : protectedFolders) cases.push_back({folder});
     for (const auto& c : cases) {
@@ -290,13 +291,15 @@ TEST_F(TargetTest, InstallFolderValuesNeverReachProtectedFolders) {
         fake::addFile("C:\\Tools\\Other\\keep.me", "x");
         if (c.setup) c.setup();
         const std::string programFolder = tw::programFolder();
-        fake::addFile(programFolder + "keep.me", "x");
+        for (const char* own : {"keep.me", "Backup\\set1\\keep.me", "Desktop Icon\\keep.me"})
+            fake::addFile(programFolder + own, "x");
         tw::RunLog().clear();
         fake::setString(kLM, "Software\\ATi Technologies\\Install", "InstallDir", c.value);
         tw::ATi::CleanFiles();
         for (const auto& folder : protectedFolders) EXPECT_TRUE(fake::exists(folder + "\\keep.me")) << folder;
         EXPECT_TRUE(fake::exists("C:\\Tools\\Other\\keep.me"));
-        EXPECT_TRUE(fake::exists(programFolder + "keep.me"));
+        for (const char* own : {"keep.me", "Backup\\set1\\keep.me", "Desktop Icon\\keep.me"})
+            EXPECT_TRUE(fake::exists(programFolder + own)) << own;
         for (const auto& line : logLines()) EXPECT_EQ(line.rfind("Deleted folder", 0), std::string::npos) << line;
     }
 }
