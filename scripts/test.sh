@@ -235,15 +235,15 @@ wine_gtest_step() {
 }
 
 wine_gtest_step "contract tests" tw_contract_tests_win contract 600 xvfb
-# The cleaning engine on Wine's own file system and registry (no display).
-wine_gtest_step "engine tests" tw_engine_wine_tests enginewine 120 none
+# The core on Wine's own file system and registry (no display).
+wine_gtest_step "core tests" tw_wine_tests wine 300 none
 # Again with the ANSI code page 932, for the double-byte cases on real files.
 # LC_ALL=ja_JP.UTF-8 gives Wine that code page; the host locale, built into
 # the build folder, lets Wine name such files on the host.
 mkdir -p "$BUILD_ROOT/locale"
 if localedef -i ja_JP -f UTF-8 "$BUILD_ROOT/locale/ja_JP.UTF-8" >"$LOGS/locale.log" 2>&1 ||
     [ -d "$BUILD_ROOT/locale/ja_JP.UTF-8" ]; then
-    wine_gtest_step "engine tests (code page 932)" tw_engine_wine_tests enginewine 120 none enginewine-cp932 \
+    wine_gtest_step "core tests (code page 932)" tw_wine_tests wine 120 none wine-cp932 \
         "LOCPATH=$BUILD_ROOT/locale LC_ALL=ja_JP.UTF-8 TW_CODE_PAGE=932" "--gtest_filter=*DoubleByte*"
 else
     step_result "host locale ja_JP.UTF-8 for the code page 932 run" 1

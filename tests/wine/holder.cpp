@@ -2,7 +2,7 @@
 // is killed: read access shared for reading only, so the file can be copied
 // but neither deleted, renamed nor overwritten.
 //
-// Usage: tw_engine_wine_holder <file> <event name>
+// Usage: tw_wine_holder <file> <event name>
 // Opens the file, then sets the named event (created by the caller) to say
 // that it holds the file, and waits. Exit codes: 1 bad arguments, 2 the file
 // could not be opened, 3 the event could not be opened.

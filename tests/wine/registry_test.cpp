@@ -11,13 +11,13 @@
 #include "backup/BackupUnit.h"
 #include "engine/DeleteUnit.h"
 #include "engine/RegistrySelf.h"
-#include "engine_wine.h"
+#include "support.h"
 #include "log/LogUnit.h"
 #include "settings/VarUnit.h"
 
 namespace {
 
-using namespace enginewine;
+using namespace winetest;
 using Lines = std::vector<std::string>;
 
 const std::string kKey = kScratchKey;
@@ -30,7 +30,7 @@ Lines sorted(Lines lines) {
     return lines;
 }
 
-class RegistryOnWine : public EngineWineTest {};
+class RegistryOnWine : public WineTest {};
 
 TEST_F(RegistryOnWine, DeleteKeysTakesWholeTreesAndStepsPerName) {
     setString(HKEY_LOCAL_MACHINE, kServices + "\\nvlddmkm", "ImagePath", "nvlddmkm.sys");
@@ -155,9 +155,9 @@ TEST_F(RegistryOnWine, HiveIsSavedBeforeTheKeyGoesAndNeverOverwritten) {
     // Named root;path;key.TW. A hive saved after the deletion could not hold
     // the key's values; value names are kept as plain text by Windows' hive
     // format and by Wine's text format alike.
-    const std::string userHive = tw::BackupPath + "HKCU;Software;TidewellEngineTest;Services;nvlddmkm.TW";
+    const std::string userHive = tw::BackupPath + "HKCU;Software;TidewellTest;Services;nvlddmkm.TW";
     const std::string machineHive =
-        tw::BackupPath + "HKLM;Software;TidewellEngineTest;Class;{4d36e968-e325-11ce-bfc1-08002be10318};0000.TW";
+        tw::BackupPath + "HKLM;Software;TidewellTest;Class;{4d36e968-e325-11ce-bfc1-08002be10318};0000.TW";
     EXPECT_EQ(listFolder(tw::BackupPath), sorted({userHive.substr(tw::BackupPath.size()),
                                                   machineHive.substr(tw::BackupPath.size())}));
     const auto first = readFile(userHive);

@@ -1,4 +1,6 @@
-#include "engine_wine.h"
+#include "support.h"
+
+#include "faults.h"
 
 #include <algorithm>
 
@@ -8,7 +10,7 @@
 #include "platform/common.h"
 #include "settings/VarUnit.h"
 
-namespace enginewine {
+namespace winetest {
 
 namespace {
 
@@ -297,9 +299,9 @@ bool queued(const std::string& from, const std::string& to) {
 // ------------------------------------------------------------- file holder ----
 
 FileHolder::FileHolder(const std::string& path) {
-    const std::string exe = programFolderOfTests() + "tw_engine_wine_holder.exe";
+    const std::string exe = programFolderOfTests() + "tw_wine_holder.exe";
     const std::string eventName =
-        "TidewellEngineTestHolder" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(::GetTickCount64());
+        "TidewellTestHolder" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(::GetTickCount64());
     HandleCloser ready{::CreateEventA(nullptr, TRUE, FALSE, eventName.c_str())};
     if (ready.handle == nullptr) return;
     std::string commandLine = "\"" + exe + "\" \"" + path + "\" " + eventName;
@@ -325,7 +327,8 @@ FileHolder::~FileHolder() {
 
 // ---------------------------------------------------------------- fixture ----
 
-void EngineWineTest::SetUp() {
+void WineTest::SetUp() {
+    faults::reset();
     tw::BackupEnabled = false;
     tw::DeleteAtReboot = false;
     tw::RunLog().clear();
@@ -343,14 +346,15 @@ void EngineWineTest::SetUp() {
     DWORD m = ::GetLongPathNameA(temp, longTemp, sizeof longTemp);
     const std::string base = withBackslash(m > 0 && m < sizeof longTemp ? longTemp : temp);
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir = base + "TidewellEngineTest\\" + info->test_suite_name() + "." + info->name() + "\\";
+    dir = base + "TidewellTest\\" + info->test_suite_name() + "." + info->name() + "\\";
     removeTree(dir);
     makeFolders(dir);
     removeKeyTree(HKEY_CURRENT_USER, kScratchKey);
     removeKeyTree(HKEY_LOCAL_MACHINE, kScratchKey);
 }
 
-void EngineWineTest::TearDown() {
+void WineTest::TearDown() {
+    faults::reset();
     tw::SetProgressHook(nullptr);
     tw::RunLog().clear();
     tw::BackupEnabled = false;
@@ -369,10 +373,10 @@ void EngineWineTest::TearDown() {
     if (!hadLogFolder_) removeTree(tw::LogFolder());
 }
 
-std::vector<std::string> EngineWineTest::logLines() {
+std::vector<std::string> WineTest::logLines() {
     std::vector<std::string> out;
     for (const auto& line : tw::RunLog().lines()) out.push_back(plat::wideToAnsi(line));
     return out;
 }
 
-}  // namespace enginewine
+}  // namespace winetest

@@ -6,14 +6,15 @@
 
 #include "backup/BackupUnit.h"
 #include "engine/DeleteUnit.h"
-#include "engine_wine.h"
+#include "faults.h"
+#include "support.h"
 #include "log/LogUnit.h"
 #include "platform/common.h"
 #include "settings/VarUnit.h"
 
 namespace {
 
-using namespace enginewine;
+using namespace winetest;
 using Lines = std::vector<std::string>;
 
 const std::string kSet = "EngineWineSet";
@@ -74,7 +75,7 @@ private:
     std::string link_;
 };
 
-class DeleteFilesOnDisk : public EngineWineTest {};
+class DeleteFilesOnDisk : public WineTest {};
 
 TEST_F(DeleteFilesOnDisk, PatternsAttributesAndMatchedFolders) {
     writeFile(dir + "nvapi.dll", "a");
@@ -205,7 +206,7 @@ TEST_F(DeleteFilesOnDisk, IndexNameThatTheCodePageTurnsIntoAWayUpIsIgnored) {
 
 // ---- files held open by another process ----
 
-class FilesInUse : public EngineWineTest {};
+class FilesInUse : public WineTest {};
 
 TEST_F(FilesInUse, WithoutBackupOnlyDeleteAtRebootSchedules) {
     const std::string path = dir + "nvlock.dll";
@@ -273,7 +274,7 @@ TEST_F(FilesInUse, RestoreOverAFileInUseIsStagedForTheNextStart) {
 
 // ---- folder trees ----
 
-class DeleteFolderOnDisk : public EngineWineTest {};
+class DeleteFolderOnDisk : public WineTest {};
 
 TEST_F(DeleteFolderOnDisk, OneFileInUseKeepsOnlyItsFolderChain) {
     const std::string tree = dir + "NVIDIA Corporation";  // as a target passes it, without a backslash
@@ -390,7 +391,7 @@ TEST_F(DeleteFolderOnDisk, DoubleByteNamesWhoseSecondByteIsABackslash) {
     EXPECT_EQ(readFile(tw::LogFolder() + "keep.me"), "x");
 }
 
-class LogFileOnDisk : public EngineWineTest {};
+class LogFileOnDisk : public WineTest {};
 
 TEST_F(LogFileOnDisk, SavedAsUtf16WithByteOrderMarkAndReadBack) {
     const std::vector<std::wstring> lines = {L"Deleted file (C:\\Temp\\Ger\u00e4t\\nv\u00fc.dll)",
@@ -414,6 +415,28 @@ TEST_F(LogFileOnDisk, SavedAsUtf16WithByteOrderMarkAndReadBack) {
     }
     EXPECT_EQ(*bytes, expectedBytes);
     EXPECT_EQ(tw::ReadLogFile(path), lines);
+}
+
+}  // namespace
+
+namespace {
+
+// A file whose backup copy fails stays where it is; one whose deletion is
+// refused is left to the restart queue only when asked for.
+TEST_F(DeleteFilesOnDisk, FailedCopyOrRefusedDeletionKeepsTheFile) {
+    writeFile(dir + "nvcopy.dll", "a");
+    writeFile(dir + "nvrefused.dll", "b");
+    faults::fail(faults::Call::CopyFile, "nvcopy.dll");
+    faults::fail(faults::Call::DeleteFile, "nvrefused.dll");
+    tw::BackupEnabled = true;
+    tw::BackupPath = tw::BackupRoot() + "ShimSet\\Files\\";
+    tw::DeleteFiles(dir, {"nvcopy.dll", "nvrefused.dll"});
+    EXPECT_TRUE(fileExists(dir + "nvcopy.dll"));
+    EXPECT_FALSE(queued(dir + "nvcopy.dll"));
+    EXPECT_TRUE(fileExists(dir + "nvrefused.dll"));
+    EXPECT_TRUE(queued(dir + "nvrefused.dll"));
+    EXPECT_EQ(logLines(), (Lines{"Not deleted file (" + dir + "nvcopy.dll)", "Not deleted file (" + dir + "nvrefused.dll)"}));
+    removeTree(tw::BackupRoot() + "ShimSet");
 }
 
 }  // namespace

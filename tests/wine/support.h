@@ -1,7 +1,7 @@
 // Shared set-up of the engine tests that run on a real Windows file system
 // and registry (under Wine, or on Windows itself). Each test works in a
 // scratch folder below %TEMP% and in scratch keys below
-// HKCU\Software\TidewellEngineTest and HKLM\Software\TidewellEngineTest; it
+// HKCU\Software\TidewellTest and HKLM\Software\TidewellTest; it
 // removes them afterwards and puts the restart queue back as it found it.
 //
 // Setting-up and checking go straight to Win32, never through platform/, so
@@ -17,9 +17,9 @@
 #include <utility>
 #include <vector>
 
-namespace enginewine {
+namespace winetest {
 
-inline constexpr const char* kScratchKey = "Software\\TidewellEngineTest";
+inline constexpr const char* kScratchKey = "Software\\TidewellTest";
 
 // True under Wine (ntdll exports wine_get_version).
 bool runningUnderWine();
@@ -80,7 +80,7 @@ private:
 // counter, a fresh scratch folder `dir` (with trailing backslash), fresh
 // scratch keys, and the restart queue and the program's Backup and Logs
 // folders restored or removed afterwards.
-class EngineWineTest : public ::testing::Test {
+class WineTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
@@ -97,4 +97,4 @@ private:
     bool hadLogFolder_ = false;
 };
 
-}  // namespace enginewine
+}  // namespace winetest
