@@ -125,12 +125,14 @@ const std::vector<std::wstring>& OptionsTargetNodes() {
 std::wstring LanguageFilePath() { return programFolderW() + L"Languages.ini"; }
 
 void LoadLanguage(const std::wstring& languageName, LanguageTarget& target) {
-    const std::wstring file = LanguageFilePath();
-    const std::wstring section = sectionFor(languageName);
+    // The section is read once and its keys looked up as the system looks
+    // them up: one read of the file instead of one per text.
+    const std::vector<plat::ProfileEntry> lines =
+        plat::profileSection(LanguageFilePath(), trimProfileName(sectionFor(languageName)));
     for (const LanguageKey& row : LanguageKeys()) {
-        const std::wstring key = plat::ansiToWide(row.key);
+        const std::wstring wide = profileText(lines, plat::ansiToWide(row.key), row.english);
         for (Place place : row.places) {
-            std::wstring text = plat::profileRead(file, section, key, row.english);
+            std::wstring text = wide;
             if (IsNarrowPlace(place)) text = narrowRoundTrip(text);
             target.setText(place, text);
         }

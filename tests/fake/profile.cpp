@@ -219,6 +219,22 @@ bool profileWrite(const std::wstring& file, const std::wstring& section, const s
     return true;
 }
 
+std::vector<ProfileEntry> profileSection(const std::wstring& file, const std::wstring& section) {
+    std::vector<ProfileEntry> out;
+    IniText ini = load(profilePath(file));
+    std::size_t header = findSection(ini, section);
+    if (header == std::wstring::npos) return out;
+    for (std::size_t i = header + 1, end = sectionEnd(ini, header); i < end; ++i) {
+        ProfileEntry entry;
+        auto k = keyOf(ini.lines[i], &entry.value);
+        if (!k || (*k)[0] == L';') continue;
+        entry.key = *k;
+        entry.hasValue = ini.lines[i].find(L'=') != std::wstring::npos;
+        out.push_back(std::move(entry));
+    }
+    return out;
+}
+
 std::vector<std::wstring> profileSections(const std::wstring& file) {
     std::vector<std::wstring> out;
     IniText ini = load(profilePath(file));

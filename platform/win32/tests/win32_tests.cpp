@@ -6,9 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "platform/common.h"
 #include "platform/platform.h"
 #include "platform/win32/handles.h"
 
@@ -151,6 +153,36 @@ TEST_F(Win32Test, ProfileSectionsBeyondTheFirstBuffer) {
     }
     EXPECT_EQ(plat::profileSections(file), written);
     EXPECT_TRUE(plat::profileSections(plat::ansiToWide(folder_) + L"\\absent.ini").empty());
+}
+
+// A section read at once and looked up in memory answers as the system's
+// lookup of one key does, for the lines whose reading is easy to get wrong.
+TEST_F(Win32Test, ProfileSectionLookupAnswersAsTheSystemDoes) {
+    std::wstring text = L"\xFEFF[Sect]\r\n";
+    for (const std::wstring& line : std::initializer_list<std::wstring>{
+             L"  Key A  =  value a  ", L"KEY A=second", L"quoted=\"hello\"", L"single='hi'",
+          L"mixed=\"hi'", L"onlyquote=\"", L"emptyq=\"\"", L"inner=\"a\"b\"", L"novalue",
+          L"novalue=later", L" spaced key = \"  inner  \"  ", L";note=x", L"\u00C4pfel=apple",
+          L"k=v=w", L"lead=   ", L"long=" + std::wstring(3000, L'x'),
+          L"fits=\"" + std::wstring(2046, L'y') + L"\"", L"exact=\"" + std::wstring(2047, L'y') + L"\"",
+          L"over=\"" + std::wstring(2048, L'y') + L"\""})
+        text += line + L"\r\n";
+    for (int i = 0; i < 400; ++i) text += L"filler " + std::to_wstring(i) + L"=" + std::to_wstring(i) + L"\r\n";
+    text += L"last=end\r\n[sect]\r\nOther=1\r\n";
+    std::vector<std::uint8_t> bytes(text.size() * 2);
+    std::memcpy(bytes.data(), text.data(), bytes.size());
+    const std::wstring file = plat::ansiToWide(folder_) + L"\\lang.ini";
+    ASSERT_EQ(plat::writeFileBytes(folder_ + "\\lang.ini", bytes), plat::kOk);
+
+    for (const wchar_t* section : {L"Sect", L" sect\t", L"Absent"}) {
+        const auto lines = plat::profileSection(file, tw::trimProfileName(section));
+        for (const wchar_t* key :
+             {L"key a", L"quoted", L"single", L"mixed", L"onlyquote", L"emptyq", L"inner", L"novalue",
+              L"spaced key", L" Spaced Key ", L"\u00E4pfel", L"\u00C4pfel", L"k", L"lead", L"long", L"fits",
+              L"exact", L"over", L"last", L"Other", L"absent"})
+            EXPECT_EQ(tw::profileText(lines, key, L" Fallback  "), plat::profileRead(file, section, key, L" Fallback  "))
+                << "[" << plat::wideToAnsi(section) << "] " << plat::wideToAnsi(key);
+    }
 }
 
 TEST_F(Win32Test, RegistryValuesLargerThanTheCallerAllows) {
