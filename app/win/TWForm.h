@@ -20,7 +20,8 @@ class TBackupForm;
 class TDesktopIcon;
 class TPreviewForm;
 
-// The five dialogs, created after the main window.
+// The five dialogs, owned by the main window; each makes its window when it
+// is first needed.
 struct TWDialogs {
     TAboutForm* about = nullptr;
     TLogForm* log = nullptr;
