@@ -1,27 +1,33 @@
-// The Log, Backup and About dialogs' decisions on the program folder's real
-// Logs and Backup folders: pages found by their translated names, the lists,
-// viewing, restoring and removing.
+// The dialogs' pages found by their translated names; the Log and Backup
+// dialogs' lists, viewing, restoring and removing on the program folder's
+// real Logs and Backup folders; the main window's command line; and the
+// desktop icon layouts saved beside the program.
+#include <windows.h>
+#include <commctrl.h>
+
 #include <algorithm>
+#include <cstring>
 
 #include "about/AboutUnit.h"
+#include "app/TWUnit.h"
 #include "backup/BackupDialog.h"
 #include "backup/BackupUnit.h"
 #include "engine/DeleteUnit.h"
+#include "desktop/DesktopIconLayouts.h"
+#include "desktop/DesktopIcons.h"
 #include "faults.h"
+#include "options/OptionsUnit.h"
 #include "program_folder.h"
 
 namespace {
 
 using dialogs::narrow;
 using Names = std::vector<std::wstring>;
+using Labels = Names;
 using Indexes = std::vector<std::size_t>;
 using winetest::fileExists;
-constexpr std::uint64_t kMB = 1048576;
 
-Names sorted(Names names) {
-    std::sort(names.begin(), names.end());
-    return names;
-}
+Names sorted(Names names) { return std::sort(names.begin(), names.end()), names; }
 
 // Writes a file, making its folders first.
 void put(const std::string& path, const std::string& bytes) {
@@ -29,63 +35,49 @@ void put(const std::string& path, const std::string& bytes) {
     winetest::writeFile(path, bytes);
 }
 
+// The page each dialog finds for a node's text: Options (Cleaning, Language,
+// Miscellaneous), Log (View, Remove), Backup (reStore, Remove) and About
+// (About, Donate, contact: K); '-' for none.
+std::string pagesOf(const std::wstring& node) {
+    return {"CLM-"[static_cast<int>(tw::OptionsPageOf(node))], "VR-"[static_cast<int>(tw::IdentifyLogPage(node))],
+            "SR-"[static_cast<int>(tw::IdentifyBackupPage(node))], "ADK-"[static_cast<int>(tw::AboutPageOf(node))]};
+}
+
 class Dialogs : public dialogs::ProgramFolderTest {};
 
-TEST_F(Dialogs, PagesAreFoundByTheCurrentLanguagesNamesWithCase) {
-    languages(L"[Deutsch]\r\nview log=Protokoll\r\nRemove log=Entfernen\r\nRestore backup=Einspielen\r\n"
-              L"Remove backup=Sicherungen\r\nRemove Button=L\u00f6schen\r\nAbout=Info\r\nDonate=Spenden\r\n"
-              L"Contact=Kontakt\r\n[Alike]\r\nDonate=About\r\nContact=About\r\n");
-    using L = tw::LogPage;
-    using B = tw::BackupPage;
-    using A = tw::AboutPage;
+TEST_F(Dialogs, PagesAreFoundByTheCurrentLanguagesNamesWithCaseAndTheFirstOfTwoAlikeWins) {
+    languages();
     const struct {
         const wchar_t *language, *node;
-        L log;
-        B backup;
-        A about;
+        const char* pages;
     } cases[] = {
-        {L"English", L"View log", L::View, B::None, A::None},    {L"English", L"Remove log", L::Remove, B::None, A::None},
-        {L"English", L"view log", L::None, B::None, A::None},    {L"English", L"Restore backup", L::None, B::Restore, A::None},
-        {L"English", L"Remove backup", L::None, B::Remove, A::None}, {L"English", L"About", L::None, B::None, A::About},
-        {L"English", L"Donate", L::None, B::None, A::Donate},    {L"English", L"Contact", L::None, B::None, A::Contact},
-        {L"English", L"contact", L::None, B::None, A::None},     {L"Deutsch", L"Protokoll", L::View, B::None, A::None},
-        {L"Deutsch", L"Entfernen", L::Remove, B::None, A::None}, {L"Deutsch", L"View log", L::None, B::None, A::None},
-        {L"Deutsch", L"Sicherungen", L::None, B::Remove, A::None}, {L"Deutsch", L"Spenden", L::None, B::None, A::Donate},
-        {L"Deutsch", L"Kontakt", L::None, B::None, A::Contact},  {L"Alike", L"About", L::None, B::None, A::About},
-    };
+        {L"English", L"Cleaning", "C---"}, {L"English", L"Language", "L---"}, {L"English", L"Miscellaneous", "M---"},
+        {L"English", L"cleaning", "----"}, {L"English", L"View log", "-V--"}, {L"English", L"Remove log", "-R--"},
+        {L"English", L"Restore backup", "--S-"}, {L"English", L"Remove backup", "--R-"}, {L"English", L"About", "---A"},
+        {L"English", L"Donate", "---D"}, {L"English", L"Contact", "---K"}, {L"English", L"contact", "----"},
+        {L"Deutsch", L"Sprache", "L---"}, {L"Deutsch", L"Language", "----"}, {L"Deutsch", L"Protokoll", "-V--"},
+        {L"Deutsch", L"Entfernen", "-R--"}, {L"Deutsch", L"Sicherungen", "--R-"}, {L"Deutsch", L"Spenden", "---D"},
+        {L"Deutsch", L"Kontakt", "---K"}, {L"Alike", L"Cleaning", "C---"}, {L"Alike", L"About", "---A"}};
     for (const auto& c : cases) {
         tw::SetCurrentLanguageName(c.language);
-        EXPECT_EQ(tw::IdentifyLogPage(c.node), c.log) << narrow(c.node);
-        EXPECT_EQ(tw::IdentifyBackupPage(c.node), c.backup) << narrow(c.node);
-        EXPECT_EQ(tw::AboutPageOf(c.node), c.about) << narrow(c.node);
-        // The Delete key's "Remove Log" reads the entry "Remove log" of a file, without case.
-        EXPECT_EQ(tw::IsRemoveLogPageForDeleteKey(c.node), c.log == L::Remove && c.language[0] == L'D');
+        EXPECT_EQ(pagesOf(c.node), c.pages) << narrow(c.language) << ": " << narrow(c.node);
+        // The Delete key looks up "Remove Log", which the file finds without regard to case.
+        EXPECT_EQ(tw::IsRemoveLogPageForDeleteKey(c.node), c.pages[1] == 'R' && c.language[0] == L'D');
     }
     tw::SetCurrentLanguageName(L"Deutsch");
-    EXPECT_EQ(tw::RemoveRestoreCaption(B::Remove), L"L\u00f6schen");
-    EXPECT_EQ(tw::RemoveRestoreCaption(B::Restore), L"Restore Button");
+    EXPECT_EQ(tw::RemoveRestoreCaption(tw::BackupPage::Remove), L"L\u00f6schen");
+    EXPECT_EQ(tw::RemoveRestoreCaption(tw::BackupPage::Restore), L"Restore Button");
 }
 
 TEST_F(Dialogs, LogListViewAndRemoval) {
     const std::string logs = tw::LogFolder();
     EXPECT_TRUE(tw::LogNames().empty()) << "no folder yet";
-    for (const char* name : {"b.txt", "ABC.TXT", "notes.doc", "a.txtx", "d.txt", "c.txt"}) put(logs + name, "x");
-    put(logs + "old.txt", "x");
+    for (const char* name : {"b.txt", "ABC.TXT", "notes.doc", "a.txtx", "d.txt", "c.txt", "old.txt"}) put(logs + name, "x");
     ::SetFileAttributesA((logs + "old.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
     EXPECT_EQ(sorted(tw::LogNames()), (Names{L"ABC", L"b", L"c", L"d", L"old"}));
     EXPECT_EQ(tw::SortedLogNames(), (Names{L"ABC", L"b", L"c", L"d", L"old"}));
-
-    const auto lines = tw::LogFileBytes({L"Not deleted file (C:\\b)", L"Deleted file (C:\\z)", L"deleted file (C:\\a)"});
-    put(logs + "ABC.TXT", std::string(lines.begin(), lines.end()));
-    tw::ViewLog(L"ABC");
-    EXPECT_EQ(tw::RunLog().lines(), (Names{L"deleted file (C:\\a)", L"Deleted file (C:\\z)", L"Not deleted file (C:\\b)"}));
     tw::RunLog().replace({L"kept"});
-    try {
-        tw::ViewLog(L"gone");
-        ADD_FAILURE() << "a missing log was shown";
-    } catch (const tw::AppError& e) {
-        EXPECT_TRUE(e.message().starts_with(L"Cannot open file \"" + plat::ansiToWide(logs) + L"gone.txt\". "));
-    }
+    EXPECT_THROW(tw::ViewLog(L"gone"), tw::AppError);
     EXPECT_EQ(tw::RunLog().lines(), Names{L"kept"});
 
     // Last to first; a file that stays is taken out of the list all the same.
@@ -99,58 +91,34 @@ TEST_F(Dialogs, LogListViewAndRemoval) {
     ::DeleteFileA(outside.c_str());
 }
 
-TEST_F(Dialogs, BackupSetsItemsAndSizes) {
-    const std::string root = tw::BackupRoot(), set = root + "S1\\";
+// Each checked item is restored with a log of its own.
+TEST_F(Dialogs, BackupRestoresCheckedItemsWithOneLogEach) {
+    for (const char* item : {"A - Files", "B - Files", "Other", "Skipped - Files"})
+        put(tw::BackupRoot() + "S1\\" + item + "\\" + tw::EncodeFolder(dir + item + "\\") + "\\f.dll", item);
+    tw::LogFiles = true;
+    tw::RestoreCheckedItems(L"S1", {{L"A - Files", true}, {L"B - Files", true}, {L"Other", true}, {L"Skipped - Files", false}});
+    EXPECT_EQ(winetest::readFile(dir + "B - Files\\f.dll"), "B - Files");
+    EXPECT_FALSE(fileExists(dir + "Other\\f.dll") || fileExists(dir + "Skipped - Files\\f.dll"));
+    EXPECT_EQ(tw::LogNames().size(), 2u) << "one log for each restored item";
+}
+
+// The sets and items the lists show, their sizes, and the removal of checked
+// sets, which is not backed up itself.
+TEST_F(Dialogs, BackupSetsItemsSizesAndRemoval) {
+    const std::string root = tw::BackupRoot();
     EXPECT_TRUE(tw::BackupSets().empty()) << "no backup root yet";
-    put(set + "X - Files\\C';A;\\a.dll", std::string(kMB, 'a'));
-    put(set + "X - Files\\C';A;B;\\b.dll", std::string(kMB / 2, 'b'));
-    put(set + "X - Registry\\HKLM;x.TW", std::string(100, 'r'));
-    put(root + "S2\\Y - Files\\C';\\c.sys", std::string(kMB, 'c'));
+    for (const char* name : {"a", "b", "c", "d"}) put(root + name + "\\X - Files\\C';\\f.dll", std::string(*name == 'b' ? 1 << 20 : 1, 'x'));
+    put(root + "a\\X - Registry\\HKLM;x.TW", std::string(3 << 19, 'r'));
     put(root + "stray.txt", "");
     for (const char* name : {"hidden", "system"}) winetest::makeFolders(root + name);
     ::SetFileAttributesA((root + "hidden").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY);
     ::SetFileAttributesA((root + "system").c_str(), FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY);
-    EXPECT_EQ(sorted(tw::BackupSets()), (Names{L"S1", L"S2"}));
-    EXPECT_EQ(sorted(tw::SetItems(L"S1")), (Names{L"X - Files", L"X - Registry"}));
+    EXPECT_EQ(sorted(tw::BackupSets()), (Names{L"a", L"b", L"c", L"d"}));
+    EXPECT_EQ(sorted(tw::SetItems(L"a")), (Names{L"X - Files", L"X - Registry"}));
     EXPECT_TRUE(tw::SetItems(L"..").empty());
-    EXPECT_EQ(tw::FolderSize(set), 3 * kMB / 2 + 100);
     const std::wstring sep = plat::decimalSeparator();
-    EXPECT_EQ(tw::SizeText(L"S1"), L"1" + sep + L"5MB / 2" + sep + L"5MB");
-    EXPECT_EQ(tw::SizeText(L".."), L"0MB / 2" + sep + L"5MB");
+    EXPECT_EQ(tw::SizeText(L"a"), L"1" + sep + L"5MB / 2" + sep + L"5MB");
 
-    const struct {
-        std::uint64_t bytes;
-        const wchar_t* text;
-    } cases[] = {{0, L"0"}, {31457, L"0,03"}, {3 * kMB / 2, L"1,5"}, {12 * kMB, L"12"}, {131072, L"0,12"},
-                 {393216, L"0,38"}, {kMB - 1, L"1"}, {std::uint64_t{1} << 63, L"8796093022208"}};
-    for (const auto& c : cases) EXPECT_EQ(tw::MegabyteText(c.bytes, L","), c.text) << c.bytes;
-    for (const auto& [item, kind] : {std::pair{L"A - Files", tw::ItemKind::Files}, {L"A - Registry", tw::ItemKind::Registry},
-                                     {L"A - files", tw::ItemKind::None}, {L"Files.old", tw::ItemKind::None}})
-        EXPECT_EQ(tw::KindOfItem(item), kind) << narrow(item);
-}
-
-// Each checked item is restored with a log of its own.
-TEST_F(Dialogs, BackupRestoresCheckedItemsWithOneLogEach) {
-    const std::string set = tw::BackupRoot() + "S1\\";
-    for (const char* item : {"A - Files", "B - Files", "Other", "Skipped - Files"})
-        put(set + item + "\\" + tw::EncodeFolder(dir + item + "\\") + "\\f.dll", item);
-    tw::LogFiles = true;
-    tw::RestoreCheckedItems(L"S1", {{L"A - Files", true}, {L"B - Files", true}, {L"Other", true}, {L"Skipped - Files", false}});
-    EXPECT_EQ(winetest::readFile(dir + "B - Files\\f.dll"), "B - Files");
-    EXPECT_FALSE(fileExists(dir + "Other\\f.dll"));
-    EXPECT_FALSE(fileExists(dir + "Skipped - Files\\f.dll"));
-    Names lines;
-    for (const std::wstring& name : tw::LogNames()) {
-        const Names saved = tw::ReadLogFile(tw::LogFilePath(name));
-        lines.insert(lines.end(), saved.begin(), saved.end());
-    }
-    EXPECT_EQ(sorted(lines), (Names{plat::ansiToWide("Restored File (" + dir + "A - Files\\f.dll)"),
-                                    plat::ansiToWide("Restored File (" + dir + "B - Files\\f.dll)")}));
-}
-
-TEST_F(Dialogs, BackupRemovesCheckedSetsWithoutBackingThemUp) {
-    const std::string root = tw::BackupRoot();
-    for (const char* name : {"a", "b", "c", "d"}) put(root + name + "\\X - Files\\C';\\f.dll", name);
     faults::fail(faults::Call::DeleteFile, "\\c\\X - Files\\C';\\f.dll");
     tw::BackupPath = root + "e\\X - Files\\";
     tw::BackupEnabled = true;
@@ -159,22 +127,110 @@ TEST_F(Dialogs, BackupRemovesCheckedSetsWithoutBackingThemUp) {
     EXPECT_TRUE(tw::BackupEnabled);
     EXPECT_EQ(logLines(), (std::vector<std::string>{"Deleted folder (" + root + "d\\)", "Not deleted folder (" + root + "c\\)",
                                                     "Deleted folder (" + root + "a\\)"}));
-    EXPECT_EQ(winetest::listFolder(root), (std::vector<std::string>{"b", "c"}));
+    EXPECT_EQ(winetest::listFolder(root), (std::vector<std::string>{"b", "c", "hidden", "stray.txt", "system"}));
 }
 
-TEST(AboutDialog, PageTextsAndBuildDate) {
-    const std::wstring about = tw::AboutPageText(tw::AboutPage::About, L"Dec  6 2026");
-    EXPECT_NE(about.find(L"Tidewell 1.0"), std::wstring::npos);
-    EXPECT_NE(about.find(L"Built Dec  6 2026\r\n"), std::wstring::npos);
-    EXPECT_NE(tw::AboutPageText(tw::AboutPage::Contact, L"").find(L'@'), std::wstring::npos);
-    EXPECT_EQ(tw::AboutPageText(tw::AboutPage::None, L"x"), L"");
-    EXPECT_TRUE(tw::DonatePageText(L"Bitte.").starts_with(L"Bitte.\r\n\r\nhttps://"));
-    const struct {
-        const char* epoch;
-        const wchar_t* shown;
-    } cases[] = {{"951782400", L"Feb 29 2000"}, {"86399", L"Jan  1 1970"}, {"86400", L"Jan  2 1970"},
-                 {"1765065599", L"Dec  6 2025"}, {"", L"Jul  4 2001"}, {"17650x", L"Jul  4 2001"}, {"-1", L"Jul  4 2001"}};
-    for (const auto& c : cases) EXPECT_EQ(tw::BuildDateText(c.epoch, "Jul  4 2001"), c.shown) << c.epoch;
+// ---- the main window's command line ----
+
+TEST(MainWindow, CommandLineFillsTheListThenStartsThenQuitsOnce) {
+    tw::CommandLineProcessor processor, other, raising;
+    tw::MemoryTargetList clean;
+    std::vector<std::string> calls;
+    auto start = [&](const tw::CommandLineRequest& r) {
+        return calls.push_back((r.preview ? "preview " : "clean ") + std::to_string(clean.count())), 3;
+    };
+    auto quit = [&](int code) { calls.push_back("quit " + std::to_string(code)); };
+    const Labels arguments = {L"-NVIDIA",  L"-ati",      L"-nvidia",    L"-NvIdIaChIpSeT", L"-mmouse",
+                              L"-realtek", L"-creative", L"-ageia",     L"-preview",       L"-quit"};
+    EXPECT_TRUE(processor.Process(arguments, clean, start, quit));
+    EXPECT_FALSE(processor.Process(arguments, clean, start, quit));
+    EXPECT_EQ(clean.items(), (Labels{L"NVIDIA - Display", L"ATi - Display", L"NVIDIA - Chipset", L"Microsoft - Mouse",
+                                     L"Realtek - Sound", L"Creative - Sound", L"AGEIA - PhysX"}));
+    EXPECT_FALSE(tw::SwitchLabel(L"-ATI ") || tw::SwitchLabel(L"-\u00e0ti") || tw::IsQuitSwitch(L"/quit"));
+    // Any argument starts a run; one that raises quits with 2 when unattended.
+    other.Process({L"-PREVIEWS", L"-QUIT"}, clean, start, quit);
+    raising.Process({L"-QUIT"}, clean, [](const tw::CommandLineRequest&) -> int { throw tw::AppError(L"x"); }, quit);
+    EXPECT_EQ(calls, (std::vector<std::string>{"preview 7", "quit 3", "clean 7", "quit 3", "quit 2"}));
+}
+
+// ---- desktop icon layouts ----
+
+// Points this program's import of `name` at `replacement`; returns the old target.
+void* patchImport(const char* name, void* replacement) {
+    auto* base = reinterpret_cast<BYTE*>(::GetModuleHandleW(nullptr));
+    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const DWORD imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports); d->Name != 0; ++d)
+        for (auto *n = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk),
+                  *slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk); n->u1.AddressOfData; ++n, ++slot)
+            if (!IMAGE_SNAP_BY_ORDINAL(n->u1.Ordinal) &&
+                std::strcmp(reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + n->u1.AddressOfData)->Name, name) == 0) {
+                DWORD old = 0;
+                ::VirtualProtect(&slot->u1.Function, sizeof(void*), PAGE_READWRITE, &old);
+                return reinterpret_cast<void*>(std::exchange(slot->u1.Function, reinterpret_cast<ULONG_PTR>(replacement)));
+            }
+    return nullptr;
+}
+
+// Wine without a display has no desktop, and its windows cannot have
+// children: a message-only "Progman" (which stands in for its own
+// SHELLDLL_DefView as well) and a real list view are linked through this
+// program's import of FindWindowExW.
+HWND g_progman, g_list;
+decltype(&::FindWindowExW) g_findWindowEx;
+HWND WINAPI findWindowEx(HWND parent, HWND after, LPCWSTR cls, LPCWSTR title) {
+    if (parent == nullptr || parent != g_progman) return g_findWindowEx(parent, after, cls, title);
+    return after != nullptr ? nullptr : cls != nullptr && std::wstring(cls) == L"SysListView32" ? g_list : g_progman;
+}
+
+class DesktopLayouts : public dialogs::ProgramFolderTest {
+protected:
+    static void SetUpTestSuite() {
+        g_findWindowEx = reinterpret_cast<decltype(g_findWindowEx)>(patchImport("FindWindowExW", reinterpret_cast<void*>(&findWindowEx)));
+        reinterpret_cast<void(WINAPI*)()>(::GetProcAddress(::LoadLibraryA("comctl32.dll"), "InitCommonControls"))();
+        const WNDCLASSW progman = {0, ::DefWindowProcW, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, L"Progman"};
+        ::RegisterClassW(&progman);
+        g_progman = ::CreateWindowW(L"Progman", L"", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        g_list = ::CreateWindowW(L"SysListView32", L"", 0, 0, 0, 800, 600, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    }
+    void SetUp() override {
+        ProgramFolderTest::SetUp();
+        ASSERT_EQ(tw::GetDesktopListView(), reinterpret_cast<plat::HWnd>(g_list));
+        ::SendMessageW(g_list, LVM_DELETEALLITEMS, 0, 0);
+        for (const wchar_t* name : {L"Computer", L"Recycle Bin", L"Same", L"Same"}) {
+            LVITEMW item = {};
+            item.mask = LVIF_TEXT, item.iItem = 9, item.pszText = const_cast<wchar_t*>(name);
+            const int i = static_cast<int>(::SendMessageW(g_list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+            ::SendMessageW(g_list, LVM_SETITEMPOSITION, i, MAKELPARAM(10 + i * 100, 500 - i * 50));
+        }
+    }
+    static std::vector<POINT> positions() {
+        std::vector<POINT> out(4);
+        for (int i = 0; i < 4; ++i) ::SendMessageW(g_list, LVM_GETITEMPOSITION, i, reinterpret_cast<LPARAM>(&out[i]));
+        return out;
+    }
+};
+
+TEST_F(DesktopLayouts, SaveRestoreListAndRemove) {
+    std::vector<POINT> saved = positions();
+    EXPECT_EQ(tw::SaveDesktopLayout(L"Home"), tw::programFolderW() + L"Desktop Icon\\Home.ini");
+    for (int i = 0; i < 4; ++i) ::SendMessageW(g_list, LVM_SETITEMPOSITION, i, MAKELPARAM(700, 9));
+    EXPECT_TRUE(tw::RestoreDesktopLayout(L"home", false));
+    saved[3] = {700, 9};  // only the first icon of a name moves
+    for (int i = 0; i < 4; ++i) EXPECT_TRUE(positions()[i].x == saved[i].x && positions()[i].y == saved[i].y) << i;
+
+    const std::wstring before = tw::fileTimeStamp(), stamped = tw::DesktopLayoutName(L"CURRENT date and time");
+    EXPECT_TRUE(stamped == before || stamped == tw::fileTimeStamp()) << narrow(stamped);
+    tw::SaveDesktopLayout(L"alpha");
+    for (const wchar_t* name : {L"..\\Tidewell", L"a:b", L"CON", L"nul.txt", L"COM\u00b9", L"\u8868X"})
+        EXPECT_THROW(tw::SaveDesktopLayout(name), tw::AppError) << narrow(name);
+    EXPECT_EQ(tw::ListDesktopLayouts().names, (Labels{L"alpha", L"Home"}));
+    settings("");
+    EXPECT_FALSE(tw::RemoveDesktopLayout(L"..\\tw_wine_tests")) << "a name that leaves the folder";
+    EXPECT_TRUE(winetest::fileExists(narrow(tw::SettingsFilePath())));
+    EXPECT_TRUE(tw::RemoveDesktopLayout(L"HOME"));
+    EXPECT_FALSE(tw::RestoreDesktopLayout(L"Home", false));
+    EXPECT_EQ(tw::ListDesktopLayouts().names, Labels{L"alpha"});
 }
 
 }  // namespace
