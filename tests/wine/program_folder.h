@@ -1,6 +1,5 @@
-// The files beside the test program, its program folder, for the dialogs'
-// tests: the settings file, Languages.ini and the desktop layouts. They go
-// after each test; loading the settings then gives every variable its first value.
+// The settings file, Languages.ini and desktop layouts beside the test program (its program
+// folder) go after each test; loading the settings then gives every variable its first value.
 #pragma once
 
 #include "options/Language.h"

@@ -1,7 +1,5 @@
-// The settings file beside the program (defaults, the order of its keys, one
-// key per variable), the language lookup in Languages.ini, and the Options
-// dialog's handlers: the Cleaning page's three-state boxes and clicks, the
-// Miscellaneous and Language pages, and what Apply, OK and Cancel store.
+// The settings file beside the program, the language lookup in Languages.ini,
+// and the Options dialog's handlers on both.
 #include <map>
 #include <set>
 
@@ -13,8 +11,7 @@ namespace {
 
 using dialogs::narrow;
 using Texts = std::vector<std::wstring>;
-using tw::CheckState;
-using tw::Phase;
+using tw::CheckState, tw::Phase;
 using Switches = std::vector<bool>;
 using Events = std::vector<std::string>;
 
@@ -45,8 +42,8 @@ TEST_F(Settings, MissingFileGivesDefaultsAndTheFirstSaveWritesEveryKeyInOrder) {
                                "Microsoft Mouse", "Realtek Sound"})
         expected += std::string("[") + target + "]\r\nRegistry=1\r\nFiles=1\r\n";
     expected += "[DeleteReboot]\r\nEnabled=1\r\n[Logfiles]\r\nEnabled=1\r\n[SystemTray]\r\nEnabled=0\r\n"
-                "[RemoveNVIDIAFolder]\r\nEnabled=0\r\n[RemoveATiFolder]\r\nEnabled=0\r\n[DisplayWarning]\r\nEnabled=1\r\n"
-                "[Backup]\r\nEnabled=0\r\n[Reboot]\r\nReboot=0\r\n[Languages]\r\nCurrent=English\r\n";
+                "[RemoveNVIDIAFolder]\r\nEnabled=0\r\n[RemoveATiFolder]\r\nEnabled=0\r\n[DisplayWarning]\r\n"
+                "Enabled=1\r\n[Backup]\r\nEnabled=0\r\n[Reboot]\r\nReboot=0\r\n[Languages]\r\nCurrent=English\r\n";
     EXPECT_EQ(winetest::readFile(narrow(tw::SettingsFilePath())), expected);
 }
 
@@ -56,21 +53,16 @@ TEST_F(Settings, EveryVariableRoundTripsThroughItsOwnKey) {
     for (const auto& changed : kSwitches) {
         removeFiles();
         tw::TVarUnit defaults;
-        *changed.first = !changed.second;
+        *changed.first = !changed.second, tw::RebootMode = -3;
         tw::SaveSettings();
         scramble();
         tw::TVarUnit load;
+        EXPECT_EQ(tw::RebootMode, -3);
         for (std::size_t i = 0; i < std::size(kSwitches); ++i)
             EXPECT_EQ(*kSwitches[i].first, kSwitches[i].second != (&kSwitches[i] == &changed))
                 << "changed " << &changed - kSwitches << ", read " << i;
     }
-    tw::RebootMode = -3;
-    tw::SaveSettings();
-    tw::TVarUnit load;
-    EXPECT_EQ(tw::RebootMode, -3);
 }
-
-// ---- language ----
 
 // What LoadLanguage hands to the windows; a tree as its number, its nodes
 // and the first node's children.
@@ -86,13 +78,9 @@ public:
     }
 };
 
-class Language : public dialogs::ProgramFolderTest {};
-
-TEST_F(Language, WithoutFileEveryPlaceIsEnglishOnceAndTheTreesComeInOrder) {
+TEST_F(Settings, WithoutLanguageFileTheTreesComeInEnglishAndInOrder) {
     Recorder r;
     tw::LoadLanguage(L"Deutsch", r);
-    for (const tw::LanguageKey& row : tw::LanguageKeys())
-        for (tw::Place place : row.places) EXPECT_EQ(r.texts[place], Texts{row.english}) << row.key;
     Texts options = {L"3", L"Cleaning", L"Language", L"Miscellaneous"};
     options.insert(options.end(), tw::OptionsTargetNodes().begin(), tw::OptionsTargetNodes().end());
     EXPECT_EQ(r.trees, (std::vector<Texts>{{L"0", L"About", L"Donate", L"Contact"}, {L"1", L"View log", L"Remove log"},
@@ -100,7 +88,7 @@ TEST_F(Language, WithoutFileEveryPlaceIsEnglishOnceAndTheTreesComeInOrder) {
     EXPECT_EQ(tw::LanguageText("Remove Button"), L"Remove Button");
 }
 
-TEST_F(Language, TextsComeFromTheFileWithFallbacks) {
+TEST_F(Settings, LanguageTextsComeFromTheFileWithFallbacks) {
     const std::wstring title = L"\u041f\u0435\u0440\u0435 \u4E2D";  // beyond a Western code page
     const std::wstring narrowed = plat::ansiToWide(narrow(title));
     languages(L"[english]\r\nmenu tools=Werkzeuge\r\n[Deutsch]\r\nLog=Protokoll\r\nOptions Title=\r\nAbout=Info\r\n"
@@ -116,24 +104,20 @@ TEST_F(Language, TextsComeFromTheFileWithFallbacks) {
         {tw::Place::OptionsCancel, L"Cancel"}, {tw::Place::MenuClose, title}, {tw::Place::TrayExit, narrowed},
         {tw::Place::RebootMessageTitle, narrowed}, {tw::Place::OptionsReboot, title}};
     for (const auto& [place, text] : shown) EXPECT_EQ(r.texts[place], Texts{text}) << static_cast<int>(place);
-    EXPECT_EQ(tw::LanguageText("Contact"), L"Contact");
     EXPECT_EQ(tw::LanguageNames(), (Texts{L"english", L"Deutsch"}));
 }
-
-// ---- the Options dialog ----
 
 // The dialog's windows as the handlers see them; records what they are told.
 class View : public tw::OptionsView, public tw::LanguageTarget {
 public:
     std::wstring selected, listText;
-    std::optional<tw::OptionsPage> page;
     std::optional<CheckState> box[2];  // Files, Registry
     std::optional<int> radio = 1;  // as an earlier showing left it
     Texts languages;
     Events events;
 
     std::wstring selectedNodeText() const override { return selected; }
-    void showPage(tw::OptionsPage p) override { page = p; }
+    void showPage(tw::OptionsPage) override {}
     void setCleaningBox(Phase phase, CheckState state) override { box[static_cast<int>(phase)] = state; }
     void setMiscBox(tw::MiscOption, bool) override {}
     void setRebootRadio(std::optional<int> index) override { radio = index; }
@@ -153,7 +137,7 @@ public:
         if (tree == tw::PageTree::Options) select(nodes.front());
     }
     void select(const std::wstring& node) { selected = node, tw::ListViewItemsClick(*this); }
-    // A click on a two-state box of the Cleaning page.
+    // A click on a two-state box.
     void click(Phase phase) {
         auto& b = box[static_cast<int>(phase)];
         tw::CleaningBoxClick(*this, phase, *(b = tw::ToggledState(b.value_or(CheckState::Unchecked))));
