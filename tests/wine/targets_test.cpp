@@ -21,8 +21,8 @@ using Names = std::vector<std::string>;
 // "key|name=data" a string value; a path ending in "\" a folder (planted with
 // a file), "folder\|company" an installer record folder whose setup.ini names
 // the company; any other path a file. "%VAR%" is taken from the environment
-// (TWDIR is the test's scratch folder); "*" in a key stands for each of
-// System\ControlSet001 to 004.
+// (TWDIR is the test's scratch folder); "*" in a key stands for each of the
+// five control sets (under Wine CurrentControlSet is a key of its own).
 const std::string kRun = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const std::string kW = "%SystemRoot%\\", kS = kW + "System32\\", kD = kS + "drivers\\", kP = kW + "prefetch\\";
 const std::string kRecords = "%ProgramFiles%\\InstallShield Installation Information\\";
@@ -135,8 +135,8 @@ Names concrete(const std::string& item) {
     const std::size_t star = item.find('*');
     if (item.rfind("HK", 0) != 0 || star == std::string::npos) return {expand(item)};
     Names out;
-    for (char n : std::string("1234"))
-        out.push_back(expand(item.substr(0, star) + "System\\ControlSet00" + n + item.substr(star + 1)));
+    for (const char* set : {"ControlSet001", "ControlSet002", "ControlSet003", "ControlSet004", "CurrentControlSet"})
+        out.push_back(expand(item.substr(0, star) + "System\\" + set + item.substr(star + 1)));
     return out;
 }
 
