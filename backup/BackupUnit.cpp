@@ -1,6 +1,5 @@
 #include "backup/BackupUnit.h"
 
-#include <string_view>
 #include <vector>
 
 #include "engine/RegistrySelf.h"
@@ -13,10 +12,7 @@ namespace {
 
 bool isDots(const std::string& name) { return name == "." || name == ".."; }
 
-// ANSI text as the system reads it. Every check below is made on this form
-// of a text, after it has been turned into the ANSI text that is handed to
-// the system: a conversion may map a wide character to a lookalike
-// (U+FF3C, a full-width backslash, can become "\").
+// Paths are checked as the system reads them (see BackupNames.cpp).
 std::wstring wide(const std::string& text) { return plat::ansiToWide(text); }
 std::string ansi(const std::wstring& text) { return plat::wideToAnsi(text); }
 
@@ -24,35 +20,6 @@ std::wstring swapped(std::wstring text, wchar_t from, wchar_t to) {
     for (wchar_t& c : text)
         if (c == from) c = to;
     return text;
-}
-
-// One file or folder name that names nothing but itself: not empty, no
-// separator, drive colon, wildcard or control character, not "." or "..",
-// and no trailing dot or blank (which the system would drop).
-bool isPlainName(const std::wstring& name) {
-    if (name.empty() || name.back() == L'.' || name.back() == L' ') return false;
-    for (wchar_t c : name)
-        if (c < 0x20 || std::wstring_view(L"\\/:*?\"<>|").find(c) != std::wstring_view::npos) return false;
-    return true;
-}
-
-// "X:\" followed by plain names, each ending in "\".
-bool isDriveFolder(const std::wstring& path) {
-    if (path.size() < 3 || path[1] != L':' || path[2] != L'\\' || path.back() != L'\\') return false;
-    const wchar_t d = path[0];
-    if (!((d >= L'A' && d <= L'Z') || (d >= L'a' && d <= L'z'))) return false;
-    for (std::size_t start = 3; start < path.size();) {
-        const std::size_t end = path.find(L'\\', start);
-        if (!isPlainName(path.substr(start, end - start))) return false;
-        start = end + 1;
-    }
-    return true;
-}
-
-std::string indexKey(const std::string& name) { return ansi(upperAscii(wide(name))); }
-
-std::string indexLine(const std::string& name, const std::string& folder) {
-    return toUtf8(wide(name)) + "\t" + toUtf8(wide(folder)) + "\n";
 }
 
 bool isLink(const std::string& path) {
@@ -75,57 +42,15 @@ bool linkFree(const std::string& folder) {
 
 std::string BackupRoot() { return programFolder() + "Backup\\"; }
 
-std::string EncodeFolder(const std::string& folder) {
-    return ansi(swapped(swapped(wide(folder), L'\\', L';'), L':', L'\''));
-}
-
-std::string DecodeFolder(const std::string& name) {
-    return ansi(swapped(swapped(wide(name), L';', L'\\'), L'\'', L':'));
-}
-
-std::string EncodeKeyPath(const std::string& path) { return ansi(swapped(wide(path), L'\\', L';')); }
-
-std::string RootText(plat::HKey root) {
-    if (root == plat::kHKeyLocalMachine) return "HKLM";
-    if (root == plat::kHKeyCurrentUser) return "HKCU";
-    return {};
-}
-
-std::string HiveFileName(plat::HKey root, const std::string& keyPath, const std::string& name) {
-    const std::string file = RootText(root) + ";" + EncodeKeyPath(keyPath) + ";" + EncodeKeyPath(name) + ".TW";
-    return isPlainName(wide(file)) ? file : std::string();
-}
-
 FolderIndex ReadFolderIndex(const std::string& itemFolder) {
-    FolderIndex index;
     std::vector<std::uint8_t> bytes;
     if (plat::readFileBytes(includeTrailingBackslash(itemFolder) + kFolderIndexName, bytes) != plat::kOk)
-        return index;
-    std::string text(bytes.begin(), bytes.end());
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        start = end + 1;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        std::size_t tab = line.find('\t');
-        if (tab == std::string::npos) continue;
-        const std::string name = ansi(fromUtf8(line.substr(0, tab)));
-        const std::string folder = ansi(fromUtf8(line.substr(tab + 1)));
-        if (!isPlainName(wide(name)) || !isDriveFolder(wide(folder))) continue;
-        index.emplace(indexKey(name), folder);
-    }
-    return index;
+        return {};
+    return ParseFolderIndex(std::string(bytes.begin(), bytes.end()));
 }
 
 std::string RestoreFolder(const FolderIndex& index, const std::string& subFolder) {
-    const auto found = index.find(indexKey(subFolder));
-    const std::string folder = found != index.end() ? found->second : DecodeFolder(subFolder);
-    // Nothing is ever backed up from the backup root, so nothing goes back into it.
-    const std::wstring w = upperAscii(wide(folder)), root = upperAscii(wide(BackupRoot()));
-    if (!isDriveFolder(w) || w.compare(0, root.size(), root) == 0) return {};
-    return folder;
+    return RestoreFolder(index, subFolder, BackupRoot());
 }
 
 std::string PrepareFileBackupFolder(const std::string& itemFolder, const std::string& folder) {
@@ -133,7 +58,7 @@ std::string PrepareFileBackupFolder(const std::string& itemFolder, const std::st
     const std::string source = includeTrailingBackslash(folder);
     const std::wstring sourceW = wide(source);
     // Only what a restore would put back is backed up.
-    if (!isDriveFolder(sourceW) || !forceDirectories(item)) return {};
+    if (!IsDriveFolder(sourceW) || !forceDirectories(item)) return {};
     const auto index = ReadFolderIndex(item);
     for (const auto& [name, original] : index) {
         if (upperAscii(wide(original)) == upperAscii(sourceW)) {
@@ -145,10 +70,10 @@ std::string PrepareFileBackupFolder(const std::string& itemFolder, const std::st
     // A new source folder: its encoded name, made unique when another source
     // folder (one holding ";" or "'") already encodes to the same name.
     const std::string encoded = EncodeFolder(source);
-    if (!isPlainName(wide(encoded))) return {};
+    if (!IsPlainName(wide(encoded))) return {};
     std::string name = encoded;
     for (int n = 2;; ++n) {
-        bool taken = index.count(indexKey(name)) != 0;
+        bool taken = index.count(FolderIndexKey(name)) != 0;
         if (!taken && directoryExists(item + name)) {
             // A sub-folder written without an index entry belongs to whatever its name decodes to.
             taken = upperAscii(wide(DecodeFolder(name))) != upperAscii(sourceW);
@@ -158,7 +83,7 @@ std::string PrepareFileBackupFolder(const std::string& itemFolder, const std::st
     }
     std::vector<std::uint8_t> bytes;
     plat::readFileBytes(item + kFolderIndexName, bytes);
-    std::string line = indexLine(name, source);
+    std::string line = FolderIndexLine(name, source);
     bytes.insert(bytes.end(), line.begin(), line.end());
     bool indexed = plat::writeFileBytes(item + kFolderIndexName, bytes) == plat::kOk;
     // Without its index entry a folder is found again only when its name decodes exactly.

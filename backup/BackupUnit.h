@@ -52,11 +52,26 @@ std::string HiveFileName(plat::HKey root, const std::string& keyPath, const std:
 // whose folder is not an absolute drive folder are ignored.
 using FolderIndex = std::map<std::string, std::string>;
 FolderIndex ReadFolderIndex(const std::string& itemFolder);
+// The same rules over the text of a folders.idx.
+FolderIndex ParseFolderIndex(const std::string& text);
+// The key of a sub-folder name in a FolderIndex.
+std::string FolderIndexKey(const std::string& name);
+// One line of folders.idx: name TAB folder LF, in UTF-8.
+std::string FolderIndexLine(const std::string& name, const std::string& folder);
+
+// A file or folder name that names nothing but itself: not empty, no
+// separator, drive colon, wildcard or control character, not "." or "..",
+// and no trailing dot or blank (which the system would drop).
+bool IsPlainName(const std::wstring& name);
+// "X:\" followed by plain names, each ending in "\".
+bool IsDriveFolder(const std::wstring& path);
 
 // The folder that the files of a files item's sub-folder go back to: its
 // index entry, or else its decoded name. Empty when that is no absolute
 // drive folder with its trailing backslash, or lies in the backup root.
 std::string RestoreFolder(const FolderIndex& index, const std::string& subFolder);
+// The same for a given backup root.
+std::string RestoreFolder(const FolderIndex& index, const std::string& subFolder, const std::string& backupRoot);
 
 // Makes sure the sub-folder of itemFolder that receives the files of
 // `folder` exists and is recorded in the index. Returns its full path with a

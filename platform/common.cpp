@@ -240,47 +240,4 @@ std::string excludeTrailingBackslash(const std::string& path) {
     return endsWithSeparator(path) ? path.substr(0, path.size() - 1) : path;
 }
 
-std::string programFolder() {
-    std::string exe = plat::executablePath();
-    auto pos = lastPathSeparator(exe);
-    return pos == std::string::npos ? std::string() : exe.substr(0, pos + 1);
-}
-
-std::wstring programFolderW() {
-    std::wstring exe = plat::executablePathW();
-    auto pos = exe.find_last_of(L'\\');
-    return pos == std::wstring::npos ? std::wstring() : exe.substr(0, pos + 1);
-}
-
-bool fileExists(const std::string& path) {
-    auto a = plat::getFileAttributes(path);
-    return a != plat::kInvalidAttributes && (a & plat::kAttrDirectory) == 0;
-}
-
-bool directoryExists(const std::string& path) {
-    auto a = plat::getFileAttributes(path);
-    return a != plat::kInvalidAttributes && (a & plat::kAttrDirectory) != 0;
-}
-
-bool forceDirectories(const std::string& path) {
-    std::string dir = excludeTrailingBackslash(path);
-    if (dir.empty()) return false;
-    if (directoryExists(dir)) return true;
-    auto pos = lastPathSeparator(dir);
-    if (pos != std::string::npos && pos > 0) {
-        std::string parent = dir.substr(0, pos);
-        // A drive ("C:") or a UNC share root needs no creating.
-        if (!(parent.size() == 2 && parent[1] == ':') && !forceDirectories(parent)) return false;
-    }
-    plat::Error e = plat::createDirectory(dir);
-    return e == plat::kOk || directoryExists(dir);
-}
-
-std::wstring fileTimeStamp() {
-    std::wstring stamp = plat::shortDateText() + L"-" + plat::longTimeText();
-    for (wchar_t& c : stamp)
-        if (c == L':' || c == L'/') c = L'-';
-    return stamp;
-}
-
 }  // namespace tw

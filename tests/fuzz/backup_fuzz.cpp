@@ -1,105 +1,76 @@
-// Restores a backup set of arbitrary sub-folder names and folders.idx on the
-// in-memory Windows and checks every write: only a file of the set, into a
-// sound folder ("X:\" and plain names, each ending in "\") that the restore
-// chose for that sub-folder, never below a link or into the set. The writer,
-// trusting the same index, must keep its copies inside the item.
+// Reads arbitrary folders.idx text and sub-folder names as a restore does, in
+// code page 1252 or 932 (where a character's second byte may be 0x5C, the
+// backslash), and checks where it would write: only into a sound folder
+// ("X:\" and plain names, each ending in "\"), never into the backup root.
+// Each chunk is also taken as a folder the writer backs up: recorded in the
+// index under its encoded name, it must come back as itself.
 //
-// Input: a flags byte (1: C:\Data is a folder link to C:\WINDOWS, 2: C:\Data\x.dll is a
-// file link, 4: no folders.idx), then NUL-separated chunks: the index, then
-// one sub-folder name per chunk, each holding x.dll.
-#include <cctype>
+// Input: a flags byte (1: code page 932), then NUL-separated chunks: the
+// index, then one sub-folder name (or folder) per chunk.
 #include <cstdint>
 #include <cstdlib>
-#include <map>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "backup/BackupUnit.h"
-#include "fake/fake.h"
+#include "native/ansi.h"
 #include "platform/common.h"
 
 namespace {
 
-const std::string kItem = "C:\\Tools\\Tidewell\\Backup\\set\\ATi - Display - Files\\";
+const std::wstring kRoot = L"C:\\TOOLS\\TIDEWELL\\BACKUP\\";
 
 void require(bool ok) {
     if (!ok) std::abort();
 }
 
-bool plainName(const std::string& name) {
-    if (name.empty() || name.back() == '.' || name.back() == ' ') return false;
-    for (unsigned char c : name)
-        if (c < 0x20 || std::string("\\/:*?\"<>|").find(static_cast<char>(c)) != std::string::npos) return false;
+bool plainName(const std::wstring& name) {
+    if (name.empty() || name.back() == L'.' || name.back() == L' ') return false;
+    for (wchar_t c : name)
+        if (c < 0x20 || std::wstring(L"\\/:*?\"<>|").find(c) != std::wstring::npos) return false;
     return true;
 }
 
-bool soundFolder(const std::string& path) {
-    if (path.size() < 3 || !std::isalpha(static_cast<unsigned char>(path[0])) || path.compare(1, 2, ":\\") != 0 ||
-        path.back() != '\\')
+bool soundFolder(const std::wstring& path) {
+    if (path.size() < 3 || !((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z')) ||
+        path.compare(1, 2, L":\\") != 0 || path.back() != L'\\')
         return false;
     for (std::size_t start = 3, end; start < path.size(); start = end + 1)
-        if (!plainName(path.substr(start, (end = path.find('\\', start)) - start))) return false;
+        if (!plainName(path.substr(start, (end = path.find(L'\\', start)) - start))) return false;
     return true;
 }
 
-bool inside(const std::string& path, const std::string& folder) {  // both upper case, folder without "\"
-    return path.compare(0, folder.size() + 1, folder + "\\") == 0;
-}
-
-std::map<std::string, std::vector<std::uint8_t>> snapshot() {
-    std::map<std::string, std::vector<std::uint8_t>> out;
-    for (const auto& path : fake::tree("C:\\"))
-        out[tw::upperAscii(path)] = fake::isFolder(path) ? std::vector<std::uint8_t>{1} : fake::contentBytes(path);
-    return out;
+bool inBackupRoot(const std::string& folder) {
+    return tw::upperAscii(plat::ansiToWide(folder)).compare(0, kRoot.size(), kRoot) == 0;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
+    nativetest::setCodePage(data[0] & 1 ? 932 : 1252);
     std::vector<std::string> chunks(1);
     for (std::size_t i = 1; i < size; ++i) {
         if (data[i] == 0) chunks.emplace_back();
         else chunks.back().push_back(static_cast<char>(data[i]));
     }
-    fake::reset();
-    fake::addFolder(kItem);
-    if (data[0] & 1) fake::addLink("C:\\Data", "C:\\WINDOWS");
-    if (data[0] & 2) fake::addFile("C:\\Data\\x.dll", "link", plat::kAttrArchive | plat::kAttrReparsePoint);
-    if ((data[0] & 4) == 0) fake::addFile(kItem + tw::kFolderIndexName, chunks[0]);
-    std::vector<std::string> names;
+    const tw::FolderIndex index = tw::ParseFolderIndex(chunks[0]);
+    for (const auto& [key, folder] : index)
+        require(soundFolder(plat::ansiToWide(folder)) && tw::FolderIndexKey(key) == key);
+    const std::string root = plat::wideToAnsi(kRoot);
     for (std::size_t i = 1; i < chunks.size(); ++i) {
-        if (!plainName(chunks[i])) continue;  // a listing never returns such a name
-        try {
-            fake::addFile(kItem + chunks[i] + "\\x.dll", "copy");
-            names.push_back(chunks[i]);
-        } catch (const std::exception&) {  // a name the fake cannot hold as a folder, folders.idx for one
-        }
-    }
-    const auto index = tw::ReadFolderIndex(kItem);
-    std::vector<std::string> targets;
-    for (const auto& name : names) {
-        const std::string target = tw::RestoreFolder(index, name);
-        require(target.empty() || soundFolder(target));
-        if (!target.empty()) targets.push_back(tw::upperAscii(target));
-    }
+        const std::string target = tw::RestoreFolder(index, chunks[i], root);
+        require(target.empty() || (soundFolder(plat::ansiToWide(target)) && !inBackupRoot(target)));
 
-    const auto before = snapshot();
-    tw::RestoreFiles("set\\ATi - Display - Files\\");
-    for (const auto& [path, content] : snapshot()) {
-        const auto old = before.find(path);
-        if (old != before.end() && old->second == content) continue;
-        // Written: a copy at its place or staged beside it, or a folder on the way there.
-        bool allowed = false;
-        for (const auto& t : targets)
-            allowed = allowed || path == t + "X.DLL" || path == t + "__X.DLL" || inside(t, path);
-        require(allowed && !inside(path, tw::upperAscii(kItem.substr(0, kItem.size() - 1))));
-        require(!((data[0] & 1) && inside(path, "C:\\DATA")) && !((data[0] & 2) && path == "C:\\DATA\\X.DLL"));
+        const std::string& folder = chunks[i];
+        if (!soundFolder(plat::ansiToWide(folder)) || plat::wideToAnsi(plat::ansiToWide(folder)) != folder) continue;
+        const std::string name = tw::EncodeFolder(folder);
+        require(plainName(plat::ansiToWide(name)));
+        const std::string back = tw::RestoreFolder(tw::ParseFolderIndex(tw::FolderIndexLine(name, folder)), name, root);
+        require(back == (inBackupRoot(folder) ? "" : folder));
+        // Without ";" or "'" the name alone decodes to the folder.
+        if (plat::ansiToWide(folder).find_first_of(L";'") == std::wstring::npos)
+            require(tw::DecodeFolder(name) == folder);
     }
-
-    const std::string sub = tw::PrepareFileBackupFolder(kItem, "C:\\Src\\");
-    require(sub.empty() || (sub.compare(0, kItem.size(), kItem) == 0 && sub.back() == '\\' &&
-                            plainName(sub.substr(kItem.size(), sub.size() - kItem.size() - 1))));
     return 0;
 }

@@ -1,18 +1,17 @@
 // Feeds arbitrary ANSI text to the folder path normaliser and the path
-// helpers, in the fake's code pages: 1252 and the double-byte 932, 936, 949
-// and 950, where a character's second byte may be 0x5C, the backslash. The
-// first byte picks the code page. A finding is a crash, a sanitizer report,
-// or a broken promise: a normalised path that is not absolute, keeps a ".",
-// ".." or empty segment or a trailing blank or dot, or changes when
-// normalised again; a helper that splits a character or adds a backslash
-// that is not one.
+// helpers, in code page 1252 or the double-byte 932, where a character's
+// second byte may be 0x5C, the backslash. The first byte picks the code
+// page. A finding is a crash, a sanitizer report, or a broken promise: a
+// normalised path that is not absolute, keeps a ".", ".." or empty segment
+// or a trailing blank or dot, or changes when normalised again; a helper
+// that splits a character or adds a backslash that is not one.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
 #include "engine/FolderPath.h"
-#include "fake/fake.h"
+#include "native/ansi.h"
 #include "platform/common.h"
 
 namespace {
@@ -38,14 +37,8 @@ void checkNormalised(const std::wstring& path) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const bool ready = [] {
-        fake::reset();
-        return true;
-    }();
-    (void)ready;
     if (size < 1) return 0;
-    static const int kCodePages[] = {1252, 932, 936, 949, 950};
-    fake::setAnsiCodePage(kCodePages[data[0] % 5]);
+    nativetest::setCodePage(data[0] & 1 ? 932 : 1252);
     const std::string text(reinterpret_cast<const char*>(data + 1), size - 1);
     const std::wstring wide = plat::ansiToWide(text);
 
