@@ -118,6 +118,7 @@ private:
     tw::CommandLineProcessor commandLine_;
     tw::ProgressPosition progress_;
     bool progressPosted_ = false;
+    bool menuBarPosted_ = false;  // a redraw of the menu bar is asked for
     std::unique_ptr<TPreviewForm> preview_;  // made when first shown
     // The program's exit code: set only by a command line with "-QUIT".
     int exitCode_ = 0;

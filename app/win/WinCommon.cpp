@@ -168,6 +168,17 @@ void RegisterDialogClass(const wchar_t* className) {
     RegisterClassExW(&wc);
 }
 
+namespace {
+std::vector<const wchar_t*>& ClassesToRegister() {
+    static std::vector<const wchar_t*> names;
+    return names;
+}
+}  // namespace
+
+void RegisterDialogClassesOnFirstUse(std::vector<const wchar_t*> classNames) {
+    ClassesToRegister() = std::move(classNames);
+}
+
 Dialog::~Dialog() {
     if (hwnd_ && IsWindow(hwnd_)) {
         SetWindowLongPtrW(hwnd_, DWLP_USER, 0);
@@ -182,6 +193,7 @@ void Dialog::Create(HWND owner) {
 
 bool Dialog::EnsureWindow() {
     if (hwnd_) return true;
+    for (const wchar_t* name : std::exchange(ClassesToRegister(), {})) RegisterDialogClass(name);
     hwnd_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), owner_,
                                &Dialog::Proc, reinterpret_cast<LPARAM>(this));
     if (!hwnd_) return false;

@@ -105,6 +105,9 @@ HBITMAP LoadPictureResource(int id, bool jpeg);
 // Registers a dialog window class (DefDlgProc with DLGWINDOWEXTRA) so that a
 // DIALOGEX template's CLASS names it.
 void RegisterDialogClass(const wchar_t* className);
+// Dialog window classes registered (as RegisterDialogClass does) when the
+// first dialog window is made, not before: each class loads the icon.
+void RegisterDialogClassesOnFirstUse(std::vector<const wchar_t*> classNames);
 
 // The base of the five dialogs: made hidden from a template the first time it
 // is needed, shown modally on demand and hidden again; Esc and the close box

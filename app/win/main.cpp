@@ -21,9 +21,8 @@ int Run(HINSTANCE instance, int show) {
                      ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_STANDARD_CLASSES;
     InitCommonControlsEx(&controls);
 
-    for (const wchar_t* name :
-         {TW_CLASS_ABOUT, TW_CLASS_LOG, TW_CLASS_OPTIONS, TW_CLASS_BACKUP, TW_CLASS_DESKTOP})
-        twui::RegisterDialogClass(name);
+    twui::RegisterDialogClassesOnFirstUse(
+        {TW_CLASS_ABOUT, TW_CLASS_LOG, TW_CLASS_OPTIONS, TW_CLASS_BACKUP, TW_CLASS_DESKTOP});
 
     // The main window first: its creation handler loads the settings before
     // any other window exists.
