@@ -22,6 +22,7 @@ enum class Call {
     DeleteKey,        // RegDeleteKeyA, by subkey path
     DeleteValue,      // RegDeleteValueA, by value name
     OpenKeyForWrite,  // RegOpenKeyExA/RegCreateKeyExA asking for more than reading, by subkey path
+    ShowAsLink,       // GetFileInformationByHandle: the entry's attributes gain the link bit, by final path
 };
 
 // The calls of `call` whose path (or name) contains `part`, without regard

@@ -3,6 +3,7 @@
 #include "faults.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "backup/BackupUnit.h"
 #include "engine/DeleteUnit.h"
@@ -17,64 +18,87 @@ namespace {
 constexpr const char* kSessionManager = "System\\CurrentControlSet\\Control\\Session Manager";
 constexpr const char* kPendingValue = "PendingFileRenameOperations";
 
-struct KeyCloser {
+struct KeyClose {
+    void operator()(HKEY key) const { ::RegCloseKey(key); }
+};
+using Key = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyClose>;
+struct HandleClose {
+    void operator()(HANDLE h) const { ::CloseHandle(h); }
+};
+using Handle = std::unique_ptr<void, HandleClose>;
+Handle own(HANDLE h) { return Handle(h == INVALID_HANDLE_VALUE ? nullptr : h); }
+
+// Opens (or, with `create`, makes) a key; empty when it cannot.
+Key openKey(HKEY root, const std::string& path, REGSAM access, bool create = false) {
     HKEY key = nullptr;
-    ~KeyCloser() {
-        if (key != nullptr) ::RegCloseKey(key);
-    }
-};
+    const LONG r = create ? ::RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, access, nullptr, &key, nullptr)
+                          : ::RegOpenKeyExA(root, path.c_str(), 0, access, &key);
+    return Key(r == ERROR_SUCCESS ? key : nullptr);
+}
 
-struct HandleCloser {
-    HANDLE handle = nullptr;
-    ~HandleCloser() {
-        if (handle != nullptr && handle != INVALID_HANDLE_VALUE) ::CloseHandle(handle);
-    }
-};
+void setValue(HKEY root, const std::string& path, const std::string& name, DWORD type, const void* data, DWORD size) {
+    const Key key = openKey(root, path, KEY_ALL_ACCESS, true);
+    ASSERT_TRUE(key) << path;
+    ASSERT_EQ(::RegSetValueExA(key.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+}
 
-struct FindCloser {
-    HANDLE handle = INVALID_HANDLE_VALUE;
-    ~FindCloser() {
-        if (handle != INVALID_HANDLE_VALUE) ::FindClose(handle);
-    }
-};
-
+// Read character by character: in a double-byte code page a trail byte may be 0x5C.
 std::string withBackslash(std::string path) {
-    if (path.empty() || path.back() != '\\') path += '\\';
+    const char* end = path.c_str() + path.size();
+    if (path.empty() || ::CharPrevA(path.c_str(), end) != end - 1 || end[-1] != '\\') path += '\\';
     return path;
 }
 
 // The raw bytes of the restart queue value, or nothing when it is absent.
 std::optional<std::vector<char>> readQueueValue() {
-    KeyCloser key;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE, &key.key) != ERROR_SUCCESS)
-        return std::nullopt;
-    DWORD type = 0;
+    const Key key = openKey(HKEY_LOCAL_MACHINE, kSessionManager, KEY_QUERY_VALUE);
     DWORD size = 0;
-    if (::RegQueryValueExA(key.key, kPendingValue, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+    if (!key || ::RegQueryValueExA(key.get(), kPendingValue, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
         return std::nullopt;
     std::vector<char> data(size);
-    if (size > 0 && ::RegQueryValueExA(key.key, kPendingValue, nullptr, &type,
-                                       reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS)
+    if (::RegQueryValueExA(key.get(), kPendingValue, nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()), &size))
         return std::nullopt;
     data.resize(size);
     return data;
 }
 
 void writeQueueValue(const std::optional<std::vector<char>>& value) {
-    KeyCloser key;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key.key) != ERROR_SUCCESS) return;
-    if (value)
-        ::RegSetValueExA(key.key, kPendingValue, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(value->data()),
+    const Key key = openKey(HKEY_LOCAL_MACHINE, kSessionManager, KEY_SET_VALUE);
+    if (key && value)
+        ::RegSetValueExA(key.get(), kPendingValue, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(value->data()),
                          static_cast<DWORD>(value->size()));
-    else
-        ::RegDeleteValueA(key.key, kPendingValue);
+    else if (key)
+        ::RegDeleteValueA(key.get(), kPendingValue);
 }
 
-std::string programFolderOfTests() {
-    char buffer[MAX_PATH * 2] = {};
-    DWORD n = ::GetModuleFileNameA(nullptr, buffer, sizeof buffer);
-    std::string path(buffer, n);
-    return path.substr(0, path.find_last_of('\\') + 1);
+// The host's name of a Windows path (Wine's wine_get_unix_file_name).
+std::string unixName(const std::string& path) {
+    auto call = reinterpret_cast<char*(CDECL*)(LPCWSTR)>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (call == nullptr) return {};
+    std::wstring wide(path.size() + 1, L'\0');
+    wide.resize(static_cast<std::size_t>(::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(),
+                                                                static_cast<int>(wide.size()))));
+    char* name = call(wide.c_str());
+    const std::string out = name ? name : "";
+    ::HeapFree(::GetProcessHeap(), 0, name);
+    return out;
+}
+
+// Runs a program of the host (Wine starts Unix programs too). Wine hands back
+// its process before the program is done: wait until `path` shows `present`.
+bool runHost(std::string commandLine, const std::string& path, bool present) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return false;
+    ::WaitForSingleObject(info.hProcess, 20000);
+    ::CloseHandle(info.hThread);
+    ::CloseHandle(info.hProcess);
+    for (int i = 0; i < 400; ++i, ::Sleep(25))
+        if ((::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) == present) return true;
+    return false;
 }
 
 }  // namespace
@@ -87,41 +111,38 @@ bool runningUnderWine() {
 // ------------------------------------------------------------------ files ----
 
 void writeFile(const std::string& path, const std::string& bytes) {
-    HandleCloser file{::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                    nullptr)};
-    ASSERT_NE(file.handle, INVALID_HANDLE_VALUE) << "cannot create " << path;
+    const Handle file = own(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(file) << "cannot create " << path;
     DWORD written = 0;
-    ASSERT_TRUE(::WriteFile(file.handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+    ASSERT_TRUE(::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
     ASSERT_EQ(written, bytes.size());
 }
 
 std::optional<std::string> readFile(const std::string& path) {
-    HandleCloser file{::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
-    if (file.handle == INVALID_HANDLE_VALUE) return std::nullopt;
+    const Handle file = own(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
+    if (!file) return std::nullopt;
     std::string out;
     char buffer[65536];
     DWORD got = 0;
-    while (::ReadFile(file.handle, buffer, sizeof buffer, &got, nullptr) && got > 0) out.append(buffer, got);
+    while (::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) out.append(buffer, got);
     return out;
 }
 
 bool fileExists(const std::string& path) {
-    DWORD a = ::GetFileAttributesA(path.c_str());
+    const DWORD a = ::GetFileAttributesA(path.c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 bool folderExists(const std::string& path) {
-    std::string p = path;
-    if (p.size() > 3 && p.back() == '\\') p.pop_back();
-    DWORD a = ::GetFileAttributesA(p.c_str());
+    const DWORD a = ::GetFileAttributesA((withBackslash(path) + ".").c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 void makeFolders(const std::string& path) {
     const std::string p = withBackslash(path);
-    for (std::size_t i = 3; i < p.size(); ++i)
-        if (p[i] == '\\') ::CreateDirectoryA(p.substr(0, i).c_str(), nullptr);
+    for (const char* c = p.c_str() + 3; *c != '\0'; c = ::CharNextA(c))
+        if (*c == '\\') ::CreateDirectoryA(std::string(p.c_str(), c).c_str(), nullptr);
     ASSERT_TRUE(folderExists(p)) << "cannot create " << p;
 }
 
@@ -129,128 +150,61 @@ void removeTree(const std::string& folder) {
     const std::string f = withBackslash(folder);
     for (const auto& name : listFolder(f)) {
         const std::string path = f + name;
-        DWORD a = ::GetFileAttributesA(path.c_str());
-        if (a == INVALID_FILE_ATTRIBUTES) continue;
-        if ((a & FILE_ATTRIBUTE_DIRECTORY) != 0 && (a & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+        const DWORD a = ::GetFileAttributesA(path.c_str());
+        if ((a & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+            removeUnixLink(path);  // Wine cannot remove a Unix link by its own calls
+        } else if ((a & FILE_ATTRIBUTE_DIRECTORY) != 0) {
             removeTree(path);
-            continue;
-        }
-        ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if ((a & FILE_ATTRIBUTE_DIRECTORY) != 0)
-            ::RemoveDirectoryA(path.c_str());
-        else
+        } else {
+            ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
             ::DeleteFileA(path.c_str());
-        // Wine cannot remove a Unix link to a folder by its own calls.
-        if ((a & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES)
-            removeUnixLink(path);
+        }
     }
     ::SetFileAttributesA(f.substr(0, f.size() - 1).c_str(), FILE_ATTRIBUTE_NORMAL);
     ::RemoveDirectoryA(f.substr(0, f.size() - 1).c_str());
 }
 
-namespace {
-
-// The host's name of a Windows path (Wine's wine_get_unix_file_name).
-std::string unixName(const std::string& path) {
-    using UnixName = char*(CDECL*)(LPCWSTR);
-    auto call = reinterpret_cast<UnixName>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    if (call == nullptr) return {};
-    std::wstring wide(static_cast<std::size_t>(::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0)), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
-    char* name = call(wide.c_str());
-    std::string out = name ? name : "";
-    if (name) ::HeapFree(::GetProcessHeap(), 0, name);
-    return out;
-}
-
-// Runs a program of the host (Wine starts Unix programs too) and waits for it.
-bool runHost(std::string commandLine) {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-        return false;
-    ::WaitForSingleObject(info.hProcess, 20000);
-    ::CloseHandle(info.hThread);
-    ::CloseHandle(info.hProcess);
-    return true;
-}
-
-}  // namespace
-
-// Wine hands back the process of a Unix program before the program is done:
-// wait until its work shows, or give up after some seconds.
-bool awaitAttributes(const std::string& path, bool present) {
-    for (int i = 0; i < 400; ++i) {
-        if ((::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) == present) return true;
-        ::Sleep(25);
-    }
-    return false;
-}
-
 bool makeUnixLink(const std::string& target, const std::string& link) {
     const std::string from = unixName(target), to = unixName(link);
-    if (from.empty() || to.empty() || !runHost("Z:\\bin\\ln -s \"" + from + "\" \"" + to + "\"")) return false;
-    return awaitAttributes(link, true);
+    return !from.empty() && !to.empty() && runHost("Z:\\bin\\ln -s \"" + from + "\" \"" + to + "\"", link, true);
 }
 
 void removeUnixLink(const std::string& link) {
     const std::string name = unixName(link);
-    if (!name.empty() && runHost("Z:\\bin\\rm -f \"" + name + "\"")) awaitAttributes(link, false);
+    if (!name.empty()) runHost("Z:\\bin\\rm -f \"" + name + "\"", link, false);
 }
 
 std::vector<std::string> listFolder(const std::string& folder) {
     std::vector<std::string> names;
     WIN32_FIND_DATAA data{};
-    FindCloser find{::FindFirstFileA((withBackslash(folder) + "*").c_str(), &data)};
-    if (find.handle == INVALID_HANDLE_VALUE) return names;
+    const HANDLE find = ::FindFirstFileA((withBackslash(folder) + "*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
     do {
-        std::string name = data.cFileName;
+        const std::string name = data.cFileName;
         if (name != "." && name != "..") names.push_back(name);
-    } while (::FindNextFileA(find.handle, &data));
+    } while (::FindNextFileA(find, &data));
+    ::FindClose(find);
     std::sort(names.begin(), names.end());
     return names;
 }
 
 // --------------------------------------------------------------- registry ----
 
-void createKey(HKEY root, const std::string& path) {
-    KeyCloser key;
-    ASSERT_EQ(::RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key.key, nullptr),
-              ERROR_SUCCESS)
-        << path;
-}
+void createKey(HKEY root, const std::string& path) { ASSERT_TRUE(openKey(root, path, KEY_ALL_ACCESS, true)) << path; }
 
 void setString(HKEY root, const std::string& path, const std::string& name, const std::string& value) {
-    KeyCloser key;
-    ASSERT_EQ(::RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key.key, nullptr),
-              ERROR_SUCCESS)
-        << path;
-    ASSERT_EQ(::RegSetValueExA(key.key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                               static_cast<DWORD>(value.size() + 1)),
-              ERROR_SUCCESS);
+    setValue(root, path, name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
 }
 
 void setDword(HKEY root, const std::string& path, const std::string& name, DWORD value) {
-    KeyCloser key;
-    ASSERT_EQ(::RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key.key, nullptr),
-              ERROR_SUCCESS)
-        << path;
-    ASSERT_EQ(::RegSetValueExA(key.key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                               sizeof value),
-              ERROR_SUCCESS);
+    setValue(root, path, name, REG_DWORD, &value, sizeof value);
 }
 
-bool keyExists(HKEY root, const std::string& path) {
-    KeyCloser key;
-    return ::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key.key) == ERROR_SUCCESS;
-}
+bool keyExists(HKEY root, const std::string& path) { return static_cast<bool>(openKey(root, path, KEY_READ)); }
 
 bool valueExists(HKEY root, const std::string& path, const std::string& name) {
-    KeyCloser key;
-    if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key.key) != ERROR_SUCCESS) return false;
-    return ::RegQueryValueExA(key.key, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    const Key key = openKey(root, path, KEY_READ);
+    return key && ::RegQueryValueExA(key.get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 void removeKeyTree(HKEY root, const std::string& path) {
@@ -264,17 +218,13 @@ std::vector<std::string> pendingRenames() {
     std::vector<std::string> out;
     const auto data = readQueueValue();
     if (!data) return out;
-    std::size_t end = data->size();
     // The list ends with an extra terminating zero, which is not an entry.
+    std::size_t end = data->size();
     if (end >= 2 && (*data)[end - 1] == '\0' && (*data)[end - 2] == '\0') --end;
     std::string current;
     for (std::size_t i = 0; i < end; ++i) {
-        if ((*data)[i] == '\0') {
-            out.push_back(current);
-            current.clear();
-        } else {
-            current.push_back((*data)[i]);
-        }
+        if ((*data)[i] != '\0') current.push_back((*data)[i]);
+        else out.push_back(std::exchange(current, {}));
     }
     if (!current.empty()) out.push_back(current);
     return out;
@@ -284,13 +234,12 @@ std::string ntPath(const std::string& path) { return "\\??\\" + path; }
 
 bool queued(const std::string& from, const std::string& to) {
     const auto entries = pendingRenames();
-    const std::string wantFrom = ntPath(from);
     const std::string wantTo = to.empty() ? std::string() : ntPath(to);
     for (std::size_t i = 0; i + 1 < entries.size(); i += 2) {
         // A replacing rename carries a leading "!"; the target is the same file.
-        std::string target = entries[i + 1];
-        if (!target.empty() && target[0] == '!') target.erase(0, 1);
-        if (lstrcmpiA(entries[i].c_str(), wantFrom.c_str()) == 0 && lstrcmpiA(target.c_str(), wantTo.c_str()) == 0)
+        const std::string& target = entries[i + 1];
+        const std::string plain = !target.empty() && target[0] == '!' ? target.substr(1) : target;
+        if (lstrcmpiA(entries[i].c_str(), ntPath(from).c_str()) == 0 && lstrcmpiA(plain.c_str(), wantTo.c_str()) == 0)
             return true;
     }
     return false;
@@ -298,31 +247,15 @@ bool queued(const std::string& from, const std::string& to) {
 
 // ------------------------------------------------------------- file holder ----
 
+// The system checks sharing for every open of a file, also within one
+// process: an open handle sharing only reading stands in for a running driver.
 FileHolder::FileHolder(const std::string& path) {
-    const std::string exe = programFolderOfTests() + "tw_wine_holder.exe";
-    const std::string eventName =
-        "TidewellTestHolder" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(::GetTickCount64());
-    HandleCloser ready{::CreateEventA(nullptr, TRUE, FALSE, eventName.c_str())};
-    if (ready.handle == nullptr) return;
-    std::string commandLine = "\"" + exe + "\" \"" + path + "\" " + eventName;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                          nullptr, &startup, &info))
-        return;
-    ::CloseHandle(info.hThread);
-    process_ = info.hProcess;
-    HANDLE waits[2] = {ready.handle, process_};
-    // Either the holder says it holds the file, or it ends because it cannot.
-    holding_ = ::WaitForMultipleObjects(2, waits, FALSE, 20000) == WAIT_OBJECT_0;
+    process_ = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    holding_ = process_ != INVALID_HANDLE_VALUE;
 }
 
 FileHolder::~FileHolder() {
-    if (process_ == nullptr) return;
-    ::TerminateProcess(process_, 0);
-    ::WaitForSingleObject(process_, 10000);
-    ::CloseHandle(process_);
+    if (holding_) ::CloseHandle(process_);
 }
 
 // ---------------------------------------------------------------- fixture ----
@@ -338,15 +271,13 @@ void WineTest::SetUp() {
     hadBackupRoot_ = folderExists(tw::BackupRoot());
     hadLogFolder_ = folderExists(tw::LogFolder());
 
-    char temp[MAX_PATH + 1] = {};
-    DWORD n = ::GetTempPathA(sizeof temp, temp);
-    ASSERT_GT(n, 0u);
     // A long path: the engine refuses short (8.3) names, as it must.
-    char longTemp[MAX_PATH * 2] = {};
-    DWORD m = ::GetLongPathNameA(temp, longTemp, sizeof longTemp);
-    const std::string base = withBackslash(m > 0 && m < sizeof longTemp ? longTemp : temp);
+    char temp[MAX_PATH + 1] = {}, longTemp[MAX_PATH * 2] = {};
+    ASSERT_GT(::GetTempPathA(sizeof temp, temp), 0u);
+    const DWORD m = ::GetLongPathNameA(temp, longTemp, sizeof longTemp);
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir = base + "TidewellTest\\" + info->test_suite_name() + "." + info->name() + "\\";
+    dir = withBackslash(m > 0 && m < sizeof longTemp ? longTemp : temp) + "TidewellTest\\" + info->test_suite_name() +
+          "." + info->name() + "\\";
     removeTree(dir);
     makeFolders(dir);
     removeKeyTree(HKEY_CURRENT_USER, kScratchKey);
@@ -362,11 +293,8 @@ void WineTest::TearDown() {
     tw::BackupPath.clear();
     writeQueueValue(savedQueue_);
     removeTree(dir);
-    if (!dir.empty()) {
-        // The shared parent goes with the last test's folder.
-        const std::string parent = dir.substr(0, dir.find_last_of('\\', dir.size() - 2));
-        ::RemoveDirectoryA(parent.c_str());
-    }
+    // The shared parent goes with the last test's folder.
+    if (!dir.empty()) ::RemoveDirectoryA(dir.substr(0, dir.find_last_of('\\', dir.size() - 2)).c_str());
     removeKeyTree(HKEY_CURRENT_USER, kScratchKey);
     removeKeyTree(HKEY_LOCAL_MACHINE, kScratchKey);
     if (!hadBackupRoot_) removeTree(tw::BackupRoot());

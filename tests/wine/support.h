@@ -61,8 +61,8 @@ std::string ntPath(const std::string& path);
 // empty `to` is a deletion.
 bool queued(const std::string& from, const std::string& to = {});
 
-// A helper process holding one file open (see holder.cpp) for the life of
-// the object.
+// Holds one file open for the life of the object, as a running driver
+// service holds its files: it can be copied, not deleted, renamed or overwritten.
 class FileHolder {
 public:
     explicit FileHolder(const std::string& path);
@@ -72,7 +72,7 @@ public:
     bool holding() const { return holding_; }
 
 private:
-    HANDLE process_ = nullptr;
+    HANDLE process_ = nullptr;  // the open file
     bool holding_ = false;
 };
 
