@@ -3,50 +3,38 @@
 #include <cwctype>
 #include <deque>
 
+#include "platform/platform.h"
+
 namespace faults {
 namespace {
 
-struct Armed {
-    Call call;
-    std::wstring part;
-    DWORD error;
-    int times;
-};
+struct Armed { Call call; std::wstring part; DWORD error; int times; };
 std::vector<Armed> g_armed;
 std::deque<int> g_answers;
 std::vector<std::wstring> g_boxes;
 int g_shutdowns = 0;
 
-std::wstring widen(const char* s) {
-    std::wstring out(s ? static_cast<std::size_t>(::MultiByteToWideChar(CP_ACP, 0, s, -1, nullptr, 0)) : 1, L'\0');
-    if (s) ::MultiByteToWideChar(CP_ACP, 0, s, -1, out.data(), static_cast<int>(out.size()));
-    return out.substr(0, out.size() - 1);
-}
+std::wstring widen(const char* s) { return s ? plat::ansiToWide(s) : L""; }
+std::wstring widen(const wchar_t* s) { return s ? s : L""; }
 std::wstring finalPath(HANDLE file) {
     wchar_t path[MAX_PATH * 4] = {};
-    ::GetFinalPathNameByHandleW(file, path, MAX_PATH * 4, 0);
-    return path;
+    return ::GetFinalPathNameByHandleW(file, path, MAX_PATH * 4, 0) ? path : L"";
 }
 
 // True (with the last error set) when an armed fault takes this call.
 template <typename Char>
 bool hit(Call call, const Char* path) {
-    std::wstring p;
-    if constexpr (sizeof(Char) == 1) p = widen(path);
-    else p = path ? path : L"";
+    std::wstring p = widen(path);
     for (auto& c : p) c = static_cast<wchar_t>(std::towlower(c));
     for (auto it = g_armed.begin(); it != g_armed.end(); ++it) {
         if (it->call != call || p.find(it->part) == std::wstring::npos) continue;
-        const DWORD error = it->error;
+        ::SetLastError(it->error);
         if (it->times > 0 && --it->times == 0) g_armed.erase(it);
-        ::SetLastError(error);
         return true;
     }
     return false;
 }
-// The registry calls answer with the error itself.
-#define TW_REG_HIT(call, path) \
-    if (hit(call, path)) return static_cast<LONG>(::GetLastError())
+LONG err() { return static_cast<LONG>(::GetLastError()); }  // the registry calls answer with the error
 
 // ---- the replacements; each keeps the real function's address ----
 #define TW_HOOKS(X)                                                                                          \
@@ -74,54 +62,40 @@ BOOL WINAPI getFileInformation(HANDLE file, LPBY_HANDLE_FILE_INFORMATION info) {
     return TRUE;
 }
 constexpr DWORD kWriting = GENERIC_WRITE | GENERIC_ALL | FILE_WRITE_DATA | FILE_APPEND_DATA;
-HANDLE WINAPI createFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa, DWORD how, DWORD flags,
-                          HANDLE tmpl) {
+HANDLE WINAPI createFileA(LPCSTR path, DWORD access, DWORD s, LPSECURITY_ATTRIBUTES sa, DWORD how, DWORD f, HANDLE t) {
     if ((access & kWriting) != 0 && hit(Call::WriteFile, path)) return INVALID_HANDLE_VALUE;
-    return real_CreateFileA(path, access, share, sa, how, flags, tmpl);
+    return real_CreateFileA(path, access, s, sa, how, f, t);
 }
-HANDLE WINAPI createFileW(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa, DWORD how, DWORD flags,
-                          HANDLE tmpl) {
+HANDLE WINAPI createFileW(LPCWSTR path, DWORD access, DWORD s, LPSECURITY_ATTRIBUTES sa, DWORD how, DWORD f, HANDLE t) {
     if ((access & kWriting) != 0 && hit(Call::WriteFile, path)) return INVALID_HANDLE_VALUE;
-    return real_CreateFileW(path, access, share, sa, how, flags, tmpl);
+    return real_CreateFileW(path, access, s, sa, how, f, t);
 }
 BOOL WINAPI writeProfile(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR file) {
     return !hit(Call::WriteFile, file) && real_WritePrivateProfileStringW(section, key, value, file);
 }
-BOOL WINAPI moveFileEx(LPCSTR from, LPCSTR to, DWORD flags) {
-    return !hit(Call::MoveAtReboot, from) && real_MoveFileExA(from, to, flags);
-}
+BOOL WINAPI moveFileEx(LPCSTR a, LPCSTR b, DWORD f) { return !hit(Call::MoveAtReboot, a) && real_MoveFileExA(a, b, f); }
 LONG WINAPI regSaveKey(HKEY key, LPCSTR file, LPSECURITY_ATTRIBUTES sa) {
-    TW_REG_HIT(Call::SaveKey, file);
-    return real_RegSaveKeyA(key, file, sa);
+    return hit(Call::SaveKey, file) ? err() : real_RegSaveKeyA(key, file, sa);
 }
-LONG WINAPI regDeleteKey(HKEY key, LPCSTR sub) {
-    TW_REG_HIT(Call::DeleteKey, sub);
-    return real_RegDeleteKeyA(key, sub);
-}
-LONG WINAPI regDeleteValue(HKEY key, LPCSTR name) {
-    TW_REG_HIT(Call::DeleteValue, name);
-    return real_RegDeleteValueA(key, name);
-}
+LONG WINAPI regDeleteKey(HKEY k, LPCSTR s) { return hit(Call::DeleteKey, s) ? err() : real_RegDeleteKeyA(k, s); }
+LONG WINAPI regDeleteValue(HKEY k, LPCSTR v) { return hit(Call::DeleteValue, v) ? err() : real_RegDeleteValueA(k, v); }
 constexpr REGSAM kKeyWriting = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | DELETE | WRITE_DAC | WRITE_OWNER;
 LONG WINAPI regOpenKey(HKEY key, LPCSTR sub, DWORD options, REGSAM sam, PHKEY out) {
-    if ((sam & kKeyWriting) != 0) TW_REG_HIT(Call::OpenKeyForWrite, sub);
-    return real_RegOpenKeyExA(key, sub, options, sam, out);
+    const bool writing = (sam & kKeyWriting) != 0;
+    return writing && hit(Call::OpenKeyForWrite, sub) ? err() : real_RegOpenKeyExA(key, sub, options, sam, out);
 }
 LONG WINAPI regCreateKey(HKEY key, LPCSTR sub, DWORD reserved, LPSTR cls, DWORD options, REGSAM sam,
                          LPSECURITY_ATTRIBUTES sa, PHKEY out, LPDWORD disposition) {
-    TW_REG_HIT(Call::OpenKeyForWrite, sub);
+    if (hit(Call::OpenKeyForWrite, sub)) return err();
     return real_RegCreateKeyExA(key, sub, reserved, cls, options, sam, sa, out, disposition);
 }
 int answer(const std::wstring& caption, const std::wstring& text) {
     g_boxes.push_back(caption + L"|" + text);
-    if (g_answers.empty()) return IDOK;
-    const int a = g_answers.front();
-    g_answers.pop_front();
+    const int a = g_answers.empty() ? IDOK : g_answers.front();
+    if (!g_answers.empty()) g_answers.pop_front();
     return a;
 }
-int WINAPI messageBoxW(HWND, LPCWSTR text, LPCWSTR caption, UINT) {
-    return answer(caption ? caption : L"", text ? text : L"");
-}
+int WINAPI messageBoxW(HWND, LPCWSTR text, LPCWSTR caption, UINT) { return answer(caption ?: L"", text ?: L""); }
 int WINAPI messageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT) { return answer(widen(caption), widen(text)); }
 BOOL WINAPI shutdown(LPSTR, LPSTR, DWORD, BOOL, BOOL) { return ++g_shutdowns, TRUE; }
 
@@ -159,14 +133,9 @@ struct Installer {
 void fail(Call call, const std::string& part, DWORD error, int times) {
     std::wstring p = widen(part.c_str());
     for (auto& c : p) c = static_cast<wchar_t>(std::towlower(c));
-    g_armed.push_back({call, p, error, times});
+    g_armed.push_back({call, std::move(p), error, times});
 }
-void reset() {
-    g_armed.clear();
-    g_answers.clear();
-    g_boxes.clear();
-    g_shutdowns = 0;
-}
+void reset() { g_armed.clear(), g_answers.clear(), g_boxes.clear(), g_shutdowns = 0; }
 void answerMessageBoxes(std::vector<int> answers) { g_answers.assign(answers.begin(), answers.end()); }
 const std::vector<std::wstring>& messageBoxes() { return g_boxes; }
 int shutdownRequests() { return g_shutdowns; }

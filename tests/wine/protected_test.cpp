@@ -29,10 +29,6 @@ std::string fromCall(UINT(WINAPI* call)(LPSTR, UINT)) {
     char buffer[MAX_PATH] = {};
     return std::string(buffer, call(buffer, MAX_PATH));
 }
-std::string parentOf(const std::string& path) {
-    const std::string p = path.back() == '\\' ? path.substr(0, path.size() - 1) : path;
-    return p.substr(0, p.find_last_of('\\'));
-}
 
 // Puts back the environment, the profile list and the program's folders.
 struct Restore {
@@ -84,12 +80,12 @@ TEST_F(ProtectedFolders, WhatTheSystemNamesWhateverTheSpellingAndEnvironment) {
         {known(FOLDERID_ProgramFiles), true}, {known(FOLDERID_ProgramFilesX86), true},
         {known(FOLDERID_ProgramData), true}, {known(FOLDERID_Public), true}, {known(FOLDERID_Profile), true},
         {known(FOLDERID_RoamingAppData), true}, {local, true}, {known(FOLDERID_LocalAppDataLow), true},
-        {parentOf(local), true}, {users, true}, {other, true}, {other + "\\AppData", true},
+        {local + "\\..", true}, {users, true}, {other, true}, {other + "\\AppData", true},
         {other + "\\AppData\\LocalLow", true}, {other + "\\AppData\\LocalLow\\Vendor", false},
         {dir + "Staff\\Ann", true}, {dir + "Staff\\Ann\\AppData\\Local", true},
         {dir + "Staff\\Ann\\AppData\\LocalLow", true}, {dir + "Staff\\Ann\\AppData\\Roaming", true},
         {dir + "Staff\\Ann\\Documents", false}, {dir + "Staff", true},
-        {tw::programFolder(), true}, {parentOf(tw::programFolder()), true}, {tw::BackupRoot() + "Set", true},
+        {tw::programFolder(), true}, {tw::programFolder() + "..", true}, {tw::BackupRoot() + "Set", true},
         {dir + "BackupElsewhere", true}, {dir + "LogsElsewhere\\..\\LogsElsewhere", true},
         {dir + "ToWindows", true}, {dir + "ToWindows\\system32", true}, {dir + "ToWindows\\TidewellVendor", false},
         {dir + "Env\\SYSTEMROOT", true}, {dir + "Env\\windir\\SysWOW64", true}, {dir + "Env\\PUBLIC", true},

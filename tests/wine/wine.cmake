@@ -24,7 +24,7 @@ add_executable(tw_wine_tests EXCLUDE_FROM_ALL ${CMAKE_CURRENT_LIST_DIR}/support.
     ${CMAKE_CURRENT_LIST_DIR}/faults.cpp ${TW_WINE_TESTS})
 target_include_directories(tw_wine_tests PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_LIST_DIR})
 target_compile_definitions(tw_wine_tests PRIVATE TW_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-target_link_libraries(tw_wine_tests PRIVATE tidewell_core tidewell_platform_win32 gtest_main advapi32 user32 shell32 ole32 uuid)
+target_link_libraries(tw_wine_tests PRIVATE tidewell_core tidewell_platform_win32 gtest_main advapi32 user32 shell32 shlwapi ole32 uuid)
 tw_warnings(tw_wine_tests)
 
 set_target_properties(tw_wine_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TW_WINE_OUT})
