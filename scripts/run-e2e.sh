@@ -39,7 +39,7 @@ if [ ! -f "$BUILD_DIR/CMakeCache.txt" ]; then
     cmake --preset win64 -B "$BUILD_DIR" >/dev/null || { say "configure failed"; exit 2; }
 fi
 say "building Tidewell and tw_e2e_tests"
-cmake --build "$BUILD_DIR" -j"$JOBS" --target Tidewell tw_e2e_tests tw_e2e_standin ||
+cmake --build "$BUILD_DIR" -j"$JOBS" --target Tidewell tw_e2e_tests ||
     { say "build failed"; exit 2; }
 DRIVER="$BUILD_DIR/tests/tw_e2e_tests.exe"
 EXE="$BUILD_DIR/app/Tidewell.exe"

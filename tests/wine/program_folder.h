@@ -1,0 +1,42 @@
+// The settings file, Languages.ini and desktop layouts beside the test program (its program
+// folder) go after each test; loading the settings then gives every variable its first value.
+#pragma once
+
+#include "options/Language.h"
+#include "platform/common.h"
+#include "platform/platform.h"
+#include "settings/VarUnit.h"
+#include "support.h"
+
+namespace dialogs {
+
+inline std::string narrow(const std::wstring& text) { return plat::wideToAnsi(text); }
+
+// Two more languages for the dialogs' page names, and one naming two pages alike.
+inline const std::wstring kLanguages =
+    L"[English]\r\nOptions Title=Options\r\n[Deutsch]\r\nOptions Title=Optionen\r\nCleaning=Bereinigung\r\n"
+    L"Language=Sprache\r\nMiscellaneous=Verschiedenes\r\nview log=Protokoll\r\nRemove log=Entfernen\r\n"
+    L"Remove backup=Sicherungen\r\nRemove Button=L\u00f6schen\r\nDonate=Spenden\r\nContact=Kontakt\r\n"
+    L"[Alike]\r\nLanguage=Cleaning\r\nDonate=About\r\n[espa\u00f1ol]\r\nCleaning=Limpieza\r\n";
+
+class ProgramFolderTest : public winetest::WineTest {
+protected:
+    void SetUp() override { WineTest::SetUp(), removeFiles(); }
+    void TearDown() override {
+        removeFiles();
+        tw::TVarUnit firstValues;
+        WineTest::TearDown();
+    }
+    static void settings(const std::string& text) { winetest::writeFile(narrow(tw::SettingsFilePath()), text); }
+    static void languages(const std::wstring& text = kLanguages) {
+        std::string bytes = "\xFF\xFE";
+        for (wchar_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+        winetest::writeFile(narrow(tw::LanguageFilePath()), bytes);
+    }
+    static void removeFiles() {
+        ::DeleteFileW(tw::SettingsFilePath().c_str()), ::DeleteFileW(tw::LanguageFilePath().c_str());
+        winetest::removeTree(tw::programFolder() + "Desktop Icon\\");
+    }
+};
+
+}  // namespace dialogs
