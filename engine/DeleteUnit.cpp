@@ -227,7 +227,8 @@ void DeleteFiles(const std::string& folder, const std::vector<std::string>& patt
     }
     for (const auto& pattern : patterns) {
         std::vector<plat::FindData> entries;
-        if (usable && pattern.find_first_of("\\/:") == std::string::npos && pattern != "..")
+        // Judged as wide text: a double-byte character's second byte may be 0x5C.
+        if (usable && plat::ansiToWide(pattern).find_first_of(L"\\/:") == std::wstring::npos && pattern != "..")
             plat::findEntries(f + pattern, entries);
         for (const auto& e : entries) {
             const std::string path = f + e.name;

@@ -106,16 +106,12 @@ std::wstring ProgramFolderFinalPath() { return reach(programFolderW()); }
 bool IsInsideProgramFolder(const std::wstring& finalPath) {
     const std::wstring program = ProgramFolderFinalPath();
     if (program.empty()) return false;
-    if (isRoot(program)) {
-        // A program kept in a drive root guards the root's own files and its
-        // data folders, not the whole drive.
-        bool own = plat::sameNameIgnoreCase(program, finalPath);
-        for (const wchar_t* data : {L"Backup", L"Logs", L"Desktop Icon"})
-            own = own || IsSameOrAncestor(reach(JoinPath(program, data)), finalPath);
-        if (!own) return false;
-    } else if (!IsSameOrAncestor(program, finalPath)) {
-        return false;
-    }
+    // A program kept in a drive root guards the root's own files, not the
+    // whole drive. Its data folders are its own wherever a link makes them lie.
+    bool own = isRoot(program) ? plat::sameNameIgnoreCase(program, finalPath) : IsSameOrAncestor(program, finalPath);
+    for (const wchar_t* data : {L"Backup", L"Logs", L"Desktop Icon"})
+        own = own || IsSameOrAncestor(reach(JoinPath(program, data)), finalPath);
+    if (!own) return false;
     if (!backupSetRemoval) return true;
     // A backup set is a folder below the backup root, never the root itself.
     const std::wstring backup = reach(plat::ansiToWide(BackupRoot()));

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Builds and tests everything:
-#   bootstrap; native build (AddressSanitizer + UBSan) and ctest; the win64
-#   and win32 MinGW builds (warnings as errors) with a check that the
-#   executables need no DLL beyond the system's, and the release zips
-#   packaged from them; the platform contract tests,
-#   the engine tests on a real file system and registry, and the end-to-end
-#   tests under Wine and Xvfb; a time-boxed fuzz run.
+#   bootstrap; native build (AddressSanitizer + UBSan) and ctest of the code
+#   that reads and writes outside data; the win64 and win32 MinGW builds
+#   (warnings as errors) with a check that the executables need no DLL beyond
+#   the system's, and the release zips packaged from them; the core tests on
+#   Wine's real file system and registry (again in code page 932), and the
+#   end-to-end tests under Wine and Xvfb; a time-boxed fuzz run.
 # Ends with one line "N passed, N failed" summed over every test that ran
 # (each build and check that is not a test counts as one).
 #
@@ -105,7 +105,7 @@ if [ "${TW_SKIP_BOOTSTRAP:-0}" != 1 ]; then
     fi
 fi
 
-# ---- native: unit and contract tests against the fake -------------------------
+# ---- native: the code that reads and writes outside data, with sanitizers -----
 build_preset native
 rc=$?
 step_result "native build" "$rc"
@@ -193,7 +193,7 @@ if grep -q 'tw_bench_runner' "$BUILD_ROOT/win64/build.ninja" 2>/dev/null; then
     step_result "benchmark build (win64)" "$rc"
 fi
 
-# ---- under Wine: platform contract tests, engine tests, end-to-end tests ------
+# ---- under Wine: core tests, end-to-end tests ---------------------------------
 # wine_gtest_step LABEL TARGET PREFIX TIMEOUT DISPLAY [RUN [ENV [ARGS]]]
 # Builds a Windows-side GoogleTest program that is left out of "all" (when the
 # win64 build knows it) and runs it in its own Wine prefix, under Xvfb when
@@ -234,7 +234,6 @@ wine_gtest_step() {
     count_gtest "$label under Wine" "$LOGS/$run-wine.log" "$rc"
 }
 
-wine_gtest_step "contract tests" tw_contract_tests_win contract 600 xvfb
 # The core on Wine's own file system and registry (no display).
 wine_gtest_step "core tests" tw_wine_tests wine 300 none
 # Again with the ANSI code page 932, for the double-byte cases on real files.

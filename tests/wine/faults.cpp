@@ -1,139 +1,103 @@
 #include "faults.h"
 
-#include <algorithm>
 #include <cwctype>
 #include <deque>
+
+#include "platform/platform.h"
 
 namespace faults {
 namespace {
 
-struct Armed {
-    Call call;
-    std::wstring part;
-    DWORD error;
-    int times;
-};
+struct Armed { Call call; std::wstring part; DWORD error; int times; };
 std::vector<Armed> g_armed;
 std::deque<int> g_answers;
 std::vector<std::wstring> g_boxes;
 int g_shutdowns = 0;
 
-std::wstring lower(std::wstring s) {
-    for (auto& c : s) c = static_cast<wchar_t>(std::towlower(c));
-    return s;
-}
-std::wstring wide(const char* s, UINT codePage = CP_ACP) {
-    if (s == nullptr) return {};
-    std::wstring out(static_cast<std::size_t>(::MultiByteToWideChar(codePage, 0, s, -1, nullptr, 0)), L'\0');
-    ::MultiByteToWideChar(codePage, 0, s, -1, out.data(), static_cast<int>(out.size()));
-    if (!out.empty()) out.pop_back();
-    return out;
+std::wstring widen(const char* s) { return s ? plat::ansiToWide(s) : L""; }
+std::wstring widen(const wchar_t* s) { return s ? s : L""; }
+std::wstring finalPath(HANDLE file) {
+    wchar_t path[MAX_PATH * 4] = {};
+    return ::GetFinalPathNameByHandleW(file, path, MAX_PATH * 4, 0) ? path : L"";
 }
 
 // True (with the last error set) when an armed fault takes this call.
-bool hit(Call call, const std::wstring& path) {
-    const std::wstring p = lower(path);
+template <typename Char>
+bool hit(Call call, const Char* path) {
+    std::wstring p = widen(path);
+    for (auto& c : p) c = static_cast<wchar_t>(std::towlower(c));
     for (auto it = g_armed.begin(); it != g_armed.end(); ++it) {
         if (it->call != call || p.find(it->part) == std::wstring::npos) continue;
-        const DWORD error = it->error;
+        ::SetLastError(it->error);
         if (it->times > 0 && --it->times == 0) g_armed.erase(it);
-        ::SetLastError(error);
         return true;
     }
     return false;
 }
-LONG regHit(Call call, const char* path) {
-    return hit(call, wide(path)) ? static_cast<LONG>(::GetLastError()) : ERROR_SUCCESS;
-}
+LONG err() { return static_cast<LONG>(::GetLastError()); }  // the registry calls answer with the error
 
 // ---- the replacements; each keeps the real function's address ----
-#define TW_REAL(name) decltype(&::name) real_##name = nullptr
-
-TW_REAL(CopyFileA);
-TW_REAL(DeleteFileA);
-TW_REAL(RemoveDirectoryA);
-TW_REAL(SetFileInformationByHandle);
-TW_REAL(CreateFileA);
-TW_REAL(CreateFileW);
-TW_REAL(WritePrivateProfileStringW);
-TW_REAL(MoveFileExA);
-TW_REAL(RegSaveKeyA);
-TW_REAL(RegDeleteKeyA);
-TW_REAL(RegDeleteValueA);
-TW_REAL(RegOpenKeyExA);
-TW_REAL(RegCreateKeyExA);
+#define TW_HOOKS(X)                                                                                          \
+    X(CopyFileA, copyFile) X(DeleteFileA, deleteFile) X(RemoveDirectoryA, removeDirectory)                   \
+    X(SetFileInformationByHandle, setFileInformation) X(GetFileInformationByHandle, getFileInformation)      \
+    X(CreateFileA, createFileA) X(CreateFileW, createFileW) X(WritePrivateProfileStringW, writeProfile)      \
+    X(MoveFileExA, moveFileEx) X(RegSaveKeyA, regSaveKey) X(RegDeleteKeyA, regDeleteKey)                     \
+    X(RegDeleteValueA, regDeleteValue) X(RegOpenKeyExA, regOpenKey) X(RegCreateKeyExA, regCreateKey)         \
+    X(MessageBoxW, messageBoxW) X(MessageBoxA, messageBoxA) X(InitiateSystemShutdownA, shutdown)
+#define TW_REAL(name, hook) decltype(&::name) real_##name = nullptr;
+TW_HOOKS(TW_REAL)
 
 BOOL WINAPI copyFile(LPCSTR from, LPCSTR to, BOOL failIfExists) {
-    if (hit(Call::CopyFile, wide(from)) || hit(Call::CopyFile, wide(to))) return FALSE;
-    return real_CopyFileA(from, to, failIfExists);
+    return !hit(Call::CopyFile, from) && !hit(Call::CopyFile, to) && real_CopyFileA(from, to, failIfExists);
 }
-BOOL WINAPI deleteFile(LPCSTR path) { return hit(Call::DeleteFile, wide(path)) ? FALSE : real_DeleteFileA(path); }
-BOOL WINAPI removeDirectory(LPCSTR path) {
-    return hit(Call::DeleteFile, wide(path)) ? FALSE : real_RemoveDirectoryA(path);
-}
+BOOL WINAPI deleteFile(LPCSTR path) { return !hit(Call::DeleteFile, path) && real_DeleteFileA(path); }
+BOOL WINAPI removeDirectory(LPCSTR path) { return !hit(Call::DeleteFile, path) && real_RemoveDirectoryA(path); }
 BOOL WINAPI setFileInformation(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID info, DWORD size) {
-    if (kind == FileDispositionInfo) {
-        wchar_t path[MAX_PATH * 4] = {};
-        ::GetFinalPathNameByHandleW(file, path, MAX_PATH * 4, 0);
-        if (hit(Call::DeleteFile, path)) return FALSE;
-    }
+    if (kind == FileDispositionInfo && hit(Call::DeleteFile, finalPath(file).c_str())) return FALSE;
     return real_SetFileInformationByHandle(file, kind, info, size);
 }
-constexpr DWORD kWriting = GENERIC_WRITE | GENERIC_ALL | FILE_WRITE_DATA | FILE_APPEND_DATA;
-HANDLE WINAPI createFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa, DWORD how, DWORD flags,
-                          HANDLE tmpl) {
-    if ((access & kWriting) != 0 && hit(Call::WriteFile, wide(path))) return INVALID_HANDLE_VALUE;
-    return real_CreateFileA(path, access, share, sa, how, flags, tmpl);
+BOOL WINAPI getFileInformation(HANDLE file, LPBY_HANDLE_FILE_INFORMATION info) {
+    if (!real_GetFileInformationByHandle(file, info)) return FALSE;
+    if (hit(Call::ShowAsLink, finalPath(file).c_str())) info->dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+    return TRUE;
 }
-HANDLE WINAPI createFileW(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa, DWORD how, DWORD flags,
-                          HANDLE tmpl) {
-    if ((access & kWriting) != 0 && hit(Call::WriteFile, path ? path : L"")) return INVALID_HANDLE_VALUE;
-    return real_CreateFileW(path, access, share, sa, how, flags, tmpl);
+constexpr DWORD kWriting = GENERIC_WRITE | GENERIC_ALL | FILE_WRITE_DATA | FILE_APPEND_DATA;
+HANDLE WINAPI createFileA(LPCSTR path, DWORD access, DWORD s, LPSECURITY_ATTRIBUTES sa, DWORD how, DWORD f, HANDLE t) {
+    if ((access & kWriting) != 0 && hit(Call::WriteFile, path)) return INVALID_HANDLE_VALUE;
+    return real_CreateFileA(path, access, s, sa, how, f, t);
+}
+HANDLE WINAPI createFileW(LPCWSTR path, DWORD access, DWORD s, LPSECURITY_ATTRIBUTES sa, DWORD how, DWORD f, HANDLE t) {
+    if ((access & kWriting) != 0 && hit(Call::WriteFile, path)) return INVALID_HANDLE_VALUE;
+    return real_CreateFileW(path, access, s, sa, how, f, t);
 }
 BOOL WINAPI writeProfile(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR file) {
-    if (hit(Call::WriteFile, file ? file : L"")) return FALSE;
-    return real_WritePrivateProfileStringW(section, key, value, file);
+    return !hit(Call::WriteFile, file) && real_WritePrivateProfileStringW(section, key, value, file);
 }
-BOOL WINAPI moveFileEx(LPCSTR from, LPCSTR to, DWORD flags) {
-    return hit(Call::MoveAtReboot, wide(from)) ? FALSE : real_MoveFileExA(from, to, flags);
-}
+BOOL WINAPI moveFileEx(LPCSTR a, LPCSTR b, DWORD f) { return !hit(Call::MoveAtReboot, a) && real_MoveFileExA(a, b, f); }
 LONG WINAPI regSaveKey(HKEY key, LPCSTR file, LPSECURITY_ATTRIBUTES sa) {
-    const LONG e = regHit(Call::SaveKey, file);
-    return e != ERROR_SUCCESS ? e : real_RegSaveKeyA(key, file, sa);
+    return hit(Call::SaveKey, file) ? err() : real_RegSaveKeyA(key, file, sa);
 }
-LONG WINAPI regDeleteKey(HKEY key, LPCSTR sub) {
-    const LONG e = regHit(Call::DeleteKey, sub);
-    return e != ERROR_SUCCESS ? e : real_RegDeleteKeyA(key, sub);
-}
-LONG WINAPI regDeleteValue(HKEY key, LPCSTR name) {
-    const LONG e = regHit(Call::DeleteValue, name);
-    return e != ERROR_SUCCESS ? e : real_RegDeleteValueA(key, name);
-}
+LONG WINAPI regDeleteKey(HKEY k, LPCSTR s) { return hit(Call::DeleteKey, s) ? err() : real_RegDeleteKeyA(k, s); }
+LONG WINAPI regDeleteValue(HKEY k, LPCSTR v) { return hit(Call::DeleteValue, v) ? err() : real_RegDeleteValueA(k, v); }
 constexpr REGSAM kKeyWriting = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | DELETE | WRITE_DAC | WRITE_OWNER;
 LONG WINAPI regOpenKey(HKEY key, LPCSTR sub, DWORD options, REGSAM sam, PHKEY out) {
-    const LONG e = (sam & kKeyWriting) != 0 ? regHit(Call::OpenKeyForWrite, sub) : ERROR_SUCCESS;
-    return e != ERROR_SUCCESS ? e : real_RegOpenKeyExA(key, sub, options, sam, out);
+    const bool writing = (sam & kKeyWriting) != 0;
+    return writing && hit(Call::OpenKeyForWrite, sub) ? err() : real_RegOpenKeyExA(key, sub, options, sam, out);
 }
 LONG WINAPI regCreateKey(HKEY key, LPCSTR sub, DWORD reserved, LPSTR cls, DWORD options, REGSAM sam,
                          LPSECURITY_ATTRIBUTES sa, PHKEY out, LPDWORD disposition) {
-    const LONG e = regHit(Call::OpenKeyForWrite, sub);
-    return e != ERROR_SUCCESS ? e : real_RegCreateKeyExA(key, sub, reserved, cls, options, sam, sa, out, disposition);
+    if (hit(Call::OpenKeyForWrite, sub)) return err();
+    return real_RegCreateKeyExA(key, sub, reserved, cls, options, sam, sa, out, disposition);
 }
-int answer(std::wstring caption, const std::wstring& text) {
+int answer(const std::wstring& caption, const std::wstring& text) {
     g_boxes.push_back(caption + L"|" + text);
-    if (g_answers.empty()) return IDOK;
-    const int a = g_answers.front();
-    g_answers.pop_front();
+    const int a = g_answers.empty() ? IDOK : g_answers.front();
+    if (!g_answers.empty()) g_answers.pop_front();
     return a;
 }
-int WINAPI messageBoxW(HWND, LPCWSTR text, LPCWSTR caption, UINT) {
-    return answer(caption ? caption : L"", text ? text : L"");
-}
-int WINAPI messageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT) { return answer(wide(caption), wide(text)); }
-BOOL WINAPI shutdown(LPSTR, LPSTR, DWORD, BOOL, BOOL) {
-    ++g_shutdowns;
-    return TRUE;
-}
+int WINAPI messageBoxW(HWND, LPCWSTR text, LPCWSTR caption, UINT) { return answer(caption ?: L"", text ?: L""); }
+int WINAPI messageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT) { return answer(widen(caption), widen(text)); }
+BOOL WINAPI shutdown(LPSTR, LPSTR, DWORD, BOOL, BOOL) { return ++g_shutdowns, TRUE; }
 
 // Points the import table entry of `function` at `replacement`; the old
 // address goes to `real`. Names not imported are left alone.
@@ -159,42 +123,19 @@ void patch(const char* function, F replacement, F& real) {
     }
 }
 
-decltype(&::MessageBoxW) real_MessageBoxW = nullptr;
-decltype(&::MessageBoxA) real_MessageBoxA = nullptr;
-decltype(&::InitiateSystemShutdownA) real_InitiateSystemShutdownA = nullptr;
-
+#define TW_PATCH(name, hook) patch(#name, &hook, real_##name);
 struct Installer {
-    Installer() {
-        patch("CopyFileA", &copyFile, real_CopyFileA);
-        patch("DeleteFileA", &deleteFile, real_DeleteFileA);
-        patch("RemoveDirectoryA", &removeDirectory, real_RemoveDirectoryA);
-        patch("SetFileInformationByHandle", &setFileInformation, real_SetFileInformationByHandle);
-        patch("CreateFileA", &createFileA, real_CreateFileA);
-        patch("CreateFileW", &createFileW, real_CreateFileW);
-        patch("WritePrivateProfileStringW", &writeProfile, real_WritePrivateProfileStringW);
-        patch("MoveFileExA", &moveFileEx, real_MoveFileExA);
-        patch("RegSaveKeyA", &regSaveKey, real_RegSaveKeyA);
-        patch("RegDeleteKeyA", &regDeleteKey, real_RegDeleteKeyA);
-        patch("RegDeleteValueA", &regDeleteValue, real_RegDeleteValueA);
-        patch("RegOpenKeyExA", &regOpenKey, real_RegOpenKeyExA);
-        patch("RegCreateKeyExA", &regCreateKey, real_RegCreateKeyExA);
-        patch("MessageBoxW", &messageBoxW, real_MessageBoxW);
-        patch("MessageBoxA", &messageBoxA, real_MessageBoxA);
-        patch("InitiateSystemShutdownA", &shutdown, real_InitiateSystemShutdownA);
-    }
+    Installer() { TW_HOOKS(TW_PATCH) }
 } g_installer;
 
 }  // namespace
 
 void fail(Call call, const std::string& part, DWORD error, int times) {
-    g_armed.push_back({call, lower(wide(part.c_str())), error, times});
+    std::wstring p = widen(part.c_str());
+    for (auto& c : p) c = static_cast<wchar_t>(std::towlower(c));
+    g_armed.push_back({call, std::move(p), error, times});
 }
-void reset() {
-    g_armed.clear();
-    g_answers.clear();
-    g_boxes.clear();
-    g_shutdowns = 0;
-}
+void reset() { g_armed.clear(), g_answers.clear(), g_boxes.clear(), g_shutdowns = 0; }
 void answerMessageBoxes(std::vector<int> answers) { g_answers.assign(answers.begin(), answers.end()); }
 const std::vector<std::wstring>& messageBoxes() { return g_boxes; }
 int shutdownRequests() { return g_shutdowns; }

@@ -1,9 +1,6 @@
-// Faults the real system seldom gives on demand, injected into the Win32
-// calls this test program makes through its own import table: the program
-// under test runs its real platform layer, and a test arms a call to fail
-// (the next time, or every time) for paths that contain a given text.
-// Message boxes are answered from a script and recorded instead of shown,
-// and a shutdown request is only counted.
+// Faults the real system seldom gives on demand, injected into this test
+// program's own Win32 imports: a call fails for paths that contain a text;
+// message boxes are answered from a script; shutdown requests only counted.
 #pragma once
 
 #include <windows.h>
@@ -22,16 +19,16 @@ enum class Call {
     DeleteKey,        // RegDeleteKeyA, by subkey path
     DeleteValue,      // RegDeleteValueA, by value name
     OpenKeyForWrite,  // RegOpenKeyExA/RegCreateKeyExA asking for more than reading, by subkey path
+    ShowAsLink,       // GetFileInformationByHandle: the entry's attributes gain the link bit, by final path
 };
 
-// The calls of `call` whose path (or name) contains `part`, without regard
-// to case, fail with `error`: the next `times` of them, or all when times < 0.
+// Calls whose path contains `part` (any letter case) fail with `error`: the
+// next `times` of them, or all when times < 0.
 void fail(Call call, const std::string& part, DWORD error = ERROR_ACCESS_DENIED, int times = -1);
 // Disarms everything and forgets the message boxes and shutdown requests.
 void reset();
 
-// Message boxes: each takes the next scripted answer (IDOK when none is
-// left) and is recorded as "caption|text".
+// Each message box takes the next answer (then IDOK), recorded as "caption|text".
 void answerMessageBoxes(std::vector<int> answers);
 const std::vector<std::wstring>& messageBoxes();
 // InitiateSystemShutdownA calls, never passed on.

@@ -1,340 +1,183 @@
-// The file routines of the cleaning engine on a real file system: wildcard
-// matching, attributes, folders, files held open by another process, the
-// restart queue in the registry, and backups that come back byte for byte.
+// The file and folder deletions on a real file system: wildcards, attributes,
+// files in use, backups on and off, the restart queue, folder trees, folders
+// chosen by their setup file, links, and double-byte names.
 #include <algorithm>
 #include <cstdlib>
 
 #include "backup/BackupUnit.h"
 #include "engine/DeleteUnit.h"
 #include "faults.h"
-#include "support.h"
 #include "log/LogUnit.h"
 #include "platform/common.h"
 #include "settings/VarUnit.h"
+#include "support.h"
+#include "targets/Target.h"
 
 namespace {
 
 using namespace winetest;
 using Lines = std::vector<std::string>;
 
-const std::string kSet = "EngineWineSet";
-const std::string kFilesItem = kSet + "\\NVIDIA - Display - Files\\";
+const std::string kFilesItem = "EngineWineSet\\NVIDIA - Display - Files\\";
 
 Lines sorted(Lines lines) {
     std::sort(lines.begin(), lines.end());
     return lines;
 }
 
-// Bytes every value of which occurs, NULs and line ends included, in an
-// order that a truncated or re-encoded copy would not keep.
-std::string binaryContent(std::size_t size) {
-    std::string out(size, '\0');
-    std::uint32_t x = 2463534242u;
-    for (std::size_t i = 0; i < size; ++i) {
-        x ^= x << 13;
-        x ^= x >> 17;
-        x ^= x << 5;
-        out[i] = static_cast<char>(i < 256 ? i : (x & 0xFF));
-    }
-    return out;
-}
-
-// A folder link for the life of the object. Under Wine, CreateSymbolicLink
-// does nothing and RemoveDirectory on a link removes its target; a Unix
-// symbolic link made and removed by a Unix program stands in for a junction
-// (attributes 0x410, followed when a path runs through it).
-class FolderLink {
-public:
-    FolderLink(const std::string& link, const std::string& target) : link_(link) {
-        if (!runningUnderWine()) ::CreateSymbolicLinkA(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY);
-        else unix("/bin/ln -s \"" + unixPath(target) + "\" \"" + unixPath(link) + "\"");
-    }
-    ~FolderLink() {
-        if (!runningUnderWine()) ::RemoveDirectoryA(link_.c_str());
-        else unix("/bin/rm \"" + unixPath(link_) + "\"");
-    }
-
-private:
-    static std::string unixPath(const std::string& path) {
-        auto convert = reinterpret_cast<char*(CDECL*)(LPCWSTR)>(
-            reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-        char* name = convert(std::wstring(path.begin(), path.end()).c_str());
-        const std::string out = name ? name : "";
-        ::HeapFree(::GetProcessHeap(), 0, name);
-        return out;
-    }
-    static void unix(std::string command) {
-        STARTUPINFOA si{};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi{};
-        if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
-        ::WaitForSingleObject(pi.hProcess, 10000);
-        ::CloseHandle(pi.hThread);
-        ::CloseHandle(pi.hProcess);
-    }
-    std::string link_;
-};
-
 class DeleteFilesOnDisk : public WineTest {};
 
-TEST_F(DeleteFilesOnDisk, PatternsAttributesAndMatchedFolders) {
-    writeFile(dir + "nvapi.dll", "a");
-    writeFile(dir + "NVCPL.DLL", "b");
-    writeFile(dir + "nvhidden.sys", "c");
-    writeFile(dir + "nvro.dll", "d");
-    writeFile(dir + "kernel32.dll", "k");
-    writeFile(dir + "nvnodot", "e");
+TEST_F(DeleteFilesOnDisk, PatternsAttributesAndFoldersThatAreNoFiles) {
+    for (const char* name : {"nvapi.dll", "NVCPL.DLL", "nvhidden.sys", "nvro.dll", "kernel32.dll", "nvnodot"})
+        writeFile(dir + name, name);
     makeFolders(dir + "nvStuff");
     writeFile(dir + "nvStuff\\inner.txt", "keep");
     ASSERT_TRUE(::SetFileAttributesA((dir + "nvhidden.sys").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
     ASSERT_TRUE(::SetFileAttributesA((dir + "nvro.dll").c_str(), FILE_ATTRIBUTE_READONLY));
-    const Lines queueBefore = pendingRenames();
+    writeFile(dir + "nvup.dll", "up");
+    makeFolders(dir + "Sub");
+    writeFile(tw::programFolder() + "tidewell-canary.txt", "own");
 
+    // Patterns never leave their folder, which must be absolute and not the program's.
+    tw::DeleteFiles(dir + "Sub", {"..\\nvup.dll", "/nvup.dll", ".."});
+    for (const std::string& folder : {std::string(), std::string("."), tw::programFolder() + "Logs\\.."})
+        tw::DeleteFiles(folder, {"tidewell-canary.txt"});
+    EXPECT_TRUE(logLines().empty());
     // Given without its trailing backslash; "*.*" also takes names without a dot.
     tw::DeleteFiles(dir.substr(0, dir.size() - 1), {"nv*.*", "nothing*.*", "*.sys"});
-    EXPECT_EQ(sorted(logLines()), sorted({"Deleted file (" + dir + "nvapi.dll)", "Deleted file (" + dir + "NVCPL.DLL)",
-                                          "Deleted file (" + dir + "nvhidden.sys)",
-                                          "Deleted file (" + dir + "nvnodot)", "Not deleted file (" + dir + "nvro.dll)",
-                                          "Not deleted file (" + dir + "nvStuff)"}));
-    EXPECT_EQ(steps, 3);
-    EXPECT_EQ(listFolder(dir), (Lines{"kernel32.dll", "nvStuff", "nvro.dll"}));
-    EXPECT_TRUE(fileExists(dir + "nvStuff\\inner.txt"));
-    // Attributes are never changed to force a deletion.
-    EXPECT_EQ(::GetFileAttributesA((dir + "nvro.dll").c_str()) & FILE_ATTRIBUTE_READONLY,
-              static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
-    EXPECT_EQ(pendingRenames(), queueBefore) << "scheduled although DeleteAtReboot is off";
-
-    tw::RunLog().clear();
-    tw::DeleteAtReboot = true;
-    tw::DeleteFiles(dir, {"nvro.dll"});
-    EXPECT_EQ(logLines(), Lines{"Not deleted file (" + dir + "nvro.dll)"});
-    EXPECT_TRUE(queued(dir + "nvro.dll"));
-    EXPECT_TRUE(fileExists(dir + "nvro.dll"));
-}
-
-TEST_F(DeleteFilesOnDisk, FolderMatchedByAPatternIsNeitherCopiedNorEmptied) {
-    makeFolders(dir + "nvStuff");
-    writeFile(dir + "nvStuff\\inner.txt", "keep");
-    tw::BackupEnabled = true;
-    tw::BackupPath = tw::BackupRoot() + kFilesItem;
-    const Lines queueBefore = pendingRenames();
-    tw::DeleteFiles(dir, {"nv*.*"});
-    EXPECT_EQ(logLines(), Lines{"Not deleted file (" + dir + "nvStuff)"});
+    Lines expected = {"Not deleted file (" + dir + "nvro.dll)", "Not deleted file (" + dir + "nvStuff)"};
+    for (const char* gone : {"nvapi.dll", "NVCPL.DLL", "nvhidden.sys", "nvnodot", "nvup.dll"})
+        expected.push_back("Deleted file (" + dir + gone + ")");
+    EXPECT_EQ(sorted(logLines()), sorted(expected));
+    EXPECT_EQ(steps, 9);
+    EXPECT_EQ(listFolder(dir), (Lines{"Sub", "kernel32.dll", "nvStuff", "nvro.dll"}));
     EXPECT_EQ(readFile(dir + "nvStuff\\inner.txt"), "keep");
-    EXPECT_EQ(pendingRenames(), queueBefore);
+    EXPECT_EQ(readFile(tw::programFolder() + "tidewell-canary.txt"), "own");
+    ::DeleteFileA((tw::programFolder() + "tidewell-canary.txt").c_str());
+    // Attributes are never changed to force a deletion.
+    EXPECT_NE(::GetFileAttributesA((dir + "nvro.dll").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
 }
 
-TEST_F(DeleteFilesOnDisk, BackupCopiesComeBackByteForByte) {
-    // A source folder whose name does not survive the folder encoding.
-    const std::string odd = dir + "Vendor;Tool's\\";
-    makeFolders(odd);
-    const std::string big = binaryContent(300 * 1024);
-    writeFile(dir + "nvbig.bin", big);
-    writeFile(dir + "nvsmall.dll", std::string("\r\n\0\x1a", 4));
-    writeFile(odd + "nvodd.dll", "odd folder");
-    writeFile(odd + "nvempty.dll", "");
-    tw::BackupEnabled = true;
-    tw::BackupPath = tw::BackupRoot() + kFilesItem;
-
-    tw::DeleteFiles(dir, {"nv*.*"});
-    tw::DeleteFiles(odd, {"nv*.*"});
-    EXPECT_EQ(sorted(logLines()), sorted({"Deleted file (" + dir + "nvbig.bin)", "Deleted file (" + dir + "nvsmall.dll)",
-                                          "Deleted file (" + odd + "nvodd.dll)",
-                                          "Deleted file (" + odd + "nvempty.dll)"}));
-    EXPECT_FALSE(fileExists(dir + "nvbig.bin"));
-    EXPECT_FALSE(fileExists(odd + "nvodd.dll"));
-
-    // The copies lie in one sub-folder per source folder, found through the index.
-    const std::string plainCopy = tw::BackupPath + tw::EncodeFolder(dir) + "\\";
-    EXPECT_EQ(readFile(plainCopy + "nvbig.bin"), big);
-    EXPECT_EQ(readFile(plainCopy + "nvsmall.dll"), std::string("\r\n\0\x1a", 4));
-    EXPECT_TRUE(fileExists(tw::BackupPath + tw::kFolderIndexName));
-    const auto index = tw::ReadFolderIndex(tw::BackupPath);
-    ASSERT_EQ(index.size(), 2u);
-    std::string oddCopy;
-    for (const auto& [name, original] : index)
-        if (original == odd) oddCopy = tw::BackupPath + name + "\\";
-    ASSERT_FALSE(oddCopy.empty()) << "the odd folder is missing from the index";
-    EXPECT_EQ(readFile(oddCopy + "nvodd.dll"), "odd folder");
-
-    // The odd folder is gone entirely: the restore makes it again.
-    removeTree(odd);
-    tw::RunLog().clear();
-    tw::RestoreFiles(kFilesItem);
-    EXPECT_EQ(sorted(logLines()), sorted({"Restored File (" + dir + "nvbig.bin)", "Restored File (" + dir + "nvsmall.dll)",
-                                          "Restored File (" + odd + "nvodd.dll)",
-                                          "Restored File (" + odd + "nvempty.dll)"}));
-    EXPECT_EQ(readFile(dir + "nvbig.bin"), big);
-    EXPECT_EQ(readFile(dir + "nvsmall.dll"), std::string("\r\n\0\x1a", 4));
-    EXPECT_EQ(readFile(odd + "nvodd.dll"), "odd folder");
-    EXPECT_EQ(readFile(odd + "nvempty.dll"), "");
-    EXPECT_EQ(listFolder(dir), (Lines{"Vendor;Tool's", "nvbig.bin", "nvsmall.dll"}));
-    // The set keeps its copies.
-    EXPECT_EQ(readFile(plainCopy + "nvbig.bin"), big);
-}
-
-TEST_F(DeleteFilesOnDisk, RestoreNeverWritesThroughALink) {
-    const std::string real = dir + "real\\";
-    makeFolders(real);
-    FolderLink link(dir + "link", real);
-    ASSERT_EQ(::GetFileAttributesA((dir + "link").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT,
-              static_cast<DWORD>(FILE_ATTRIBUTE_REPARSE_POINT));
-    // Copies of files once deleted from the link and from a folder below it.
-    const std::string item = tw::BackupRoot() + kFilesItem;
-    for (const std::string& folder : {dir + "link\\", dir + "link\\Sub\\"}) {
-        makeFolders(item + tw::EncodeFolder(folder));
-        writeFile(item + tw::EncodeFolder(folder) + "\\x.dll", "backup");
+// Each way a file can stay, with backup and deletion at restart on and off:
+// a file in use, a deletion refused, a copy that fails.
+TEST_F(DeleteFilesOnDisk, FilesThatStayAreCopiedFirstAndQueuedWhenAskedFor) {
+    for (const bool backup : {false, true}) {
+        for (const bool reboot : {false, true}) {
+            const std::string f = dir + (backup ? "B" : "b") + (reboot ? "R" : "r") + "\\";
+            SCOPED_TRACE(f);
+            makeFolders(f);
+            for (const char* name : {"nvfree.dll", "nvlock.dll", "nvrefused.dll", "nvcopy.dll"})
+                writeFile(f + name, name);
+            faults::fail(faults::Call::DeleteFile, f + "nvrefused.dll");
+            faults::fail(faults::Call::CopyFile, f + "nvcopy.dll");
+            tw::RunLog().clear();
+            tw::BackupEnabled = backup;
+            tw::DeleteAtReboot = reboot;
+            tw::BackupPath = tw::BackupRoot() + kFilesItem;
+            {
+                FileHolder holder(f + "nvlock.dll");
+                ASSERT_TRUE(holder.holding());
+                tw::DeleteFiles(f, {"nv*.dll"});
+            }
+            const std::string copies = tw::BackupPath + tw::EncodeFolder(f) + "\\";
+            // With backup on, a copied file goes at restart in any case; an uncopied one stays.
+            for (const std::string name : {"nvlock.dll", "nvrefused.dll"}) {
+                EXPECT_EQ(readFile(f + name), name);
+                EXPECT_EQ(queued(f + name), backup || reboot) << name;
+                EXPECT_EQ(readFile(copies + name).value_or("none"), backup ? name : "none");
+            }
+            EXPECT_EQ(fileExists(f + "nvcopy.dll"), backup);
+            EXPECT_FALSE(queued(f + "nvcopy.dll"));
+            EXPECT_FALSE(fileExists(f + "nvfree.dll"));
+            EXPECT_EQ(fileExists(copies + "nvfree.dll"), backup);
+            const std::string copy = backup ? "Not deleted file (" : "Deleted file (";
+            EXPECT_EQ(sorted(logLines()), sorted({"Deleted file (" + f + "nvfree.dll)", "Not deleted file (" + f +
+                                                  "nvlock.dll)", "Not deleted file (" + f + "nvrefused.dll)",
+                                                  copy + f + "nvcopy.dll)"}));
+        }
     }
-    tw::RestoreFiles(kFilesItem);
-    EXPECT_EQ(sorted(logLines()),
-              sorted({"Not Restored File (" + dir + "link\\x.dll)", "Not Restored File (" + dir + "link\\Sub\\x.dll)"}));
-    EXPECT_EQ(listFolder(real), Lines{});
+    // No usable backup folder: nothing is deleted.
+    writeFile(dir + "nvlast.dll", "x");
+    tw::BackupPath.clear();
+    tw::DeleteFiles(dir, {"nvlast.dll"});
+    EXPECT_TRUE(fileExists(dir + "nvlast.dll"));
 }
-
-TEST_F(DeleteFilesOnDisk, IndexNameThatTheCodePageTurnsIntoAWayUpIsIgnored) {
-    // Full-width backslashes (U+FF3C) become plain ones in code page 1252.
-    const std::string item = tw::BackupRoot() + kFilesItem;
-    makeFolders(item);
-    writeFile(item + tw::kFolderIndexName, "..\xEF\xBC\xBC..\xEF\xBC\xBC" "Escaped\t" + dir + "\n");
-    writeFile(dir + "nv.dll", "nv");
-    tw::BackupEnabled = true;
-    tw::BackupPath = item;
-    tw::DeleteFiles(dir, {"nv.dll"});
-    EXPECT_EQ(readFile(item + tw::EncodeFolder(dir) + "\\nv.dll"), "nv");
-    EXPECT_FALSE(folderExists(tw::BackupRoot() + "Escaped"));
-}
-
-// ---- files held open by another process ----
-
-class FilesInUse : public WineTest {};
-
-TEST_F(FilesInUse, WithoutBackupOnlyDeleteAtRebootSchedules) {
-    const std::string path = dir + "nvlock.dll";
-    writeFile(path, "locked");
-    FileHolder holder(path);
-    ASSERT_TRUE(holder.holding());
-    const Lines queueBefore = pendingRenames();
-
-    tw::DeleteFiles(dir, {"nvlock.dll"});
-    EXPECT_EQ(logLines(), Lines{"Not deleted file (" + path + ")"});
-    EXPECT_EQ(pendingRenames(), queueBefore);
-
-    tw::RunLog().clear();
-    tw::DeleteAtReboot = true;
-    tw::DeleteFiles(dir, {"nvlock.dll"});
-    EXPECT_EQ(logLines(), Lines{"Not deleted file (" + path + ")"});
-    EXPECT_TRUE(queued(path)) << "queue holds " << ::testing::PrintToString(pendingRenames());
-    EXPECT_EQ(readFile(path), "locked");
-}
-
-TEST_F(FilesInUse, WithBackupTheCopyStaysAndTheFileIsAlwaysScheduled) {
-    const std::string path = dir + "nvlock.dll";
-    writeFile(path, "locked bytes");
-    tw::BackupEnabled = true;  // DeleteAtReboot stays off
-    tw::BackupPath = tw::BackupRoot() + kFilesItem;
-    {
-        FileHolder holder(path);
-        ASSERT_TRUE(holder.holding());
-        tw::DeleteFiles(dir, {"nv*.*"});
-    }
-    EXPECT_EQ(logLines(), Lines{"Not deleted file (" + path + ")"});
-    EXPECT_TRUE(queued(path)) << "queue holds " << ::testing::PrintToString(pendingRenames());
-    EXPECT_EQ(readFile(path), "locked bytes");
-    EXPECT_EQ(readFile(tw::BackupPath + tw::EncodeFolder(dir) + "\\nvlock.dll"), "locked bytes");
-}
-
-TEST_F(FilesInUse, RestoreOverAFileInUseIsStagedForTheNextStart) {
-    const std::string path = dir + "nvlock.dll";
-    const std::string staged = dir + "__nvlock.dll";
-    writeFile(path, "driver v1");
-    tw::BackupEnabled = true;
-    tw::BackupPath = tw::BackupRoot() + kFilesItem;
-    tw::DeleteFiles(dir, {"nvlock.dll"});
-    ASSERT_EQ(logLines(), Lines{"Deleted file (" + path + ")"});
-
-    // Meanwhile another version was installed and is running.
-    writeFile(path, "driver v2");
-    FileHolder holder(path);
-    ASSERT_TRUE(holder.holding());
-    tw::RunLog().clear();
-    tw::RestoreFiles(kFilesItem);
-    EXPECT_EQ(logLines(), Lines{"Not Restored File (" + path + ")"});
-    EXPECT_EQ(readFile(path), "driver v2");
-    EXPECT_EQ(readFile(staged), "driver v1");
-    // First the file in use goes, then the staged copy takes its name.
-    const Lines queue = pendingRenames();
-    const auto del = std::find(queue.begin(), queue.end(), ntPath(path));
-    const auto swap = std::find(queue.begin(), queue.end(), ntPath(staged));
-    ASSERT_NE(del, queue.end()) << ::testing::PrintToString(queue);
-    ASSERT_NE(swap, queue.end()) << ::testing::PrintToString(queue);
-    EXPECT_TRUE(queued(path));
-    EXPECT_TRUE(queued(staged, path));
-    EXPECT_LT(del - queue.begin(), swap - queue.begin());
-}
-
-// ---- folder trees ----
 
 class DeleteFolderOnDisk : public WineTest {};
 
-TEST_F(DeleteFolderOnDisk, OneFileInUseKeepsOnlyItsFolderChain) {
-    const std::string tree = dir + "NVIDIA Corporation";  // as a target passes it, without a backslash
-    makeFolders(tree + "\\Sub1\\Deeper");
-    makeFolders(tree + "\\Sub2\\Deep");
-    writeFile(tree + "\\a.txt", "a");
-    writeFile(tree + "\\Sub1\\b.txt", "b");
-    writeFile(tree + "\\Sub1\\Deeper\\c.txt", "c");
-    writeFile(tree + "\\Sub2\\d.txt", "d");
-    writeFile(tree + "\\Sub2\\Deep\\locked.dll", "in use");
-    writeFile(tree + "\\Sub2\\Deep\\free.dll", "free");
-    const Lines queueBefore = pendingRenames();
-    {
-        FileHolder holder(tree + "\\Sub2\\Deep\\locked.dll");
-        ASSERT_TRUE(holder.holding());
-        tw::DeleteFolder(tree);
+// A file that stays keeps only its chain of folders; with backup on every
+// file is copied first, and one whose copy fails stays unqueued.
+TEST_F(DeleteFolderOnDisk, WhatStaysKeepsOnlyItsFolderChain) {
+    for (const bool backup : {false, true}) {
+        const std::string tree = dir + (backup ? "NVIDIA Backup" : "NVIDIA");  // as a target gives it
+        SCOPED_TRACE(tree);
+        for (const char* f : {"\\a.txt", "\\Sub1\\Deeper\\c.txt", "\\Sub2\\Deep\\locked.dll", "\\Sub2\\d.txt",
+                              "\\Sub3\\uncopied.dll", "\\Sub3\\e.txt"}) {
+            makeFolders((tree + f).substr(0, (tree + f).find_last_of('\\')));
+            writeFile(tree + f, f);
+        }
+        ::SetFileAttributesA((tree + "\\Sub2\\d.txt").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+        faults::fail(faults::Call::CopyFile, "uncopied.dll");
+        tw::BackupEnabled = backup;
+        tw::DeleteAtReboot = true;
+        tw::BackupPath = tw::BackupRoot() + kFilesItem;
+        tw::RunLog().clear();
+        {
+            FileHolder holder(tree + "\\Sub2\\Deep\\locked.dll");
+            ASSERT_TRUE(holder.holding());
+            tw::DeleteFolder(tree);
+        }
         EXPECT_EQ(logLines(), Lines{"Not deleted folder (" + tree + ")"});
-        EXPECT_EQ(listFolder(tree), Lines{"Sub2"});
+        EXPECT_EQ(listFolder(tree), backup ? (Lines{"Sub2", "Sub3"}) : Lines{"Sub2"});
         EXPECT_EQ(listFolder(tree + "\\Sub2"), Lines{"Deep"});
-        EXPECT_EQ(listFolder(tree + "\\Sub2\\Deep"), Lines{"locked.dll"});
-        EXPECT_EQ(pendingRenames(), queueBefore);
+        EXPECT_TRUE(queued(tree + "\\Sub2\\Deep\\locked.dll"));
+        EXPECT_EQ(listFolder(tree + "\\Sub3"), backup ? Lines{"uncopied.dll"} : Lines{});
+        EXPECT_FALSE(queued(tree + "\\Sub3\\uncopied.dll"));
+        const std::string copies = tw::BackupPath + tw::EncodeFolder(tree + "\\");
+        EXPECT_EQ(fileExists(copies + "Sub2;Deep;\\locked.dll") && fileExists(copies + "Sub2;\\d.txt"), backup);
         EXPECT_EQ(steps, 0);
+        tw::RunLog().clear();
+        faults::reset();  // and the next run takes the rest
+        tw::DeleteFolderIfExists(tree);
+        tw::DeleteFolderIfExists(tree);
+        EXPECT_EQ(logLines(), Lines{"Deleted folder (" + tree + ")"});
+        EXPECT_FALSE(folderExists(tree));
     }
-    // Once the file is free the next run takes the rest.
-    tw::RunLog().clear();
-    tw::DeleteFolder(tree);
-    EXPECT_EQ(logLines(), Lines{"Deleted folder (" + tree + ")"});
-    EXPECT_FALSE(folderExists(tree));
 }
 
 TEST_F(DeleteFolderOnDisk, CompanyIsReadFromEachSetupFile) {
-    makeFolders(dir + "Audio1");
-    makeFolders(dir + "Audio2");
-    makeFolders(dir + "Audio3");
-    makeFolders(dir + "Audio4");
-    writeFile(dir + "Audio1\\setup.ini", "[Startup]\r\nCompanyName=Realtek Semiconductor Corp.\r\n");
-    writeFile(dir + "Audio2\\setup.ini", "[Startup]\r\nCompanyName=realtek\r\n");
-    writeFile(dir + "Audio3\\setup.ini", "[Other]\r\nCompanyName=Realtek\r\n");
-    writeFile(dir + "Audio4\\setup.ini", "[startup]\r\ncompanyname = Realtek\r\n");
-    writeFile(dir + "Audio4\\driver.sys", "x");
+    const std::vector<std::pair<std::string, std::string>> setups = {
+        {"Audio1", "[Startup]\r\nCompanyName=Realtek Semiconductor Corp.\r\n"},
+        {"Audio2", "[Startup]\r\nCompanyName=realtek\r\n"},  // the company text keeps its letter case
+        {"Audio3", "[Other]\r\nCompanyName=Realtek\r\n"},
+        {"Audio4", "[startup]\r\ncompanyname = Realtek\r\n"},  // section and key names do not
+        {"Hidden", "[Startup]\r\nCompanyName=Realtek\r\n"},
+        {"InUse", "[Startup]\r\nCompanyName=Realtek\r\n"}};
+    for (const auto& [folder, text] : setups) {
+        makeFolders(dir + folder);
+        writeFile(dir + folder + "\\setup.ini", text);
+    }
+    writeFile(dir + "InUse\\driver.sys", "x");
+    writeFile(dir + "RealtekFile.txt", "[Startup]\r\nCompanyName=Realtek\r\n");
+    ASSERT_TRUE(::SetFileAttributesA((dir + "Hidden").c_str(), FILE_ATTRIBUTE_HIDDEN));
+    FileHolder holder(dir + "InUse\\driver.sys");
     tw::DeleteFoldersByCompany(dir, "Realtek");
-    // Section and key names ignore letter case and blanks around "=" as the
-    // profile functions do; the company text does not.
-    EXPECT_EQ(sorted(logLines()), sorted({"Deleted folder (" + dir + "Audio1)", "Deleted folder (" + dir + "Audio4)"}));
-    EXPECT_EQ(listFolder(dir), (Lines{"Audio2", "Audio3"}));
+    tw::DeleteFoldersByCompany(dir, "");
+    EXPECT_EQ(sorted(logLines()), sorted({"Deleted folder (" + dir + "Audio1)", "Deleted folder (" + dir + "Audio4)",
+                                          "Not deleted folder (" + dir + "InUse)"}));
+    EXPECT_EQ(listFolder(dir), (Lines{"Audio2", "Audio3", "Hidden", "InUse", "RealtekFile.txt"}));
 }
 
-// ---- the log file ----
-
-// Wine follows a link even when asked not to; the walk finds that out from
-// where each opened entry lies, so nothing behind a link is touched.
+// Wine follows a link even when asked not to; the walk sees that from where
+// each opened entry lies. An entry the system reports as a link (through the
+// fault shim) is removed as a link, never walked into.
 TEST_F(DeleteFolderOnDisk, LinksAreNeverFollowed) {
-    makeFolders(dir + "Outside\\Deep");
-    writeFile(dir + "Outside\\canary.txt", "alive");
-    writeFile(dir + "Outside\\Deep\\canary.txt", "alive");
-    makeFolders(dir + "Tree\\Sub");
-    writeFile(dir + "Tree\\a.txt", "a");
-    writeFile(dir + "Tree\\Sub\\b.txt", "b");
-    makeFolders(tw::BackupRoot() + "Guarded");
-    writeFile(tw::BackupRoot() + "Guarded\\canary.txt", "alive");
+    for (const char* f : {"Outside\\Deep\\canary.txt", "Outside\\canary.txt", "Tree\\Sub\\b.txt", "Tree\\a.txt",
+                          "Tree\\Shown\\canary.txt"}) {
+        makeFolders((dir + f).substr(0, (dir + f).find_last_of('\\')));
+        writeFile(dir + f, "alive");
+    }
+    faults::fail(faults::Call::ShowAsLink, "\\Tree\\Shown");
     if (!runningUnderWine()) GTEST_SKIP() << "Unix links are made under Wine";
     ASSERT_TRUE(makeUnixLink(dir + "Outside", dir + "Tree\\Sub\\ToOutside"));
     ASSERT_TRUE(makeUnixLink(dir + "Outside\\canary.txt", dir + "Tree\\file-link.txt"));
@@ -347,21 +190,21 @@ TEST_F(DeleteFolderOnDisk, LinksAreNeverFollowed) {
     tw::DeleteFolder(dir + "Program\\Backup");  // a link in the middle: it is the backup folder
     EXPECT_EQ(logLines(), (Lines{"Not deleted folder (" + dir + "Tree)", "Not deleted folder (" + dir + "TopLink)",
                                  "Not deleted folder (" + dir + "Program\\Backup)"}));
-    EXPECT_EQ(readFile(dir + "Outside\\canary.txt"), "alive");
-    EXPECT_EQ(readFile(dir + "Outside\\Deep\\canary.txt"), "alive");
-    EXPECT_EQ(readFile(tw::BackupRoot() + "Guarded\\canary.txt"), "alive");
+    for (const char* f : {"Outside\\canary.txt", "Outside\\Deep\\canary.txt", "Tree\\Shown\\canary.txt"})
+        EXPECT_EQ(readFile(dir + f), "alive") << f;
     EXPECT_FALSE(fileExists(dir + "Tree\\a.txt"));
     EXPECT_FALSE(folderExists(dir + "Tree\\Sub\\Deep"));
     // Only the tree's own files were copied.
     const std::string copies = tw::BackupPath + tw::EncodeFolder(dir + "Tree\\") + "\\";
-    EXPECT_EQ(readFile(copies + "a.txt"), "a");
+    EXPECT_EQ(readFile(copies + "a.txt"), "alive");
     EXPECT_FALSE(fileExists(copies + "file-link.txt"));
+    EXPECT_FALSE(folderExists(tw::BackupPath + tw::EncodeFolder(dir + "Tree\\Shown\\")));
     for (const char* link : {"Tree\\Sub\\ToOutside", "Tree\\file-link.txt", "TopLink", "Program"})
         removeUnixLink(dir + link);
 }
 
-// Code page 932 (Wine takes it from LC_ALL=ja_JP.UTF-8): "表" is 0x95 0x5C,
-// its second byte a backslash.
+// Code page 932 (Wine takes it from LC_ALL=ja_JP.UTF-8): the second byte of
+// "表" (0x95 0x5C) is a backslash.
 TEST_F(DeleteFolderOnDisk, DoubleByteNamesWhoseSecondByteIsABackslash) {
     // The run made for it (TW_CODE_PAGE=932) fails when it did not get that code page.
     const char* wanted = std::getenv("TW_CODE_PAGE");
@@ -372,71 +215,23 @@ TEST_F(DeleteFolderOnDisk, DoubleByteNamesWhoseSecondByteIsABackslash) {
     const std::string hyo = "\x95\x5C";
     makeFolders(dir + hyo + "X");
     writeFile(dir + hyo + "X\\" + hyo + ".dll", "d");
+    writeFile(dir + hyo + "X\\" + hyo + "2.dll", "d");
     makeFolders(dir + "Keep");
     writeFile(dir + "Keep\\keep.me", "x");
-    makeFolders(tw::LogFolder());
-    writeFile(tw::LogFolder() + "keep.me", "x");
     ASSERT_TRUE(tw::forceDirectories(dir + hyo + "\\" + hyo + "\\Sub"));
-    EXPECT_TRUE(folderExists(dir + hyo + "\\" + hyo + "\\Sub"));
     EXPECT_EQ(listFolder(dir), (Lines{"Keep", hyo, hyo + "X"}));
+    EXPECT_EQ(listFolder(dir + hyo + "\\" + hyo), Lines{"Sub"});
 
     tw::DeleteFolder(tw::LogFolder() + hyo + "X\\..");
     tw::DeleteFolder(tw::programFolder() + hyo + "X\\..");
+    tw::DeleteFiles(dir + hyo + "X", {hyo + ".dll"});
     tw::DeleteFolder(dir + hyo + "X");
     tw::DeleteFolder(dir + hyo);
     EXPECT_EQ(logLines(), (Lines{"Not deleted folder (" + tw::LogFolder() + hyo + "X\\..)",
                                  "Not deleted folder (" + tw::programFolder() + hyo + "X\\..)",
+                                 "Deleted file (" + dir + hyo + "X\\" + hyo + ".dll)",
                                  "Deleted folder (" + dir + hyo + "X)", "Deleted folder (" + dir + hyo + ")"}));
     EXPECT_EQ(listFolder(dir), Lines{"Keep"});
-    EXPECT_EQ(readFile(tw::LogFolder() + "keep.me"), "x");
-}
-
-class LogFileOnDisk : public WineTest {};
-
-TEST_F(LogFileOnDisk, SavedAsUtf16WithByteOrderMarkAndReadBack) {
-    const std::vector<std::wstring> lines = {L"Deleted file (C:\\Temp\\Ger\u00e4t\\nv\u00fc.dll)",
-                                             L"Not deleted registry (HKLM\\Software\\\u65e5\u672c)", L"",
-                                             L"Restored File (C:\\x;y's\\a.dll)"};
-    for (const auto& line : lines) tw::RunLog().append(line);
-    const std::string path = tw::SaveLog();
-    ASSERT_FALSE(path.empty());
-    EXPECT_EQ(path.rfind(tw::LogFolder(), 0), 0u) << path;
-    EXPECT_EQ(path.substr(path.size() - 4), ".txt");
-    EXPECT_EQ(path.find_first_of("/:", 2), std::string::npos) << path;
-
-    const auto bytes = readFile(path);
-    ASSERT_TRUE(bytes.has_value());
-    std::wstring expected;
-    for (std::size_t i = 0; i < lines.size(); ++i) expected += (i ? L"\r\n" : L"") + lines[i];
-    std::string expectedBytes = "\xFF\xFE";
-    for (wchar_t c : expected) {
-        expectedBytes.push_back(static_cast<char>(c & 0xFF));
-        expectedBytes.push_back(static_cast<char>((c >> 8) & 0xFF));
-    }
-    EXPECT_EQ(*bytes, expectedBytes);
-    EXPECT_EQ(tw::ReadLogFile(path), lines);
-}
-
-}  // namespace
-
-namespace {
-
-// A file whose backup copy fails stays where it is; one whose deletion is
-// refused is left to the restart queue only when asked for.
-TEST_F(DeleteFilesOnDisk, FailedCopyOrRefusedDeletionKeepsTheFile) {
-    writeFile(dir + "nvcopy.dll", "a");
-    writeFile(dir + "nvrefused.dll", "b");
-    faults::fail(faults::Call::CopyFile, "nvcopy.dll");
-    faults::fail(faults::Call::DeleteFile, "nvrefused.dll");
-    tw::BackupEnabled = true;
-    tw::BackupPath = tw::BackupRoot() + "ShimSet\\Files\\";
-    tw::DeleteFiles(dir, {"nvcopy.dll", "nvrefused.dll"});
-    EXPECT_TRUE(fileExists(dir + "nvcopy.dll"));
-    EXPECT_FALSE(queued(dir + "nvcopy.dll"));
-    EXPECT_TRUE(fileExists(dir + "nvrefused.dll"));
-    EXPECT_TRUE(queued(dir + "nvrefused.dll"));
-    EXPECT_EQ(logLines(), (Lines{"Not deleted file (" + dir + "nvcopy.dll)", "Not deleted file (" + dir + "nvrefused.dll)"}));
-    removeTree(tw::BackupRoot() + "ShimSet");
 }
 
 }  // namespace

@@ -279,3 +279,19 @@ TEST_F(RunOnWine, RestoreWritesOnlyWhereItBackedUp) {
 }
 
 }  // namespace
+
+// A file in use is not overwritten: its copy waits beside it for the next start.
+TEST_F(RunOnWine, RestoreOverAFileInUseIsStagedForTheNextStart) {
+    makeFolders(tw::BackupRoot() + "TidewellSet\\Files\\" + encoded(dir));
+    writeFile(tw::BackupRoot() + "TidewellSet\\Files\\" + encoded(dir) + "\\x.dll", "backup");
+    writeFile(dir + "x.dll", "in use");
+    {
+        FileHolder holder(dir + "x.dll");
+        ASSERT_TRUE(holder.holding());
+        tw::RestoreFiles("TidewellSet\\Files\\");
+    }
+    EXPECT_EQ(logLines(), Lines{"Not Restored File (" + dir + "x.dll)"});
+    EXPECT_EQ(readFile(dir + "x.dll"), "in use");
+    EXPECT_EQ(readFile(dir + "__x.dll"), "backup");
+    EXPECT_TRUE(queued(dir + "x.dll") && queued(dir + "__x.dll", dir + "x.dll"));
+}
