@@ -138,24 +138,13 @@ HWND topLevelWindow(DWORD pid, const wchar_t* className, bool visibleOnly) {
     return q.found;
 }
 
-// Tidewell has applied its language once the Log dialog's page tree holds
-// its nodes (the tree is filled by the show handler).
-bool languageApplied(DWORD pid) {
-    WindowQuery q{pid, L"TLogForm", false, nullptr};
-    EnumWindows(
-        [](HWND w, LPARAM p) -> BOOL {
-            auto& q = *reinterpret_cast<WindowQuery*>(p);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            wchar_t name[64] = {};
-            GetClassNameW(w, name, 64);
-            if (owner != q.pid || std::wcscmp(name, q.className) != 0) return TRUE;
-            q.found = w;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&q));
-    HWND tree = q.found ? FindWindowExW(q.found, nullptr, L"SysTreeView32", nullptr) : nullptr;
-    return tree && SendMessageW(tree, 0x1100 + 5 /*TVM_GETCOUNT*/, 0, 0) > 0;
+// Tidewell has applied its language once the main window's "Select" label
+// (IDC_LABEL_SELECT) shows the text of the language of the settings the
+// start-up rounds write (German): the show handler sets it.
+bool languageApplied(HWND main) {
+    wchar_t text[64] = {};
+    GetWindowTextW(GetDlgItem(main, 1001), text, 64);
+    return text[0] != L'\0' && std::wcscmp(text, L"Select") != 0;
 }
 
 // Starts a windowed program and times it to a visible main window waiting
@@ -174,7 +163,7 @@ Outcome startUp(const std::string& commandLine, const std::string& folder, bool 
     const double seconds = elapsed(begin);
     if (window && idle) {
         o.seconds = seconds;
-        o.exitCode = tidewell && !languageApplied(pi.dwProcessId) ? 4 : 0;
+        o.exitCode = tidewell && !languageApplied(window) ? 4 : 0;
         if (o.exitCode) std::fprintf(stderr, "idle before the language was applied: %s\n", commandLine.c_str());
         o.peakWorkingSet = peakOf(process.get());
         PostMessageW(window, WM_CLOSE, 0, 0);
@@ -267,13 +256,15 @@ public:
         run(seeder + "unregistry", "");
     }
 
-    void writeSettings(const std::string& folder, bool backup) {
+    // language: the settings' current language, none for the default.
+    void writeSettings(const std::string& folder, bool backup, const char* language = nullptr) {
         removeTree(folder + "\\Logs");
         removeTree(folder + "\\Backup");
         writeText(folder + "\\Tidewell.ini",
                   "[DisplayWarning]\r\nEnabled=0\r\n[Reboot]\r\nReboot=0\r\n[Logfiles]\r\nEnabled=1\r\n"
                   "[Backup]\r\nEnabled=" +
-                      std::string(backup ? "1" : "0") + "\r\n");
+                      std::string(backup ? "1" : "0") + "\r\n" +
+                      (language ? "[Languages]\r\nCurrent=" + std::string(language) + "\r\n" : ""));
     }
 
     // One start-up to a visible, idle window: "barewindow" or a prepared
@@ -284,7 +275,9 @@ public:
             o = startUp("\"" + tools_ + "tw_bench_barewindow.exe\"", "", false);
         } else {
             const std::string folder = folders_[what];
-            writeSettings(folder, false);
+            // German: the show handler's texts differ from those the
+            // window is made with, so the runner can tell they were applied.
+            writeSettings(folder, false, "Deutsch");
             // Variants are other builds (or other programs) measured alongside.
             o = startUp("\"" + folder + "\\Tidewell.exe\"", folder, what == "prog");
         }

@@ -21,9 +21,14 @@ std::wstring sectionFor(const std::wstring& languageName) {
     return name.empty() ? kEnglish : name;
 }
 
-std::vector<std::wstring> pageNames(std::initializer_list<const char*> keys) {
+// LanguageText's answers for the keys, from a section read once.
+std::vector<std::wstring> pageNames(const std::vector<plat::ProfileEntry>& lines,
+                                    std::initializer_list<const char*> keys) {
     std::vector<std::wstring> names;
-    for (const char* key : keys) names.push_back(LanguageText(key));
+    for (const char* key : keys) {
+        const std::wstring wide = plat::ansiToWide(key);
+        names.push_back(profileText(lines, wide, wide));
+    }
     return names;
 }
 
@@ -125,20 +130,29 @@ const std::vector<std::wstring>& OptionsTargetNodes() {
 std::wstring LanguageFilePath() { return programFolderW() + L"Languages.ini"; }
 
 void LoadLanguage(const std::wstring& languageName, LanguageTarget& target) {
+    // The section is read once and its keys looked up as the system looks
+    // them up: one read of the file instead of one per text.
     const std::wstring file = LanguageFilePath();
-    const std::wstring section = sectionFor(languageName);
+    const std::wstring section = trimProfileName(sectionFor(languageName));
+    const std::vector<plat::ProfileEntry> lines = plat::profileSection(file, section);
     for (const LanguageKey& row : LanguageKeys()) {
-        const std::wstring key = plat::ansiToWide(row.key);
+        const std::wstring wide = profileText(lines, plat::ansiToWide(row.key), row.english);
         for (Place place : row.places) {
-            std::wstring text = plat::profileRead(file, section, key, row.english);
+            std::wstring text = wide;
             if (IsNarrowPlace(place)) text = narrowRoundTrip(text);
             target.setText(place, text);
         }
     }
-    target.rebuildPageTree(PageTree::About, pageNames({"About", "Donate", "Contact"}), {});
-    target.rebuildPageTree(PageTree::Log, pageNames({"View log", "Remove log"}), {});
-    target.rebuildPageTree(PageTree::Backup, pageNames({"Restore backup", "Remove backup"}), {});
-    target.rebuildPageTree(PageTree::Options, pageNames({"Cleaning", "Language", "Miscellaneous"}),
+    // The page names are those of the settings' language, as LanguageText
+    // gives them: its section is read once for all ten (usually it is the
+    // one just read).
+    const std::wstring current = trimProfileName(sectionFor(CurrentLanguageName()));
+    const std::vector<plat::ProfileEntry> pages =
+        equalsIgnoreCase(current, section) ? lines : plat::profileSection(file, current);
+    target.rebuildPageTree(PageTree::About, pageNames(pages, {"About", "Donate", "Contact"}), {});
+    target.rebuildPageTree(PageTree::Log, pageNames(pages, {"View log", "Remove log"}), {});
+    target.rebuildPageTree(PageTree::Backup, pageNames(pages, {"Restore backup", "Remove backup"}), {});
+    target.rebuildPageTree(PageTree::Options, pageNames(pages, {"Cleaning", "Language", "Miscellaneous"}),
                            OptionsTargetNodes());
 }
 

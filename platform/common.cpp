@@ -178,6 +178,39 @@ std::wstring format1(const std::wstring& pattern, const std::wstring& arg) {
     return out;
 }
 
+std::wstring trimProfileName(const std::wstring& name) {
+    // ASCII white space and the old end-of-file mark (Ctrl+Z); no other blank.
+    const auto blank = [](wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r') || c == 0x1A; };
+    std::size_t begin = 0, end = name.size();
+    while (begin < end && blank(name[begin])) ++begin;
+    while (end > begin && blank(name[end - 1])) --end;
+    return name.substr(begin, end - begin);
+}
+
+std::wstring profileText(const std::vector<plat::ProfileEntry>& section, const std::wstring& key,
+                         const std::wstring& def) {
+    constexpr std::size_t kBuffer = 2048;  // profileRead's, the closing zero included
+    const std::wstring wanted = trimProfileName(key);
+    for (const plat::ProfileEntry& entry : section) {
+        if (!equalsIgnoreCase(entry.key, wanted)) continue;
+        if (!entry.hasValue) break;
+        std::wstring value = entry.value;
+        const bool quoted = value.size() >= 2 && (value[0] == L'"' || value[0] == L'\'') && value.back() == value[0];
+        if (quoted) value.erase(0, 1);
+        const std::size_t whole = value.size();
+        if (value.size() > kBuffer - 1) value.resize(kBuffer - 1);
+        // The closing quote goes by taking off the last character kept, and
+        // only when the rest of the value fits the buffer: one of exactly
+        // 2048 characters loses its quote to the cut and then one more.
+        if (quoted && whole <= kBuffer) value.pop_back();
+        return value;
+    }
+    // Spaces at the end of the default go; the first character always stays.
+    std::size_t length = def.size();
+    while (length > 1 && def[length - 1] == L' ') --length;
+    return def.substr(0, std::min(length, kBuffer - 1));
+}
+
 // ANSI path text is read character by character: the second byte of a
 // double-byte character (code pages 932, 936, 949, 950) may be 0x5C, which
 // is then no backslash.

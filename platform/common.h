@@ -43,6 +43,18 @@ std::wstring replaceAll(std::wstring text, const std::wstring& from, const std::
 // "%s" replaced by the argument (first occurrence).
 std::wstring format1(const std::wstring& pattern, const std::wstring& arg);
 
+// ---- private profile (INI) files ----
+// The blanks the system ignores around a section or key name it is asked for.
+std::wstring trimProfileName(const std::wstring& name);
+// The answer plat::profileRead gives for Key, found in a section read at once
+// with plat::profileSection: the first line whose key equals Key without
+// regard to the case of ASCII letters; a line without "=" gives the default;
+// one pair of matching quotes (" or ') around the value is removed; the answer
+// is cut to the 2047 characters of profileRead's buffer. The default loses its
+// trailing spaces.
+std::wstring profileText(const std::vector<plat::ProfileEntry>& section, const std::wstring& key,
+                         const std::wstring& def);
+
 // ---- paths ----
 // Paths are ANSI text: each of these reads it character by character, so
 // the second byte of a double-byte character is never taken for a "\\".

@@ -214,6 +214,18 @@ bool profileWrite(const std::wstring& file, const std::wstring& section,
                   const std::wstring& key, const std::wstring& value);
 // GetPrivateProfileStringW with no section: the names of all sections.
 std::vector<std::wstring> profileSections(const std::wstring& file);
+// One line of a section as GetPrivateProfileSectionW gives it: key and value
+// without the blanks around them, quotes kept.
+struct ProfileEntry {
+    std::wstring key;
+    std::wstring value;
+    bool hasValue = false;  // false for a line without "="
+};
+// GetPrivateProfileSectionW: the lines of the named section in file order
+// (comment lines left out); empty when the file or the section is absent.
+// The section name is compared as it is: unlike profileRead, blanks around it
+// are not ignored.
+std::vector<ProfileEntry> profileSection(const std::wstring& file, const std::wstring& section);
 
 // ------------------------------------------------------------- registry ----
 

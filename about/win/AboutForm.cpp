@@ -31,6 +31,7 @@ void TAboutForm::OnInit() {
 }
 
 void TAboutForm::Open() {
+    if (!EnsureWindow()) return;
     SelectFirstNode();
     OnPageChanged();
     ShowModal();
@@ -47,10 +48,10 @@ void TAboutForm::OnPageChanged() {
 
 bool TAboutForm::SetPlaceText(tw::Place place, const std::wstring& text) {
     if (place == tw::Place::AboutDonate) {
-        SetDlgItemTextW(hwnd(), IDC_ABOUT_MEMO_DONATE, tw::DonatePageText(text).c_str());
+        SetItemText(static_cast<int>(place), IDC_ABOUT_MEMO_DONATE, tw::DonatePageText(text));
         return true;
     }
     if (place != tw::Place::AboutTitle) return false;
-    SetWindowTextW(hwnd(), text.c_str());
+    SetItemText(static_cast<int>(place), 0, text);
     return true;
 }

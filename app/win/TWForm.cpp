@@ -24,6 +24,7 @@ namespace {
 constexpr UINT kTrayMessage = WM_APP + 1;
 constexpr UINT kShownMessage = WM_APP + 2;
 constexpr UINT kProgressMessage = WM_APP + 3;
+constexpr UINT kMenuBarMessage = WM_APP + 4;
 constexpr UINT kTrayId = 1;
 constexpr UINT_PTR kListSubclassId = 1;
 constexpr const char* kHomePage = "https://tidewell.example.org/";
@@ -183,6 +184,10 @@ LRESULT TTWForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         // minimized to the tray hides the window before this message comes,
         // and its command line must still be acted on.
         if (IsWindowVisible(hwnd_) || !commandLine_.processed()) OnShown();
+        return 0;
+    case kMenuBarMessage:
+        menuBarPosted_ = false;
+        DrawMenuBar(hwnd_);
         return 0;
     case kProgressMessage:
         progressPosted_ = false;
@@ -688,7 +693,11 @@ void TTWForm::SetPlaceText(tw::Place place, const std::wstring& text) {
             SetMenuText(bar, static_cast<UINT>(entry.command), false,
                         text + L"\t" + entry.shortcut);
         }
-        DrawMenuBar(hwnd_);
+        // Every repaint of the menu bar costs server round trips under Wine:
+        // a language's twelve menu texts are drawn once, when the message
+        // loop next runs.
+        if (!menuBarPosted_ && !(menuBarPosted_ = PostMessageW(hwnd_, kMenuBarMessage, 0, 0) != FALSE))
+            DrawMenuBar(hwnd_);
         return;
     }
 }

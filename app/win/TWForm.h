@@ -20,7 +20,8 @@ class TBackupForm;
 class TDesktopIcon;
 class TPreviewForm;
 
-// The five dialogs, created after the main window.
+// The five dialogs, owned by the main window; each makes its window when it
+// is first needed.
 struct TWDialogs {
     TAboutForm* about = nullptr;
     TLogForm* log = nullptr;
@@ -117,6 +118,7 @@ private:
     tw::CommandLineProcessor commandLine_;
     tw::ProgressPosition progress_;
     bool progressPosted_ = false;
+    bool menuBarPosted_ = false;  // a redraw of the menu bar is asked for
     std::unique_ptr<TPreviewForm> preview_;  // made when first shown
     // The program's exit code: set only by a command line with "-QUIT".
     int exitCode_ = 0;

@@ -168,6 +168,17 @@ void RegisterDialogClass(const wchar_t* className) {
     RegisterClassExW(&wc);
 }
 
+namespace {
+std::vector<const wchar_t*>& ClassesToRegister() {
+    static std::vector<const wchar_t*> names;
+    return names;
+}
+}  // namespace
+
+void RegisterDialogClassesOnFirstUse(std::vector<const wchar_t*> classNames) {
+    ClassesToRegister() = std::move(classNames);
+}
+
 Dialog::~Dialog() {
     if (hwnd_ && IsWindow(hwnd_)) {
         SetWindowLongPtrW(hwnd_, DWLP_USER, 0);
@@ -176,14 +187,43 @@ Dialog::~Dialog() {
 }
 
 void Dialog::Create(HWND owner) {
-    owner_ = owner;
-    hwnd_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), owner,
+    SetOwner(owner);
+    EnsureWindow();
+}
+
+bool Dialog::EnsureWindow() {
+    if (hwnd_) return true;
+    for (const wchar_t* name : std::exchange(ClassesToRegister(), {})) RegisterDialogClass(name);
+    hwnd_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), owner_,
                                &Dialog::Proc, reinterpret_cast<LPARAM>(this));
-    if (hwnd_) AddDialogWindow(hwnd_);
+    if (!hwnd_) return false;
+    AddDialogWindow(hwnd_);
+    // What came before the window, in the order it came.
+    const auto kept = std::exchange(kept_, {});
+    for (const auto& entry : kept) entry.second();
+    return true;
+}
+
+void Dialog::WhenMade(int key, std::function<void()> apply) {
+    if (hwnd_) {
+        apply();
+        return;
+    }
+    std::erase_if(kept_, [key](const auto& entry) { return entry.first == key; });
+    kept_.emplace_back(key, std::move(apply));
+}
+
+void Dialog::SetItemText(int key, int control, const std::wstring& text) {
+    WhenMade(key, [this, control, text] {
+        if (control == 0)
+            SetWindowTextW(hwnd_, text.c_str());
+        else
+            SetDlgItemTextW(hwnd_, control, text.c_str());
+    });
 }
 
 void Dialog::ShowModal() {
-    if (!hwnd_ || modal_) return;
+    if (modal_ || !EnsureWindow()) return;
     modal_ = true;
     const bool ownerWasEnabled = owner_ && IsWindowEnabled(owner_);
     if (owner_) EnableWindow(owner_, FALSE);
@@ -217,11 +257,17 @@ void Dialog::Close() {
     modal_ = false;
     // Enable the owner before hiding, so the activation goes back to it.
     if (owner_) EnableWindow(owner_, TRUE);
-    ShowWindow(hwnd_, SW_HIDE);
+    if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
 }
 
 void Dialog::RebuildPageTree(const std::vector<std::wstring>& nodes,
                              const std::vector<std::wstring>& firstNodeChildren) {
+    constexpr int kPageTreeKey = -1;
+    WhenMade(kPageTreeKey, [this, nodes, firstNodeChildren] { FillPageTree(nodes, firstNodeChildren); });
+}
+
+void Dialog::FillPageTree(const std::vector<std::wstring>& nodes,
+                          const std::vector<std::wstring>& firstNodeChildren) {
     HWND tree = item(treeId_);
     if (!tree) return;
     SendMessageW(tree, WM_SETREDRAW, FALSE, 0);

@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -104,17 +105,29 @@ HBITMAP LoadPictureResource(int id, bool jpeg);
 // Registers a dialog window class (DefDlgProc with DLGWINDOWEXTRA) so that a
 // DIALOGEX template's CLASS names it.
 void RegisterDialogClass(const wchar_t* className);
+// Dialog window classes registered (as RegisterDialogClass does) when the
+// first dialog window is made, not before: each class loads the icon.
+void RegisterDialogClassesOnFirstUse(std::vector<const wchar_t*> classNames);
 
-// The base of the five dialogs: created hidden from a template, shown modally
-// on demand and hidden again; Esc and the close box hide it.
+// The base of the five dialogs: made hidden from a template the first time it
+// is needed, shown modally on demand and hidden again; Esc and the close box
+// hide it. Texts and the page tree given before the window exists are kept
+// and put in when it is made.
 class Dialog {
 public:
     virtual ~Dialog();
     Dialog(const Dialog&) = delete;
     Dialog& operator=(const Dialog&) = delete;
 
+    // The window, null until it is made.
     HWND hwnd() const { return hwnd_; }
-    HWND item(int id) const { return GetDlgItem(hwnd_, id); }
+    HWND item(int id) const { return hwnd_ ? GetDlgItem(hwnd_, id) : nullptr; }
+    // The owner the window will have; nothing is made yet.
+    void SetOwner(HWND owner) { owner_ = owner; }
+    // Makes the window if it does not exist yet, then puts in what was kept
+    // for it; true when the window exists.
+    bool EnsureWindow();
+    // SetOwner and EnsureWindow at once.
     void Create(HWND owner);
     // Disables the owner, shows the dialog and runs a nested message loop
     // until the dialog is hidden; the owner is enabled again afterwards.
@@ -143,9 +156,18 @@ protected:
     virtual bool OnCommand(int id, int code, HWND control);  // true when handled
     virtual INT_PTR OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled);
 
+    // Runs Apply now when the window exists, otherwise once it is made. One
+    // is kept per key (a later one replaces an earlier one), and those kept
+    // run in the order they last came. Keys from 0 up are the dialog's own.
+    void WhenMade(int key, std::function<void()> apply);
+    // The caption (control 0) or a control's text, now or once made.
+    void SetItemText(int key, int control, const std::wstring& text);
+
 private:
     static INT_PTR CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     INT_PTR Handle(UINT msg, WPARAM wParam, LPARAM lParam);
+    void FillPageTree(const std::vector<std::wstring>& nodes,
+                      const std::vector<std::wstring>& firstNodeChildren);
 
     int templateId_;
     int treeId_;
@@ -153,6 +175,7 @@ private:
     HWND hwnd_ = nullptr;
     HWND owner_ = nullptr;
     bool modal_ = false;
+    std::vector<std::pair<int, std::function<void()>>> kept_;
 };
 
 // ---- message loop ----

@@ -1,4 +1,5 @@
-// Program entry: the six windows in their fixed order, then the message loop.
+// Program entry: the main window, the five dialogs (their windows made on
+// first use), then the message loop.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -20,9 +21,8 @@ int Run(HINSTANCE instance, int show) {
                      ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_STANDARD_CLASSES;
     InitCommonControlsEx(&controls);
 
-    for (const wchar_t* name :
-         {TW_CLASS_ABOUT, TW_CLASS_LOG, TW_CLASS_OPTIONS, TW_CLASS_BACKUP, TW_CLASS_DESKTOP})
-        twui::RegisterDialogClass(name);
+    twui::RegisterDialogClassesOnFirstUse(
+        {TW_CLASS_ABOUT, TW_CLASS_LOG, TW_CLASS_OPTIONS, TW_CLASS_BACKUP, TW_CLASS_DESKTOP});
 
     // The main window first: its creation handler loads the settings before
     // any other window exists.
@@ -37,11 +37,10 @@ int Run(HINSTANCE instance, int show) {
     TOptionsForm options;
     TBackupForm backup;
     TDesktopIcon desktop;
-    about.Create(main.hwnd());
-    log.Create(main.hwnd());
-    options.Create(main.hwnd());
-    backup.Create(main.hwnd());
-    desktop.Create(main.hwnd());
+    // Each dialog's window is made the first time it is needed; texts given
+    // to it before then are kept for it.
+    twui::Dialog* const dialogs[] = {&about, &log, &options, &backup, &desktop};
+    for (twui::Dialog* dialog : dialogs) dialog->SetOwner(main.hwnd());
     main.SetDialogs({&about, &log, &options, &backup, &desktop});
     options.SetMainForm(&main);
     twui::SetMainWindow(main.hwnd(), main.accelerators());

@@ -15,6 +15,7 @@ void TBackupForm::OnInit() {
 }
 
 void TBackupForm::Open() {
+    if (!EnsureWindow()) return;
     SelectFirstNode();
     OnPageChanged();
     ShowModal();
@@ -114,14 +115,14 @@ INT_PTR TBackupForm::OnMessage(UINT msg, WPARAM, LPARAM lParam, bool& handled) {
 }
 
 bool TBackupForm::SetPlaceText(tw::Place place, const std::wstring& text) {
-    int id = 0;
+    int id = 0;  // the caption
     switch (place) {
-    case tw::Place::BackupTitle: SetWindowTextW(hwnd(), text.c_str()); return true;
+    case tw::Place::BackupTitle: break;
     case tw::Place::BackupOK: id = IDOK; break;
     case tw::Place::BackupRemoveRestore: id = IDC_BACKUP_REMOVE_RESTORE; break;
     case tw::Place::BackupSelectAll: id = IDC_BACKUP_SELECT_ALL; break;
     default: return false;
     }
-    SetDlgItemTextW(hwnd(), id, text.c_str());
+    SetItemText(static_cast<int>(place), id, text);
     return true;
 }

@@ -101,7 +101,7 @@ INT_PTR TDesktopIcon::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& ha
     return 0;
 }
 
-void TDesktopIcon::Open() { ShowModal(); }
+void TDesktopIcon::Open() { ShowModal(); }  // makes the window on first use
 
 void TDesktopIcon::SetTabText(int index, const std::wstring& text) {
     TCITEMW entry{};
@@ -112,36 +112,31 @@ void TDesktopIcon::SetTabText(int index, const std::wstring& text) {
 
 bool TDesktopIcon::SetPlaceText(tw::Place place, const std::wstring& text) {
     using P = tw::Place;
+    const int key = static_cast<int>(place);
+    int id = 0;  // the caption
     switch (place) {
-    case P::DesktopTitle: SetWindowTextW(hwnd(), text.c_str()); return true;
-    case P::DesktopSaveTab: SetTabText(0, text); return true;
-    case P::DesktopRestoreTab: SetTabText(1, text); return true;
-    case P::DesktopRemoveTab: SetTabText(2, text); return true;
-    case P::DesktopSaveButton: SetDlgItemTextW(hwnd(), IDC_DESK_SAVE_BUTTON, text.c_str()); return true;
-    case P::DesktopRestoreButton:
-        SetDlgItemTextW(hwnd(), IDC_DESK_RESTORE_BUTTON, text.c_str());
-        return true;
-    case P::DesktopRemoveButton:
-        SetDlgItemTextW(hwnd(), IDC_DESK_REMOVE_BUTTON, text.c_str());
-        return true;
-    case P::DesktopSaveLabel: SetDlgItemTextW(hwnd(), IDC_DESK_SAVE_LABEL, text.c_str()); return true;
-    case P::DesktopRestoreLabel:
-        SetDlgItemTextW(hwnd(), IDC_DESK_RESTORE_LABEL, text.c_str());
-        return true;
-    case P::DesktopRemoveLabel:
-        SetDlgItemTextW(hwnd(), IDC_DESK_REMOVE_LABEL, text.c_str());
-        return true;
-    case P::DesktopResolution:
-        SetDlgItemTextW(hwnd(), IDC_DESK_RESOLUTION, text.c_str());
-        return true;
-    case P::DesktopSaveComboBox: {
+    case P::DesktopTitle: break;
+    case P::DesktopSaveTab: WhenMade(key, [this, text] { SetTabText(0, text); }); return true;
+    case P::DesktopRestoreTab: WhenMade(key, [this, text] { SetTabText(1, text); }); return true;
+    case P::DesktopRemoveTab: WhenMade(key, [this, text] { SetTabText(2, text); }); return true;
+    case P::DesktopSaveButton: id = IDC_DESK_SAVE_BUTTON; break;
+    case P::DesktopRestoreButton: id = IDC_DESK_RESTORE_BUTTON; break;
+    case P::DesktopRemoveButton: id = IDC_DESK_REMOVE_BUTTON; break;
+    case P::DesktopSaveLabel: id = IDC_DESK_SAVE_LABEL; break;
+    case P::DesktopRestoreLabel: id = IDC_DESK_RESTORE_LABEL; break;
+    case P::DesktopRemoveLabel: id = IDC_DESK_REMOVE_LABEL; break;
+    case P::DesktopResolution: id = IDC_DESK_RESOLUTION; break;
+    case P::DesktopSaveComboBox:
         // The text, and the text as the only entry of the list.
-        HWND combo = item(IDC_DESK_SAVE_COMBO);
-        SendMessageW(combo, CB_RESETCONTENT, 0, 0);
-        SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-        SetWindowTextW(combo, text.c_str());
+        WhenMade(key, [this, text] {
+            HWND combo = item(IDC_DESK_SAVE_COMBO);
+            SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+            SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+            SetWindowTextW(combo, text.c_str());
+        });
         return true;
-    }
     default: return false;
     }
+    SetItemText(key, id, text);
+    return true;
 }

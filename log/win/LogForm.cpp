@@ -18,6 +18,7 @@ void TLogForm::OnInit() {
 }
 
 void TLogForm::Open() {
+    if (!EnsureWindow()) return;
     SelectFirstNode();
     OnPageChanged();
     RefreshMemo();
@@ -117,13 +118,14 @@ bool TLogForm::PreviewKey(const MSG& key) {
 }
 
 bool TLogForm::SetPlaceText(tw::Place place, const std::wstring& text) {
+    int id = 0;  // the caption
     switch (place) {
-    case tw::Place::LogTitle: SetWindowTextW(hwnd(), text.c_str()); return true;
-    case tw::Place::LogOK: SetDlgItemTextW(hwnd(), IDOK, text.c_str()); return true;
-    case tw::Place::LogRemove: SetDlgItemTextW(hwnd(), IDC_LOG_REMOVE, text.c_str()); return true;
-    case tw::Place::LogSelectAll:
-        SetDlgItemTextW(hwnd(), IDC_LOG_SELECT_ALL, text.c_str());
-        return true;
+    case tw::Place::LogTitle: break;
+    case tw::Place::LogOK: id = IDOK; break;
+    case tw::Place::LogRemove: id = IDC_LOG_REMOVE; break;
+    case tw::Place::LogSelectAll: id = IDC_LOG_SELECT_ALL; break;
     default: return false;
     }
+    SetItemText(static_cast<int>(place), id, text);
+    return true;
 }

@@ -89,6 +89,7 @@ void TOptionsForm::OnInit() {
 }
 
 void TOptionsForm::Open() {
+    if (!EnsureWindow()) return;
     SelectFirstNode();
     OnPageChanged();
     ExpandFirstNode();
@@ -146,12 +147,12 @@ void TOptionsForm::CleaningBoxClicked(int id) {
 
 bool TOptionsForm::SetPlaceText(tw::Place place, const std::wstring& text) {
     if (place == tw::Place::OptionsTitle) {
-        SetWindowTextW(hwnd(), text.c_str());
+        SetItemText(static_cast<int>(place), 0, text);
         return true;
     }
     for (const PlaceControl& entry : kPlaces) {
         if (entry.place != place) continue;
-        SetDlgItemTextW(hwnd(), entry.id, text.c_str());
+        SetItemText(static_cast<int>(place), entry.id, text);
         return true;
     }
     return false;

@@ -43,3 +43,38 @@ std::vector<std::wstring> profileSections(const std::wstring& file) {
 }
 
 }  // namespace plat
+
+namespace plat {
+
+std::vector<ProfileEntry> profileSection(const std::wstring& file, const std::wstring& section) {
+    // The lines come as "key=value", each followed by a zero, the list ended
+    // by a second zero; a list that does not fit is cut and answered with
+    // capacity - 2, as for the section names.
+    std::vector<wchar_t> buffer(8192);
+    DWORD n = 0;
+    for (;;) {
+        n = ::GetPrivateProfileSectionW(section.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()),
+                                        file.c_str());
+        if (n + 2 < buffer.size() || buffer.size() >= (1u << 24)) break;
+        buffer.assign(buffer.size() * 4, L'\0');
+    }
+    std::vector<ProfileEntry> out;
+    const wchar_t* p = buffer.data();
+    const wchar_t* end = buffer.data() + n;
+    while (p < end && *p != L'\0') {
+        const std::wstring line(p);
+        p += line.size() + 1;
+        // A key never holds "=": the first one ends it.
+        ProfileEntry entry;
+        const std::size_t eq = line.find(L'=');
+        entry.key = line.substr(0, eq);
+        if (eq != std::wstring::npos) {
+            entry.value = line.substr(eq + 1);
+            entry.hasValue = true;
+        }
+        out.push_back(std::move(entry));
+    }
+    return out;
+}
+
+}  // namespace plat
