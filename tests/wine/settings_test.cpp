@@ -221,4 +221,29 @@ TEST_F(OptionsDialog, PagesApplyOkCancelAndARefusedSave) {
     EXPECT_FALSE(tw::LogFiles);
 }
 
+// A language section read at once and looked up in memory answers as the
+// system's lookup of one key does, on the lines easy to read wrongly.
+TEST_F(Settings, LanguageSectionLookupAnswersAsTheSystemDoes) {
+    std::wstring text = L"\xFEFF[Sect]\r\n";
+    for (const std::wstring& line : std::initializer_list<std::wstring>{
+             L"  Key A  =  value a  ", L"KEY A=second", L"quoted=\"hello\"", L"single='hi'", L"mixed=\"hi'",
+             L"onlyquote=\"", L"emptyq=\"\"", L"inner=\"a\"b\"", L"novalue", L"novalue=later",
+             L" spaced key = \"  inner  \"  ", L";note=x", L"\u00C4pfel=apple", L"k=v=w", L"lead=   ",
+             L"long=" + std::wstring(3000, L'x'), L"fits=\"" + std::wstring(2046, L'y') + L"\"",
+             L"exact=\"" + std::wstring(2047, L'y') + L"\"", L"over=\"" + std::wstring(2048, L'y') + L"\""})
+        text += line + L"\r\n";
+    for (int i = 0; i < 400; ++i) text += L"filler " + std::to_wstring(i) + L"=" + std::to_wstring(i) + L"\r\n";
+    text += L"last=end\r\n[sect]\r\nOther=1\r\n";
+    winetest::writeFile(dir + "lang.ini", std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2));
+    const std::wstring file = plat::ansiToWide(dir + "lang.ini");
+    for (const wchar_t* section : {L"Sect", L" sect\t", L"Absent"}) {
+        const auto lines = plat::profileSection(file, tw::trimProfileName(section));
+        for (const wchar_t* key : {L"key a", L"quoted", L"single", L"mixed", L"onlyquote", L"emptyq", L"inner",
+                                   L"novalue", L"spaced key", L" Spaced Key ", L"\u00E4pfel", L"\u00C4pfel", L"k",
+                                   L"lead", L"long", L"fits", L"exact", L"over", L"last", L"Other", L"absent"})
+            EXPECT_EQ(tw::profileText(lines, key, L" Fallback  "), plat::profileRead(file, section, key, L" Fallback  "))
+                << narrow(section) << " / " << narrow(key);
+    }
+}
+
 }  // namespace
