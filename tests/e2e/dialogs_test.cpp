@@ -60,6 +60,10 @@ TEST_F(DialogTest, OptionsPagesApplyTheirChanges) {
     EXPECT_EQ(windowText(ctl(IDC_LABEL_SELECT)), L"Auswählen");
     EXPECT_TRUE(isVisible(files)) << "applying a language goes back to the Cleaning page";
     closeByEsc(options);
+    HWND log = open('L', TW_CLASS_LOG);  // first made after the change
+    ASSERT_NE(log, nullptr);
+    EXPECT_EQ(windowText(log), L"Protokoll");
+    closeByEsc(log);
     closeProgram();
     EXPECT_EQ(proc_->setting(L"ATi Display", L"Files"), L"1");
     EXPECT_EQ(proc_->setting(L"NVIDIA Display", L"Registry"), L"0");
