@@ -60,6 +60,8 @@ std::string DecodeFolder(const std::string& name) {
 
 std::string EncodeKeyPath(const std::string& path) { return ansi(swapped(wide(path), L'\\', L';')); }
 
+std::string DecodeKeyPath(const std::wstring& encoded) { return ansi(swapped(encoded, L';', L'\\')); }
+
 std::string RootText(plat::HKey root) {
     if (root == plat::kHKeyLocalMachine) return "HKLM";
     if (root == plat::kHKeyCurrentUser) return "HKCU";

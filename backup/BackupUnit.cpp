@@ -16,12 +16,6 @@ bool isDots(const std::string& name) { return name == "." || name == ".."; }
 std::wstring wide(const std::string& text) { return plat::ansiToWide(text); }
 std::string ansi(const std::wstring& text) { return plat::wideToAnsi(text); }
 
-std::wstring swapped(std::wstring text, wchar_t from, wchar_t to) {
-    for (wchar_t& c : text)
-        if (c == from) c = to;
-    return text;
-}
-
 bool isLink(const std::string& path) {
     const std::uint32_t a = plat::getFileAttributes(path);
     return a != plat::kInvalidAttributes && (a & plat::kAttrReparsePoint) != 0;
@@ -152,8 +146,8 @@ void RestoreRegistry(const std::string& item) {
             continue;
         // "HKLM;" + key path + ".TW": anything shorter names no key.
         if (n.size() <= 8) continue;
-        const std::string keyPath = ansi(swapped(n.substr(5, n.size() - 8), L';', L'\\'));
-        const std::string display = ansi(swapped(n.substr(0, n.size() - 3), L';', L'\\'));
+        const std::string keyPath = DecodeKeyPath(n.substr(5, n.size() - 8));
+        const std::string display = DecodeKeyPath(n.substr(0, n.size() - 3));
         bool ok;
         {
             TRegistrySelf reg;

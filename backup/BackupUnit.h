@@ -39,6 +39,8 @@ std::string EncodeFolder(const std::string& folder);
 std::string DecodeFolder(const std::string& name);
 // "\" -> ";".
 std::string EncodeKeyPath(const std::string& path);
+// The key path a hive file name holds: ";" back to "\\".
+std::string DecodeKeyPath(const std::wstring& encoded);
 // "HKLM", "HKCU", or "" for any other root.
 std::string RootText(plat::HKey root);
 // root + ";" + encoded key path + ";" + encoded name + ".TW", or an empty
