@@ -95,8 +95,12 @@ std::vector<std::wstring> profileListPaths(const std::wstring& windows) {
 }
 
 bool backupSetRemoval = false;
+std::optional<ProtectedSet>* scopedSet = nullptr;
 
 }  // namespace
+
+ProtectedSetScope::ProtectedSetScope() : outer_(scopedSet) { scopedSet = &set_; }
+ProtectedSetScope::~ProtectedSetScope() { scopedSet = outer_; }
 
 BackupSetRemoval::BackupSetRemoval() { backupSetRemoval = true; }
 BackupSetRemoval::~BackupSetRemoval() { backupSetRemoval = false; }
@@ -219,7 +223,10 @@ FolderVerdict JudgeOpenedFolder(plat::EntryHandle handle, std::uint32_t listedAt
     // cannot be removed as a link.
     if (listedAttributes != plat::kInvalidAttributes && (listedAttributes & plat::kAttrReparsePoint) != 0 && !link)
         return v;
-    const ProtectedSet set = CollectProtectedFolders();
+    std::optional<ProtectedSet> fresh;
+    std::optional<ProtectedSet>& slot = scopedSet ? *scopedSet : fresh;
+    if (!slot) slot = CollectProtectedFolders();
+    const ProtectedSet& set = *slot;
     if (IsProtectedFinalPath(info.finalPath, set) || IsInsideProgramFolder(info.finalPath)) return v;
     if (link) {
         // A link to a protected folder stays: removing it would break the paths that use it.

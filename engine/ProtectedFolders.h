@@ -7,6 +7,7 @@
 // cannot be opened is not deleted.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,7 @@
 
 namespace tw {
 
-// Final paths of the folders no deletion may reach, built anew on each call.
+// Final paths of the folders no deletion may reach.
 struct ProtectedSet {
     // Refused together with every folder above them: the Windows folders
     // (GetWindowsDirectory, GetSystemWindowsDirectory, GetSystemDirectory,
@@ -29,6 +30,21 @@ struct ProtectedSet {
     std::vector<std::wstring> profileFolders;
 };
 ProtectedSet CollectProtectedFolders();
+// While one lives, the set is collected at the first judgement and kept for
+// the rest: a target's cleaning changes neither the system's folders, the
+// profiles nor the environment. The program's own folders are judged afresh
+// every time (a backup set is made while the target is cleaned).
+class ProtectedSetScope {
+public:
+    ProtectedSetScope();
+    ~ProtectedSetScope();
+    ProtectedSetScope(const ProtectedSetScope&) = delete;
+    ProtectedSetScope& operator=(const ProtectedSetScope&) = delete;
+
+private:
+    std::optional<ProtectedSet> set_;
+    std::optional<ProtectedSet>* outer_;
+};
 // True for a drive or share root and for what the set protects.
 bool IsProtectedFinalPath(const std::wstring& finalPath, const ProtectedSet& set);
 

@@ -2,6 +2,7 @@
 
 #include "engine/DeleteMode.h"
 #include "engine/DeleteUnit.h"
+#include "engine/ProtectedFolders.h"
 #include "engine/RegistrySelf.h"
 #include "platform/common.h"
 #include "settings/VarUnit.h"
@@ -51,6 +52,7 @@ void Clean(const TargetInfo& target, bool files, bool registry) {
     std::string folder = programFolder() + "Backup\\" + plat::wideToAnsi(fileTimeStamp());
     folder = replaceAll(folder, "/", "-");
     const std::string targetFolder = folder + "\\" + target.backupPrefix;
+    const ProtectedSetScope protectedSet;
     if (files) {
         BackupPath = targetFolder + "Files\\";
         target.cleanFiles();
