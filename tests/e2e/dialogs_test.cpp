@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 
 namespace tw::e2e {
 namespace {
@@ -150,17 +151,9 @@ TEST_F(DialogTest, AboutPages) {
 // Layout names are listed and used without regard to case; names that leave
 // the folder or name a device are refused.
 TEST_F(DialogTest, DesktopIconLayouts) {
-    const std::wstring shell = driverFile(L"tw_e2e_fakeshell.exe");
-    std::wstring command = L"\"" + shell + L"\"";
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(CreateProcessW(shell.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-    const std::unique_ptr<void, void (*)(HANDLE)> end(pi.hProcess, [](HANDLE p) {
-        TerminateProcess(p, 0);
-        CloseHandle(p);
-    });
-    CloseHandle(pi.hThread);
+    const std::unique_ptr<void, void (*)(HANDLE)> shell(startProgram(driverFile(L"tw_e2e_fakeshell.exe"), L"", nullptr),
+                                                        [](HANDLE p) { TerminateProcess(p, 0), CloseHandle(p); });
+    ASSERT_TRUE(shell) << "the fake shell did not start";
     const HWND progman = waitForWindow([] { return FindWindowW(L"Progman", fakeshell::kReadyTitle); });
     ASSERT_NE(progman, nullptr) << "the fake shell did not come up";
     const HWND icons = FindWindowExW(FindWindowExW(progman, nullptr, L"SHELLDLL_DefView", nullptr), nullptr, WC_LISTVIEWW, nullptr);

@@ -5,6 +5,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 
 namespace tw::e2e {
 
@@ -66,25 +68,14 @@ bool fileExists(const std::wstring& path) {
 }
 
 bool writeFileBytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool ok = WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                    written == bytes.size();
-    CloseHandle(f);
-    return ok;
+    std::ofstream out(std::filesystem::path(path), std::ios::binary);
+    return out.write(bytes.data(), std::streamsize(bytes.size())).good();
 }
 
 std::optional<std::string> readFileBytes(const std::wstring& path) {
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return std::nullopt;
-    std::string out;
-    char buf[65536];
-    DWORD got = 0;
-    while (ReadFile(f, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
-    CloseHandle(f);
-    return out;
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    if (!in) return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 Texts filesIn(const std::wstring& folder, const std::wstring& pattern) {
@@ -102,6 +93,18 @@ Texts filesIn(const std::wstring& folder, const std::wstring& pattern) {
 std::string utf16(const std::wstring& text) {
     const std::wstring marked = L'\xFEFF' + text;
     return std::string(reinterpret_cast<const char*>(marked.data()), marked.size() * 2);
+}
+
+HANDLE startProgram(const std::wstring& exe, const std::wstring& arguments, const wchar_t* folder, DWORD* pid) {
+    std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &si, &pi))
+        return nullptr;
+    CloseHandle(pi.hThread);
+    if (pid) *pid = pi.dwProcessId;
+    return pi.hProcess;
 }
 
 std::wstring mouseLeftover(const wchar_t* tag) {
@@ -133,18 +136,13 @@ bool sendKey(HWND top, WORD vk, bool ctrl) {
     settle(top);
     if (GetForegroundWindow() != top) return false;
     std::vector<INPUT> in;
-    auto key = [&](WORD k, bool up) {
-        INPUT i{};
-        i.type = INPUT_KEYBOARD;
-        i.ki.wVk = k;
-        i.ki.wScan = static_cast<WORD>(MapVirtualKeyW(k, MAPVK_VK_TO_VSC));
-        i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-        in.push_back(i);
+    auto key = [&](WORD k, DWORD up) {
+        in.push_back({INPUT_KEYBOARD, {}});
+        in.back().ki = KEYBDINPUT{k, static_cast<WORD>(MapVirtualKeyW(k, MAPVK_VK_TO_VSC)), up, 0, 0};
     };
-    if (ctrl) key(VK_CONTROL, false);
-    key(vk, false);
-    key(vk, true);
-    if (ctrl) key(VK_CONTROL, true);
+    if (ctrl) key(VK_CONTROL, 0);
+    key(vk, 0), key(vk, KEYEVENTF_KEYUP);
+    if (ctrl) key(VK_CONTROL, KEYEVENTF_KEYUP);
     const UINT sent = SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
     settle(top);
     return sent == in.size();
@@ -252,17 +250,8 @@ void E2eTest::end() {
 }
 
 bool E2eTest::start(const std::wstring& arguments) {
-    const std::wstring exe = folder_ + L"Tidewell.exe";
-    std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(), &si, &pi))
-        return false;
-    CloseHandle(pi.hThread);
-    process_ = pi.hProcess;
-    pid_ = pi.dwProcessId;
-    return true;
+    process_ = startProgram(folder_ + L"Tidewell.exe", arguments, folder_.c_str(), &pid_);
+    return process_ != nullptr;
 }
 
 void E2eTest::launch(const std::wstring& settings, const std::wstring& arguments) {

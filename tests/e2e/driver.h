@@ -26,6 +26,8 @@ bool writeFileBytes(const std::wstring& path, const std::string& bytes);
 std::optional<std::string> readFileBytes(const std::wstring& path);
 Texts filesIn(const std::wstring& folder, const std::wstring& pattern);
 std::string utf16(const std::wstring& text);  // with a byte order mark
+// Starts a program in `folder` (none: the driver's); the process handle, or nullptr.
+HANDLE startProgram(const std::wstring& exe, const std::wstring& arguments, const wchar_t* folder, DWORD* pid = nullptr);
 // A file in System32\drivers that the mouse target's pattern matches.
 std::wstring mouseLeftover(const wchar_t* tag);
 
