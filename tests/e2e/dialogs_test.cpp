@@ -136,12 +136,11 @@ TEST_F(DialogTest, AboutPages) {
     ASSERT_NE(about, nullptr);
     EXPECT_NE(windowText(control(about, IDC_ABOUT_MEMO_ABOUT)).find(L"Tidewell 1.0"), std::wstring::npos);
     const int memos[] = {IDC_ABOUT_MEMO_ABOUT, IDC_ABOUT_MEMO_DONATE, IDC_ABOUT_MEMO_CONTACT};
-    const wchar_t* names[] = {L"about-about", L"about-donate", L"about-contact"};
     for (int page = 0; page < 3; ++page) {
         selectNode(control(about, IDC_ABOUT_TREE), page);
         for (int memo = 0; memo < 3; ++memo)
             EXPECT_EQ(isVisible(control(about, memos[memo])), memo == page) << "page " << page << ", memo " << memo;
-        screenshot(about, names[page]);
+        screenshot(about, L"about-" + std::to_wstring(page));
     }
     closeByEsc(about);
     closeProgram();
@@ -183,8 +182,8 @@ TEST_F(DialogTest, DesktopIconLayouts) {
     for (const wchar_t* name : {L"..\\Tidewell", L"a:b", L"CON", L"nul.txt", L"COM\u00b9", L"\u8868X"}) {
         SetWindowTextW(control(dialog, IDC_DESK_SAVE_COMBO), name);
         postClick(control(dialog, IDC_DESK_SAVE_BUTTON));
-        const auto box = waitForMessageBox(5s);
-        ASSERT_TRUE(box && answerMessageBox(box->hwnd, IDOK)) << "saved as " << name;
+        const HWND box = waitFor(kMessageBox, 5s);
+        ASSERT_TRUE(box && answerMessageBox(box, IDOK)) << "saved as " << name;
     }
     EXPECT_FALSE(setting(L"Computer", L"X")) << "saved over the settings";
 
@@ -202,7 +201,7 @@ TEST_F(DialogTest, DesktopIconLayouts) {
     use(IDC_DESK_REMOVE_COMBO, IDC_DESK_REMOVE_BUTTON, L"e2E");
     EXPECT_FALSE(fileExists(layout)) << "the layout was not removed";
     EXPECT_EQ(listItems(control(dialog, IDC_DESK_REMOVE_COMBO)), Texts{L"alpha"});
-    EXPECT_FALSE(waitForMessageBox(0ms));
+    EXPECT_FALSE(waitFor(kMessageBox, 0ms));
     closeByEsc(dialog);
     closeProgram();
 }

@@ -25,19 +25,6 @@ std::wstring fromEnvironment(const wchar_t* name, const wchar_t* fallback) {
     return n && n < MAX_PATH ? std::wstring(buf, n) : driverFile(fallback);
 }
 
-std::wstring testName() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string n = std::string(info->test_suite_name()) + "-" + info->name();
-    std::replace(n.begin(), n.end(), '/', '-');
-    return std::wstring(n.begin(), n.end());
-}
-
-std::wstring fromUtf16(const std::string& bytes) {  // the byte order mark dropped
-    std::wstring text((bytes.size()) / 2, L'\0');
-    std::copy_n(bytes.data(), text.size() * 2, reinterpret_cast<char*>(text.data()));
-    return text.starts_with(L'\xFEFF') ? text.substr(1) : text;
-}
-
 std::vector<HWND> topLevelWindows(DWORD pid, const wchar_t* cls) {
     struct Query {
         DWORD pid;
@@ -232,7 +219,9 @@ void E2eTest::SetUp() {
     const std::wstring root = std::wstring(temp, GetTempPathW(MAX_PATH, temp)) + L"tw-e2e\\";
     CreateDirectoryW(root.c_str(), nullptr);
     static int counter = 0;
-    folder_ = root + testName() + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter) + L"\\";
+    const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    folder_ = root + std::wstring(test.begin(), test.end()) + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+              std::to_wstring(++counter) + L"\\";
     EXPECT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr)) << "program folder exists already";
     const std::wstring copies[][2] = {{fromEnvironment(L"TW_EXE", L"..\\app\\Tidewell.exe"), L"Tidewell.exe"},
                                       {fromEnvironment(L"TW_LANGUAGES", L"..\\app\\Languages.ini"), L"Languages.ini"}};
@@ -288,19 +277,14 @@ HWND E2eTest::waitFor(const wchar_t* cls, Millis timeout) {
     return found == HWND_MESSAGE ? nullptr : found;
 }
 
-std::optional<MessageBoxInfo> E2eTest::waitForMessageBox(Millis timeout) {
-    const HWND box = waitFor(L"#32770", timeout);
-    if (!box) return std::nullopt;
-    return MessageBoxInfo{box, windowText(box), windowText(GetDlgItem(box, 0xFFFF))};
-}
 
 void E2eTest::answerWarning(int answer, const std::function<void()>& meanwhile) {
-    const auto box = waitForMessageBox();
+    const HWND box = waitFor(kMessageBox, 20s);
     ASSERT_TRUE(box) << "no warning before the run";
-    EXPECT_EQ(box->caption, L"Warning");
-    EXPECT_EQ(box->text, L"Are you sure you want to continue?");
+    EXPECT_EQ(windowText(box), L"Warning");
+    EXPECT_EQ(windowText(GetDlgItem(box, 0xFFFF)), L"Are you sure you want to continue?");
     if (meanwhile) meanwhile();
-    ASSERT_TRUE(answerMessageBox(box->hwnd, answer));
+    ASSERT_TRUE(answerMessageBox(box, answer));
     if (main_) settle(main_);
 }
 
@@ -324,17 +308,13 @@ void E2eTest::closeProgram() {
     EXPECT_EQ(exitCode(), 0u);
 }
 
-Texts E2eTest::logLines(const wchar_t* pattern) const {
-    Texts lines;
+std::wstring E2eTest::logText(const wchar_t* pattern) const {
+    std::wstring text;
     for (const auto& name : filesIn(folder_ + L"Logs", pattern)) {
-        const std::wstring text = fromUtf16(readFileBytes(folder_ + L"Logs\\" + name).value_or(""));
-        for (size_t at = 0; at < text.size();) {
-            const size_t end = std::min(text.find(L"\r\n", at), text.size());
-            lines.push_back(text.substr(at, end - at));
-            at = end + 2;
-        }
+        const std::string bytes = readFileBytes(folder_ + L"Logs\\" + name).value_or("");
+        text.append(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2).append(L"\r\n");
     }
-    return lines;
+    return text;
 }
 
 }  // namespace tw::e2e

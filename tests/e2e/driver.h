@@ -63,10 +63,7 @@ void selectNode(HWND tree, int row);
 int listViewCount(HWND list);
 int checkedCount(HWND list);
 
-struct MessageBoxInfo {
-    HWND hwnd = nullptr;
-    std::wstring caption, text;
-};
+inline constexpr const wchar_t* kMessageBox = L"#32770";  // the window class of message boxes
 bool answerMessageBox(HWND box, int buttonId);  // true once the box has closed
 
 // Saves the window's screen image as a BMP in the artefacts folder.
@@ -86,7 +83,6 @@ protected:
     std::optional<std::wstring> setting(const wchar_t* section, const wchar_t* key) const;
     // The visible top-level window of the class, once it shows; none once the program has ended.
     HWND waitFor(const wchar_t* cls, Millis timeout = 10s);
-    std::optional<MessageBoxInfo> waitForMessageBox(Millis timeout = 20s);
     // The "Warning" question answered, after `meanwhile` has acted while it is open.
     void answerWarning(int answer, const std::function<void()>& meanwhile = {});
     // Ctrl+key on the main window, and the dialog it opens, checked by its title.
@@ -95,7 +91,7 @@ protected:
     void closeByEsc(HWND dialog);
     void closeProgram();  // WM_CLOSE to the main window, as the user would; ends with exit code 0
     HWND ctl(int id) const { return control(main_, id); }
-    Texts logLines(const wchar_t* pattern = L"*.txt") const;  // all saved logs' lines
+    std::wstring logText(const wchar_t* pattern = L"*.txt") const;  // all saved logs, each line ending in CR LF
 
     std::wstring folder_;  // with a trailing backslash
     DWORD pid_ = 0;

@@ -6,8 +6,6 @@
 #include "app/win/TWFormRes.h"
 #include "options/win/OptionsFormRes.h"
 
-#include <algorithm>
-
 namespace tw::e2e {
 namespace {
 
@@ -58,8 +56,7 @@ TEST_F(MainWindowTest, ChooseTargetsPreviewAndClean) {
     ASSERT_TRUE(sendKey(main_, 'R', true));
     answerWarning(IDOK);
     EXPECT_FALSE(fileExists(leftover)) << "the run left the leftover";
-    const Texts log = logLines();
-    EXPECT_NE(std::find(log.begin(), log.end(), L"Deleted file (" + leftover + L")"), log.end());
+    EXPECT_NE(logText().find(L"Deleted file (" + leftover + L")\r\n"), std::wstring::npos);
     closeProgram();
     EXPECT_EQ(setting(L"Languages", L"Current"), L"English") << "the settings were not saved";
 }
@@ -116,9 +113,8 @@ TEST_F(CommandLineTest, TargetSwitchesPreviewAndExitCodes) {
         EXPECT_EQ(fileExists(leftover), c.leftoverStays);
         EXPECT_EQ(folderExists(folder_ + L"Logs"), c.logPattern != nullptr);
         if (c.logPattern) {
-            const Texts log = logLines(c.logPattern);
-            const std::wstring line = (c.leftoverStays ? L"Would delete file (" : L"Deleted file (") + leftover + L")";
-            EXPECT_NE(std::find(log.begin(), log.end(), line), log.end()) << "the log lacks " << line;
+            const std::wstring line = (c.leftoverStays ? L"Would delete file (" : L"Deleted file (") + leftover + L")\r\n";
+            EXPECT_NE(logText(c.logPattern).find(line), std::wstring::npos) << "the log lacks " << line;
         }
         DeleteFileW(leftover.c_str());
     }
