@@ -265,7 +265,8 @@ std::optional<DWORD> E2eTest::exitCode() const {
 
 std::optional<std::wstring> E2eTest::setting(const wchar_t* section, const wchar_t* key) const {
     wchar_t buf[4096];
-    const std::wstring value(buf, GetPrivateProfileStringW(section, key, L"\x01", buf, 4096, (folder_ + L"Tidewell.ini").c_str()));
+    const std::wstring file = folder_ + L"Tidewell.ini";
+    const std::wstring value(buf, GetPrivateProfileStringW(section, key, L"\x01", buf, 4096, file.c_str()));
     return value == L"\x01" ? std::nullopt : std::optional(value);
 }
 

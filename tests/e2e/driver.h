@@ -27,7 +27,8 @@ std::optional<std::string> readFileBytes(const std::wstring& path);
 Texts filesIn(const std::wstring& folder, const std::wstring& pattern);
 std::string utf16(const std::wstring& text);  // with a byte order mark
 // Starts a program in `folder` (none: the driver's); the process handle, or nullptr.
-HANDLE startProgram(const std::wstring& exe, const std::wstring& arguments, const wchar_t* folder, DWORD* pid = nullptr);
+HANDLE startProgram(const std::wstring& exe, const std::wstring& arguments, const wchar_t* folder,
+                    DWORD* pid = nullptr);
 // A file in System32\drivers that the mouse target's pattern matches.
 std::wstring mouseLeftover(const wchar_t* tag);
 
@@ -73,7 +74,7 @@ void screenshot(HWND w, const std::wstring& name);
 // (Tidewell.exe and Languages.ini copied in) and ended when still running.
 class E2eTest : public ::testing::Test {
 protected:
-    void SetUp() override;  // a fresh program folder, the program before it ended
+    void SetUp() override;  // a fresh program folder; a program still running from before is ended
     void TearDown() override { end(); }
     bool start(const std::wstring& arguments = L"");
     // Writes the settings (when given), starts the program and waits for its window.
@@ -94,13 +95,13 @@ protected:
     std::wstring logText(const wchar_t* pattern = L"*.txt") const;  // all saved logs, each line ending in CR LF
 
     std::wstring folder_;  // with a trailing backslash
-    DWORD pid_ = 0;
     HWND main_ = nullptr;
 
 private:
     bool running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
     void end();
     HANDLE process_ = nullptr;
+    DWORD pid_ = 0;
 };
 
 }  // namespace tw::e2e
