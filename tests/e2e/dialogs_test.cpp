@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 
 namespace tw::e2e {
 namespace {
@@ -27,15 +28,14 @@ enum OptionsRow { kCleaning = 0, kNvidiaDisplay = 6, kLanguage = 8, kMiscellaneo
 // switch, a Miscellaneous box, and German applied to every window.
 TEST_F(DialogTest, OptionsPagesApplyTheirChanges) {
     launch(L"[ATi Display]\r\nFiles=0\r\n");
-    HWND options = open('O', TW_CLASS_OPTIONS);
-    ASSERT_NE(options, nullptr) << "Ctrl+O opened no Options dialog";
-    EXPECT_EQ(windowText(options), L"Options");
+    HWND options = open('O', TW_CLASS_OPTIONS, L"Options");
+    ASSERT_NE(options, nullptr);
     EXPECT_FALSE(isEnabled(main_)) << "the dialog is not modal";
     HWND tree = control(options, IDC_OPT_TREE), files = control(options, IDC_OPT_FILES);
     HWND registry = control(options, IDC_OPT_REGISTRY), combo = control(options, IDC_OPT_LANG_COMBO);
     EXPECT_EQ(check(files), BST_INDETERMINATE) << "six of seven targets' files on";
     EXPECT_EQ(check(registry), BST_CHECKED);
-    EXPECT_TRUE(screenshot(options, L"options-cleaning"));
+    screenshot(options, L"options-cleaning");
     click(files);  // grayed turns checked: every target's files on
     EXPECT_EQ(check(files), BST_CHECKED);
     selectNode(tree, kNvidiaDisplay);
@@ -47,53 +47,51 @@ TEST_F(DialogTest, OptionsPagesApplyTheirChanges) {
     EXPECT_FALSE(isVisible(files));
     EXPECT_TRUE(isVisible(control(options, IDC_OPT_BACKUP)));
     click(control(options, IDC_OPT_BACKUP));
-    EXPECT_TRUE(screenshot(options, L"options-miscellaneous"));
+    screenshot(options, L"options-miscellaneous");
 
     selectNode(tree, kLanguage);
     EXPECT_TRUE(isVisible(combo));
     EXPECT_EQ(windowText(combo), L"English");
     ASSERT_NE(SendMessageW(combo, CB_SELECTSTRING, WPARAM(-1), LPARAM(L"Deutsch")), CB_ERR) << "no Deutsch";
-    EXPECT_TRUE(screenshot(options, L"options-language"));
+    screenshot(options, L"options-language");
     click(control(options, IDC_OPT_APPLY));
     settle(options);
     EXPECT_EQ(windowText(options), L"Optionen");
     EXPECT_EQ(windowText(ctl(IDC_LABEL_SELECT)), L"Auswählen");
     EXPECT_TRUE(isVisible(files)) << "applying a language goes back to the Cleaning page";
     closeByEsc(options);
-    HWND log = open('L', TW_CLASS_LOG);  // first made after the change
+    HWND log = open('L', TW_CLASS_LOG, L"Protokoll");  // first made after the change
     ASSERT_NE(log, nullptr);
-    EXPECT_EQ(windowText(log), L"Protokoll");
     closeByEsc(log);
     closeProgram();
-    EXPECT_EQ(proc_->setting(L"ATi Display", L"Files"), L"1");
-    EXPECT_EQ(proc_->setting(L"NVIDIA Display", L"Registry"), L"0");
-    EXPECT_EQ(proc_->setting(L"NVIDIA Chipset", L"Registry"), L"1");
-    EXPECT_EQ(proc_->setting(L"Backup", L"Enabled"), L"1");
-    EXPECT_EQ(proc_->setting(L"Languages", L"Current"), L"Deutsch");
+    EXPECT_EQ(setting(L"ATi Display", L"Files"), L"1");
+    EXPECT_EQ(setting(L"NVIDIA Display", L"Registry"), L"0");
+    EXPECT_EQ(setting(L"NVIDIA Chipset", L"Registry"), L"1");
+    EXPECT_EQ(setting(L"Backup", L"Enabled"), L"1");
+    EXPECT_EQ(setting(L"Languages", L"Current"), L"Deutsch");
 }
 
 TEST_F(DialogTest, LogViewAndRemove) {
-    const std::wstring logs = proc_->folder() + L"Logs\\";
+    const std::wstring logs = folder_ + L"Logs\\";
     CreateDirectoryW(logs.c_str(), nullptr);
     for (const wchar_t* name : {L"first", L"second"})
         ASSERT_TRUE(writeFileBytes(logs + name + L".txt", utf16(std::wstring(L"Deleted file (C:\\") + name + L")")));
     launch();
-    HWND log = open('L', TW_CLASS_LOG);
-    ASSERT_NE(log, nullptr) << "Ctrl+L opened no Log dialog";
-    EXPECT_EQ(windowText(log), L"Log");
+    HWND log = open('L', TW_CLASS_LOG, L"Log");
+    ASSERT_NE(log, nullptr);
     HWND list = control(log, IDC_LOG_LIST), checks = control(log, IDC_LOG_CHECKLIST);
     Texts names = listItems(list);
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (Texts{L"first", L"second"}));
     ASSERT_TRUE(clickListItem(list, 1));
     EXPECT_EQ(windowText(control(log, IDC_LOG_MEMO)), L"Deleted file (C:\\" + listItems(list)[1] + L")");
-    EXPECT_TRUE(screenshot(log, L"log-view"));
+    screenshot(log, L"log-view");
 
     selectNode(control(log, IDC_LOG_TREE), 1);
     EXPECT_TRUE(isVisible(checks));
     EXPECT_FALSE(isVisible(list));
     EXPECT_EQ(listViewCount(checks), 2);
-    EXPECT_TRUE(screenshot(log, L"log-remove"));
+    screenshot(log, L"log-remove");
     click(control(log, IDC_LOG_SELECT_ALL));
     click(control(log, IDC_LOG_REMOVE));
     EXPECT_EQ(listViewCount(checks), 0);
@@ -107,16 +105,15 @@ TEST_F(DialogTest, BackupRestoreAndRemove) {
     const std::wstring leftover = mouseLeftover(L"backup");
     launch(L"[Backup]\r\nEnabled=1\r\n[DisplayWarning]\r\nEnabled=0\r\n", L"-MMOUSE");
     ASSERT_FALSE(fileExists(leftover)) << "the run did not delete the leftover";
-    HWND backup = open('B', TW_CLASS_BACKUP);
-    ASSERT_NE(backup, nullptr) << "Ctrl+B opened no Backup dialog";
-    EXPECT_EQ(windowText(backup), L"Backup");
+    HWND backup = open('B', TW_CLASS_BACKUP, L"Backup");
+    ASSERT_NE(backup, nullptr);
     HWND sets = control(backup, IDC_BACKUP_LIST), button = control(backup, IDC_BACKUP_REMOVE_RESTORE);
     EXPECT_EQ(windowText(button), L"Restore");
     const Texts setNames = listItems(sets);
     ASSERT_EQ(setNames.size(), 1u);
     ASSERT_TRUE(clickListItem(sets, 0));
     EXPECT_GE(checkedCount(control(backup, IDC_BACKUP_CHECK_RESTORE)), 1) << "choosing a set checks its items";
-    EXPECT_TRUE(screenshot(backup, L"backup-restore"));
+    screenshot(backup, L"backup-restore");
     click(button);
     EXPECT_EQ(readFileBytes(leftover), std::string("leftover")) << "the restore did not bring the file back";
 
@@ -124,10 +121,10 @@ TEST_F(DialogTest, BackupRestoreAndRemove) {
     EXPECT_EQ(windowText(button), L"Remove");
     HWND removable = control(backup, IDC_BACKUP_CHECK_SETS);
     ASSERT_EQ(listViewCount(removable), 1);
-    EXPECT_TRUE(screenshot(backup, L"backup-remove"));
+    screenshot(backup, L"backup-remove");
     click(control(backup, IDC_BACKUP_SELECT_ALL));
     click(button);
-    EXPECT_FALSE(folderExists(proc_->folder() + L"Backup\\" + setNames[0])) << "the set was not removed";
+    EXPECT_FALSE(folderExists(folder_ + L"Backup\\" + setNames[0])) << "the set was not removed";
     closeByEsc(backup);
     closeProgram();
     DeleteFileW(leftover.c_str());
@@ -135,35 +132,27 @@ TEST_F(DialogTest, BackupRestoreAndRemove) {
 
 TEST_F(DialogTest, AboutPages) {
     launch();
-    HWND about = open('A', TW_CLASS_ABOUT);
-    ASSERT_NE(about, nullptr) << "Ctrl+A opened no About dialog";
-    EXPECT_EQ(windowText(about), L"About");
+    HWND about = open('A', TW_CLASS_ABOUT, L"About");
+    ASSERT_NE(about, nullptr);
     EXPECT_NE(windowText(control(about, IDC_ABOUT_MEMO_ABOUT)).find(L"Tidewell 1.0"), std::wstring::npos);
     const int memos[] = {IDC_ABOUT_MEMO_ABOUT, IDC_ABOUT_MEMO_DONATE, IDC_ABOUT_MEMO_CONTACT};
-    const wchar_t* names[] = {L"about-about", L"about-donate", L"about-contact"};
     for (int page = 0; page < 3; ++page) {
         selectNode(control(about, IDC_ABOUT_TREE), page);
         for (int memo = 0; memo < 3; ++memo)
             EXPECT_EQ(isVisible(control(about, memos[memo])), memo == page) << "page " << page << ", memo " << memo;
-        EXPECT_TRUE(screenshot(about, names[page]));
+        screenshot(about, L"about-" + std::to_wstring(page));
     }
     closeByEsc(about);
     closeProgram();
 }
 
 // Save, move the icons, restore, remove: against the fake shell's desktop.
+// Layout names are listed and used without regard to case; names that leave
+// the folder or name a device are refused.
 TEST_F(DialogTest, DesktopIconLayouts) {
-    const std::wstring shell = driverFile(L"tw_e2e_fakeshell.exe");
-    std::wstring command = L"\"" + shell + L"\"";
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(CreateProcessW(shell.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-    const std::unique_ptr<void, void (*)(HANDLE)> end(pi.hProcess, [](HANDLE p) {
-        TerminateProcess(p, 0);
-        CloseHandle(p);
-    });
-    CloseHandle(pi.hThread);
+    const std::unique_ptr<void, void (*)(HANDLE)> shell(startProgram(driverFile(L"tw_e2e_fakeshell.exe"), L"", nullptr),
+                                                        [](HANDLE p) { TerminateProcess(p, 0), CloseHandle(p); });
+    ASSERT_TRUE(shell) << "the fake shell did not start";
     const HWND progman = waitForWindow([] { return FindWindowW(L"Progman", fakeshell::kReadyTitle); });
     ASSERT_NE(progman, nullptr) << "the fake shell did not come up";
     const HWND icons = FindWindowExW(FindWindowExW(progman, nullptr, L"SHELLDLL_DefView", nullptr), nullptr, WC_LISTVIEWW, nullptr);
@@ -177,24 +166,42 @@ TEST_F(DialogTest, DesktopIconLayouts) {
     };
 
     launch();
-    HWND dialog = open('D', TW_CLASS_DESKTOP);
-    ASSERT_NE(dialog, nullptr) << "Ctrl+D opened no Desktop Icon dialog";
-    EXPECT_EQ(windowText(control(dialog, IDC_DESK_SAVE_BUTTON)), L"Save");
-    EXPECT_TRUE(screenshot(dialog, L"desktop-icons"));
+    HWND dialog = open('D', TW_CLASS_DESKTOP, L"Desktop Icon Restorer");
+    ASSERT_NE(dialog, nullptr);
+    screenshot(dialog, L"desktop-icons");
+    auto use = [&](int combo, int button, const wchar_t* name) {
+        SetWindowTextW(control(dialog, combo), name);
+        click(control(dialog, button));
+    };
     const auto before = positions();
-    SetWindowTextW(control(dialog, IDC_DESK_SAVE_COMBO), L"E2E");
-    click(control(dialog, IDC_DESK_SAVE_BUTTON));
-    const std::wstring layout = proc_->folder() + L"Desktop Icon\\E2E.ini";
+    use(IDC_DESK_SAVE_COMBO, IDC_DESK_SAVE_BUTTON, L"E2E");
+    use(IDC_DESK_SAVE_COMBO, IDC_DESK_SAVE_BUTTON, L"alpha");
+    const std::wstring layout = folder_ + L"Desktop Icon\\E2E.ini";
     ASSERT_TRUE(fileExists(layout)) << "no layout saved";
+    EXPECT_EQ(listItems(control(dialog, IDC_DESK_RESTORE_COMBO)), (Texts{L"alpha", L"E2E"}));
+    for (const wchar_t* name : {L"..\\Tidewell", L"a:b", L"CON", L"nul.txt", L"COM\u00b9", L"\u8868X"}) {
+        SetWindowTextW(control(dialog, IDC_DESK_SAVE_COMBO), name);
+        postClick(control(dialog, IDC_DESK_SAVE_BUTTON));
+        const HWND box = waitFor(kMessageBox, 5s);
+        ASSERT_TRUE(box && answerMessageBox(box, IDOK)) << "saved as " << name;
+    }
+    EXPECT_FALSE(setting(L"Computer", L"X")) << "saved over the settings";
+
     for (int i = 0; i < int(before.size()); ++i) SendMessageW(icons, LVM_SETITEMPOSITION, i, MAKELPARAM(400 + 40 * i, 300));
-    ASSERT_NE(positions(), before);
-    SetWindowTextW(control(dialog, IDC_DESK_RESTORE_COMBO), L"E2E");
-    click(control(dialog, IDC_DESK_RESTORE_BUTTON));
-    EXPECT_EQ(positions(), before) << "the icons did not go back";
-    SetWindowTextW(control(dialog, IDC_DESK_REMOVE_COMBO), L"E2E");
-    click(control(dialog, IDC_DESK_REMOVE_BUTTON));
+    const auto moved = positions();
+    ASSERT_NE(moved, before);
+    // An unknown coordinate (-1) leaves its icon where it is; of two icons alike the first is placed.
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Documents", L"Y", L"-1", layout.c_str()));
+    auto placed = before;
+    placed[2] = moved[2], placed[4] = moved[4];
+    use(IDC_DESK_RESTORE_COMBO, IDC_DESK_RESTORE_BUTTON, L"e2e");
+    EXPECT_EQ(positions(), placed) << "the icons did not go back as the layout holds";
+    use(IDC_DESK_REMOVE_COMBO, IDC_DESK_REMOVE_BUTTON, L"..\\Tidewell");
+    EXPECT_TRUE(fileExists(folder_ + L"Tidewell.ini")) << "removed outside the layout folder";
+    use(IDC_DESK_REMOVE_COMBO, IDC_DESK_REMOVE_BUTTON, L"e2E");
     EXPECT_FALSE(fileExists(layout)) << "the layout was not removed";
-    EXPECT_TRUE(messageBoxes(proc_->pid()).empty());
+    EXPECT_EQ(listItems(control(dialog, IDC_DESK_REMOVE_COMBO)), Texts{L"alpha"});
+    EXPECT_FALSE(waitFor(kMessageBox, 0ms));
     closeByEsc(dialog);
     closeProgram();
 }

@@ -5,14 +5,10 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 
 namespace tw::e2e {
-
-std::wstring environment(const wchar_t* name) {
-    wchar_t buf[32768];
-    const DWORD n = GetEnvironmentVariableW(name, buf, 32768);
-    return n < 32768 ? std::wstring(buf, n) : std::wstring();
-}
 
 std::wstring driverFile(const wchar_t* name) {
     wchar_t buf[MAX_PATH];
@@ -24,49 +20,49 @@ namespace {
 
 // A variable's path, or the fallback beside the driver.
 std::wstring fromEnvironment(const wchar_t* name, const wchar_t* fallback) {
-    const std::wstring value = environment(name);
-    return value.empty() ? driverFile(fallback) : value;
+    wchar_t buf[MAX_PATH];
+    const DWORD n = GetEnvironmentVariableW(name, buf, MAX_PATH);
+    return n && n < MAX_PATH ? std::wstring(buf, n) : driverFile(fallback);
 }
 
-std::wstring testName() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string n = std::string(info->test_suite_name()) + "-" + info->name();
-    std::replace(n.begin(), n.end(), '/', '-');
-    return std::wstring(n.begin(), n.end());
+std::vector<HWND> topLevelWindows(DWORD pid, const wchar_t* cls) {
+    struct Query {
+        DWORD pid;
+        const wchar_t* cls;
+        std::vector<HWND> found;
+    } q{pid, cls, {}};
+    EnumWindows([](HWND w, LPARAM lp) -> BOOL {
+        auto& q = *reinterpret_cast<Query*>(lp);
+        DWORD owner = 0;
+        wchar_t name[256] = {};
+        GetWindowThreadProcessId(w, &owner);
+        GetClassNameW(w, name, 256);
+        if (owner == q.pid && IsWindowVisible(w) && q.cls == std::wstring(name)) q.found.push_back(w);
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&q));
+    return q.found;
 }
 
 }  // namespace
-
-bool fileExists(const std::wstring& path) {
-    const DWORD a = GetFileAttributesW(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 bool folderExists(const std::wstring& path) {
     const DWORD a = GetFileAttributesW(path.c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool fileExists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES && !folderExists(path);
+}
+
 bool writeFileBytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool ok = WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                    written == bytes.size();
-    CloseHandle(f);
-    return ok;
+    std::ofstream out(std::filesystem::path(path), std::ios::binary);
+    return out.write(bytes.data(), std::streamsize(bytes.size())).good();
 }
 
 std::optional<std::string> readFileBytes(const std::wstring& path) {
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return std::nullopt;
-    std::string out;
-    char buf[65536];
-    DWORD got = 0;
-    while (ReadFile(f, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
-    CloseHandle(f);
-    return out;
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    if (!in) return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 Texts filesIn(const std::wstring& folder, const std::wstring& pattern) {
@@ -81,22 +77,21 @@ Texts filesIn(const std::wstring& folder, const std::wstring& pattern) {
     return names;
 }
 
-std::wstring fromUtf16(const std::string& bytes) {
-    std::wstring text((bytes.size()) / 2, L'\0');
-    std::copy_n(bytes.data(), text.size() * 2, reinterpret_cast<char*>(text.data()));
-    return text.starts_with(L'\xFEFF') ? text.substr(1) : text;
-}
-
 std::string utf16(const std::wstring& text) {
     const std::wstring marked = L'\xFEFF' + text;
     return std::string(reinterpret_cast<const char*>(marked.data()), marked.size() * 2);
 }
 
-std::optional<std::wstring> readIni(const std::wstring& file, const wchar_t* section, const wchar_t* key) {
-    wchar_t buf[4096];
-    const DWORD n = GetPrivateProfileStringW(section, key, L"\x01", buf, 4096, file.c_str());
-    const std::wstring value(buf, n);
-    return value == L"\x01" ? std::nullopt : std::optional(value);
+HANDLE startProgram(const std::wstring& exe, const std::wstring& arguments, const wchar_t* folder, DWORD* pid) {
+    std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &si, &pi))
+        return nullptr;
+    CloseHandle(pi.hThread);
+    if (pid) *pid = pi.dwProcessId;
+    return pi.hProcess;
 }
 
 std::wstring mouseLeftover(const wchar_t* tag) {
@@ -104,26 +99,6 @@ std::wstring mouseLeftover(const wchar_t* tag) {
     const std::wstring path = std::wstring(buf, GetWindowsDirectoryW(buf, MAX_PATH)) + L"\\System32\\drivers\\point32k_" + tag + L".sys";
     EXPECT_TRUE(writeFileBytes(path, "leftover")) << "cannot seed the leftover";
     return path;
-}
-
-std::vector<HWND> topLevelWindows(DWORD pid, const wchar_t* cls, bool visibleOnly) {
-    struct Query {
-        DWORD pid;
-        const wchar_t* cls;
-        bool visibleOnly;
-        std::vector<HWND> found;
-    } q{pid, cls, visibleOnly, {}};
-    EnumWindows([](HWND w, LPARAM lp) -> BOOL {
-        auto& q = *reinterpret_cast<Query*>(lp);
-        DWORD owner = 0;
-        wchar_t name[256] = {};
-        GetWindowThreadProcessId(w, &owner);
-        GetClassNameW(w, name, 256);
-        if (owner == q.pid && (!q.visibleOnly || IsWindowVisible(w)) && (!q.cls || q.cls == std::wstring(name)))
-            q.found.push_back(w);
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&q));
-    return q.found;
 }
 
 std::wstring windowText(HWND w) {
@@ -148,29 +123,27 @@ bool sendKey(HWND top, WORD vk, bool ctrl) {
     settle(top);
     if (GetForegroundWindow() != top) return false;
     std::vector<INPUT> in;
-    auto key = [&](WORD k, bool up) {
-        INPUT i{};
-        i.type = INPUT_KEYBOARD;
-        i.ki.wVk = k;
-        i.ki.wScan = static_cast<WORD>(MapVirtualKeyW(k, MAPVK_VK_TO_VSC));
-        i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-        in.push_back(i);
+    auto key = [&](WORD k, DWORD up) {
+        in.push_back({INPUT_KEYBOARD, {}});
+        in.back().ki = KEYBDINPUT{k, static_cast<WORD>(MapVirtualKeyW(k, MAPVK_VK_TO_VSC)), up, 0, 0};
     };
-    if (ctrl) key(VK_CONTROL, false);
-    key(vk, false);
-    key(vk, true);
-    if (ctrl) key(VK_CONTROL, true);
+    if (ctrl) key(VK_CONTROL, 0);
+    key(vk, 0), key(vk, KEYEVENTF_KEYUP);
+    if (ctrl) key(VK_CONTROL, KEYEVENTF_KEYUP);
     const UINT sent = SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
     settle(top);
     return sent == in.size();
 }
 
 Texts listItems(HWND list) {
+    wchar_t cls[32] = {};
+    GetClassNameW(list, cls, 32);
+    const bool combo = std::wstring(cls) == L"ComboBox";
     Texts items;
-    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    const LRESULT count = SendMessageW(list, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
-        std::wstring text(SendMessageW(list, LB_GETTEXTLEN, i, 0) + 1, L'\0');
-        text.resize(std::max<LRESULT>(0, SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()))));
+        std::wstring text(SendMessageW(list, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, i, 0) + 1, L'\0');
+        text.resize(std::max<LRESULT>(0, SendMessageW(list, combo ? CB_GETLBTEXT : LB_GETTEXT, i, LPARAM(text.data()))));
         items.push_back(text);
     }
     return items;
@@ -203,27 +176,12 @@ int checkedCount(HWND list) {
     return n;
 }
 
-std::vector<MessageBoxInfo> messageBoxes(DWORD pid) {
-    std::vector<MessageBoxInfo> boxes;
-    for (HWND w : topLevelWindows(pid, L"#32770")) boxes.push_back({w, windowText(w), windowText(GetDlgItem(w, 0xFFFF))});
-    return boxes;
-}
-
-std::optional<MessageBoxInfo> waitForMessageBox(DWORD pid, Millis timeout) {
-    std::optional<MessageBoxInfo> found;
-    waitForWindow([&]() -> HWND {
-        const auto boxes = messageBoxes(pid);
-        if (!boxes.empty()) found = boxes.front();
-        return found ? found->hwnd : nullptr;
-    }, timeout);
-    return found;
-}
-
 bool answerMessageBox(HWND box, int buttonId) {
-    return PostMessageW(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, buttonId)));
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, buttonId)));
+    return waitForWindow([&]() -> HWND { return isVisible(box) ? nullptr : box; }, 5s) != nullptr;
 }
 
-bool screenshot(HWND w, const std::wstring& name) {
+void screenshot(HWND w, const std::wstring& name) {
     SetForegroundWindow(w);
     RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     settle(w);
@@ -231,7 +189,7 @@ bool screenshot(HWND w, const std::wstring& name) {
     RECT r{};
     GetWindowRect(w, &r);
     const int width = r.right - r.left, height = r.bottom - r.top;
-    if (width <= 0 || height <= 0) return false;
+    if (width <= 0 || height <= 0) return;
     HDC screen = GetDC(nullptr), mem = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
     HGDIOBJ old = SelectObject(mem, bitmap);
@@ -240,7 +198,7 @@ bool screenshot(HWND w, const std::wstring& name) {
     BITMAPINFOHEADER bi{sizeof bi, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};  // bottom-up rows, as in BMP files
     const DWORD stride = (width * 3 + 3) & ~3u;
     std::string pixels(static_cast<size_t>(stride) * height, '\0');
-    const bool got = GetDIBits(mem, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS);
+    GetDIBits(mem, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS);
     DeleteObject(bitmap);
     DeleteDC(mem);
     ReleaseDC(nullptr, screen);
@@ -250,17 +208,20 @@ bool screenshot(HWND w, const std::wstring& name) {
                              std::string(reinterpret_cast<const char*>(&bi), sizeof bi) + pixels;
     const std::wstring folder = fromEnvironment(L"TW_ARTIFACTS", L"artifacts");
     CreateDirectoryW(folder.c_str(), nullptr);
-    return got && writeFileBytes(folder + L"\\" + name + L".bmp", file);
+    writeFileBytes(folder + L"\\" + name + L".bmp", file);
 }
 
-// ---- the program under test ------------------------------------------------
+// ---- the program under test -------------------------------------------------
 
-TidewellProcess::TidewellProcess(const std::wstring& name) {
+void E2eTest::SetUp() {
+    end();
     wchar_t temp[MAX_PATH];
     const std::wstring root = std::wstring(temp, GetTempPathW(MAX_PATH, temp)) + L"tw-e2e\\";
     CreateDirectoryW(root.c_str(), nullptr);
     static int counter = 0;
-    folder_ = root + name + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter) + L"\\";
+    const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    folder_ = root + std::wstring(test.begin(), test.end()) + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+              std::to_wstring(++counter) + L"\\";
     EXPECT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr)) << "program folder exists already";
     const std::wstring copies[][2] = {{fromEnvironment(L"TW_EXE", L"..\\app\\Tidewell.exe"), L"Tidewell.exe"},
                                       {fromEnvironment(L"TW_LANGUAGES", L"..\\app\\Languages.ini"), L"Languages.ini"}};
@@ -269,81 +230,69 @@ TidewellProcess::TidewellProcess(const std::wstring& name) {
             Sleep(200);
 }
 
-TidewellProcess::~TidewellProcess() {
+void E2eTest::end() {
     if (!process_) return;
     if (running()) TerminateProcess(process_, 0xE2E);
     WaitForSingleObject(process_, 10000);
     CloseHandle(process_);
+    process_ = nullptr, main_ = nullptr;
 }
 
-bool TidewellProcess::start(const std::wstring& arguments, int showState) {
-    const std::wstring exe = folder_ + L"Tidewell.exe";
-    std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    si.dwFlags = showState >= 0 ? STARTF_USESHOWWINDOW : 0;
-    si.wShowWindow = static_cast<WORD>(showState);
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(), &si, &pi))
-        return false;
-    CloseHandle(pi.hThread);
-    process_ = pi.hProcess;
-    pid_ = pi.dwProcessId;
-    return true;
+bool E2eTest::start(const std::wstring& arguments) {
+    process_ = startProgram(folder_ + L"Tidewell.exe", arguments, folder_.c_str(), &pid_);
+    return process_ != nullptr;
 }
 
-HWND TidewellProcess::waitForMainWindow(Millis timeout) {
-    main_ = waitForWindow([&]() -> HWND {
-        const auto found = topLevelWindows(pid_, TW_CLASS_MAIN);
-        return !found.empty() ? found.front() : running() ? nullptr : HWND_MESSAGE;  // ended: no window comes
-    }, timeout);
-    return main_ = main_ == HWND_MESSAGE ? nullptr : main_;
+void E2eTest::launch(const std::wstring& settings, const std::wstring& arguments) {
+    if (!settings.empty()) {
+        ASSERT_TRUE(writeFileBytes(folder_ + L"Tidewell.ini", utf16(settings)));
+    }
+    ASSERT_TRUE(start(arguments)) << "could not start the program";
+    main_ = waitFor(TW_CLASS_MAIN, 20s);
+    ASSERT_NE(main_, nullptr) << "main window did not appear";
+    ASSERT_TRUE(settle(main_));
 }
 
-bool TidewellProcess::running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
-
-bool TidewellProcess::waitForExit(Millis timeout) {
+bool E2eTest::waitForExit(Millis timeout) {
     return process_ && WaitForSingleObject(process_, static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
 }
 
-std::optional<DWORD> TidewellProcess::exitCode() const {
+std::optional<DWORD> E2eTest::exitCode() const {
     DWORD code = 0;
     if (!process_ || running() || !GetExitCodeProcess(process_, &code)) return std::nullopt;
     return code;
 }
 
-bool TidewellProcess::close() {
-    const auto found = topLevelWindows(pid_, TW_CLASS_MAIN, false);
-    if (found.empty()) return !running();
-    PostMessageW(found.front(), WM_CLOSE, 0, 0);
-    return waitForExit();
-}
-
-// ---- the test fixture --------------------------------------------------------
-
-void E2eTest::SetUp() { proc_ = std::make_unique<TidewellProcess>(testName()); }
-
-void E2eTest::launch(const std::wstring& settings, const std::wstring& arguments) {
-    if (!settings.empty()) {
-        ASSERT_TRUE(proc_->writeSettings(settings));
-    }
-    ASSERT_TRUE(proc_->start(arguments)) << "could not start the program";
-    main_ = proc_->waitForMainWindow();
-    ASSERT_NE(main_, nullptr) << "main window did not appear";
-    ASSERT_TRUE(settle(main_));
+std::optional<std::wstring> E2eTest::setting(const wchar_t* section, const wchar_t* key) const {
+    wchar_t buf[4096];
+    const std::wstring file = folder_ + L"Tidewell.ini";
+    const std::wstring value(buf, GetPrivateProfileStringW(section, key, L"\x01", buf, 4096, file.c_str()));
+    return value == L"\x01" ? std::nullopt : std::optional(value);
 }
 
 HWND E2eTest::waitFor(const wchar_t* cls, Millis timeout) {
-    return waitForWindow([&]() -> HWND {
-        const auto found = topLevelWindows(proc_->pid(), cls);
-        return found.empty() ? nullptr : found.front();
+    const HWND found = waitForWindow([&]() -> HWND {
+        const auto all = topLevelWindows(pid_, cls);
+        return !all.empty() ? all.front() : running() ? nullptr : HWND_MESSAGE;  // ended: none comes
     }, timeout);
+    return found == HWND_MESSAGE ? nullptr : found;
 }
 
-HWND E2eTest::open(WORD key, const wchar_t* cls) {
-    if (!sendKey(main_, key, true)) return nullptr;
-    HWND dialog = waitFor(cls);
-    if (dialog) settle(dialog);
+
+void E2eTest::answerWarning(int answer, const std::function<void()>& meanwhile) {
+    const HWND box = waitFor(kMessageBox, 20s);
+    ASSERT_TRUE(box) << "no warning before the run";
+    EXPECT_EQ(windowText(box), L"Warning");
+    EXPECT_EQ(windowText(GetDlgItem(box, 0xFFFF)), L"Are you sure you want to continue?");
+    if (meanwhile) meanwhile();
+    ASSERT_TRUE(answerMessageBox(box, answer));
+    if (main_) settle(main_);
+}
+
+HWND E2eTest::open(WORD key, const wchar_t* cls, const wchar_t* title) {
+    HWND dialog = sendKey(main_, key, true) ? waitFor(cls) : nullptr;
+    EXPECT_NE(dialog, nullptr) << "Ctrl+" << char(key) << " opened no dialog";
+    EXPECT_TRUE(!dialog || (settle(dialog) && windowText(dialog) == title)) << windowText(dialog);
     return dialog;
 }
 
@@ -355,21 +304,18 @@ void E2eTest::closeByEsc(HWND dialog) {
 }
 
 void E2eTest::closeProgram() {
-    ASSERT_TRUE(proc_->close()) << "program did not end on WM_CLOSE";
-    EXPECT_EQ(proc_->exitCode(), 0u);
+    PostMessageW(main_, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(waitForExit()) << "program did not end on WM_CLOSE";
+    EXPECT_EQ(exitCode(), 0u);
 }
 
-Texts E2eTest::logLines(const wchar_t* pattern) const {
-    Texts lines;
-    for (const auto& name : filesIn(proc_->folder() + L"Logs", pattern)) {
-        const std::wstring text = fromUtf16(readFileBytes(proc_->folder() + L"Logs\\" + name).value_or(""));
-        for (size_t at = 0; at < text.size();) {
-            const size_t end = std::min(text.find(L"\r\n", at), text.size());
-            lines.push_back(text.substr(at, end - at));
-            at = end + 2;
-        }
+std::wstring E2eTest::logText(const wchar_t* pattern) const {
+    std::wstring text;
+    for (const auto& name : filesIn(folder_ + L"Logs", pattern)) {
+        const std::string bytes = readFileBytes(folder_ + L"Logs\\" + name).value_or("");
+        text.append(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2).append(L"\r\n");
     }
-    return lines;
+    return text;
 }
 
 }  // namespace tw::e2e

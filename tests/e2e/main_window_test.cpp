@@ -4,8 +4,7 @@
 
 #include "app/win/PreviewFormRes.h"
 #include "app/win/TWFormRes.h"
-
-#include <algorithm>
+#include "options/win/OptionsFormRes.h"
 
 namespace tw::e2e {
 namespace {
@@ -15,9 +14,11 @@ const Texts kAvailable = {L"AGEIA - PhysX",    L"ATi - Display",    L"Creative -
 
 using MainWindowTest = E2eTest;
 
-// Choosing targets with the buttons and double-clicks, then Clean: the
-// warning, the leftover gone and the saved log naming it.
-TEST_F(MainWindowTest, ChooseTargetsAndClean) {
+// Choosing targets with the buttons and double-clicks. Ctrl+P shows what a
+// run would delete and deletes nothing; the Preview window's Clean warns
+// first, and the list emptied while the warning is open runs nothing. Ctrl+R
+// cleans the list as it stands: the leftover goes and the saved log names it.
+TEST_F(MainWindowTest, ChooseTargetsPreviewAndClean) {
     const std::wstring leftover = mouseLeftover(L"main");
     launch();
     EXPECT_EQ(windowText(main_), L"Tidewell 1.0");
@@ -25,7 +26,7 @@ TEST_F(MainWindowTest, ChooseTargetsAndClean) {
     EXPECT_EQ(listItems(ctl(IDC_LIST_ITEMS)), kAvailable);
     EXPECT_TRUE(listItems(ctl(IDC_LIST_CLEAN)).empty());
     EXPECT_FALSE(isEnabled(ctl(IDC_BUTTON_DELETE)));
-    EXPECT_TRUE(screenshot(main_, L"main-window"));
+    screenshot(main_, L"main-window");
 
     click(ctl(IDC_BUTTON_SELECT_ALL));
     EXPECT_EQ(listItems(ctl(IDC_LIST_CLEAN)), kAvailable);
@@ -41,48 +42,28 @@ TEST_F(MainWindowTest, ChooseTargetsAndClean) {
     click(ctl(IDC_BUTTON_SELECT));
     EXPECT_EQ(listItems(ctl(IDC_LIST_CLEAN)), (Texts{L"Microsoft - Mouse", L"AGEIA - PhysX"}));
 
-    ASSERT_TRUE(sendKey(main_, 'R', true));
-    auto box = waitForMessageBox(proc_->pid());
-    ASSERT_TRUE(box) << "Ctrl+R asked nothing";
-    EXPECT_EQ(box->caption, L"Warning");
-    EXPECT_EQ(box->text, L"Are you sure you want to continue?");
-    ASSERT_TRUE(answerMessageBox(box->hwnd, IDOK));
-    settle(main_);
-    EXPECT_FALSE(fileExists(leftover)) << "the run left the leftover";
-    const Texts log = logLines();
-    EXPECT_NE(std::find(log.begin(), log.end(), L"Deleted file (" + leftover + L")"), log.end());
-    closeProgram();
-    EXPECT_EQ(proc_->setting(L"Languages", L"Current"), L"English") << "the settings were not saved";
-}
-
-// Ctrl+P shows what a run would delete and deletes nothing; the Preview
-// window's Clean starts the run, warning first.
-TEST_F(MainWindowTest, PreviewWindow) {
-    const std::wstring leftover = mouseLeftover(L"preview");
-    launch();
-    ASSERT_TRUE(clickListItem(ctl(IDC_LIST_ITEMS), 3, true));
-    ASSERT_TRUE(sendKey(main_, 'P', true));
-    const HWND preview = waitFor(TW_CLASS_PREVIEW);
-    ASSERT_NE(preview, nullptr) << "Ctrl+P showed no Preview window";
-    EXPECT_EQ(windowText(preview), L"Preview");
+    const HWND preview = open('P', TW_CLASS_PREVIEW, L"Preview");
+    ASSERT_NE(preview, nullptr);
     const std::wstring text = windowText(control(preview, IDC_PREVIEW_TEXT));
     EXPECT_EQ(text.find(L"Microsoft - Mouse (Files: 1, Folders: 0, Registry: 0, Not deleted: 0)"), 0u) << text;
     EXPECT_NE(text.find(L"Would delete file (" + leftover + L")"), std::wstring::npos) << text;
-    EXPECT_TRUE(fileExists(leftover)) << "the preview deleted the file";
-    EXPECT_TRUE(screenshot(preview, L"preview-window"));
-
+    screenshot(preview, L"preview-window");
     postClick(control(preview, IDC_PREVIEW_CLEAN));
-    auto box = waitForMessageBox(proc_->pid());
-    ASSERT_TRUE(box) << "the Preview window's Clean started no run";
-    EXPECT_EQ(box->caption, L"Warning");
-    ASSERT_TRUE(answerMessageBox(box->hwnd, IDOK));
-    settle(main_);
-    EXPECT_FALSE(fileExists(leftover));
+    answerWarning(IDOK, [&] { click(ctl(IDC_BUTTON_DELETE_ALL)); });
+    EXPECT_TRUE(fileExists(leftover)) << "the preview deleted the file, or the emptied list ran";
+
+    ASSERT_TRUE(clickListItem(ctl(IDC_LIST_ITEMS), 3, true));
+    ASSERT_TRUE(sendKey(main_, 'R', true));
+    answerWarning(IDOK);
+    EXPECT_FALSE(fileExists(leftover)) << "the run left the leftover";
+    EXPECT_NE(logText().find(L"Deleted file (" + leftover + L")\r\n"), std::wstring::npos);
     closeProgram();
+    EXPECT_EQ(setting(L"Languages", L"Current"), L"English") << "the settings were not saved";
 }
 
 // With the tray on, minimizing hides the window, the tray menu brings it
-// back and its Close ends the program.
+// back and its Close ends the program, storing nothing that Options changed
+// without applying it.
 TEST_F(MainWindowTest, TrayIcon) {
     launch(L"[SystemTray]\r\nEnabled=1\r\n");
     PostMessageW(main_, WM_SYSCOMMAND, SC_MINIMIZE, 0);
@@ -92,9 +73,14 @@ TEST_F(MainWindowTest, TrayIcon) {
     settle(main_);
     EXPECT_TRUE(isVisible(main_));
     EXPECT_FALSE(IsIconic(main_));
+    const HWND options = open('O', TW_CLASS_OPTIONS, L"Options");
+    ASSERT_NE(options, nullptr);
+    click(control(options, IDC_OPT_FILES));
+    ASSERT_EQ(check(control(options, IDC_OPT_FILES)), BST_UNCHECKED);
     PostMessageW(main_, WM_COMMAND, IDM_TRAY_EXIT, 0);
-    ASSERT_TRUE(proc_->waitForExit()) << "the tray menu's Close did not end the program";
-    EXPECT_EQ(proc_->exitCode(), 0u);
+    ASSERT_TRUE(waitForExit()) << "the tray menu's Close did not end the program";
+    EXPECT_EQ(exitCode(), 0u);
+    EXPECT_EQ(setting(L"Realtek Sound", L"Files"), L"1") << "a change never applied was stored";
 }
 
 // Unattended runs from the command line, warning on: the answer given, the
@@ -120,20 +106,15 @@ TEST_F(CommandLineTest, TargetSwitchesPreviewAndExitCodes) {
         SCOPED_TRACE(testing::Message() << c.arguments);
         SetUp();  // a fresh program folder
         const std::wstring leftover = mouseLeftover(L"switch");
-        ASSERT_TRUE(proc_->start(c.arguments));
-        if (c.answer) {
-            auto box = waitForMessageBox(proc_->pid());
-            ASSERT_TRUE(box && box->caption == L"Warning") << "no warning before the run";
-            answerMessageBox(box->hwnd, c.answer);
-        }
-        ASSERT_TRUE(proc_->waitForExit(60s)) << "-QUIT did not end the program";
-        EXPECT_EQ(proc_->exitCode(), c.exitCode);
+        ASSERT_TRUE(start(c.arguments));
+        if (c.answer) answerWarning(c.answer);
+        ASSERT_TRUE(waitForExit(60s)) << "-QUIT did not end the program";
+        EXPECT_EQ(exitCode(), c.exitCode);
         EXPECT_EQ(fileExists(leftover), c.leftoverStays);
-        EXPECT_EQ(folderExists(proc_->folder() + L"Logs"), c.logPattern != nullptr);
+        EXPECT_EQ(folderExists(folder_ + L"Logs"), c.logPattern != nullptr);
         if (c.logPattern) {
-            const Texts log = logLines(c.logPattern);
-            const std::wstring line = (c.leftoverStays ? L"Would delete file (" : L"Deleted file (") + leftover + L")";
-            EXPECT_NE(std::find(log.begin(), log.end(), line), log.end()) << "the log lacks " << line;
+            const std::wstring line = (c.leftoverStays ? L"Would delete file (" : L"Deleted file (") + leftover + L")\r\n";
+            EXPECT_NE(logText(c.logPattern).find(line), std::wstring::npos) << "the log lacks " << line;
         }
         DeleteFileW(leftover.c_str());
     }

@@ -1,18 +1,14 @@
 // The dialogs' pages by their translated names; the Log and Backup dialogs on the program
-// folder's real Logs and Backup folders; the command line; the desktop icon layouts.
+// folder's real Logs and Backup folders; the command line.
 #include <windows.h>
-#include <commctrl.h>
 
 #include <algorithm>
-#include <cstring>
 
 #include "about/AboutUnit.h"
 #include "app/TWUnit.h"
 #include "backup/BackupDialog.h"
 #include "backup/BackupUnit.h"
 #include "engine/DeleteUnit.h"
-#include "desktop/DesktopIconLayouts.h"
-#include "desktop/DesktopIcons.h"
 #include "faults.h"
 #include "options/OptionsUnit.h"
 #include "program_folder.h"
@@ -145,84 +141,6 @@ TEST(MainWindow, CommandLineFillsTheListThenStartsThenQuitsOnce) {
     other.Process({L"-PREVIEWS", L"-QUIT"}, clean, start, quit);
     raising.Process({L"-QUIT"}, clean, [](const tw::CommandLineRequest&) -> int { throw tw::AppError(L"x"); }, quit);
     EXPECT_EQ(calls, (Lines{"preview 7", "quit 3", "clean 7", "quit 3", "quit 2"}));
-}
-
-// Points this program's import of `name` at `replacement`; returns the old target.
-void* patchImport(const char* name, void* replacement) {
-    auto* base = reinterpret_cast<BYTE*>(::GetModuleHandleW(nullptr));
-    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const DWORD imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
-    for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports); d->Name != 0; ++d)
-        for (auto *n = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk),
-                  *slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk); n->u1.AddressOfData; ++n, ++slot)
-            if (!IMAGE_SNAP_BY_ORDINAL(n->u1.Ordinal) &&
-                std::strcmp(reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + n->u1.AddressOfData)->Name, name) == 0) {
-                DWORD old = 0;
-                ::VirtualProtect(&slot->u1.Function, sizeof(void*), PAGE_READWRITE, &old);
-                const auto real = std::exchange(slot->u1.Function, reinterpret_cast<ULONG_PTR>(replacement));
-                return reinterpret_cast<void*>(real);
-            }
-    return nullptr;
-}
-
-// Wine without a display has no desktop, and its windows cannot have
-// children: a message-only "Progman" (which stands in for its own
-// SHELLDLL_DefView as well) and a real list view are linked through this
-// program's import of FindWindowExW.
-HWND g_progman, g_list;
-decltype(&::FindWindowExW) g_findWindowEx;
-HWND WINAPI findWindowEx(HWND parent, HWND after, LPCWSTR cls, LPCWSTR title) {
-    if (parent == nullptr || parent != g_progman) return g_findWindowEx(parent, after, cls, title);
-    return after != nullptr ? nullptr : cls != nullptr && std::wstring(cls) == L"SysListView32" ? g_list : g_progman;
-}
-
-class DesktopLayouts : public dialogs::ProgramFolderTest {
-protected:
-    static void SetUpTestSuite() {
-        void* real = patchImport("FindWindowExW", reinterpret_cast<void*>(&findWindowEx));
-        g_findWindowEx = reinterpret_cast<decltype(g_findWindowEx)>(real);
-        reinterpret_cast<void(WINAPI*)()>(::GetProcAddress(::LoadLibraryA("comctl32.dll"), "InitCommonControls"))();
-        const WNDCLASSW progman = {0, ::DefWindowProcW, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, L"Progman"};
-        ::RegisterClassW(&progman);
-        g_progman = ::CreateWindowW(L"Progman", L"", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr, nullptr, nullptr);
-        g_list = ::CreateWindowW(L"SysListView32", L"", 0, 0, 0, 800, 600, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    }
-    void SetUp() override {
-        ProgramFolderTest::SetUp();
-        ASSERT_EQ(tw::GetDesktopListView(), reinterpret_cast<plat::HWnd>(g_list));
-        ::SendMessageW(g_list, LVM_DELETEALLITEMS, 0, 0);
-        for (const wchar_t* name : {L"Computer", L"Recycle Bin", L"Same", L"Same"}) {
-            LVITEMW item = {};
-            item.mask = LVIF_TEXT, item.iItem = 9, item.pszText = const_cast<wchar_t*>(name);
-            const int i = static_cast<int>(::SendMessageW(g_list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-            ::SendMessageW(g_list, LVM_SETITEMPOSITION, i, MAKELPARAM(10 + i * 100, 500 - i * 50));
-        }
-    }
-    static std::vector<POINT> positions() {
-        std::vector<POINT> out(4);
-        for (int i = 0; i < 4; ++i) ::SendMessageW(g_list, LVM_GETITEMPOSITION, i, reinterpret_cast<LPARAM>(&out[i]));
-        return out;
-    }
-};
-
-TEST_F(DesktopLayouts, SaveRestoreListAndRemove) {
-    std::vector<POINT> saved = positions();
-    EXPECT_EQ(tw::SaveDesktopLayout(L"Home"), tw::programFolderW() + L"Desktop Icon\\Home.ini");
-    for (int i = 0; i < 4; ++i) ::SendMessageW(g_list, LVM_SETITEMPOSITION, i, MAKELPARAM(700, 9));
-    EXPECT_TRUE(tw::RestoreDesktopLayout(L"home", false));
-    saved[3] = {700, 9};  // only the first icon of a name moves
-    for (int i = 0; i < 4; ++i) EXPECT_TRUE(positions()[i].x == saved[i].x && positions()[i].y == saved[i].y) << i;
-
-    tw::SaveDesktopLayout(L"alpha");
-    for (const wchar_t* name : {L"..\\Tidewell", L"a:b", L"CON", L"nul.txt", L"COM\u00b9", L"\u8868X"})
-        EXPECT_THROW(tw::SaveDesktopLayout(name), tw::AppError) << narrow(name);
-    EXPECT_EQ(tw::ListDesktopLayouts().names, (Names{L"alpha", L"Home"}));
-    settings("");
-    EXPECT_FALSE(tw::RemoveDesktopLayout(L"..\\tw_wine_tests")) << "a name that leaves the folder";
-    EXPECT_TRUE(winetest::fileExists(narrow(tw::SettingsFilePath())));
-    EXPECT_TRUE(tw::RemoveDesktopLayout(L"HOME"));
-    EXPECT_FALSE(tw::RestoreDesktopLayout(L"Home", false));
-    EXPECT_EQ(tw::ListDesktopLayouts().names, Names{L"alpha"});
 }
 
 }  // namespace

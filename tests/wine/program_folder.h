@@ -1,5 +1,5 @@
-// The settings file, Languages.ini and desktop layouts beside the test program (its program
-// folder) go after each test; loading the settings then gives every variable its first value.
+// The settings file and Languages.ini beside the test program (its program folder) go after
+// each test; loading the settings then gives every variable its first value.
 #pragma once
 
 #include "options/Language.h"
@@ -35,7 +35,6 @@ protected:
     }
     static void removeFiles() {
         ::DeleteFileW(tw::SettingsFilePath().c_str()), ::DeleteFileW(tw::LanguageFilePath().c_str());
-        winetest::removeTree(tw::programFolder() + "Desktop Icon\\");
     }
 };
 

@@ -14,6 +14,8 @@ struct Icon {
     const wchar_t* text;
     int x, y;
 };
-inline constexpr Icon kIcons[] = {{L"Computer", 20, 20}, {L"Recycle Bin", 20, 120}, {L"Documents", 200, 20}};
+// Two icons share a name: a layout places the first of them.
+inline constexpr Icon kIcons[] = {
+    {L"Computer", 20, 20}, {L"Recycle Bin", 20, 120}, {L"Documents", 200, 20}, {L"Same", 380, 20}, {L"Same", 380, 120}};
 
 }  // namespace tw::e2e::fakeshell
