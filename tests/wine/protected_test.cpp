@@ -1,14 +1,19 @@
 // The folders no deletion may reach, on a real system: the ones the system
-// names, profiles and their AppData roots, the program's own folders wherever
-// they lie, and spellings and links that reach them. The system decides, not
-// the environment, which is pointed elsewhere here and may only add.
+// names (every known folder, and each profile's), profiles and their AppData
+// roots, the program's own folders wherever they lie, and spellings and links
+// that reach them. The system decides, not the environment, which is pointed
+// elsewhere here and may only add. A vendor's install folder named by the
+// registry is not even inside the Windows folder.
 #include <shlobj.h>
+
+#include <map>
 
 #include "backup/BackupUnit.h"
 #include "engine/DeleteUnit.h"
 #include "log/LogUnit.h"
 #include "platform/common.h"
 #include "support.h"
+#include "targets/Target.h"
 
 namespace {
 
@@ -84,7 +89,12 @@ TEST_F(ProtectedFolders, WhatTheSystemNamesWhateverTheSpellingAndEnvironment) {
         {other + "\\AppData\\LocalLow", true}, {other + "\\AppData\\LocalLow\\Vendor", false},
         {dir + "Staff\\Ann", true}, {dir + "Staff\\Ann\\AppData\\Local", true},
         {dir + "Staff\\Ann\\AppData\\LocalLow", true}, {dir + "Staff\\Ann\\AppData\\Roaming", true},
-        {dir + "Staff\\Ann\\Documents", false}, {dir + "Staff", true},
+        {dir + "Staff\\Ann\\Documents", true}, {dir + "Staff\\Ann\\AppData\\Local\\Microsoft", true},
+        {dir + "Staff\\Ann\\AppData\\Local\\Vendor", false}, {dir + "Staff", true},
+        {other + "\\AppData\\Roaming", true}, {other + "\\AppData\\Roaming\\Vendor", false},
+        {other + "\\AppData\\Local\\Microsoft", true}, {other + "\\AppData\\Local\\Microsoft\\Vendor", false},
+        {known(FOLDERID_ProgramFilesCommon), true}, {known(FOLDERID_Fonts), true}, {local + "\\Microsoft", true},
+        {known(FOLDERID_CommonStartMenu) + "\\..", true}, {known(FOLDERID_StartMenu), true},
         {tw::programFolder(), true}, {tw::programFolder() + "..", true}, {tw::BackupRoot() + "Set", true},
         {dir + "BackupElsewhere", true}, {dir + "LogsElsewhere\\..\\LogsElsewhere", true},
         {dir + "ToWindows", true}, {dir + "ToWindows\\system32", true}, {dir + "ToWindows\\TidewellVendor", false},
@@ -93,8 +103,10 @@ TEST_F(ProtectedFolders, WhatTheSystemNamesWhateverTheSpellingAndEnvironment) {
     };
     for (const auto& [folder, expected] : rows)
         if (!expected) makeFolders(folder);
-    for (const char* f : {"\\AppData\\LocalLow", "\\AppData\\Local", "\\AppData\\Roaming", "\\Documents"})
+    for (const char* f : {"\\AppData\\LocalLow", "\\AppData\\Local\\Microsoft", "\\AppData\\Roaming", "\\Documents"})
         makeFolders(dir + "Staff\\Ann" + f);
+    for (const auto& f : {known(FOLDERID_ProgramFilesCommon), known(FOLDERID_CommonStartMenu), local + "\\Microsoft"})
+        makeFolders(f);
     makeFolders(windows + "\\TidewellSvc");
     makeFolders(tw::BackupRoot() + "Set");
     for (const auto& [folder, expected] : rows) EXPECT_EQ(tw::IsProtectedFolder(folder), expected) << folder;
@@ -102,6 +114,35 @@ TEST_F(ProtectedFolders, WhatTheSystemNamesWhateverTheSpellingAndEnvironment) {
     EXPECT_EQ(logLines(), std::vector<std::string>{"Not deleted folder (" + dir + "Staff\\Ann\\AppData\\LocalLow)"});
     EXPECT_TRUE(folderExists(dir + "Staff\\Ann\\AppData\\LocalLow"));
     removeUnixLink(dir + "ToWindows");
+}
+
+// Each target's install folder, named whole by a registry value: refused
+// inside the Windows folder and when it is, or holds, a folder the system
+// names; a fixed name below the Windows folder still goes (table above).
+TEST_F(ProtectedFolders, InstallFoldersNamedByTheRegistry) {
+    const std::string vendor = fromCall(::GetWindowsDirectoryA) + "\\TidewellVendor";
+    const std::vector<std::pair<const char*, std::string>> rows = {
+        {"ATi - Display", fromCall(::GetSystemDirectoryA) + "\\drivers"},
+        {"Realtek - Sound", known(FOLDERID_ProgramFilesCommon)},
+        {"AGEIA - PhysX", known(FOLDERID_LocalAppData) + "\\Microsoft"},
+        {"ATi - Display", vendor}, {"Realtek - Sound", vendor}, {"AGEIA - PhysX", vendor}};
+    const std::map<std::string, std::pair<std::string, std::string>> values = {
+        {"ATi - Display", {"Software\\ATi Technologies\\Install", "InstallDir"}},
+        {"Realtek - Sound", {"Software\\Realtek\\InstallShield", "ProgramFilesDir"}},
+        {"AGEIA - PhysX", {"Software\\AGEIA Technologies", "PhysXCore Path"}}};
+    for (const auto& [target, folder] : rows) {
+        makeFolders(folder);
+        writeFile(folder + "\\tidewell.dat", "x");
+        const auto& [key, name] = values.at(target);
+        setString(HKEY_LOCAL_MACHINE, key, name, folder);
+        tw::RunLog().clear();
+        tw::Clean(*tw::FindTargetByLabel(target), true, false);
+        removeKeyTree(HKEY_LOCAL_MACHINE, key.substr(0, key.find('\\', 9)));
+        EXPECT_EQ(logLines(), std::vector<std::string>{"Not deleted folder (" + folder + ")"}) << target;
+        EXPECT_TRUE(fileExists(folder + "\\tidewell.dat")) << folder;
+        ::DeleteFileA((folder + "\\tidewell.dat").c_str());
+    }
+    removeTree(vendor);
 }
 
 }  // namespace
