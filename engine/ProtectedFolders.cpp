@@ -97,8 +97,9 @@ std::vector<std::wstring> profileListPaths(const std::wstring& windows) {
 }
 
 // The known folders as the system spells them, asked once in the program's
-// life: the system's enumeration costs about a tenth of a second under Wine.
-// What each spelling reaches is found afresh at every collection.
+// life: the enumeration takes a few tenths of a second under Wine. What each
+// spelling reaches is found afresh at every collection; a folder moved while
+// the program runs is still looked for at its first place.
 const std::vector<plat::KnownFolder>& knownFolderSpellings() {
     static const std::vector<plat::KnownFolder> folders = plat::knownFolders();
     return folders;
@@ -288,7 +289,8 @@ FolderVerdict JudgeOpenedFolder(plat::EntryHandle handle, std::uint32_t listedAt
         plat::EntryInfo targetInfo;
         if (plat::openEntry(info.finalPath, plat::kOpenFollowLink, target) == plat::kOk &&
             plat::entryInfo(target, targetInfo) == plat::kOk &&
-            (IsProtectedFinalPath(targetInfo.finalPath, set) || (installFolder && insideWindows(targetInfo.finalPath, set))))
+            (IsProtectedFinalPath(targetInfo.finalPath, set) ||
+             (installFolder && insideWindows(targetInfo.finalPath, set))))
             return v;
     }
     v.allowed = true;

@@ -164,14 +164,17 @@ std::wstring systemFolder(SystemFolder which);
 // GetFolder, GetPath with KF_FLAG_DONT_VERIFY), the virtual ones (no place in
 // the file system) left out: the machine's (Fonts, Common Files, the common
 // Start Menu ...) and the running user's (Start Menu, the Internet cache ...).
-// Wine reports about 80, of which 54 have a path (others answer
-// ERROR_FILE_NOT_FOUND), and gives the default path even for a moved folder.
-// Asking costs a few milliseconds on Windows and about a tenth of a second
-// under Wine. Empty when the manager cannot be made.
+// Wine reports 104, 21 of them virtual, and gives a path for 53 of the others
+// (the rest answer ERROR_FILE_NOT_FOUND or E_INVALIDARG); its Desktop,
+// Documents, Music, Pictures, Videos, Templates and Downloads are links to
+// the Unix home folder.
+// Asking takes a few tenths of a second under Wine (GetPath reads the
+// registry each time). Empty when the manager cannot be made.
 struct KnownFolder {
     std::wstring path;
-    bool perUser = false;     // KF_CATEGORY_PERUSER: each profile has its own
-    std::wstring defaultPath; // per-user only: where it lies unmoved (KF_FLAG_DEFAULT_PATH)
+    bool perUser = false;  // KF_CATEGORY_PERUSER: each profile has its own
+    // Per-user only: where it lies when not moved (KF_FLAG_DEFAULT_PATH).
+    std::wstring defaultPath;
 };
 std::vector<KnownFolder> knownFolders();
 

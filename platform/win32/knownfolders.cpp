@@ -29,9 +29,10 @@ std::wstring pathOf(IKnownFolder* folder, DWORD flags) {
 }  // namespace
 
 std::vector<KnownFolder> knownFolders() {
-    // The manager is a COM object: COM is started on this thread for the
-    // call unless it already runs here (in either model).
-    const HRESULT init = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    // The manager is a COM object that lives in either model: COM is started
+    // on this thread for the call, in the model that makes no window, unless
+    // it already runs here.
+    const HRESULT init = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     std::vector<KnownFolder> out;
     {
         Com<IKnownFolderManager> manager;

@@ -2,11 +2,8 @@
 // names (every known folder, and each profile's), profiles and their AppData
 // roots, the program's own folders wherever they lie, and spellings and links
 // that reach them. The system decides, not the environment, which is pointed
-// elsewhere here and may only add. A vendor's install folder named by the
-// registry is not even inside the Windows folder.
+// elsewhere here and may only add.
 #include <shlobj.h>
-
-#include <map>
 
 #include "backup/BackupUnit.h"
 #include "engine/DeleteUnit.h"
@@ -79,9 +76,8 @@ TEST_F(ProtectedFolders, WhatTheSystemNamesWhateverTheSpellingAndEnvironment) {
         {windows, true}, {windows + "\\", true}, {windows + ".", true}, {windows + "\\system32\\..", true},
         {windows.substr(0, 3) + ".\\" + windows.substr(3), true}, {windows.substr(0, 2) + windows.substr(3), true},
         {windows.substr(3), true}, {windows.substr(0, 3), true}, {windows.substr(0, 2), true},
-        {upper, true},
         {fromCall(::GetSystemDirectoryA), true}, {fromCall(::GetSystemWow64DirectoryA), true},
-        {windows + "\\System", true}, {windows + "\\TidewellSvc", true},
+        {upper, true}, {windows + "\\System", true}, {windows + "\\TidewellSvc", true},
         {known(FOLDERID_ProgramFiles), true}, {known(FOLDERID_ProgramFilesX86), true},
         {known(FOLDERID_ProgramData), true}, {known(FOLDERID_Public), true}, {known(FOLDERID_Profile), true},
         {known(FOLDERID_RoamingAppData), true}, {local, true}, {known(FOLDERID_LocalAppDataLow), true},
@@ -116,31 +112,25 @@ TEST_F(ProtectedFolders, WhatTheSystemNamesWhateverTheSpellingAndEnvironment) {
     removeUnixLink(dir + "ToWindows");
 }
 
-// Each target's install folder, named whole by a registry value: refused
-// inside the Windows folder and when it is, or holds, a folder the system
-// names; a fixed name below the Windows folder still goes (table above).
+// A target's install folder, named whole by a registry value, is refused inside the Windows folder
+// and when it is, or holds, a folder the system names; a fixed name there still goes (table above).
 TEST_F(ProtectedFolders, InstallFoldersNamedByTheRegistry) {
     const std::string vendor = fromCall(::GetWindowsDirectoryA) + "\\TidewellVendor";
-    const std::vector<std::pair<const char*, std::string>> rows = {
-        {"ATi - Display", fromCall(::GetSystemDirectoryA) + "\\drivers"},
-        {"Realtek - Sound", known(FOLDERID_ProgramFilesCommon)},
-        {"AGEIA - PhysX", known(FOLDERID_LocalAppData) + "\\Microsoft"},
-        {"ATi - Display", vendor}, {"Realtek - Sound", vendor}, {"AGEIA - PhysX", vendor}};
-    const std::map<std::string, std::pair<std::string, std::string>> values = {
-        {"ATi - Display", {"Software\\ATi Technologies\\Install", "InstallDir"}},
-        {"Realtek - Sound", {"Software\\Realtek\\InstallShield", "ProgramFilesDir"}},
-        {"AGEIA - PhysX", {"Software\\AGEIA Technologies", "PhysXCore Path"}}};
-    for (const auto& [target, folder] : rows) {
-        makeFolders(folder);
-        writeFile(folder + "\\tidewell.dat", "x");
-        const auto& [key, name] = values.at(target);
-        setString(HKEY_LOCAL_MACHINE, key, name, folder);
+    struct Value { const char *target, *key, *name; };
+    const Value ati{"ATi - Display", "Software\\ATi Technologies\\Install", "InstallDir"},
+        realtek{"Realtek - Sound", "Software\\Realtek\\InstallShield", "ProgramFilesDir"},
+        ageia{"AGEIA - PhysX", "Software\\AGEIA Technologies", "PhysXCore Path"};
+    for (const auto& [v, folder] : std::vector<std::pair<Value, std::string>>{
+             {ati, fromCall(::GetSystemDirectoryA) + "\\drivers"}, {realtek, known(FOLDERID_ProgramFilesCommon)},
+             {ageia, known(FOLDERID_LocalAppData) + "\\Microsoft"}, {ati, vendor}, {realtek, vendor},
+             {ageia, vendor}}) {
+        makeFolders(folder), writeFile(folder + "\\tidewell.dat", "x");
+        setString(HKEY_LOCAL_MACHINE, v.key, v.name, folder);
         tw::RunLog().clear();
-        tw::Clean(*tw::FindTargetByLabel(target), true, false);
-        removeKeyTree(HKEY_LOCAL_MACHINE, key.substr(0, key.find('\\', 9)));
-        EXPECT_EQ(logLines(), std::vector<std::string>{"Not deleted folder (" + folder + ")"}) << target;
-        EXPECT_TRUE(fileExists(folder + "\\tidewell.dat")) << folder;
-        ::DeleteFileA((folder + "\\tidewell.dat").c_str());
+        tw::Clean(*tw::FindTargetByLabel(v.target), true, false);
+        removeKeyTree(HKEY_LOCAL_MACHINE, std::string(v.key).substr(0, std::string(v.key).find('\\', 9)));
+        EXPECT_EQ(logLines(), std::vector<std::string>{"Not deleted folder (" + folder + ")"}) << v.target;
+        EXPECT_TRUE(::DeleteFileA((folder + "\\tidewell.dat").c_str())) << "deleted: " << folder;
     }
     removeTree(vendor);
 }
