@@ -180,6 +180,12 @@ void DeleteFolder(const std::string& folder) {
     log(folderOutcome(removed, folder));
 }
 
+void DeleteInstallFolder(const std::wstring& folder) {
+    const std::string text = plat::wideToAnsi(folder);
+    const bool removed = removeJudged(JudgeInstallFolder(folder), includeTrailingBackslash(text));
+    log(folderOutcome(removed, text));
+}
+
 void DeleteFoldersByCompany(const std::string& folder, const std::string& prefix) {
     // An empty prefix would match every folder.
     if (prefix.empty()) return;

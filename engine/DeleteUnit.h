@@ -33,6 +33,9 @@ void DeleteFiles(const std::string& folder, const std::vector<std::string>& patt
 // swapped in after the listing) is removed itself, never followed.
 bool DeleteFolderTree(const std::string& folder);
 void DeleteFolder(const std::string& folder);
+// DeleteFolder for a folder named whole by a registry value (a vendor's
+// install folder), judged by JudgeInstallFolder.
+void DeleteInstallFolder(const std::wstring& folder);
 // Removes each sub-folder of `folder` whose setup.ini names a company
 // beginning with `prefix` (letter case counts).
 void DeleteFoldersByCompany(const std::string& folder, const std::string& prefix);

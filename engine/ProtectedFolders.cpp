@@ -1,5 +1,7 @@
 #include "engine/ProtectedFolders.h"
 
+#include <map>
+
 #include "backup/BackupUnit.h"
 #include "engine/FolderPath.h"
 #include "engine/RegistrySelf.h"
@@ -94,6 +96,37 @@ std::vector<std::wstring> profileListPaths(const std::wstring& windows) {
     return out;
 }
 
+// The known folders as the system spells them, asked once in the program's
+// life: the enumeration takes a few tenths of a second under Wine. What each
+// spelling reaches is found afresh at every collection; a folder moved while
+// the program runs is still looked for at its first place.
+const std::vector<plat::KnownFolder>& knownFolderSpellings() {
+    static const std::vector<plat::KnownFolder> folders = plat::knownFolders();
+    return folders;
+}
+
+// The part of a path below a folder holding it ("" for the folder itself).
+std::optional<std::wstring> partBelow(const std::wstring& folder, const std::wstring& path) {
+    if (!IsSameOrAncestor(folder, path)) return std::nullopt;
+    const std::size_t skip = folder.size() + (path.size() > folder.size() && folder.back() != L'\\' ? 1 : 0);
+    return path.substr(skip);
+}
+
+// True when a folder below a profile (`part`, its path there) is, or holds, a
+// folder every profile has.
+bool holdsProfilePart(const std::wstring& part, const ProtectedSet& set) {
+    if (part.empty()) return false;
+    for (const auto& p : set.profileParts)
+        if (IsSameOrAncestor(part, p)) return true;
+    return false;
+}
+
+bool insideWindows(const std::wstring& finalPath, const ProtectedSet& set) {
+    for (const auto& w : set.windows)
+        if (IsSameOrAncestor(w, finalPath)) return true;
+    return false;
+}
+
 bool backupSetRemoval = false;
 std::optional<ProtectedSet>* scopedSet = nullptr;
 
@@ -129,10 +162,16 @@ std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
 
 ProtectedSet CollectProtectedFolders() {
     ProtectedSet set;
+    // Each spelling is reached once: the system and the environment name
+    // many folders twice, and finding a final path is slow under Wine.
+    std::map<std::wstring, std::wstring> reached;
     auto add = [&](const std::wstring& spelling) {
-        if (spelling.empty()) return;
-        const std::wstring r = reach(spelling);
-        if (!r.empty()) set.folders.push_back(r);
+        if (spelling.empty()) return std::wstring();
+        const auto [it, fresh] = reached.try_emplace(spelling);
+        if (!fresh) return it->second;
+        it->second = reach(spelling);
+        if (!it->second.empty()) set.folders.push_back(it->second);
+        return it->second;
     };
     auto addProfileFolder = [&](const std::wstring& spelling) {
         const std::wstring r = spelling.empty() ? std::wstring() : reach(spelling);
@@ -143,7 +182,7 @@ ProtectedSet CollectProtectedFolders() {
     };
     auto addWindows = [&](const std::wstring& windows) {
         if (windows.empty()) return;
-        add(windows);
+        set.windows.push_back(add(windows));
         add(windows + L"\\System");
         add(windows + L"\\Sysnative");
     };
@@ -159,8 +198,19 @@ ProtectedSet CollectProtectedFolders() {
         add(plat::systemFolder(f));
     addProfileFolder(plat::systemFolder(SystemFolder::UserProfiles));
 
+    // Every known folder the system reports; a per-user one also names its
+    // part below the profile, which every other profile has too.
+    const auto ownProfile = NormalizeFolderPathW(plat::systemFolder(SystemFolder::Profile));
+    for (const auto& k : knownFolderSpellings()) {
+        add(k.path);
+        const auto unmoved = NormalizeFolderPathW(k.defaultPath);
+        const auto part = ownProfile && unmoved ? partBelow(*ownProfile, *unmoved) : std::nullopt;
+        if (part && !part->empty()) set.profileParts.push_back(*part);
+    }
+    if (ownProfile) set.profiles.push_back(reach(*ownProfile));
+
     for (const auto& profile : profileListPaths(systemWindows.empty() ? windows : systemWindows)) {
-        add(profile);
+        set.profiles.push_back(add(profile));
         for (const wchar_t* root : {L"\\AppData\\Local", L"\\AppData\\LocalLow", L"\\AppData\\Roaming"})
             add(profile + root);
     }
@@ -195,15 +245,19 @@ bool IsProtectedFinalPath(const std::wstring& finalPath, const ProtectedSet& set
     if (isRoot(finalPath)) return true;
     for (const auto& p : set.folders)
         if (IsSameOrAncestor(finalPath, p)) return true;
+    for (const auto& profile : set.profiles)
+        if (const auto part = partBelow(profile, finalPath); part && holdsProfilePart(*part, set)) return true;
     for (const auto& users : set.profileFolders) {
         if (finalPath.size() <= users.size() + 1 || !IsSameOrAncestor(users, finalPath)) continue;
         // The parts below the profiles folder: profile, AppData, its root.
+        const std::wstring inUsers = finalPath.substr(users.size() + (users.back() == L'\\' ? 0 : 1));
         std::vector<std::wstring> rel(1);
-        for (wchar_t c : finalPath.substr(users.size() + (users.back() == L'\\' ? 0 : 1))) {
+        for (wchar_t c : inUsers) {
             if (c == L'\\') rel.emplace_back();
             else rel.back() += c;
         }
         if (rel.size() == 1) return true;
+        if (holdsProfilePart(inUsers.substr(rel[0].size() + 1), set)) return true;
         if (!plat::sameNameIgnoreCase(rel[1], L"AppData")) continue;
         if (rel.size() == 2) return true;
         if (rel.size() == 3)
@@ -213,7 +267,7 @@ bool IsProtectedFinalPath(const std::wstring& finalPath, const ProtectedSet& set
     return false;
 }
 
-FolderVerdict JudgeOpenedFolder(plat::EntryHandle handle, std::uint32_t listedAttributes) {
+FolderVerdict JudgeOpenedFolder(plat::EntryHandle handle, std::uint32_t listedAttributes, bool installFolder) {
     FolderVerdict v;
     plat::EntryInfo info;
     if (!handle || plat::entryInfo(handle, info) != plat::kOk) return v;
@@ -228,12 +282,15 @@ FolderVerdict JudgeOpenedFolder(plat::EntryHandle handle, std::uint32_t listedAt
     if (!slot) slot = CollectProtectedFolders();
     const ProtectedSet& set = *slot;
     if (IsProtectedFinalPath(info.finalPath, set) || IsInsideProgramFolder(info.finalPath)) return v;
+    if (installFolder && insideWindows(info.finalPath, set)) return v;
     if (link) {
         // A link to a protected folder stays: removing it would break the paths that use it.
         plat::EntryHandle target;
         plat::EntryInfo targetInfo;
         if (plat::openEntry(info.finalPath, plat::kOpenFollowLink, target) == plat::kOk &&
-            plat::entryInfo(target, targetInfo) == plat::kOk && IsProtectedFinalPath(targetInfo.finalPath, set))
+            plat::entryInfo(target, targetInfo) == plat::kOk &&
+            (IsProtectedFinalPath(targetInfo.finalPath, set) ||
+             (installFolder && insideWindows(targetInfo.finalPath, set))))
             return v;
     }
     v.allowed = true;
@@ -249,6 +306,15 @@ FolderVerdict JudgeFolder(const std::string& path) {
     plat::EntryHandle h;
     if (plat::openEntry(plat::ansiToWide(path), plat::kOpenForDelete, h) != plat::kOk) return {};
     return JudgeOpenedFolder(std::move(h), plat::getFileAttributes(excludeTrailingBackslash(path)));
+}
+
+FolderVerdict JudgeInstallFolder(const std::wstring& path) {
+    const auto norm = NormalizeFolderPathW(path);
+    if (!norm || norm->size() <= 3) return {};  // unusable, or a drive root
+    plat::EntryHandle h;
+    if (plat::openEntry(path, plat::kOpenForDelete, h) != plat::kOk) return {};
+    const std::wstring bare = path.back() == L'\\' ? path.substr(0, path.size() - 1) : path;
+    return JudgeOpenedFolder(std::move(h), plat::getFileAttributes(plat::wideToAnsi(bare)), true);
 }
 
 }  // namespace tw

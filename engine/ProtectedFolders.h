@@ -28,6 +28,16 @@ struct ProtectedSet {
     // Folders holding profiles: each folder straight in one is a profile and
     // refused, with its AppData, AppData\Local, LocalLow and Roaming.
     std::vector<std::wstring> profileFolders;
+    // Every known folder the system reports joins `folders`: the machine's
+    // and the running user's. The system names another profile's folders
+    // only to its own user, so those are found by their parts below the
+    // profile ("AppData\Local\Microsoft\Windows\INetCache"), in each
+    // profile of the ProfileList (`profiles`) and each folder straight in a
+    // profiles folder; refused with every folder above them in the profile.
+    std::vector<std::wstring> profiles;
+    std::vector<std::wstring> profileParts;
+    // The Windows folders (the system's, and the environment's as it adds).
+    std::vector<std::wstring> windows;
 };
 ProtectedSet CollectProtectedFolders();
 // While one lives, the set is collected at the first judgement and kept for
@@ -77,9 +87,13 @@ struct FolderVerdict {
 // protected, or is a link leading to a protected folder or one the system
 // followed when asked not to (Wine does).
 FolderVerdict JudgeFolder(const std::string& path);
+// A folder named whole by a registry value (a vendor's install folder): the
+// same rule, and refused as well when it lies inside the Windows folder.
+FolderVerdict JudgeInstallFolder(const std::wstring& path);
 // The same for an entry already opened (without following a final link);
 // listedAttributes are what the path or the listing showed for it.
-FolderVerdict JudgeOpenedFolder(plat::EntryHandle handle, std::uint32_t listedAttributes);
+// With installFolder, JudgeInstallFolder's rule.
+FolderVerdict JudgeOpenedFolder(plat::EntryHandle handle, std::uint32_t listedAttributes, bool installFolder = false);
 
 // "C:\A" + "b" -> "C:\A\b"; a root keeps its single backslash.
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);

@@ -160,6 +160,24 @@ enum class SystemFolder {
 };
 std::wstring systemFolder(SystemFolder which);
 
+// Every known folder the system reports (IKnownFolderManager::GetFolderIds,
+// GetFolder, GetPath with KF_FLAG_DONT_VERIFY), the virtual ones (no place in
+// the file system) left out: the machine's (Fonts, Common Files, the common
+// Start Menu ...) and the running user's (Start Menu, the Internet cache ...).
+// Wine reports 104, 21 of them virtual, and gives a path for 53 of the others
+// (the rest answer ERROR_FILE_NOT_FOUND or E_INVALIDARG); its Desktop,
+// Documents, Music, Pictures, Videos, Templates and Downloads are links to
+// the Unix home folder.
+// Asking takes a few tenths of a second under Wine (GetPath reads the
+// registry each time). Empty when the manager cannot be made.
+struct KnownFolder {
+    std::wstring path;
+    bool perUser = false;  // KF_CATEGORY_PERUSER: each profile has its own
+    // Per-user only: where it lies when not moved (KF_FLAG_DEFAULT_PATH).
+    std::wstring defaultPath;
+};
+std::vector<KnownFolder> knownFolders();
+
 // Whole-file reads and writes (CreateFileA/ReadFile/WriteFile). A write
 // creates the file or truncates an existing one.
 Error readFileBytes(const std::string& path, std::vector<std::uint8_t>& out);

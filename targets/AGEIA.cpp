@@ -25,7 +25,7 @@ void CleanFiles() {
     DeleteFilesIn(s, kSystemFiles);
     DeleteFilesIn(Below(w, "prefetch\\"), kPrefetchFiles);
     // Read while the registry phase has not yet removed the key.
-    DeleteFolderIfExists(ReadMachineString("Software\\AGEIA Technologies", "PhysXCore Path"));
+    DeleteInstallFolderIfExists(plat::ansiToWide(ReadMachineString("Software\\AGEIA Technologies", "PhysXCore Path")));
     if (s) DeleteFolderIfExists(*s + "AGEIA");
     if (auto programs = EnvFolder("ProgramFiles")) DeleteFolderIfExists(*programs + "\\AGEIA Technologies");
 }

@@ -69,7 +69,8 @@ void CleanFiles() {
     DeleteFilesIn(Below(s, "drivers\\"), kDriverFolderFiles);
     DeleteFilesIn(Below(w, "prefetch\\"), kPrefetchFiles);
     // Read while the registry phase has not yet removed the key.
-    DeleteFolderIfExists(ReadMachineString("Software\\ATi Technologies\\Install", "InstallDir"));
+    DeleteInstallFolderIfExists(
+        plat::ansiToWide(ReadMachineString("Software\\ATi Technologies\\Install", "InstallDir")));
     if (auto local = EnvFolder("LOCALAPPDATA")) DeleteFolderIfExists(includeTrailingBackslash(*local) + "ATi\\ACE");
     if (auto roaming = EnvFolder("APPDATA")) DeleteFolderIfExists(includeTrailingBackslash(*roaming) + "ATi\\ACE");
     if (RemoveATiFolder)

@@ -26,7 +26,8 @@ void CleanFiles() {
     const std::optional<std::string> w = WindowsFolder();
     const std::optional<std::string> s = SystemFolder();
     DeleteFilesIn(w, kWindowsFiles);
-    DeleteFolderIfExists(ReadMachineString("Software\\Realtek\\InstallShield", "ProgramFilesDir"));
+    DeleteInstallFolderIfExists(
+        plat::ansiToWide(ReadMachineString("Software\\Realtek\\InstallShield", "ProgramFilesDir")));
     DeleteFilesIn(s, kSystemFiles);
     DeleteFilesIn(Below(s, "drivers\\"), kDriverFolderFiles);
     if (auto programs = EnvFolder("Programfiles"))

@@ -103,6 +103,11 @@ void DeleteFolderIfExists(const std::string& folder) {
     if (!folder.empty() && directoryExists(folder) && !IsGone(folder)) DeleteFolder(folder);
 }
 
+void DeleteInstallFolderIfExists(const std::wstring& folder) {
+    const std::string text = plat::wideToAnsi(folder);
+    if (!folder.empty() && directoryExists(text) && !IsGone(text)) DeleteInstallFolder(folder);
+}
+
 void DeleteFilesIn(const std::optional<std::string>& folder, const StringList& patterns) {
     if (folder) {
         DeleteFiles(*folder, patterns);

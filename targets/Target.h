@@ -64,6 +64,10 @@ std::string ReadMachineString(const std::string& keyPath, const std::string& val
 
 // DeleteFolder after a folder-exists test on the same path.
 void DeleteFolderIfExists(const std::string& folder);
+// The same for a folder a registry value names whole (a vendor's install
+// folder): DeleteInstallFolder. A fixed name below a system or environment
+// folder goes through DeleteFolderIfExists.
+void DeleteInstallFolderIfExists(const std::wstring& folder);
 
 // DeleteFiles on `folder` when it is known.
 void DeleteFilesIn(const std::optional<std::string>& folder, const StringList& patterns);

@@ -1,7 +1,8 @@
 // The folders no deletion may reach, on a real system: the ones the system
-// names, profiles and their AppData roots, the program's own folders wherever
-// they lie, and spellings and links that reach them. The system decides, not
-// the environment, which is pointed elsewhere here and may only add.
+// names (every known folder, and each profile's), profiles and their AppData
+// roots, the program's own folders wherever they lie, and spellings and links
+// that reach them. The system decides, not the environment, which is pointed
+// elsewhere here and may only add.
 #include <shlobj.h>
 
 #include "backup/BackupUnit.h"
@@ -9,6 +10,7 @@
 #include "log/LogUnit.h"
 #include "platform/common.h"
 #include "support.h"
+#include "targets/Target.h"
 
 namespace {
 
@@ -74,9 +76,8 @@ TEST_F(ProtectedFolders, WhatTheSystemNamesWhateverTheSpellingAndEnvironment) {
         {windows, true}, {windows + "\\", true}, {windows + ".", true}, {windows + "\\system32\\..", true},
         {windows.substr(0, 3) + ".\\" + windows.substr(3), true}, {windows.substr(0, 2) + windows.substr(3), true},
         {windows.substr(3), true}, {windows.substr(0, 3), true}, {windows.substr(0, 2), true},
-        {upper, true},
         {fromCall(::GetSystemDirectoryA), true}, {fromCall(::GetSystemWow64DirectoryA), true},
-        {windows + "\\System", true}, {windows + "\\TidewellSvc", true},
+        {upper, true}, {windows + "\\System", true}, {windows + "\\TidewellSvc", true},
         {known(FOLDERID_ProgramFiles), true}, {known(FOLDERID_ProgramFilesX86), true},
         {known(FOLDERID_ProgramData), true}, {known(FOLDERID_Public), true}, {known(FOLDERID_Profile), true},
         {known(FOLDERID_RoamingAppData), true}, {local, true}, {known(FOLDERID_LocalAppDataLow), true},
@@ -84,7 +85,12 @@ TEST_F(ProtectedFolders, WhatTheSystemNamesWhateverTheSpellingAndEnvironment) {
         {other + "\\AppData\\LocalLow", true}, {other + "\\AppData\\LocalLow\\Vendor", false},
         {dir + "Staff\\Ann", true}, {dir + "Staff\\Ann\\AppData\\Local", true},
         {dir + "Staff\\Ann\\AppData\\LocalLow", true}, {dir + "Staff\\Ann\\AppData\\Roaming", true},
-        {dir + "Staff\\Ann\\Documents", false}, {dir + "Staff", true},
+        {dir + "Staff\\Ann\\Documents", true}, {dir + "Staff\\Ann\\AppData\\Local\\Microsoft", true},
+        {dir + "Staff\\Ann\\AppData\\Local\\Vendor", false}, {dir + "Staff", true},
+        {other + "\\AppData\\Roaming", true}, {other + "\\AppData\\Roaming\\Vendor", false},
+        {other + "\\AppData\\Local\\Microsoft", true}, {other + "\\AppData\\Local\\Microsoft\\Vendor", false},
+        {known(FOLDERID_ProgramFilesCommon), true}, {known(FOLDERID_Fonts), true}, {local + "\\Microsoft", true},
+        {known(FOLDERID_CommonStartMenu) + "\\..", true}, {known(FOLDERID_StartMenu), true},
         {tw::programFolder(), true}, {tw::programFolder() + "..", true}, {tw::BackupRoot() + "Set", true},
         {dir + "BackupElsewhere", true}, {dir + "LogsElsewhere\\..\\LogsElsewhere", true},
         {dir + "ToWindows", true}, {dir + "ToWindows\\system32", true}, {dir + "ToWindows\\TidewellVendor", false},
@@ -93,8 +99,10 @@ TEST_F(ProtectedFolders, WhatTheSystemNamesWhateverTheSpellingAndEnvironment) {
     };
     for (const auto& [folder, expected] : rows)
         if (!expected) makeFolders(folder);
-    for (const char* f : {"\\AppData\\LocalLow", "\\AppData\\Local", "\\AppData\\Roaming", "\\Documents"})
+    for (const char* f : {"\\AppData\\LocalLow", "\\AppData\\Local\\Microsoft", "\\AppData\\Roaming", "\\Documents"})
         makeFolders(dir + "Staff\\Ann" + f);
+    for (const auto& f : {known(FOLDERID_ProgramFilesCommon), known(FOLDERID_CommonStartMenu), local + "\\Microsoft"})
+        makeFolders(f);
     makeFolders(windows + "\\TidewellSvc");
     makeFolders(tw::BackupRoot() + "Set");
     for (const auto& [folder, expected] : rows) EXPECT_EQ(tw::IsProtectedFolder(folder), expected) << folder;
@@ -102,6 +110,29 @@ TEST_F(ProtectedFolders, WhatTheSystemNamesWhateverTheSpellingAndEnvironment) {
     EXPECT_EQ(logLines(), std::vector<std::string>{"Not deleted folder (" + dir + "Staff\\Ann\\AppData\\LocalLow)"});
     EXPECT_TRUE(folderExists(dir + "Staff\\Ann\\AppData\\LocalLow"));
     removeUnixLink(dir + "ToWindows");
+}
+
+// A target's install folder, named whole by a registry value, is refused inside the Windows folder
+// and when it is, or holds, a folder the system names; a fixed name there still goes (table above).
+TEST_F(ProtectedFolders, InstallFoldersNamedByTheRegistry) {
+    const std::string vendor = fromCall(::GetWindowsDirectoryA) + "\\TidewellVendor";
+    struct Value { const char *target, *key, *name; };
+    const Value ati{"ATi - Display", "Software\\ATi Technologies\\Install", "InstallDir"},
+        realtek{"Realtek - Sound", "Software\\Realtek\\InstallShield", "ProgramFilesDir"},
+        ageia{"AGEIA - PhysX", "Software\\AGEIA Technologies", "PhysXCore Path"};
+    for (const auto& [v, folder] : std::vector<std::pair<Value, std::string>>{
+             {ati, fromCall(::GetSystemDirectoryA) + "\\drivers"}, {realtek, known(FOLDERID_ProgramFilesCommon)},
+             {ageia, known(FOLDERID_LocalAppData) + "\\Microsoft"}, {ati, vendor}, {realtek, vendor},
+             {ageia, vendor}}) {
+        makeFolders(folder), writeFile(folder + "\\tidewell.dat", "x");
+        setString(HKEY_LOCAL_MACHINE, v.key, v.name, folder);
+        tw::RunLog().clear();
+        tw::Clean(*tw::FindTargetByLabel(v.target), true, false);
+        removeKeyTree(HKEY_LOCAL_MACHINE, std::string(v.key).substr(0, std::string(v.key).find('\\', 9)));
+        EXPECT_EQ(logLines(), std::vector<std::string>{"Not deleted folder (" + folder + ")"}) << v.target;
+        EXPECT_TRUE(::DeleteFileA((folder + "\\tidewell.dat").c_str())) << "deleted: " << folder;
+    }
+    removeTree(vendor);
 }
 
 }  // namespace
