@@ -9,6 +9,10 @@
 namespace plat {
 
 Error replaceFileBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
+    // A read-only file is not replaced: Windows refuses it, Wine would not.
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+        return ERROR_ACCESS_DENIED;
     // A name nobody else has: CREATE_NEW refuses anything already there,
     // a link included.
     const std::wstring temporary = path + L".tmp" + std::to_wstring(GetCurrentProcessId()) + L"-" +

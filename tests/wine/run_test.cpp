@@ -1,7 +1,12 @@
 // The cleaning run, the preview and the backup store on the Wine machine: the
 // confirmation, progress, the saved run log, the restart, an error that ends a
 // run; backup sets of a run restored, and restores that write only where they backed up.
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+
 #include "app/CleaningRun.h"
+#include "app/CommandLineRun.h"
 #include "backup/BackupUnit.h"
 #include "engine/DeleteUnit.h"
 #include "faults.h"
@@ -194,6 +199,74 @@ TEST_F(RunOnWine, APreviewOnlyReportsAndSavesItsLines) {
     EXPECT_EQ(savedLog(saved[0]), logFileBytes({"Would delete file (" + left[1] + ")",
                                                "Would delete file (" + left[0] + ")",
                                                "Would delete registry (HKCU\\Software\\ATi)"}));
+}
+
+// A command-line run ends in every way with its exit code, a report whose items are the lines of
+// the saved log (or preview), and the summary line last on standard output. A report that cannot be
+// written gives code 2 and leaves nothing behind; one named in any script is written.
+TEST_F(RunOnWine, ACommandLineRunReportsItsOutcome) {
+    namespace fs = std::filesystem;
+    struct Case { std::wstring report; const wchar_t* target; bool preview, locked, atReboot; int mode, answer, code; const char* outcome; };
+    const std::wstring reports = tw::fromUtf8(dir), readOnly = reports + L"old.json";
+    std::ofstream(fs::path(readOnly)) << "kept";
+    fs::permissions(readOnly, fs::perms::owner_write, fs::perm_options::remove);
+    keys.push_back("HKLM\\Software\\ATi Technologies");
+    setDword(HKEY_LOCAL_MACHINE, "Software\\ATi Technologies\\Install", "InstallDir", 1);
+    for (const Case& c : {Case{L"r.json", L"-AGEIA", false, false, false, 0, IDOK, 0, "deleted"},
+                          Case{L"r.json", L"-AGEIA", false, true, false, 0, IDOK, 1, "not deleted"},
+                          Case{L"r.json", L"-AGEIA", false, true, true, 0, IDOK, 3010, "deleted at restart"},
+                          Case{L"r.json", L"-AGEIA", false, true, true, 2, IDOK, 1641, "deleted at restart"},
+                          Case{L"r.json", L"-ATI", false, false, false, 0, IDOK, 2, "deleted"},
+                          Case{L"r.json", L"-AGEIA", false, false, false, 0, IDCANCEL, 3, ""},
+                          Case{L"r.json", L"-AGEIA", true, false, false, 0, IDOK, 0, "would delete"},
+                          Case{L"missing\\r.json", L"-AGEIA", false, false, false, 0, IDOK, 2, nullptr},
+                          Case{L"old.json", L"-AGEIA", false, false, false, 0, IDOK, 2, nullptr},
+                          Case{L"r\u00e9port \u0915.json", L"-AGEIA", false, false, false, 0, IDOK, 0, "deleted"}}) {
+        SCOPED_TRACE(tw::toUtf8(c.report) + " " + std::to_string(c.code));
+        faults::reset();
+        faults::answerMessageBoxes({c.answer});
+        if (c.locked) faults::fail(faults::Call::DeleteFile, "PhysXtw");
+        removeTree(tw::LogFolder());
+        fs::remove(reports + L"r.json");
+        const std::string planted = plantFile(sys + (c.target == std::wstring(L"-ATI") ? "atiogltw.dll" : "PhysXtw.dll"));
+        std::tie(tw::DeleteAtReboot, tw::RebootMode, tw::DisplayWarning) = std::tuple(c.atReboot, c.mode, c.answer == IDCANCEL);
+        std::vector<std::wstring> arguments = {c.target, L"-Quit", L"-rePort=" + reports + c.report};
+        if (c.preview) arguments.push_back(L"-PREVIEW");
+        const tw::CommandLineRequest request = tw::ParseCommandLine(arguments);
+        view.labels = request.labels;
+        std::vector<tw::PreviewGroup> groups;
+        const fs::path out = fs::path(reports) / "stdout.txt";
+        HANDLE stdOut = ::CreateFileW(out.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr), kept = ::GetStdHandle(STD_OUTPUT_HANDLE);
+        ::SetStdHandle(STD_OUTPUT_HANDLE, stdOut);
+        const int code = tw::RunFromCommandLine(view, request, groups);
+        ::SetStdHandle(STD_OUTPUT_HANDLE, kept), ::CloseHandle(stdOut);
+        EXPECT_EQ(code, c.code);
+        std::string summary;
+        for (std::ifstream in(out); std::getline(in, summary) && in.peek() != EOF;) {}
+        EXPECT_NE(summary.find("exit code " + std::to_string(code)), std::string::npos) << summary;
+        if (!c.outcome) {  // no report: the old file as it was, nothing beside it
+            EXPECT_EQ(listFolder(dir), (Lines{"old.json", "stdout.txt"}));
+            EXPECT_EQ(readFile(tw::toUtf8(readOnly)), "kept");
+            EXPECT_NE(summary.find("Cannot create file"), std::string::npos) << summary;
+            continue;
+        }
+        std::ifstream in(fs::path(reports + c.report));
+        ASSERT_TRUE(in.good());
+        const nlohmann::json report = nlohmann::json::parse(in);
+        EXPECT_EQ(report["exitCode"], code);
+        std::vector<std::wstring> lines;
+        for (const auto& family : report["families"])
+            for (const auto& item : family["items"]) {
+                lines.push_back(tw::fromUtf8(item["line"].get<std::string>()));
+                if (item["path"] == planted) { EXPECT_EQ(item["outcome"], c.outcome); }
+            }
+        tw::SortLines(lines);
+        if (report["error"] != "") lines.push_back(tw::fromUtf8(report["error"].get<std::string>()));
+        const Lines saved = listFolder(tw::LogFolder());
+        EXPECT_EQ(lines, saved.empty() ? std::vector<std::wstring>{} : tw::ReadLogFile(tw::LogFolder() + saved.back()));
+    }
+    fs::permissions(readOnly, fs::perms::owner_write, fs::perm_options::add);
+    fs::remove(reports + L"r\u00e9port \u0915.json");
 }
 
 // A run with backups on, restored: the set is named by the time stamp, each
