@@ -1,5 +1,6 @@
 #include "app/RunReport.h"
 
+#include <cstdio>
 #include <map>
 #include <nlohmann/json.hpp>
 
@@ -43,8 +44,9 @@ ReportItem ReportItemOf(const std::wstring& line, const ItemNote* note) {
     for (const LineStart& start : kLineStarts) {
         const std::wstring words = start.words;
         if (line.compare(0, words.size(), words) != 0 || open < words.size()) continue;
+        // The kind runs to the first " (": a path may hold one, a kind does not.
         item.kind = line.substr(words.size(), open - words.size());
-        if (item.kind.empty() || item.kind.find(L' ') != std::wstring::npos) return ReportItem{{}, {}, {}, {}, {}, line};
+        if (item.kind.empty()) return item;
         item.path = line.substr(open + 2, line.size() - open - 3);
         item.outcome = start.outcome;
         break;
