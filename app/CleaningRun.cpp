@@ -1,6 +1,8 @@
 #include "app/CleaningRun.h"
 
+#include "app/RunReport.h"
 #include "log/LogUnit.h"
+#include "log/RunNotes.h"
 #include "platform/common.h"
 #include "platform/platform.h"
 #include "settings/VarUnit.h"
@@ -30,14 +32,42 @@ int CountSelectedSteps(const std::vector<std::wstring>& labels) {
     return steps;
 }
 
-void RunSelectedTargets(const std::vector<std::wstring>& labels) {
+namespace {
+
+// Hands a target's lines to its group however the target ends.
+class FamilyLines {
+public:
+    FamilyLines(std::vector<PreviewGroup>* families, const std::wstring& label)
+        : families_(families), label_(label), first_(RunLog().count()) {}
+    ~FamilyLines() {
+        if (!families_) return;
+        const auto& lines = RunLog().lines();
+        families_->push_back({label_, {lines.begin() + static_cast<std::ptrdiff_t>(first_), lines.end()}});
+        SortLines(families_->back().lines);
+    }
+    FamilyLines(const FamilyLines&) = delete;
+    FamilyLines& operator=(const FamilyLines&) = delete;
+
+private:
+    std::vector<PreviewGroup>* families_;
+    std::wstring label_;
+    std::size_t first_;
+};
+
+}  // namespace
+
+void RunSelectedTargets(const std::vector<std::wstring>& labels, std::vector<PreviewGroup>* families) {
     RunLog().clear();
-    for (const std::wstring& label : labels)
-        if (const TargetInfo* target = TargetOf(label))
+    ClearItemNotes();
+    for (const std::wstring& label : labels) {
+        if (const TargetInfo* target = TargetOf(label)) {
+            FamilyLines lines(families, label);
             Clean(*target, *target->filesSwitch, *target->registrySwitch);
+        }
+    }
 }
 
-void RebootSystem() {
+bool RebootSystem() {
     plat::Handle token = 0;
     std::uint64_t luid = 0;
     const bool opened = plat::openProcessToken(plat::kTokenAdjustPrivileges | plat::kTokenQuery, token) == plat::kOk;
@@ -46,16 +76,10 @@ void RebootSystem() {
         plat::adjustTokenPrivilege(token, luid, true, ignored);
     }
     if (opened) plat::closeHandle(token);
-    plat::initiateSystemShutdown(true, true);
+    return plat::initiateSystemShutdown(true, true);
 }
 
 namespace {
-
-bool anyNotDeleted(const std::vector<std::wstring>& lines) {
-    for (const std::wstring& line : lines)
-        if (line.rfind(L"Not deleted ", 0) == 0) return true;
-    return false;
-}
 
 // The text of the error being handled.
 std::wstring caughtErrorText() {
@@ -70,30 +94,32 @@ std::wstring caughtErrorText() {
     }
 }
 
-RunOutcome finishRun(CleaningView& view, const std::vector<std::wstring>& labels) {
+RunOutcome finishRun(CleaningView& view, const std::vector<std::wstring>& labels, RunRecord& record) {
     const MainMessageTexts& texts = MainMessages();
     view.setProgressMax(CountSelectedSteps(labels));
     view.setProgressPosition(0);
-    RunSelectedTargets(labels);
+    RunSelectedTargets(labels, &record.families);
     SortLog();
     if (LogFiles) SaveLog();
-    const RunOutcome outcome = anyNotDeleted(RunLog().lines()) ? RunOutcome::NotDeleted : RunOutcome::Finished;
+    const RunOutcome outcome = OutcomeOfItems(ReportFamilies(record.families, FindItemNote));
 
     // A run that produced no line never restarts the computer.
     if (RunLog().empty()) return outcome;
     if (RebootMode == 1) {
         if (plat::messageBoxA(texts.rebootMessage, texts.rebootMessageTitle,
                               plat::kMbOkCancel | plat::kMbIconQuestion) == plat::kIdOk)
-            RebootSystem();
+            record.restartStarted = RebootSystem();
     } else if (RebootMode == 2) {
-        RebootSystem();
+        record.restartStarted = RebootSystem();
     }
-    return outcome;
+    return outcome == RunOutcome::RestartNeeded && record.restartStarted ? RunOutcome::Restarting : outcome;
 }
 
 }  // namespace
 
-RunOutcome RunCleaning(CleaningView& view, bool unattended) {
+RunOutcome RunCleaning(CleaningView& view, bool unattended, RunRecord* record) {
+    RunRecord unused;
+    RunRecord& kept = record ? *record : unused;
     if (view.cleanLabels().empty() || CleaningBusy) return RunOutcome::NotStarted;
     RunGuard guard;  // an error raised by a target ends the run here, busy flag cleared
 
@@ -108,13 +134,14 @@ RunOutcome RunCleaning(CleaningView& view, bool unattended) {
     const std::vector<std::wstring> labels = view.cleanLabels();
     if (labels.empty()) return RunOutcome::NotStarted;
 
-    if (!unattended) return finishRun(view, labels);
+    if (!unattended) return finishRun(view, labels, kept);
     try {
-        return finishRun(view, labels);
+        return finishRun(view, labels, kept);
     } catch (...) {
         // Nobody is there to read an error box: the text is kept as the last
         // line of the saved log instead.
         const std::wstring error = caughtErrorText();
+        kept.error = error;
         SortLog();
         RunLog().append(error);
         try {
@@ -125,7 +152,8 @@ RunOutcome RunCleaning(CleaningView& view, bool unattended) {
     }
 }
 
-RunOutcome RunPreview(CleaningView& view, std::vector<PreviewGroup>& groups, bool saveLog, bool unattended) {
+RunOutcome RunPreview(CleaningView& view, std::vector<PreviewGroup>& groups, bool saveLog, bool unattended,
+                      RunRecord* record) {
     const std::vector<std::wstring> labels = view.cleanLabels();
     if (labels.empty() || CleaningBusy) return RunOutcome::NotStarted;
     RunGuard guard;
@@ -137,6 +165,7 @@ RunOutcome RunPreview(CleaningView& view, std::vector<PreviewGroup>& groups, boo
         if (!unattended) throw;
         std::vector<std::wstring> lines = PreviewLogLines(groups);
         lines.push_back(caughtErrorText());
+        if (record) *record = RunRecord{groups, false, lines.back()};
         try {
             SavePreviewLog(lines);
         } catch (...) {
@@ -144,6 +173,7 @@ RunOutcome RunPreview(CleaningView& view, std::vector<PreviewGroup>& groups, boo
         return RunOutcome::Error;
     }
     if (saveLog) SavePreviewLog(PreviewLogLines(groups));
+    if (record) record->families = groups;
     return RunOutcome::Finished;
 }
 

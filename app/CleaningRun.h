@@ -14,12 +14,23 @@
 
 namespace tw {
 
+// What a run leaves for its report: each target's lines as it wrote them
+// (sorted like the run log), whether Tidewell started the restart, and the
+// text of the error that ended it.
+struct RunRecord {
+    std::vector<PreviewGroup> families;
+    bool restartStarted = false;
+    std::wstring error;
+};
+
 // Sum of the weights of the targets in the list (unknown labels add nothing).
 int CountSelectedSteps(const std::vector<std::wstring>& labels);
-// Clears the run log and cleans each target of the list, top to bottom.
-void RunSelectedTargets(const std::vector<std::wstring>& labels);
-// Enables the shutdown privilege and asks the system to restart.
-void RebootSystem();
+// Clears the run log and the item notes and cleans each target of the list,
+// top to bottom; `families` (when given) receives each target's lines.
+void RunSelectedTargets(const std::vector<std::wstring>& labels, std::vector<PreviewGroup>* families = nullptr);
+// Enables the shutdown privilege and asks the system to restart; true when
+// the system took the request.
+bool RebootSystem();
 
 // A preview of the clean list (Tools > Preview, "-PREVIEW"): `groups`
 // receives what it found; with saveLog its lines are saved with
@@ -27,6 +38,8 @@ void RebootSystem();
 // restarts. Returns NotStarted for an empty list or while a run is busy,
 // Finished otherwise; an error is passed on, or when unattended saved as the
 // last line of the preview's log (with saveLog) and returned as Error.
-RunOutcome RunPreview(CleaningView& view, std::vector<PreviewGroup>& groups, bool saveLog, bool unattended);
+// With a record, the groups and the error's text are also left there.
+RunOutcome RunPreview(CleaningView& view, std::vector<PreviewGroup>& groups, bool saveLog, bool unattended,
+                      RunRecord* record = nullptr);
 
 }  // namespace tw

@@ -2,6 +2,7 @@
 
 #include "engine/DeleteMode.h"
 #include "log/LogUnit.h"
+#include "log/RunNotes.h"
 #include "platform/platform.h"
 #include "targets/Target.h"
 
@@ -43,6 +44,7 @@ private:
 void PreviewSelectedTargets(const std::vector<std::wstring>& labels, std::vector<PreviewGroup>& groups) {
     RunLogLoan loan;
     ReportOnlyScope reportOnly;
+    ClearItemNotes();
     for (const std::wstring& label : labels) {
         const TargetInfo* target = FindTargetByLabel(plat::wideToAnsi(label));
         if (!target) continue;

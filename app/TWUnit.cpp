@@ -123,8 +123,15 @@ bool IsQuitSwitch(const std::wstring& argument) { return upperAscii(argument) ==
 
 bool IsPreviewSwitch(const std::wstring& argument) { return upperAscii(argument) == L"-PREVIEW"; }
 
+std::optional<std::wstring> ReportSwitchPath(const std::wstring& argument) {
+    const std::wstring name = L"-REPORT=";
+    if (upperAscii(argument.substr(0, name.size())) != name) return std::nullopt;
+    return argument.substr(name.size());
+}
+
 CommandLineRequest ParseCommandLine(const std::vector<std::wstring>& arguments) {
     CommandLineRequest request;
+    request.arguments = arguments;
     request.clean = !arguments.empty();
     for (const std::wstring& argument : arguments) {
         if (auto label = SwitchLabel(argument))
@@ -133,6 +140,8 @@ CommandLineRequest ParseCommandLine(const std::vector<std::wstring>& arguments) 
             request.quit = true;
         else if (IsPreviewSwitch(argument))
             request.preview = true;
+        else if (auto path = ReportSwitchPath(argument))
+            request.reportPath = *path;
     }
     return request;
 }
@@ -198,6 +207,8 @@ int ExitCodeOf(RunOutcome outcome) {
     case RunOutcome::NotDeleted: return 1;
     case RunOutcome::Error: return 2;
     case RunOutcome::Cancelled: return 3;
+    case RunOutcome::RestartNeeded: return 3010;
+    case RunOutcome::Restarting: return 1641;
     case RunOutcome::NotStarted:
     case RunOutcome::Finished: return 0;
     }

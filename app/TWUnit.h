@@ -84,12 +84,16 @@ std::optional<std::wstring> SwitchLabel(const std::wstring& argument);
 bool IsQuitSwitch(const std::wstring& argument);
 
 bool IsPreviewSwitch(const std::wstring& argument);
+// The file of "-REPORT=<file>" (the switch in any letter case), or nothing.
+std::optional<std::wstring> ReportSwitchPath(const std::wstring& argument);
 
 struct CommandLineRequest {
     std::vector<std::wstring> labels;  // in argument order, repeats kept
+    std::vector<std::wstring> arguments;  // as given
     bool clean = false;                // at least one argument was given
     bool quit = false;                 // "-QUIT" was among them
     bool preview = false;              // "-PREVIEW": a preview instead of a run
+    std::optional<std::wstring> reportPath;  // "-REPORT=<file>" (the last one given)
 };
 CommandLineRequest ParseCommandLine(const std::vector<std::wstring>& arguments);
 
@@ -176,14 +180,18 @@ public:
 // How a cleaning run (or a preview) ended.
 enum class RunOutcome {
     NotStarted,  // empty clean list, or a run already busy
-    Finished,    // no "Not deleted" line
-    NotDeleted,  // finished with at least one "Not deleted" line
-    Error,       // an error ended it
-    Cancelled,   // Cancel in the confirmation
+    Finished,       // every item deleted (or, in a preview, only reported)
+    NotDeleted,     // some item neither deleted nor queued for the restart
+    Error,          // an error ended it
+    Cancelled,      // Cancel in the confirmation
+    RestartNeeded,  // the rest of the items wait for the restart, not started by Tidewell
+    Restarting,     // the same, and Tidewell started the restart
 };
-// The exit code of a run started from the command line with "-QUIT":
-// 0 finished without a "Not deleted" line (nothing found and any preview
-// included), 1 with one, 2 an error, 3 cancelled at the confirmation.
+// The exit code of a run started from the command line with "-QUIT", in the
+// values deployment tools know: 0 success (nothing found and any preview
+// included), 1 some item not deleted, 2 an error, 3 cancelled at the
+// confirmation, 3010 success once the computer restarts, 1641 the same with
+// the restart started.
 int ExitCodeOf(RunOutcome outcome);
 
 // The Clean button's handler (tool button, Ctrl+R, command line); the run
@@ -191,6 +199,8 @@ int ExitCodeOf(RunOutcome outcome);
 // run and is passed on to be shown. An unattended run (command line with
 // "-QUIT") shows no error: the error's text becomes the last line of the run
 // log, which is then saved whatever LogFiles says, and the result is Error.
-RunOutcome RunCleaning(CleaningView& view, bool unattended = false);
+// With a record, the run also leaves there what its report needs.
+struct RunRecord;
+RunOutcome RunCleaning(CleaningView& view, bool unattended = false, RunRecord* record = nullptr);
 
 }  // namespace tw

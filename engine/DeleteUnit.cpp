@@ -5,6 +5,7 @@
 #include "engine/ProtectedFolders.h"
 #include "engine/RegistrySelf.h"
 #include "log/LogUnit.h"
+#include "log/RunNotes.h"
 #include "platform/common.h"
 #include "settings/VarUnit.h"
 
@@ -22,6 +23,11 @@ std::function<void()>& progressHook() {
 bool isDots(const std::string& name) { return name == "." || name == ".."; }
 
 void log(const std::string& line) { RunLog().appendAnsi(line); }
+// "Not deleted <kind> (<path>)" for an item whose backup copy could not be written.
+void logNotBackedUp(const char* kind, const std::string& path) {
+    NoteRefusal(plat::ansiToWide(path), L"its backup copy could not be written");
+    log(std::string("Not deleted ") + kind + " (" + path + ")");
+}
 
 // Folder links (junctions, symbolic links) carry this attribute.
 constexpr std::uint32_t kReparse = plat::kAttrReparsePoint;
@@ -40,9 +46,12 @@ bool backupFile(const std::string& folder, const std::string& name, std::uint32_
     if (!backupPathUsable()) return false;
     if (ReportOnly()) return (attributes & plat::kAttrDirectory) == 0;
     std::string target = PrepareFileBackupFolder(BackupPath, folder);
-    if (target.empty()) return false;
-    return plat::copyFile(folder + name, target + name, false) == plat::kOk;
+    if (target.empty() || plat::copyFile(folder + name, target + name, false) != plat::kOk) return false;
+    NoteBackupCopy(plat::ansiToWide(folder + name), plat::ansiToWide(target + name));
+    return true;
 }
+
+std::string registryLine(plat::HKey root, const std::string& keyPath, const std::string& name);
 
 // Saves a key below the open key into the backup; true when the hive is written.
 bool backupKey(TRegistrySelf& reg, plat::HKey root, const std::string& keyPath, const std::string& name) {
@@ -50,8 +59,9 @@ bool backupKey(TRegistrySelf& reg, plat::HKey root, const std::string& keyPath, 
     if (!backupPathUsable() || RootText(root).empty() || file.empty()) return false;
     if (ReportOnly()) return true;
     const std::string folder = includeTrailingBackslash(BackupPath);
-    if (!forceDirectories(folder)) return false;
-    return reg.SaveKey(name, folder + file);
+    if (!forceDirectories(folder) || !reg.SaveKey(name, folder + file)) return false;
+    NoteBackupCopy(plat::ansiToWide(registryLine(root, keyPath, name)), plat::ansiToWide(folder + file));
+    return true;
 }
 
 std::string registryLine(plat::HKey root, const std::string& keyPath, const std::string& name) {
@@ -75,7 +85,7 @@ bool removeEntry(const plat::EntryHandle& entry, const std::string& path) {
     return plat::deleteEntry(entry) == plat::kOk;
 }
 void scheduleAtRestart(const std::string& path) {
-    if (!ReportOnly()) plat::moveFileAtReboot(path, "");
+    if (!ReportOnly() && plat::moveFileAtReboot(path, "") == plat::kOk) NoteQueuedAtRestart(plat::ansiToWide(path));
 }
 
 bool removeFile(const std::string& path, std::uint32_t attributes) {
@@ -243,7 +253,7 @@ void DeleteFiles(const std::string& folder, const std::vector<std::string>& patt
             if (BackupEnabled) {
                 if (!backupFile(f, e.name, e.attributes)) {
                     // Nothing is deleted whose copy is not in the backup.
-                    log("Not deleted file (" + path + ")");
+                    logNotBackedUp("file", path);
                     continue;
                 }
                 if (removeFile(path, e.attributes)) {
@@ -276,7 +286,7 @@ void DeleteKeys(plat::HKey root, const std::string& keyPath, const std::vector<s
         const std::string line = registryLine(root, keyPath, name);
         if (opened && !name.empty() && reg.KeyExists(name) && !IsKeyGone(line)) {
             if (BackupEnabled && !backupKey(reg, root, keyPath, name))
-                log("Not deleted registry (" + line + ")");
+                logNotBackedUp("registry", line);
             else
                 log(registryOutcome(removeKey(reg, line, name), line));
         }
@@ -318,7 +328,7 @@ void DeleteKeysByValue(plat::HKey root, const std::string& keyPath, const std::s
         if (!reg.OpenKey(keyPath, false)) continue;
         const std::string line = registryLine(root, keyPath, name);
         if (BackupEnabled && !backupKey(reg, root, keyPath, name))
-            log("Not deleted registry (" + line + ")");
+            logNotBackedUp("registry", line);
         else
             log(registryOutcome(removeKey(reg, line, name), line));
     }

@@ -182,6 +182,14 @@ std::vector<KnownFolder> knownFolders();
 // creates the file or truncates an existing one.
 Error readFileBytes(const std::string& path, std::vector<std::uint8_t>& out);
 Error writeFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
+// Writes a whole file through the wide forms without ever leaving part of
+// it: the bytes go to a new file of a unique name beside `path`, which then
+// replaces `path` (MoveFileExW; a link there is replaced, not followed). On
+// failure nothing is left at either name.
+Error replaceFileBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes);
+// Writes text as UTF-8 to the process's standard output when that is a file
+// or a pipe (GetStdHandle, GetFileType); false, writing nothing, otherwise.
+bool writeStandardOutput(const std::wstring& text);
 
 // Full path of the running executable (GetModuleFileName).
 std::string executablePath();

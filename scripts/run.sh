@@ -8,10 +8,11 @@
 # Settings written before the start: backup on, confirmation on (a small
 # helper, tw_answer.exe, answers the "Warning" question with OK), no restart.
 # The preview (the same arguments with -PREVIEW -QUIT) changes nothing and
-# saves its lines in Logs\Preview <time stamp>.txt. After the run the script
-# prints where the log file and the backup set are, and the items of each
-# kind (file, folder, registry, not deleted) that the preview named and the
-# run logged, side by side with both exit codes. With a display
+# saves its lines in Logs\Preview <time stamp>.txt; the run also writes a
+# JSON report (-REPORT=...\report.json). After the run the script prints
+# where the log file, the report and the backup set are, and the items of
+# each kind (file, folder, registry, not deleted) that the preview named, the
+# run logged and its report counts, side by side with the exit codes. With a display
 # ($DISPLAY set) the window stays open there and the script waits until it is
 # closed. Without one the program runs under Xvfb: the script saves a
 # screenshot of the window after the run to build/artifacts/main-window.png
@@ -113,17 +114,36 @@ count_kinds() {
 }
 
 # The preview's and the run's counts side by side, with their exit codes.
+# The run's JSON report (-REPORT=): its items per kind, counted as
+# count_kinds counts lines ("not deleted" holds those deleted at restart, as
+# their lines do), then those deleted at restart, then its exit code.
+REPORT="$PROGRAM_DIR/report.json"
+WIN_REPORT="C:\\Program Files\\Tidewell\\report.json"
+count_report() {
+    python3 - "$1" <<'EOF' 2>/dev/null || echo "- - - - - -"
+import json, sys
+report = json.load(open(sys.argv[1], encoding="utf-8"))
+gone = {"deleted", "would delete"}
+items = [i for f in report["families"] for i in f["items"] if i.get("kind")]
+count = lambda kind: sum(1 for i in items if i["kind"] == kind and i["outcome"] in gone)
+print(count("file"), count("folder"), count("registry"), sum(1 for i in items if i["outcome"] not in gone),
+      sum(1 for i in items if i["outcome"] == "deleted at restart"), report["exitCode"])
+EOF
+}
+
 print_counts() {
-    local run_rc="$1" p r
+    local run_rc="$1" p r j
     read -r -a p <<<"$(count_kinds "$PREVIEW_LOG")"
     read -r -a r <<<"$(count_kinds "$RUN_LOG")"
+    read -r -a j <<<"$(count_report "$REPORT")"
     {
-        printf '    %-12s %8s %8s\n' kind preview run
-        printf '    %-12s %8s %8s\n' file "${p[0]}" "${r[0]}"
-        printf '    %-12s %8s %8s\n' folder "${p[1]}" "${r[1]}"
-        printf '    %-12s %8s %8s\n' registry "${p[2]}" "${r[2]}"
-        printf '    %-12s %8s %8s\n' "not deleted" "${p[3]}" "${r[3]}"
-        printf '    %-12s %8s %8s\n' "exit code" "$PREVIEW_RC" "$run_rc"
+        printf '    %-12s %8s %8s %8s\n' kind preview run report
+        printf '    %-12s %8s %8s %8s\n' file "${p[0]}" "${r[0]}" "${j[0]}"
+        printf '    %-12s %8s %8s %8s\n' folder "${p[1]}" "${r[1]}" "${j[1]}"
+        printf '    %-12s %8s %8s %8s\n' registry "${p[2]}" "${r[2]}" "${j[2]}"
+        printf '    %-12s %8s %8s %8s\n' "not deleted" "${p[3]}" "${r[3]}" "${j[3]}"
+        printf '    %-12s %8s %8s %8s\n' "at restart" - - "${j[4]}"
+        printf '    %-12s %8s %8s %8s\n' "exit code" "$PREVIEW_RC" "$run_rc" "${j[5]}"
     } >&2
 }
 
@@ -145,6 +165,7 @@ report_run() {
     sleep 1
     RUN_LOG="$log"
     log "log file:   $log"
+    log "report:     $REPORT"
     local set
     set="$(find "$PROGRAM_DIR/Backup" -mindepth 1 -maxdepth 1 -type d 2>/dev/null | sort | tr '\n' ' ')"
     log "backup set: ${set:-none}"
@@ -162,7 +183,7 @@ if [ -n "${DISPLAY:-}" ]; then
     run_preview "$@"
     log "starting $WIN_EXE $* on $DISPLAY; close its window to finish"
     start_answer
-    (cd "$PROGRAM_DIR" && exec "$WINE64" "$WIN_EXE" "$@") &
+    (cd "$PROGRAM_DIR" && exec "$WINE64" "$WIN_EXE" "$@" "-REPORT=$WIN_REPORT") &
     WINE_PID=$!
     report_run || true
     rc=0
@@ -188,7 +209,7 @@ tw_wine_draw_frames
 run_preview "$@"
 log "starting $WIN_EXE $* under Xvfb ($DISPLAY)"
 start_answer
-(cd "$PROGRAM_DIR" && exec "$WINE64" "$WIN_EXE" "$@") >"$ARTIFACTS/run-wine.log" 2>&1 &
+(cd "$PROGRAM_DIR" && exec "$WINE64" "$WIN_EXE" "$@" "-REPORT=$WIN_REPORT") >"$ARTIFACTS/run-wine.log" 2>&1 &
 WINE_PID=$!
 report_run || true
 

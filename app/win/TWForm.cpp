@@ -6,6 +6,7 @@
 
 #include "about/win/AboutForm.h"
 #include "app/CleaningRun.h"
+#include "app/CommandLineRun.h"
 #include "app/win/LanguageWindows.h"
 #include "app/win/PreviewForm.h"
 #include "app/win/TWFormLayout.h"
@@ -408,11 +409,10 @@ void TTWForm::OnShown() {
 void TTWForm::ProcessCommandLine() {
     ListBoxTargetList clean(Control(IDC_LIST_CLEAN));
     auto start = [this](const tw::CommandLineRequest& request) {
-        if (!request.preview) return tw::ExitCodeOf(tw::RunCleaning(*this, request.quit));
         std::vector<tw::PreviewGroup> groups;
-        const tw::RunOutcome outcome = tw::RunPreview(*this, groups, true, request.quit);
-        if (!request.quit && outcome == tw::RunOutcome::Finished) ShowPreview(groups);
-        return tw::ExitCodeOf(outcome);
+        const int exitCode = tw::RunFromCommandLine(*this, request, groups);
+        if (request.preview && !request.quit && exitCode == 0 && !groups.empty()) ShowPreview(groups);
+        return exitCode;
     };
     auto quit = [this](int exitCode) {
         exitCode_ = exitCode;

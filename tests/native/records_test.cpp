@@ -66,11 +66,4 @@ TEST(CommandLine, SwitchesQuitAndPreviewInAnyLetterCase) {
     }
 }
 
-TEST(CommandLine, ExitCodes) {
-    using tw::RunOutcome;
-    for (auto [outcome, code] : {std::pair{RunOutcome::NotStarted, 0}, {RunOutcome::Finished, 0},
-                                 {RunOutcome::NotDeleted, 1}, {RunOutcome::Error, 2}, {RunOutcome::Cancelled, 3}})
-        EXPECT_EQ(tw::ExitCodeOf(outcome), code) << int(outcome);
-}
-
 }  // namespace

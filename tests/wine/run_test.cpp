@@ -1,7 +1,12 @@
 // The cleaning run, the preview and the backup store on the Wine machine: the
 // confirmation, progress, the saved run log, the restart, an error that ends a
 // run; backup sets of a run restored, and restores that write only where they backed up.
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+
 #include "app/CleaningRun.h"
+#include "app/CommandLineRun.h"
 #include "backup/BackupUnit.h"
 #include "engine/DeleteUnit.h"
 #include "faults.h"
@@ -145,8 +150,8 @@ TEST_F(RunOnWine, TheRestartFollowsRebootModeAndNeedsALogLine) {
     }
 }
 
-// An install folder of the wrong type ends the run: no later target, log file or restart; but
-// when nobody is there to read the error, it is the saved log's last line, whatever LogFiles says.
+// An install folder of the wrong type ends the run: no later target, log file or restart (unattended,
+// see ACommandLineRunReportsItsOutcome).
 TEST_F(RunOnWine, AnErrorEndsTheRunKeepingItsLines) {
     keys.push_back("HKLM\\Software\\ATi Technologies");
     setDword(HKEY_LOCAL_MACHINE, "Software\\ATi Technologies\\Install", "InstallDir", 1);
@@ -160,14 +165,6 @@ TEST_F(RunOnWine, AnErrorEndsTheRunKeepingItsLines) {
     EXPECT_EQ(logLines(), lines);
     EXPECT_TRUE(fileExists(later));
     EXPECT_EQ(listFolder(tw::LogFolder()), Lines{});
-
-    plantFile(sys + "atiogltw.dll");
-    EXPECT_EQ(tw::RunCleaning(view, true), tw::RunOutcome::Error);
-    const Lines saved = listFolder(tw::LogFolder());
-    ASSERT_EQ(saved.size(), 1u);
-    EXPECT_EQ(savedLog(saved[0]), logFileBytes({lines[0], "Invalid data type for 'InstallDir'"}));
-    EXPECT_TRUE(fileExists(later));
-    EXPECT_EQ(faults::shutdownRequests(), 0);
 }
 
 // A preview asks nothing, deletes nothing, never restarts, leaves the run log
@@ -194,6 +191,66 @@ TEST_F(RunOnWine, APreviewOnlyReportsAndSavesItsLines) {
     EXPECT_EQ(savedLog(saved[0]), logFileBytes({"Would delete file (" + left[1] + ")",
                                                "Would delete file (" + left[0] + ")",
                                                "Would delete registry (HKCU\\Software\\ATi)"}));
+}
+
+// A command-line run ends in every way with its exit code, a report whose items are the lines of
+// the saved log (or preview), and the summary line last on standard output. A report that cannot
+// be written gives code 2 and leaves nothing behind; one named in any script is written.
+TEST_F(RunOnWine, ACommandLineRunReportsItsOutcome) {
+    namespace fs = std::filesystem;
+    struct Case { std::wstring report, target; bool preview, locked, atReboot; int mode, answer, code; const char* outcome; };
+    const std::wstring reports = tw::fromUtf8(dir), readOnly = reports + L"old.json", nonAnsi = L"r\u00e9port \u0915.json";
+    std::ofstream(fs::path(readOnly)) << "kept", ::SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
+    keys.push_back("HKLM\\Software\\ATi Technologies"), setDword(HKEY_LOCAL_MACHINE, "Software\\ATi Technologies\\Install", "InstallDir", 1);
+    for (const Case& c : {Case{L"r.json", L"-AGEIA", false, false, false, 0, IDOK, 0, "deleted"},
+                          Case{L"r.json", L"-AGEIA", false, true, false, 0, IDOK, 1, "not deleted"},
+                          Case{L"r.json", L"-AGEIA", false, true, true, 0, IDOK, 3010, "deleted at restart"},
+                          Case{L"r.json", L"-AGEIA", false, true, true, 2, IDOK, 1641, "deleted at restart"},
+                          Case{L"r.json", L"-ATI", false, false, false, 2, IDOK, 2, "deleted"},
+                          Case{L"r.json", L"-AGEIA", false, false, false, 0, IDCANCEL, 3, ""},
+                          Case{L"r.json", L"-AGEIA", true, false, false, 0, IDOK, 0, "would delete"},
+                          Case{L"missing\\r.json", L"-AGEIA", false, false, false, 0, IDOK, 2, nullptr},
+                          Case{L"old.json", L"-AGEIA", false, false, false, 0, IDOK, 2, nullptr},
+                          Case{nonAnsi, L"-AGEIA", false, false, false, 0, IDOK, 0, "deleted"}}) {
+        SCOPED_TRACE(tw::toUtf8(c.report) + " " + std::to_string(c.code));
+        faults::reset(), faults::answerMessageBoxes({c.answer});
+        if (c.locked) faults::fail(faults::Call::DeleteFile, "PhysXtw");
+        removeTree(tw::LogFolder()), fs::remove(reports + L"r.json");
+        const std::string planted = plantFile(sys + (c.target == L"-ATI" ? "atiogltw.dll" : "PhysXtw.dll"));
+        std::tie(tw::DeleteAtReboot, tw::RebootMode, tw::DisplayWarning, tw::LogFiles) =
+            std::tuple(c.atReboot, c.mode, c.answer == IDCANCEL, c.code != 2);  // an error's log is saved anyway
+        const tw::CommandLineRequest request =
+            tw::ParseCommandLine({c.target, L"-Quit", L"-rePort=" + reports + c.report, c.preview ? L"-PREVIEW" : L"-"});
+        view.labels = request.labels;
+        std::vector<tw::PreviewGroup> groups;
+        const std::wstring out = reports + L"stdout.txt";
+        HANDLE kept = ::GetStdHandle(STD_OUTPUT_HANDLE), stdOut = ::CreateFileW(out.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ::SetStdHandle(STD_OUTPUT_HANDLE, stdOut);
+        const int code = tw::RunFromCommandLine(view, request, groups);
+        ::SetStdHandle(STD_OUTPUT_HANDLE, kept), ::CloseHandle(stdOut);
+        EXPECT_EQ(code, c.code);
+        EXPECT_EQ(faults::shutdownRequests(), c.code == 1641);
+        const std::string summary = readFile(tw::toUtf8(out)).value_or("");  // one line
+        EXPECT_NE(summary.find("exit code " + std::to_string(code) + (c.outcome ? "" : ": Cannot create file")), std::string::npos) << summary;
+        if (!c.outcome) {  // no report: the old file as it was, nothing beside it
+            EXPECT_EQ(listFolder(dir), (Lines{"old.json", "stdout.txt"}));
+            EXPECT_EQ(readFile(tw::toUtf8(readOnly)), "kept");
+            continue;
+        }
+        const nlohmann::json report = nlohmann::json::parse(std::ifstream(fs::path(reports + c.report)));
+        EXPECT_EQ(report["exitCode"], code);
+        std::vector<std::wstring> lines;
+        for (const auto& family : report["families"])
+            for (const auto& item : family["items"]) {
+                lines.push_back(tw::fromUtf8(item["line"].get<std::string>()));
+                if (item["path"] == planted) { EXPECT_EQ(item["outcome"], c.outcome); }
+            }
+        tw::SortLines(lines);
+        if (report["error"] != "") lines.push_back(tw::fromUtf8(report["error"].get<std::string>()));
+        const Lines saved = listFolder(tw::LogFolder());
+        EXPECT_EQ(lines, saved.empty() ? std::vector<std::wstring>{} : tw::ReadLogFile(tw::LogFolder() + saved.back()));
+    }
+    ::SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL), fs::remove(reports + nonAnsi);
 }
 
 // A run with backups on, restored: the set is named by the time stamp, each

@@ -1,0 +1,57 @@
+#include "app/CommandLineRun.h"
+
+#include <chrono>
+
+#include "app/CleaningRun.h"
+#include "app/RunReport.h"
+#include "log/RunNotes.h"
+#include "platform/common.h"
+#include "platform/platform.h"
+#include "settings/VarUnit.h"
+#include "targets/Target.h"
+#include "tw_version.h"
+
+namespace tw {
+
+std::vector<std::pair<std::string, int>> ReportedSettings() {
+    std::vector<std::pair<std::string, int>> settings = {
+        {"BackupEnabled", BackupEnabled}, {"DeleteAtReboot", DeleteAtReboot},
+        {"LogFiles", LogFiles},           {"DisplayWarning", DisplayWarning},
+        {"RebootMode", RebootMode},       {"RemoveNVIDIAFolder", RemoveNVIDIAFolder},
+        {"RemoveATiFolder", RemoveATiFolder}};
+    for (const TargetInfo& target : TargetTable()) {
+        const std::string section = toUtf8(target.section);
+        settings.emplace_back(section + " Files", *target.filesSwitch);
+        settings.emplace_back(section + " Registry", *target.registrySwitch);
+    }
+    return settings;
+}
+
+int RunFromCommandLine(CleaningView& view, const CommandLineRequest& request, std::vector<PreviewGroup>& groups) {
+    RunReport report;
+    report.started = std::chrono::system_clock::now();
+    RunRecord record;
+    const RunOutcome outcome = request.preview ? RunPreview(view, groups, true, request.quit, &record)
+                                               : RunCleaning(view, request.quit, &record);
+    report.ended = std::chrono::system_clock::now();
+    report.version = fromUtf8(TW_VERSION_TEXT);
+    report.preview = request.preview;
+    report.arguments = request.arguments;
+    report.settings = ReportedSettings();
+    report.families = ReportFamilies(record.families, FindItemNote);
+    report.error = record.error;
+    report.exitCode = ExitCodeOf(outcome);
+    if (request.reportPath) {
+        const std::string json = RunReportJson(report);
+        const plat::Error err = plat::replaceFileBytes(*request.reportPath, {json.begin(), json.end()});
+        if (err != plat::kOk) {
+            report.exitCode = ExitCodeOf(RunOutcome::Error);
+            report.error = L"Cannot create file \"" + *request.reportPath + L"\". " + plat::errorText(err);
+            if (!request.quit) throw AppError(report.error);
+        }
+    }
+    if (request.quit) plat::writeStandardOutput(SummaryLine(report) + L"\r\n");
+    return report.exitCode;
+}
+
+}  // namespace tw

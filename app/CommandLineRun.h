@@ -1,0 +1,24 @@
+// A run or preview started from the command line: the run itself, then the
+// report of "-REPORT=<file>" and, with "-QUIT", the summary line on standard
+// output.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/Preview.h"
+#include "app/TWUnit.h"
+
+namespace tw {
+
+// The settings in force, as the report names them.
+std::vector<std::pair<std::string, int>> ReportedSettings();
+
+// Runs (or previews, into `groups`) what the request asks and returns the
+// exit code. The report is written whatever LogFiles says, also after a
+// cancel or an error; one that cannot be written makes the exit code 2 and
+// leaves no file: with "-QUIT" its error's text goes into the summary line,
+// without it AppError "Cannot create file "%s". %s" is raised.
+int RunFromCommandLine(CleaningView& view, const CommandLineRequest& request, std::vector<PreviewGroup>& groups);
+
+}  // namespace tw
