@@ -27,7 +27,7 @@ std::size_t ArgumentsStart(const std::wstring& commandLine) {
 
 std::wstring HandOverCommandLine(const std::wstring& sixtyFourBuildPath, const std::wstring& commandLine) {
     const std::wstring arguments = commandLine.substr(ArgumentsStart(commandLine));
-    // An argument written right after the quoted name ("…exe"-quit) is still
+    // An argument written right after the quoted name ("...exe"-quit) is still
     // one after the new name.
     const bool joined = !arguments.empty() && arguments[0] != L' ' && arguments[0] != L'\t';
     return L"\"" + sixtyFourBuildPath + L"\"" + (joined ? L" " : L"") + arguments;

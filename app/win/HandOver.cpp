@@ -65,8 +65,11 @@ int Refuse(const std::wstring& reason, const std::wstring& detail) {
 }  // namespace
 
 std::optional<int> HandOverTo64BitBuild() {
-    const std::wstring sixtyFour = tw::SixtyFourBuildPathFor(plat::executablePathW());
-    const DWORD attributes = GetFileAttributesW(sixtyFour.c_str());
+    // Only beside this program: without its own path, a bare "64.exe" would
+    // be looked for in the current folder.
+    const std::wstring self = plat::executablePathW();
+    const std::wstring sixtyFour = tw::SixtyFourBuildPathFor(self);
+    const DWORD attributes = self.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(sixtyFour.c_str());
     const bool beside = attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
     switch (tw::ChooseStart(plat::isSelf64Bit(), plat::isSystem64Bit(), beside)) {
     case tw::StartChoice::RunHere:
