@@ -17,11 +17,11 @@ AboutPage AboutPageOf(const std::wstring& selectedNodeText) {
     return AboutPage::None;
 }
 
-std::wstring AboutPageText(AboutPage page, const std::wstring& buildDate) {
+std::wstring AboutPageText(AboutPage page, const std::wstring& buildDate, const std::wstring& bitness) {
     switch (page) {
     case AboutPage::About:
         return L"Tidewell " TW_VERSION_TEXT L"\r\n"
-               L"Built " + buildDate + L"\r\n\r\n"
+               L"Built " + buildDate + L"\r\n" + bitness + L"\r\n\r\n"
                L"Tidewell removes the files, folders and registry entries that hardware "
                L"drivers leave behind after they have been uninstalled.\r\n\r\n"
                L"Use it at your own risk: it deletes system files and registry keys. "
@@ -37,6 +37,20 @@ std::wstring AboutPageText(AboutPage page, const std::wstring& buildDate) {
         break;
     }
     return {};
+}
+
+std::wstring BitnessText(const std::wstring& format, bool build64, bool system64) {
+    std::wstring text;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        const wchar_t next = i + 1 < format.size() ? format[i + 1] : L'\0';
+        if (format[i] == L'%' && (next == L'1' || next == L'2')) {
+            text += (next == L'1' ? build64 : system64) ? L"64" : L"32";
+            ++i;
+        } else {
+            text += format[i];
+        }
+    }
+    return text;
 }
 
 std::wstring DonatePageText(const std::wstring& invitation) {

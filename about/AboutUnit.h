@@ -15,8 +15,13 @@ enum class AboutPage { About, Donate, Contact, None };
 AboutPage AboutPageOf(const std::wstring& selectedNodeText);
 
 // The fixed text of the About and Contact pages; empty for the others.
-// `buildDate` is the text of BuildDateText.
-std::wstring AboutPageText(AboutPage page, const std::wstring& buildDate);
+// `buildDate` is the text of BuildDateText, `bitness` that of BitnessText.
+std::wstring AboutPageText(AboutPage page, const std::wstring& buildDate, const std::wstring& bitness);
+
+// The build's and the system's bitness as the About page names them: the
+// language's text (key "About Bitness", "%1-bit build on %2-bit Windows")
+// with %1 the build's bits and %2 the system's, "32" or "64".
+std::wstring BitnessText(const std::wstring& format, bool build64, bool system64);
 
 // The Donate page: the invitation of the current language (key "Donate
 // Text"), then the address where donations are taken.

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "app/Bitness.h"
 #include "platform/common.h"
 #include "platform/platform.h"
 
@@ -168,14 +169,7 @@ void ProgressPosition::shown(std::uint64_t nowMs) {
 }
 
 bool CommandLineHasArguments(const std::wstring& commandLine) {
-    std::size_t i = 0;
-    if (!commandLine.empty() && commandLine[0] == L'"') {
-        const std::size_t close = commandLine.find(L'"', 1);
-        i = close == std::wstring::npos ? commandLine.size() : close + 1;
-    } else {
-        while (i < commandLine.size() && commandLine[i] != L' ' && commandLine[i] != L'\t') ++i;
-    }
-    return commandLine.find_first_not_of(L" \t", i) != std::wstring::npos;
+    return commandLine.find_first_not_of(L" \t", ArgumentsStart(commandLine)) != std::wstring::npos;
 }
 
 bool CommandLineProcessor::Process(const std::vector<std::wstring>& arguments, TargetList& cleanList,

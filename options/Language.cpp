@@ -65,6 +65,7 @@ const std::vector<LanguageKey>& LanguageKeys() {
          L"Tidewell is free. If it saved you an afternoon of hunting for driver leftovers, "
          L"please consider a donation: it keeps the development going.",
          {P::AboutDonate}},
+        {"About Bitness", L"%1-bit build on %2-bit Windows", {P::AboutBitness}},
         {"Options Title", L"Options", {P::OptionsTitle}},
         {"Options Cancel Button", L"Cancel", {P::OptionsCancel}},
         {"Options Apply Button", L"Apply", {P::OptionsApply}},
@@ -156,10 +157,11 @@ void LoadLanguage(const std::wstring& languageName, LanguageTarget& target) {
                            OptionsTargetNodes());
 }
 
-std::wstring LanguageText(const std::string& key) {
+std::wstring LanguageText(const std::string& key) { return LanguageText(key, plat::ansiToWide(key)); }
+
+std::wstring LanguageText(const std::string& key, const std::wstring& fallback) {
     const std::wstring section = sectionFor(CurrentLanguageName());
-    const std::wstring wideKey = plat::ansiToWide(key);
-    return plat::profileRead(LanguageFilePath(), section, wideKey, wideKey);
+    return plat::profileRead(LanguageFilePath(), section, plat::ansiToWide(key), fallback);
 }
 
 std::vector<std::wstring> LanguageNames() { return plat::profileSections(LanguageFilePath()); }

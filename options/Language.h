@@ -26,7 +26,7 @@ enum class Place {
     // Backup dialog
     BackupTitle, BackupOK, BackupRemoveRestore, BackupSelectAll,
     // About dialog
-    AboutTitle, AboutDonate,
+    AboutTitle, AboutDonate, AboutBitness,
     // Options dialog
     OptionsTitle, OptionsOK, OptionsCancel, OptionsApply, OptionsLanguageLabel,
     OptionsFileCleaning, OptionsRegistryCleaning, OptionsSystemtray, OptionsLogFiles,
@@ -83,6 +83,8 @@ void LoadLanguage(const std::wstring& languageName, LanguageTarget& target);
 // The text of Key in the current language (settings "Languages"/"Current"), or
 // Key itself. Reads both files on every call.
 std::wstring LanguageText(const std::string& key);
+// The same with another text than Key where the language has none.
+std::wstring LanguageText(const std::string& key, const std::wstring& fallback);
 
 // The names of all sections of the language file, in file order.
 std::vector<std::wstring> LanguageNames();

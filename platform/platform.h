@@ -400,5 +400,8 @@ Error writeProcessMemory(Handle process, std::uintptr_t address, const void* buf
 bool isProcess64Bit(Handle process);
 // True when this program itself is a 64-bit process.
 constexpr bool isSelf64Bit() { return sizeof(void*) == 8; }
+// True when Windows itself is 64-bit (x64 or ARM64), whatever this process
+// is; also when a 32-bit process cannot tell (platform/win32/bitness.cpp).
+bool isSystem64Bit();
 
 }  // namespace plat

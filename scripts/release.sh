@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Builds the downloads of a release into dist/:
-#   Tidewell-<version>-win32.zip   the product, 32-bit
-#   Tidewell-<version>-win64.zip   the 64-bit build
-#   SHA256SUMS                     the sums of both, as `sha256sum -c` reads them
-# Each zip holds Tidewell.exe, Languages.ini, Help.chm and ReadMe.txt
-# (resources/ReadMe.txt with the version filled in and Windows line ends).
+# Builds the download of a release into dist/:
+#   Tidewell-<version>.zip   Tidewell.exe (32-bit: runs on every Windows, and on
+#                            64-bit Windows starts Tidewell64.exe beside it),
+#                            Tidewell64.exe (64-bit), Languages.ini, Help.chm and
+#                            ReadMe.txt (resources/ReadMe.txt with the version
+#                            filled in and Windows line ends)
+#   SHA256SUMS               its sum, as `sha256sum -c` reads it
 # The version is the one of project() in CMakeLists.txt.
 #
 #   scripts/release.sh                      build both presets in fresh folders
@@ -32,7 +33,10 @@ REPO_ROOT="$PWD"
 BUILD_ROOT="${TW_BUILD_ROOT:-build}"
 case "$BUILD_ROOT" in /*) ;; *) BUILD_ROOT="$REPO_ROOT/$BUILD_ROOT" ;; esac
 JOBS="${TW_JOBS:-2}"
-FILES=(Tidewell.exe Languages.ini Help.chm ReadMe.txt)
+# The zip's entries in their order; the two executables come from the win32
+# and the win64 build, the language and help files from the first (both
+# builds make the same).
+FILES=(Tidewell.exe Tidewell64.exe Languages.ini Help.chm ReadMe.txt)
 
 log() { printf 'release: %s\n' "$*" >&2; }
 die() { log "$*"; exit 1; }
@@ -44,7 +48,7 @@ version_value() {
 
 # package WIN32_BUILD WIN64_BUILD OUT
 package() {
-    local b32="$1" b64="$2" out="$3" version epoch arch build app f path
+    local b32="$1" b64="$2" out="$3" version epoch build f path
     for build in "$b32" "$b64"; do
         [ -f "$build/generated/tw_version.h" ] || die "$build is not a build folder"
         for f in Tidewell.exe Languages.ini Help.chm; do
@@ -66,31 +70,33 @@ package() {
         done
     done
 
+    for f in Languages.ini Help.chm; do
+        cmp -s "$b32/app/$f" "$b64/app/$f" || die "the two builds made different $f"
+    done
+
     mkdir -p "$out"
-    rm -f "$out"/Tidewell-*-win32.zip "$out"/Tidewell-*-win64.zip "$out/SHA256SUMS"
-    for arch in win32 win64; do
-        if [ "$arch" = win32 ]; then app="$b32/app"; else app="$b64/app"; fi
-        python3 - "$out/Tidewell-$version-$arch.zip" "$app" "$REPO_ROOT/resources/ReadMe.txt" \
-            "$version" "${epoch:-0}" "${FILES[@]}" <<'EOF'
+    rm -f "$out"/Tidewell-*.zip "$out/SHA256SUMS"
+    python3 - "$out/Tidewell-$version.zip" "$b32/app" "$b64/app/Tidewell.exe" "$REPO_ROOT/resources/ReadMe.txt" \
+        "$version" "${epoch:-0}" "${FILES[@]}" <<'EOF'
 import sys, time, zipfile
-zip_path, app, readme, version, epoch, *names = sys.argv[1:]
+zip_path, app, exe64, readme, version, epoch, *names = sys.argv[1:]
 # Zip times have no zone and start in 1980.
 stamp = max(time.gmtime(int(epoch))[:6], (1980, 1, 1, 0, 0, 0))
 text = open(readme, encoding="utf-8").read().replace("@VERSION@", version)
 contents = {"ReadMe.txt": text.replace("\r\n", "\n").replace("\n", "\r\n").encode("utf-8")}
+sources = {"Tidewell64.exe": exe64}
 with zipfile.ZipFile(zip_path, "w") as z:
     for name in names:
         data = contents.get(name)
         if data is None:
-            data = open(f"{app}/{name}", "rb").read()
+            data = open(sources.get(name, f"{app}/{name}"), "rb").read()
         info = zipfile.ZipInfo(name, stamp)
         info.create_system = 0  # MS-DOS attributes: a plain archived file
         info.external_attr = 0x20
         info.compress_type = zipfile.ZIP_DEFLATED
         z.writestr(info, data, compresslevel=9)
 EOF
-    done
-    (cd "$out" && sha256sum "Tidewell-$version-win32.zip" "Tidewell-$version-win64.zip" >SHA256SUMS)
+    (cd "$out" && sha256sum "Tidewell-$version.zip" >SHA256SUMS)
     log "wrote $out: $(tr '\n' ' ' <"$out/SHA256SUMS")"
 }
 

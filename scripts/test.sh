@@ -3,7 +3,7 @@
 #   bootstrap; native build (AddressSanitizer + UBSan) and ctest of the code
 #   that reads and writes outside data; the win64 and win32 MinGW builds
 #   (warnings as errors) with a check that the executables need no DLL beyond
-#   the system's, and the release zips packaged from them; the core tests on
+#   the system's, and the release zip packaged from them; the core tests on
 #   Wine's real file system and registry (again in code page 932), and the
 #   end-to-end tests under Wine and Xvfb; a time-boxed fuzz run.
 # Ends with one line "N passed, N failed" summed over every test that ran
@@ -149,31 +149,33 @@ for preset in win64 win32; do
 done
 
 # ---- release packages ---------------------------------------------------------
-# The downloads, packaged from the two builds above (scripts/release.sh
-# --check-reproducible makes the full comparison of two fresh builds): each zip
-# holds exactly the four files, SHA256SUMS verifies, and each executable is of
-# its zip's kind, imports only system DLLs and carries no link time.
+# The download, packaged from the two builds above (scripts/release.sh
+# --check-reproducible makes the full comparison of two fresh builds): the zip
+# holds exactly its five files, SHA256SUMS verifies, and each executable is of
+# its kind (Tidewell.exe 32-bit, Tidewell64.exe 64-bit), imports only system
+# DLLs and carries no link time.
 check_release() {
-    local out="$BUILD_ROOT/release-check" zip exe listing format wanted stamp bad=0
+    local out="$BUILD_ROOT/release-check" zip exe name listing format wanted stamp bad=0
     rm -rf "$out"
     bash scripts/release.sh --package "$BUILD_ROOT/win32" "$BUILD_ROOT/win64" "$out" || return 1
     (cd "$out" && sha256sum --check --strict SHA256SUMS) || bad=1
-    for zip in "$out"/Tidewell-*-win32.zip "$out"/Tidewell-*-win64.zip; do
-        listing="$(unzip -Z1 "$zip" | tr '\n' ' ')"
-        if [ "$listing" != "Tidewell.exe Languages.ini Help.chm ReadMe.txt " ]; then
-            echo "$zip holds: $listing"
-            bad=1
-        fi
-        exe="${zip%.zip}/Tidewell.exe"
-        unzip -q -o "$zip" Tidewell.exe -d "${zip%.zip}" || { bad=1; continue; }
+    zip="$(ls "$out"/Tidewell-*.zip)"
+    listing="$(unzip -Z1 "$zip" | tr '\n' ' ')"
+    if [ "$listing" != "Tidewell.exe Tidewell64.exe Languages.ini Help.chm ReadMe.txt " ]; then
+        echo "$zip holds: $listing"
+        bad=1
+    fi
+    for name in Tidewell.exe Tidewell64.exe; do
+        exe="${zip%.zip}/$name"
+        unzip -q -o "$zip" "$name" -d "${zip%.zip}" || { bad=1; continue; }
         # Read whole first: with pipefail, grep -q ending early fails the pipe.
         format="$(objdump -f "$exe" | grep -o 'file format .*')"
-        case "$zip" in *-win32.zip) wanted='file format pei-i386' ;; *) wanted='file format pei-x86-64' ;; esac
-        [ "$format" = "$wanted" ] || { echo "$zip: Tidewell.exe has $format"; bad=1; }
+        case "$name" in Tidewell.exe) wanted='file format pei-i386' ;; *) wanted='file format pei-x86-64' ;; esac
+        [ "$format" = "$wanted" ] || { echo "$zip: $name has $format"; bad=1; }
         check_imports "$exe" || bad=1
         stamp="$(TZ=UTC objdump -p "$exe" | grep '^Time/Date')"
         if ! grep -qE $'^Time/Date\t+Thu Jan  1 00:00:00 1970$' <<<"$stamp"; then
-            echo "$zip: Tidewell.exe carries a link time: $stamp"
+            echo "$zip: $name carries a link time: $stamp"
             bad=1
         fi
     done

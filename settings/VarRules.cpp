@@ -48,9 +48,11 @@ std::wstring SettingsFilePathFor(const std::wstring& executablePath) {
     const std::size_t slash = executablePath.find_last_of(L"\\/:");
     const std::size_t nameStart = slash == std::wstring::npos ? 0 : slash + 1;
     const std::size_t dot = executablePath.rfind(L'.');
-    if (dot != std::wstring::npos && dot >= nameStart)
-        return executablePath.substr(0, dot) + L".ini";
-    return executablePath + L".ini";
+    std::size_t nameEnd = dot != std::wstring::npos && dot >= nameStart ? dot : executablePath.size();
+    // The 64-bit build "Tidewell64.exe" shares the settings of the 32-bit
+    // "Tidewell.exe" beside it.
+    if (nameEnd - nameStart > 2 && executablePath.compare(nameEnd - 2, 2, L"64") == 0) nameEnd -= 2;
+    return executablePath.substr(0, nameEnd) + L".ini";
 }
 
 }  // namespace tw

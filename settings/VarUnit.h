@@ -48,7 +48,9 @@ public:
 void SaveSettings();
 
 // Full path of the settings file: the executable's path with its extension
-// replaced by ".ini" (".ini" appended when the file name has no extension).
+// replaced by ".ini" (".ini" appended when the file name has no extension),
+// and a name ending in "64" without it, so that Tidewell64.exe and
+// Tidewell.exe share Tidewell.ini.
 std::wstring SettingsFilePath();
 // The same rule for any executable path (exposed for tests).
 std::wstring SettingsFilePathFor(const std::wstring& executablePath);

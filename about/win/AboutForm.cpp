@@ -3,6 +3,7 @@
 #include "about/AboutUnit.h"
 #include "about/win/AboutFormLayout.h"
 #include "about/win/AboutFormRes.h"
+#include "platform/platform.h"
 #include "tw_version.h"
 
 namespace {
@@ -25,9 +26,13 @@ TAboutForm::TAboutForm() : twui::Dialog(IDD_ABOUT, IDC_ABOUT_TREE, true) {}
 void TAboutForm::OnInit() {
     twui::ApplyLayout(hwnd(), twlayout::about::kClientWidth, twlayout::about::kClientHeight,
                       twlayout::about::kControls);
-    const std::wstring buildDate = tw::BuildDateText(TW_SOURCE_DATE_EPOCH, TW_COMPILER_DATE);
     for (const PageMemo& memo : kMemos)
-        SetDlgItemTextW(hwnd(), memo.id, tw::AboutPageText(memo.page, buildDate).c_str());
+        SetDlgItemTextW(hwnd(), memo.id, tw::AboutPageText(memo.page, BuildDate(), L"").c_str());
+}
+
+const std::wstring& TAboutForm::BuildDate() {
+    static const std::wstring date = tw::BuildDateText(TW_SOURCE_DATE_EPOCH, TW_COMPILER_DATE);
+    return date;
 }
 
 void TAboutForm::Open() {
@@ -49,6 +54,12 @@ void TAboutForm::OnPageChanged() {
 bool TAboutForm::SetPlaceText(tw::Place place, const std::wstring& text) {
     if (place == tw::Place::AboutDonate) {
         SetItemText(static_cast<int>(place), IDC_ABOUT_MEMO_DONATE, tw::DonatePageText(text));
+        return true;
+    }
+    if (place == tw::Place::AboutBitness) {
+        const std::wstring bitness = tw::BitnessText(text, plat::isSelf64Bit(), plat::isSystem64Bit());
+        SetItemText(static_cast<int>(place), IDC_ABOUT_MEMO_ABOUT,
+                    tw::AboutPageText(tw::AboutPage::About, BuildDate(), bitness));
         return true;
     }
     if (place != tw::Place::AboutTitle) return false;

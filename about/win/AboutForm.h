@@ -22,4 +22,7 @@ public:
 
 protected:
     void OnInit() override;
+
+private:
+    static const std::wstring& BuildDate();
 };

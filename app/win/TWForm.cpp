@@ -76,18 +76,6 @@ void PostShown(HWND window) {
 // Explorer restarted: the notification icons of the old taskbar are gone.
 UINT TaskbarCreatedMessage() { return RegisterWindowMessageW(L"TaskbarCreated"); }
 
-std::vector<std::wstring> CommandLineArguments() {
-    std::vector<std::wstring> arguments;
-    // shell32 is loaded on first use: a start without arguments never needs it.
-    if (!tw::CommandLineHasArguments(GetCommandLineW())) return arguments;
-    int count = 0;
-    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (!argv) return arguments;
-    for (int i = 1; i < count; ++i) arguments.emplace_back(argv[i]);
-    LocalFree(argv);
-    return arguments;
-}
-
 }  // namespace
 
 // ---- ListBoxTargetList ----
@@ -419,7 +407,7 @@ void TTWForm::ProcessCommandLine() {
         unattendedExit_ = true;
         PostMessageW(hwnd_, WM_CLOSE, 0, 0);
     };
-    commandLine_.Process(CommandLineArguments(), clean, start, quit);
+    commandLine_.Process(twui::CommandLineArguments(), clean, start, quit);
 }
 
 void TTWForm::CleanButtonMenuClick() {

@@ -1,10 +1,13 @@
 #include "app/win/WinCommon.h"
 
+#include <shellapi.h>
+
 #include <algorithm>
 #include <cstring>
 
 #include "app/JpegImage.h"
 #include "app/PngImage.h"
+#include "app/TWUnit.h"
 #include "platform/common.h"
 
 namespace twui {
@@ -91,6 +94,18 @@ std::wstring WindowText(HWND window) {
     const int got = GetWindowTextW(window, text.data(), length + 1);
     text.resize(static_cast<size_t>(std::max(0, got)));
     return text;
+}
+
+std::vector<std::wstring> CommandLineArguments() {
+    std::vector<std::wstring> arguments;
+    // shell32 is loaded on first use: a start without arguments never needs it.
+    if (!tw::CommandLineHasArguments(GetCommandLineW())) return arguments;
+    int count = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!argv) return arguments;
+    for (int i = 1; i < count; ++i) arguments.emplace_back(argv[i]);
+    LocalFree(argv);
+    return arguments;
 }
 
 // ---- errors ----

@@ -77,6 +77,9 @@ void CenterOver(HWND window, HWND over);
 
 std::wstring WindowText(HWND window);
 
+// The arguments of the process's command line after the program's name.
+std::vector<std::wstring> CommandLineArguments();
+
 // ---- errors ----
 
 // An error box (no owner) for an exception caught at a window procedure:

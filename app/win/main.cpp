@@ -1,10 +1,12 @@
-// Program entry: the main window, the five dialogs (their windows made on
-// first use), then the message loop.
+// Program entry: the hand-over of a 32-bit start on 64-bit Windows, else the
+// main window, the five dialogs (their windows made on first use), then the
+// message loop.
 #include <windows.h>
 #include <commctrl.h>
 
 #include "about/win/AboutForm.h"
 #include "app/win/TWForm.h"
+#include "app/win/HandOver.h"
 #include "app/win/TWFormRes.h"
 #include "app/win/WinCommon.h"
 #include "backup/win/BackupForm.h"
@@ -65,6 +67,8 @@ int Run(HINSTANCE instance, int show) {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     try {
+        // The 32-bit build on 64-bit Windows does not clean: the 64-bit one does.
+        if (const std::optional<int> handedOver = twui::HandOverTo64BitBuild()) return *handedOver;
         return Run(instance, show);
     } catch (...) {
         twui::ShowCaughtError();

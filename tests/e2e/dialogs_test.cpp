@@ -134,7 +134,8 @@ TEST_F(DialogTest, AboutPages) {
     launch();
     HWND about = open('A', TW_CLASS_ABOUT, L"About");
     ASSERT_NE(about, nullptr);
-    EXPECT_NE(windowText(control(about, IDC_ABOUT_MEMO_ABOUT)).find(L"Tidewell 1.0"), std::wstring::npos);
+    for (const wchar_t* shown : {L"Tidewell 1.0", L"\r\n64-bit build on 64-bit Windows\r\n"})
+        EXPECT_NE(windowText(control(about, IDC_ABOUT_MEMO_ABOUT)).find(shown), std::wstring::npos) << shown;
     const int memos[] = {IDC_ABOUT_MEMO_ABOUT, IDC_ABOUT_MEMO_DONATE, IDC_ABOUT_MEMO_CONTACT};
     for (int page = 0; page < 3; ++page) {
         selectNode(control(about, IDC_ABOUT_TREE), page);

@@ -1,9 +1,10 @@
 // Texts the program reads and writes: setting integers, log files, and the
-// command line with the exit codes it ends with.
+// command line with the exit codes it ends with and the build it goes to.
 #include <gtest/gtest.h>
 
 #include <optional>
 
+#include "app/Bitness.h"
 #include "app/TWUnit.h"
 #include "log/LogUnit.h"
 #include "settings/VarUnit.h"
@@ -26,6 +27,8 @@ TEST(Settings, IntegerFormsAndTheFileBesideTheProgram) {
     }
     EXPECT_EQ(tw::SettingsFilePathFor(L"C:\\A\\Tide.well.exe"), L"C:\\A\\Tide.well.ini");
     EXPECT_EQ(tw::SettingsFilePathFor(L"C:\\Tools.v2\\Tidewell"), L"C:\\Tools.v2\\Tidewell.ini");
+    EXPECT_EQ(tw::SettingsFilePathFor(L"C:\\A\\Tidewell64.exe"), L"C:\\A\\Tidewell.ini");  // the 64-bit build
+    EXPECT_EQ(tw::SettingsFilePathFor(L"C:\\A64\\64.exe"), L"C:\\A64\\64.ini");
 }
 
 // A log file is written as UTF-16 LE with a byte order mark, lines joined by
@@ -63,6 +66,27 @@ TEST(CommandLine, SwitchesQuitAndPreviewInAnyLetterCase) {
         const tw::CommandLineRequest r = tw::ParseCommandLine(args);
         EXPECT_EQ(std::tuple(r.labels, r.clean, r.quit, r.preview), std::tuple(labels, clean, quit, preview))
             << testing::PrintToString(args);
+    }
+}
+
+// 32-bit on 64-bit Windows never cleans: it hands over to the 64-bit build
+// beside it, with the arguments as they were written, or refuses without it.
+TEST(CommandLine, TheBuildThatCleansAndTheArgumentsItIsHandedOverWith) {
+    using C = tw::StartChoice;
+    for (auto [process64, system64, beside, want] :
+         {std::tuple{true, true, true, C::RunHere}, {true, true, false, C::RunHere}, {false, false, true, C::RunHere},
+          {false, false, false, C::RunHere}, {false, true, true, C::HandOver}, {false, true, false, C::Refuse}})
+        EXPECT_EQ(tw::ChooseStart(process64, system64, beside), want) << process64 << system64 << beside;
+    EXPECT_EQ(tw::SixtyFourBuildPathFor(L"C:\\Tools.v2\\Tidewell.exe"), L"C:\\Tools.v2\\Tidewell64.exe");
+    EXPECT_EQ(tw::SixtyFourBuildPathFor(L"C:\\Tools.v2\\Tidewell"), L"C:\\Tools.v2\\Tidewell64.exe");
+    const std::wstring to = L"C:\\A b\\Tidewell64.exe";
+    for (auto [line, arguments] : std::vector<std::pair<std::wstring, std::wstring>>{
+             {L"", L""}, {L"C:\\prog\\Tidewell.exe \t ", L" \t "}, {L"\"C:\\Program Files\\Tidewell.exe\"  ", L"  "},
+             {L"\"C:\\Program Files\\Tidewell.exe", L""}, {L"C:\\prog\\Tidewell.exe\t-QUIT", L"\t-QUIT"},
+             {L"\"C:\\a b\\Tidewell.exe\"-ati", L" -ati"}, {L"Tidewell.exe \"\"", L" \"\""}, {L"Tidewell.exe \n", L" \n"},
+             {L"\"C:\\a b\\Tidewell.exe\" -nvidia \"x  \\\"y\\\\\"\t-QUIT ", L" -nvidia \"x  \\\"y\\\\\"\t-QUIT "}}) {
+        EXPECT_EQ(tw::HandOverCommandLine(to, line), L"\"" + to + L"\"" + arguments) << testing::PrintToString(line);
+        EXPECT_EQ(tw::CommandLineHasArguments(line), arguments.find_first_not_of(L" \t") != std::wstring::npos);
     }
 }
 

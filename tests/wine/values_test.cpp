@@ -26,6 +26,11 @@ TEST(Values, BuildDateIsTheCommitsUtcDateElseTheCompilersDate) {
     for (const auto& c : cases) EXPECT_EQ(tw::BuildDateText(c.epoch, "Jul  4 2001"), c.shown) << c.epoch;
 }
 
+TEST(Values, AboutNamesTheBuildsAndTheSystemsBitness) {
+    EXPECT_EQ(tw::BitnessText(L"%1-bit build on %2-bit Windows", false, true), L"32-bit build on 64-bit Windows");
+    EXPECT_EQ(tw::BitnessText(L"%2: %1 %% %3 %", true, false), L"32: 64 %% %3 %");
+}
+
 TEST(Values, PicturesFitTheirBoxInProportionCentred) {
     using R = tw::PictureRect;
     EXPECT_EQ(tw::FitInProportion(361, 99, R{0, 251, 361, 99}), (R{0, 251, 361, 99}));
@@ -53,16 +58,6 @@ TEST(Values, ProgressStaysInRangeAndIsShownAtMostEveryInterval) {
     }
     p.setMaximum(2);
     EXPECT_EQ(p.position(), 2);
-}
-
-TEST(Values, CommandLineHasArgumentsAfterTheProgramsName) {
-    const struct { const wchar_t* line; bool has; } cases[] = {
-        {L"", false}, {L"C:\\prog\\Tidewell.exe \t ", false}, {L"\"C:\\Program Files\\Tidewell\\Tidewell.exe\"  ", false},
-        {L"\"C:\\Program Files\\Tidewell.exe", false}, {L"C:\\prog\\Tidewell.exe\t-QUIT", true},
-        {L"\"C:\\Program Files\\Tidewell\\Tidewell.exe\" -ati", true}, {L"\"C:\\a b\\Tidewell.exe\"-ati", true},
-        {L"Tidewell.exe \"\"", true}, {L"Tidewell.exe \n", true},
-    };
-    for (const auto& c : cases) EXPECT_EQ(tw::CommandLineHasArguments(c.line), c.has) << c.has;
 }
 
 }  // namespace
