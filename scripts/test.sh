@@ -47,16 +47,17 @@ step_result() {
 }
 
 # Adds the counts of a GoogleTest log; a run that failed without printing
-# its summary (crash, time-out) counts as one failure.
+# its summary (crash, time-out), or printed none at all even with exit code 0
+# (its standard output lost), counts as one failure.
 count_gtest() {
     local name="$1" log="$2" rc="$3" p f
     p="$(grep -aE '^\[  PASSED  \] [0-9]+ test' "$log" | tail -n1 | grep -oE '[0-9]+' | head -n1)"
     f="$(grep -aE '^\[  FAILED  \] [0-9]+ test' "$log" | tail -n1 | grep -oE '[0-9]+' | head -n1)"
-    p="${p:-0}"
-    f="${f:-0}"
-    if [ "$rc" != 0 ] && [ "$f" = 0 ]; then
+    if { [ "$rc" != 0 ] || [ -z "$p$f" ]; } && [ "${f:-0}" = 0 ]; then
         f=1
     fi
+    p="${p:-0}"
+    f="${f:-0}"
     passed=$((passed + p))
     failed=$((failed + f))
     [ "$f" = 0 ] || failures+=("$name")

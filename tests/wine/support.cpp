@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
-#include <process.h>
 
 #include <shlwapi.h>
 
@@ -49,24 +48,27 @@ std::optional<std::vector<char>> readQueueValue() {
     return data;
 }
 
-// The host's name of a Windows path (Wine's wine_get_unix_file_name), quoted.
+// The host's name of a Windows path (Wine's wine_get_unix_file_name).
 std::string unixName(const std::string& path) {
     auto call = reinterpret_cast<char*(CDECL*)(LPCWSTR)>(
         reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
     char* name = call ? call(plat::ansiToWide(path).c_str()) : nullptr;
     std::string out = name ? name : "";
-    if (name) out.insert(0, 1, '"').append(1, '"');
     ::HeapFree(::GetProcessHeap(), 0, name);
     return out;
 }
 
-// Runs a host program on `path`, then waits until `path` shows `present` (Wine returns early).
+// Runs a host program on `path`, waits, and checks that `path` shows `present`. Not through
+// CreateProcess (or _spawnl): for a host program Wine returns stale stack values as the process and
+// thread handles, and closing them closed whatever they named, standard output among them.
 bool runHost(const char* program, const char* option, const std::string& from, const std::string& path, bool present) {
-    const std::string to = unixName(path);
-    if (to.empty() || ::_spawnl(_P_WAIT, program, program, option, from.c_str(), to.c_str(), nullptr) < 0) return false;
-    for (int i = 0; i < 400; ++i, ::Sleep(25))
-        if ((::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) == present) return true;
-    return false;
+    using Spawn = LONG(CDECL*)(char* const*, int);
+    const auto spawn = reinterpret_cast<Spawn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "__wine_unix_spawnvp")));
+    std::string args[] = {program, option, from, unixName(path)};
+    char* argv[] = {args[0].data(), args[1].data(), args[2].data(), args[3].data(), nullptr};
+    if (!spawn || args[3].empty() || spawn(argv, TRUE) != 0) return false;
+    return (::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) == present;
 }
 
 bool isKind(const std::string& path, bool folder) {
@@ -120,9 +122,9 @@ void removeTree(const std::string& folder) {
 }
 
 bool makeUnixLink(const std::string& target, const std::string& link) {
-    return !unixName(target).empty() && runHost("Z:\\bin\\ln", "-s", unixName(target), link, true);
+    return !unixName(target).empty() && runHost("/bin/ln", "-s", unixName(target), link, true);
 }
-void removeUnixLink(const std::string& link) { runHost("Z:\\bin\\rm", "-f", "--", link, false); }
+void removeUnixLink(const std::string& link) { runHost("/bin/rm", "-f", "--", link, false); }
 
 std::vector<std::string> listFolder(const std::string& folder) {
     std::vector<std::string> names;
