@@ -42,7 +42,7 @@ struct ListViewLayout {
 // 64-bit shell: the whole LVITEMA (88 bytes) and LVFINDINFOA (40 bytes).
 const ListViewLayout& ListViewLayoutFor(bool shellIs64Bit);
 
-// Longest icon text (ANSI bytes) the requests carry; longer names are not
+// Longest icon text (UTF-16 characters) the requests carry; longer names are not
 // looked for when placing.
 inline constexpr std::size_t kMaxIconText = 255;
 

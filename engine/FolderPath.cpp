@@ -38,14 +38,6 @@ std::optional<std::wstring> NormalizeFolderPathW(const std::wstring& input) {
     return out;
 }
 
-std::optional<std::string> NormalizeFolderPath(const std::string& path) {
-    const std::wstring wide = plat::ansiToWide(path);
-    if (wide.empty() != path.empty()) return std::nullopt;  // not text of the code page
-    auto norm = NormalizeFolderPathW(wide);
-    if (!norm) return std::nullopt;
-    return plat::wideToAnsi(*norm);
-}
-
 bool IsSameOrAncestor(const std::wstring& folder, const std::wstring& other) {
     if (folder.empty() || other.size() < folder.size()) return false;
     if (!plat::sameNameIgnoreCase(other.substr(0, folder.size()), folder)) return false;

@@ -76,7 +76,7 @@ struct FolderVerdict {
 // absolute drive path, is a drive root, cannot be opened, is no folder, is
 // protected, or is a link leading to a protected folder or one the system
 // followed when asked not to (Wine does).
-FolderVerdict JudgeFolder(const std::string& path);
+FolderVerdict JudgeFolder(const std::wstring& path);
 // The same for an entry already opened (without following a final link);
 // listedAttributes are what the path or the listing showed for it.
 FolderVerdict JudgeOpenedFolder(plat::EntryHandle handle, std::uint32_t listedAttributes);
