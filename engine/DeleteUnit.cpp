@@ -19,8 +19,6 @@ std::function<void()>& progressHook() {
     return hook;
 }
 
-bool isDots(const std::wstring& name) { return name == L"." || name == L".."; }
-
 void log(const std::wstring& line) { RunLog().append(line); }
 
 // Folder links (junctions, symbolic links) carry this attribute.
@@ -34,14 +32,14 @@ bool backupPathUsable() { return NormalizeFolderPathW(BackupPath).has_value(); }
 // without trying, whether it would succeed, and marks what would go; the
 // decisions around them are the run's own.
 
-// Copies folder + name into the backup; true when the copy is there. A
-// folder is never copied as a file.
-bool backupFile(const std::wstring& folder, const std::wstring& name, std::uint32_t attributes = 0) {
+// Copies an opened file of `folder` into the backup under its own name,
+// reading it through its handle; true when the copy is there.
+bool backupFile(const plat::EntryHandle& file, const std::wstring& folder, const std::wstring& name) {
     if (!backupPathUsable()) return false;
-    if (ReportOnly()) return (attributes & plat::kAttrDirectory) == 0;
+    if (ReportOnly()) return true;
     std::wstring target = PrepareFileBackupFolder(BackupPath, folder);
     if (target.empty()) return false;
-    return plat::copyFile(folder + name, target + name, false) == plat::kOk;
+    return plat::copyEntryTo(file, target + name) == plat::kOk;
 }
 
 // Saves a key below the open key into the backup; true when the hive is written.
@@ -78,11 +76,6 @@ void scheduleAtRestart(const std::wstring& path) {
     if (!ReportOnly()) plat::moveFileAtReboot(path, L"");
 }
 
-bool removeFile(const std::wstring& path, std::uint32_t attributes) {
-    if (ReportOnly()) return (attributes & plat::kAttrDirectory) == 0 && wouldRemove(path, attributes);
-    return plat::deleteFile(path) == plat::kOk;
-}
-
 bool removeKey(TRegistrySelf& reg, const std::wstring& line, const std::wstring& name) {
     if (ReportOnly()) {
         MarkKeyGone(line);
@@ -107,12 +100,23 @@ std::wstring folderOutcome(bool removed, const std::wstring& folder) {
     return (removed ? DeletedWord() + std::wstring(L"folder (") : std::wstring(L"Not deleted folder (")) + folder + L")";
 }
 
+// Opens one listed name relative to its folder's handle; false when it
+// cannot be opened or what the open reached is not that name in that folder
+// (a link the system followed, as Wine does, or a name swapped since).
+bool openListed(const plat::EntryHandle& dir, const std::wstring& dirFinalPath, const std::wstring& name,
+                plat::EntryHandle& entry, plat::EntryInfo& info) {
+    return plat::openEntryAt(dir, name, plat::kOpenForDelete, entry) == plat::kOk &&
+           plat::entryInfo(entry, info) == plat::kOk &&
+           plat::sameNameIgnoreCase(info.finalPath, JoinPath(dirFinalPath, name));
+}
+
 // A file of the walk, opened and checked: backed up first when backups are
-// on, then deleted through its handle, or left to the restart.
+// on (read through the same handle), then deleted through its handle, or
+// left to the restart.
 bool deleteWalkedFile(const plat::EntryHandle& file, const std::wstring& folder, const std::wstring& name) {
     const std::wstring path = folder + name;
     if (BackupEnabled) {
-        if (!backupFile(folder, name)) return false;  // not copied, so it stays
+        if (!backupFile(file, folder, name)) return false;  // not copied, so it stays
         if (removeEntry(file, path)) return true;
         scheduleAtRestart(path);
         return false;
@@ -134,11 +138,7 @@ bool deleteTree(const plat::EntryHandle& dir, const std::wstring& text, const st
         if (IsGone(text + name)) continue;  // named earlier in this preview
         plat::EntryHandle entry;
         plat::EntryInfo info;
-        // What cannot be opened is not deleted; nor is what the open found
-        // outside this folder (a link the system followed, as Wine does).
-        if (plat::openEntryAt(dir, e.name, plat::kOpenForDelete, entry) != plat::kOk ||
-            plat::entryInfo(entry, info) != plat::kOk ||
-            !plat::sameNameIgnoreCase(info.finalPath, JoinPath(finalPath, e.name))) {
+        if (!openListed(dir, finalPath, e.name, entry, info)) {
             ok = false;
             continue;
         }
@@ -203,9 +203,7 @@ void DeleteFoldersByCompany(const std::wstring& folder, const std::wstring& pref
         plat::EntryHandle sub;
         plat::EntryInfo subInfo;
         FolderVerdict verdict;
-        if (plat::openEntryAt(dir, e.name, plat::kOpenForDelete, sub) == plat::kOk &&
-            plat::entryInfo(sub, subInfo) == plat::kOk &&
-            plat::sameNameIgnoreCase(subInfo.finalPath, JoinPath(dirInfo.finalPath, e.name)))
+        if (openListed(dir, dirInfo.finalPath, e.name, sub, subInfo))
             verdict = JudgeOpenedFolder(std::move(sub), e.attributes);
         const bool removed = removeJudged(verdict, f + name);
         log(folderOutcome(removed, f + name));
@@ -216,43 +214,34 @@ void DeleteFoldersByCompany(const std::wstring& folder, const std::wstring& pref
 
 void DeleteFiles(const std::wstring& folder, const std::vector<std::wstring>& patterns) {
     const std::wstring f = includeTrailingBackslash(folder);
-    // Only an absolute folder says where the files are; a pattern never leaves
-    // its folder, and the program's own files are never a target's.
-    bool usable = NormalizeFolderPathW(f).has_value();
-    if (usable) {
-        plat::EntryHandle dir;
-        plat::EntryInfo info;
-        usable = plat::openEntry(f, plat::kOpenFollowLink, dir) == plat::kOk &&
-                 plat::entryInfo(dir, info) == plat::kOk && !IsInsideProgramFolder(info.finalPath);
-    }
+    // Only an absolute folder says where the files are, and the program's own
+    // files are never a target's. The folder is listed through its handle for
+    // each pattern (an earlier pattern's files are gone), each match is opened
+    // relative to it, and what is judged is what is backed up and deleted: a
+    // pattern never leaves its folder.
+    plat::EntryHandle dir;
+    plat::EntryInfo dirInfo;
+    const bool usable = NormalizeFolderPathW(f).has_value() &&
+                        plat::openEntry(f, plat::kOpenFollowLink, dir) == plat::kOk &&
+                        plat::entryInfo(dir, dirInfo) == plat::kOk && !IsInsideProgramFolder(dirInfo.finalPath);
     for (const auto& pattern : patterns) {
-        std::vector<plat::FindData> entries;
-        // Judged as wide text: a double-byte character's second byte may be 0x5C.
+        std::vector<plat::DirEntry> entries;
         if (usable && pattern.find_first_of(L"\\/:") == std::wstring::npos && pattern != L"..")
-            plat::findEntries(f + pattern, entries);
+            plat::listEntries(dir, entries);
         for (const auto& e : entries) {
+            if (!MatchesPattern(e.name, pattern)) continue;
             const std::wstring path = f + e.name;
-            if (isDots(e.name) || IsGone(path)) continue;
-            const std::wstring deleted = DeletedWord() + std::wstring(L"file (") + path + L")";
-            if (BackupEnabled) {
-                if (!backupFile(f, e.name, e.attributes)) {
-                    // Nothing is deleted whose copy is not in the backup.
-                    log(L"Not deleted file (" + path + L")");
-                    continue;
-                }
-                if (removeFile(path, e.attributes)) {
-                    log(deleted);
-                } else {
-                    // The copy is safe, so the file goes at the next restart in any case.
-                    scheduleAtRestart(path);
-                    log(L"Not deleted file (" + path + L")");
-                }
-            } else if (removeFile(path, e.attributes)) {
-                log(deleted);
-            } else {
-                if (DeleteAtReboot) scheduleAtRestart(path);
-                log(L"Not deleted file (" + path + L")");
-            }
+            if (IsGone(path)) continue;
+            plat::EntryHandle file;
+            plat::EntryInfo info;
+            bool removed = false;
+            if (!openListed(dir, dirInfo.finalPath, e.name, file, info) || (info.attributes & plat::kAttrDirectory) != 0)
+                removed = false;  // a pattern names files only
+            else if ((info.attributes & kReparse) != 0)
+                removed = !BackupEnabled && removeEntry(file, path);  // a link has no content of its own to back up
+            else
+                removed = deleteWalkedFile(file, f, e.name);
+            log(removed ? DeletedWord() + std::wstring(L"file (") + path + L")" : L"Not deleted file (" + path + L")");
         }
         StepProgress();
     }

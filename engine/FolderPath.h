@@ -14,6 +14,13 @@ namespace tw {
 // drive, a segment of three or more dots, or climbs above its root.
 std::optional<std::wstring> NormalizeFolderPathW(const std::wstring& path);
 
+// True when a long file name matches a wildcard pattern as FindFirstFileW
+// matches it: the pattern is rewritten as the system rewrites it (trailing
+// blanks dropped, "*.*" is "*", a trailing "." is dropped, "?" and a "*" or "." next to a dot become
+// the DOS wildcards), so "nv*.*" also matches "nvfile" without a dot. Letter
+// case is ignored as the file system ignores it, in every script.
+bool MatchesPattern(const std::wstring& name, const std::wstring& pattern);
+
 // True when `folder` is `other` or one of the folders holding it. Both are
 // normalised or final paths; names are compared as the file system does.
 bool IsSameOrAncestor(const std::wstring& folder, const std::wstring& other);

@@ -32,6 +32,18 @@ TEST(FolderPath, AncestorsByWholeNamesIgnoringCase) {
         EXPECT_EQ(tw::IsSameOrAncestor(folder, other), same) << testing::PrintToString(std::wstring(other));
 }
 
+// The system's rewriting of a pattern (Wine's FindFirstFileW leaves out the
+// rules for "?" and a trailing "."; the Wine table checks the rest on real files).
+TEST(FolderPath, PatternsMatchAsTheSystemRewritesThem) {
+    for (auto [pattern, name, match] : std::vector<std::tuple<std::wstring, std::wstring, bool>>{
+             {L"nv*.*", L"nvnodot", true}, {L"nv*.*", L"NV.A.B", true}, {L"nv*.*", L"xnv.dll", false},
+             {L"*.", L"nodot", true}, {L"*.", L"a.b", false}, {L"??", L"a", true}, {L"??", L"abc", false},
+             {L"nv???.*", L"nv.a.b", true}, {L"nv?.dll", L"nv.dll", true}, {L"*.dll", L"a.dll.bak", false},
+             {L"{*.BAK ", L"{tw.BAK", true}, {L"a*b", L"a.b.b", true}, {L"nv*.*", L"nv\uFF3C..\uFF3Cx", true}}) {
+        EXPECT_EQ(tw::MatchesPattern(name, pattern), match) << testing::PrintToString(std::pair(pattern, name));
+    }
+}
+
 // Names stay UTF-16: a look-alike of a separator (U+FF3C, U+2216) is no separator.
 TEST(BackupNames, FolderAndKeyNamesOfTheBackup) {
     for (auto [folder, name] : {std::pair<std::wstring, std::wstring>{L"C:\\WINDOWS\\", L"C';WINDOWS;"},

@@ -41,7 +41,7 @@ LONG err() { return static_cast<LONG>(::GetLastError()); }  // the registry call
     X(CreateFileW, createFileW) X(WritePrivateProfileStringW, writeProfile) X(MoveFileExW, moveFileEx)       \
     X(RegSaveKeyW, regSaveKey) X(RegDeleteKeyW, regDeleteKey) X(RegDeleteValueW, regDeleteValue)             \
     X(RegOpenKeyExW, regOpenKey) X(RegCreateKeyExW, regCreateKey) X(MessageBoxW, messageBoxW)                \
-    X(InitiateSystemShutdownW, shutdown)
+    X(InitiateSystemShutdownW, shutdown) X(ReadFile, readFile)
 #define TW_REAL(name, hook) decltype(&::name) real_##name = nullptr;
 TW_HOOKS(TW_REAL)
 
@@ -58,6 +58,11 @@ BOOL WINAPI getFileInformation(HANDLE file, LPBY_HANDLE_FILE_INFORMATION info) {
     if (!real_GetFileInformationByHandle(file, info)) return FALSE;
     if (hit(Call::ShowAsLink, finalPath(file).c_str())) info->dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
     return TRUE;
+}
+BOOL WINAPI readFile(HANDLE file, LPVOID buffer, DWORD size, LPDWORD got, LPOVERLAPPED overlapped) {
+    // A copy made through a handle reads its source here.
+    if (hit(Call::CopyFile, finalPath(file).c_str())) return FALSE;
+    return real_ReadFile(file, buffer, size, got, overlapped);
 }
 constexpr DWORD kWriting = GENERIC_WRITE | GENERIC_ALL | FILE_WRITE_DATA | FILE_APPEND_DATA;
 HANDLE WINAPI createFileW(LPCWSTR path, DWORD access, DWORD s, LPSECURITY_ATTRIBUTES sa, DWORD how, DWORD f, HANDLE t) {

@@ -11,7 +11,7 @@
 namespace faults {
 
 enum class Call {
-    CopyFile,         // CopyFileW by source or target path, and the new file of a copy through a handle
+    CopyFile,         // CopyFileW by source or target path; a copy through a handle: its reads and its new file
     DeleteFile,       // DeleteFileW, RemoveDirectoryW and deletion through a handle, by path
     WriteFile,        // CreateFileW opened for writing, WritePrivateProfileStringW, by path
     MoveAtReboot,     // MoveFileExW, by source path

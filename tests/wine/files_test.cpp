@@ -8,7 +8,9 @@
 #include "engine/DeleteUnit.h"
 #include "faults.h"
 #include "log/LogUnit.h"
+#include "engine/FolderPath.h"
 #include "platform/common.h"
+#include "platform/platform.h"
 #include "settings/VarUnit.h"
 #include "support.h"
 #include "targets/Target.h"
@@ -56,6 +58,57 @@ TEST_F(DeleteFilesOnDisk, PatternsAttributesAndFoldersThatAreNoFiles) {
     ::DeleteFileW((tw::programFolder() + L"tidewell-canary.txt").c_str());
     // Attributes are never changed to force a deletion.
     EXPECT_NE(::GetFileAttributesW((dir + L"nvro.dll").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+}
+
+// The folder is listed through its handle and each name matched by the
+// program itself: the same names, in the same order, as FindFirstFileW gives
+// for the pattern, letters beyond ASCII (É/é) compared without regard to case.
+TEST_F(DeleteFilesOnDisk, PatternsMatchAsTheSystemMatchesThem) {
+    for (const wchar_t* name : {L"nvapi.dll", L"NVNODOT", L"nv.a.b", L"x.nv", L"\u00c9cole.txt", L"\u00e9COLE2",
+                                L"a", L"ab", L"nvapi\uFF3C..\uFF3Ckeep.txt", L"\u00df.txt"})
+        writeFile(dir + name, L"x");
+    plat::EntryHandle folder;
+    ASSERT_EQ(plat::openEntry(dir, 0, folder), plat::kOk);
+    // Wine leaves out the system's rules for "?" and a trailing "." (see MatchesPattern's native rows).
+    for (const wchar_t* pattern : {L"nv*.*", L"*.*", L"*", L"nv*", L"?v*.*", L"*.DLL", L"\u00c9*", L"\u00e9*.TXT",
+                                   L"*.b", L"nv.*", L"*a*.*", L"\u1E9E*", L"NVAPI\uFF3C*", L"{*.TXT "}) {
+        Lines system, own;
+        WIN32_FIND_DATAW data{};
+        const HANDLE find = ::FindFirstFileW((dir + pattern).c_str(), &data);
+        for (bool more = find != INVALID_HANDLE_VALUE; more; more = ::FindNextFileW(find, &data))
+            if (std::wstring(data.cFileName) != L"." && std::wstring(data.cFileName) != L"..") system.push_back(data.cFileName);
+        if (find != INVALID_HANDLE_VALUE) ::FindClose(find);
+        std::vector<plat::DirEntry> entries;
+        ASSERT_EQ(plat::listEntries(folder, entries), plat::kOk);
+        for (const auto& e : entries)
+            if (tw::MatchesPattern(e.name, pattern)) own.push_back(e.name);
+        EXPECT_EQ(own, system) << testing::PrintToString(std::wstring(pattern));
+    }
+}
+
+// A name holding look-alikes of "\" and "." (U+FF3C, U+2216, U+FF0E) is one
+// file of its folder: it goes, backed up under its own name, and the file
+// its best-fit spelling would reach stays. An ordinary leftover beside it is
+// deleted and backed up with its own content.
+TEST_F(DeleteFilesOnDisk, LookAlikeSeparatorsNameOnlyTheListedFile) {
+    makeFolders(dir + L"victim");
+    writeFile(dir + L"victim\\keep.txt", L"keep");
+    const Lines names = {L"nvapi\uFF3C..\uFF3C..\uFF3Cvictim\uFF3Ckeep.txt", L"nvapi\u2216..\u2216..\u2216victim\u2216keep.txt",
+                         L"nvapi\uFF3C\uFF0E\uFF0E\uFF3C\uFF0E\uFF0E\uFF3Cvictim\uFF3Ckeep.txt", L"nvapi.dll"};
+    makeFolders(dir + L"sys");
+    for (const std::wstring& name : names) writeFile(dir + L"sys\\" + name, L"MZ\x90" + std::to_wstring(name.size()));
+    tw::BackupEnabled = true;
+    tw::BackupPath = tw::BackupRoot() + kFilesItem;
+    tw::DeleteFiles(dir + L"sys", {L"nvapi*.*"});
+    Lines expected;
+    for (const std::wstring& name : names) {
+        expected.push_back(L"Deleted file (" + dir + L"sys\\" + name + L")");
+        EXPECT_EQ(readFile(tw::BackupPath + tw::EncodeFolder(dir + L"sys\\") + L"\\" + name),
+                  L"MZ\x90" + std::to_wstring(name.size())) << testing::PrintToString(name);
+    }
+    EXPECT_EQ(sorted(logLines()), sorted(expected));
+    EXPECT_EQ(listFolder(dir + L"sys"), Lines{});
+    EXPECT_EQ(readFile(dir + L"victim\\keep.txt"), L"keep");
 }
 
 // Each way a file can stay, with backup and deletion at restart on and off:
