@@ -94,10 +94,12 @@ bool removeValue(TRegistrySelf& reg, const std::wstring& keyText, const std::wst
 
 // "Deleted registry (...)" or, in a preview, "Would delete registry (...)".
 std::wstring registryOutcome(bool removed, const std::wstring& line) {
-    return (removed ? DeletedWord() + std::wstring(L"registry (") : std::wstring(L"Not deleted registry (")) + line + L")";
+    return (removed ? DeletedWord() + std::wstring(L"registry (") : std::wstring(L"Not deleted registry (")) + line +
+           L")";
 }
 std::wstring folderOutcome(bool removed, const std::wstring& folder) {
-    return (removed ? DeletedWord() + std::wstring(L"folder (") : std::wstring(L"Not deleted folder (")) + folder + L")";
+    return (removed ? DeletedWord() + std::wstring(L"folder (") : std::wstring(L"Not deleted folder (")) + folder +
+           L")";
 }
 
 // Opens one listed name relative to its folder's handle; false when it
@@ -235,7 +237,8 @@ void DeleteFiles(const std::wstring& folder, const std::vector<std::wstring>& pa
             plat::EntryHandle file;
             plat::EntryInfo info;
             bool removed = false;
-            if (!openListed(dir, dirInfo.finalPath, e.name, file, info) || (info.attributes & plat::kAttrDirectory) != 0)
+            if (!openListed(dir, dirInfo.finalPath, e.name, file, info) ||
+                (info.attributes & plat::kAttrDirectory) != 0)
                 removed = false;  // a pattern names files only
             else if ((info.attributes & kReparse) != 0)
                 removed = !BackupEnabled && removeEntry(file, path);  // a link has no content of its own to back up

@@ -181,8 +181,8 @@ ProtectedSet CollectProtectedFolders() {
         add(v + L"\\System32");
         add(v + L"\\SysWOW64");
     }
-    for (const wchar_t* name : {L"ProgramFiles", L"ProgramFiles(x86)", L"ProgramW6432", L"ProgramData", L"ALLUSERSPROFILE",
-                             L"PUBLIC", L"APPDATA", L"LOCALAPPDATA", L"USERPROFILE"})
+    for (const wchar_t* name : {L"ProgramFiles", L"ProgramFiles(x86)", L"ProgramW6432", L"ProgramData",
+                                L"ALLUSERSPROFILE", L"PUBLIC", L"APPDATA", L"LOCALAPPDATA", L"USERPROFILE"})
         add(env(name));
     for (const wchar_t* name : {L"USERPROFILE", L"PUBLIC"}) {
         const std::wstring v = env(name);

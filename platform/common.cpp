@@ -61,7 +61,11 @@ std::wstring fromUtf8(const std::string& text) {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
     for (std::size_t i = 0; i < text.size();) {
         const unsigned char b = byte(i);
-        std::size_t len = b < 0x80 ? 1 : b >= 0xC2 && b <= 0xDF ? 2 : b >= 0xE0 && b <= 0xEF ? 3 : b >= 0xF0 && b <= 0xF4 ? 4 : 0;
+        std::size_t len = b < 0x80                ? 1
+                          : b >= 0xC2 && b <= 0xDF ? 2
+                          : b >= 0xE0 && b <= 0xEF ? 3
+                          : b >= 0xF0 && b <= 0xF4 ? 4
+                                                   : 0;
         std::uint32_t c = len == 1 ? b : len == 2 ? (b & 0x1Fu) : len == 3 ? (b & 0x0Fu) : (b & 0x07u);
         for (std::size_t k = 1; k < len; ++k) {
             if (i + k >= text.size() || (byte(i + k) & 0xC0) != 0x80) {
@@ -71,7 +75,8 @@ std::wstring fromUtf8(const std::string& text) {
             c = (c << 6) | (byte(i + k) & 0x3Fu);
         }
         // Overlong forms, surrogates and values above U+10FFFF name no character.
-        const bool valid = len == 1 || (len == 2 && c >= 0x80) || (len == 3 && c >= 0x800 && (c < 0xD800 || c > 0xDFFF)) ||
+        const bool valid = len == 1 || (len == 2 && c >= 0x80) ||
+                           (len == 3 && c >= 0x800 && (c < 0xD800 || c > 0xDFFF)) ||
                            (len == 4 && c >= 0x10000 && c <= 0x10FFFF);
         cps.push_back(valid ? c : 0xFFFD);
         i += valid ? len : 1;

@@ -252,7 +252,10 @@ inline constexpr std::uint32_t kKeyWrite = 0x20006;
 inline constexpr std::uint32_t kKeyAllAccess = 0xF003F;
 inline constexpr std::uint32_t kStandardRightsRead = 0x20000;
 
+// Options of regOpenKey / regCreateKey (REG_OPTION_...).
 inline constexpr std::uint32_t kRegOptionNonVolatile = 0;
+inline constexpr std::uint32_t kRegOptionCreateLink = 2;
+inline constexpr std::uint32_t kRegOptionOpenLink = 8;
 inline constexpr std::uint32_t kRegOptionBackupRestore = 4;
 
 inline constexpr std::uint32_t kRegNone = 0;
@@ -272,7 +275,10 @@ struct KeyInfo {
     std::uint64_t lastWriteTime = 0;  // FILETIME
 };
 
-Error regOpenKey(HKey base, const std::wstring& subKey, std::uint32_t access, HKey& out);
+// RegOpenKeyExW; options as the call takes them (kRegOptionOpenLink: a final
+// registry link is opened itself, not followed).
+Error regOpenKey(HKey base, const std::wstring& subKey, std::uint32_t access, HKey& out,
+                 std::uint32_t options = 0);
 Error regCreateKey(HKey base, const std::wstring& subKey, std::uint32_t options,
                    std::uint32_t access, HKey& out);
 Error regCloseKey(HKey key);

@@ -16,7 +16,8 @@ static_assert(kHKeyUsers == static_cast<std::uintptr_t>(static_cast<LONG_PTR>(st
 static_assert(sizeof(HKey) == sizeof(HKEY));
 static_assert(kKeyAllAccess == KEY_ALL_ACCESS && kKeyRead == KEY_READ && kKeyWrite == KEY_WRITE);
 static_assert(kKeyWow64_64Key == KEY_WOW64_64KEY && kKeyWow64_32Key == KEY_WOW64_32KEY);
-static_assert(kRegOptionBackupRestore == REG_OPTION_BACKUP_RESTORE);
+static_assert(kRegOptionBackupRestore == REG_OPTION_BACKUP_RESTORE && kRegOptionOpenLink == REG_OPTION_OPEN_LINK &&
+              kRegOptionCreateLink == REG_OPTION_CREATE_LINK);
 
 namespace {
 
@@ -25,10 +26,10 @@ HKey fromHkey(HKEY key) { return reinterpret_cast<HKey>(key); }
 
 }  // namespace
 
-Error regOpenKey(HKey base, const std::wstring& subKey, std::uint32_t access, HKey& out) {
+Error regOpenKey(HKey base, const std::wstring& subKey, std::uint32_t access, HKey& out, std::uint32_t options) {
     out = 0;
     HKEY key = nullptr;
-    const LONG r = ::RegOpenKeyExW(toHkey(base), subKey.c_str(), 0, access, &key);
+    const LONG r = ::RegOpenKeyExW(toHkey(base), subKey.c_str(), options, access, &key);
     if (r == ERROR_SUCCESS) out = fromHkey(key);
     return static_cast<Error>(r);
 }
