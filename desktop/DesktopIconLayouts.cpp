@@ -77,9 +77,8 @@ DesktopLayoutList ListDesktopLayouts() {
     plat::findEntries(DesktopLayoutFolder() + L"*.ini", found);
     for (const plat::FindData& entry : found) {
         // The pattern also matches through short names ("x.inix"), and
-        // folders are no layouts. The name is widened before it is cut: a
-        // byte of ANSI text may be half of a character.
-        const std::wstring name = entry.name;
+        // folders are no layouts.
+        const std::wstring& name = entry.name;
         if ((entry.attributes & plat::kAttrDirectory) || name.size() < 4 ||
             !equalsIgnoreCase(name.substr(name.size() - 4), std::wstring(L".ini")))
             continue;

@@ -22,8 +22,12 @@ extern std::wstring BackupPath;
 void SetProgressHook(std::function<void()> hook);
 void StepProgress();
 
-// Deletes the files matching each pattern in one folder. A folder that is not
-// an absolute drive path, and a pattern holding a path separator, match nothing.
+// Deletes the files matching each pattern in one folder, pattern by pattern
+// in the folder's listing order. A folder that is not an absolute drive path,
+// and a pattern holding a path separator, match nothing. The folder is listed
+// through its handle and each match (MatchesPattern, on the long name) is
+// opened relative to it, must still lie inside it, and is backed up from and
+// deleted through that handle; a matched folder is never deleted.
 void DeleteFiles(const std::wstring& folder, const std::vector<std::wstring>& patterns);
 // Removes a folder with everything in it; true when all of it is gone. Writes
 // no log line. Refuses protected folders (see IsProtectedFolder). The walk

@@ -25,9 +25,8 @@ std::vector<std::wstring> LogNames() {
     for (const plat::FindData& e : entries) {
         // The search also matches a longer extension through the short (8.3)
         // name ("a.txtx"); cutting four characters off such a name would name
-        // a different file. The name is widened before it is cut: a byte of
-        // ANSI text may be half of a character.
-        const std::wstring name = e.name;
+        // a different file.
+        const std::wstring& name = e.name;
         if (name.size() <= 4 || !equalsIgnoreCase(name.substr(name.size() - 4), std::wstring(L".txt")))
             continue;
         names.push_back(name.substr(0, name.size() - 4));
