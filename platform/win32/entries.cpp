@@ -152,8 +152,13 @@ Error copyEntryTo(const EntryHandle& source, const std::wstring& to) {
     // The relative open asks for FILE_LIST_DIRECTORY, which is FILE_READ_DATA for a file.
     LARGE_INTEGER start{};
     if (!::SetFilePointerEx(raw(source), start, nullptr, FILE_BEGIN)) return ::GetLastError();
+    constexpr DWORD kKept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                            FILE_ATTRIBUTE_ARCHIVE;
+    const DWORD kept = (info.dwFileAttributes & kKept) != 0 ? (info.dwFileAttributes & kKept) : FILE_ATTRIBUTE_NORMAL;
+    // Replacing a hidden or system file needs those attributes given again; read-only comes last.
+    const DWORD writable = kept & ~FILE_ATTRIBUTE_READONLY;
     win::FileHandle target(::CreateFileW(to.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+                                         writable != 0 ? writable : FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!target) return ::GetLastError();
     std::vector<std::uint8_t> buffer(64 * 1024);
     Error e = kOk;
@@ -165,8 +170,9 @@ Error copyEntryTo(const EntryHandle& source, const std::wstring& to) {
         }
         if (got == 0) break;
         DWORD put = 0;
-        if (!::WriteFile(target.get(), buffer.data(), got, &put, nullptr) || put != got) {
-            e = put != got && ::GetLastError() == ERROR_SUCCESS ? ERROR_WRITE_FAULT : ::GetLastError();
+        const BOOL written = ::WriteFile(target.get(), buffer.data(), got, &put, nullptr);
+        if (!written || put != got) {
+            e = written ? ERROR_WRITE_FAULT : ::GetLastError();
             break;
         }
     }
@@ -174,10 +180,7 @@ Error copyEntryTo(const EntryHandle& source, const std::wstring& to) {
         FILE_BASIC_INFO basic{};  // zero times stay as they are
         basic.LastWriteTime.LowPart = info.ftLastWriteTime.dwLowDateTime;
         basic.LastWriteTime.HighPart = static_cast<LONG>(info.ftLastWriteTime.dwHighDateTime);
-        constexpr DWORD kKept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                FILE_ATTRIBUTE_ARCHIVE;
-        basic.FileAttributes = (info.dwFileAttributes & kKept) != 0 ? (info.dwFileAttributes & kKept)
-                                                                     : FILE_ATTRIBUTE_NORMAL;
+        basic.FileAttributes = kept;
         if (!::SetFileInformationByHandle(target.get(), FileBasicInfo, &basic, sizeof basic)) e = ::GetLastError();
     }
     if (e != kOk) {
