@@ -136,7 +136,7 @@ bool deleteTree(const plat::EntryHandle& dir, const std::wstring& text, const st
     if (plat::listEntries(dir, entries) != plat::kOk) return false;
     bool ok = true;
     for (const auto& e : entries) {
-        const std::wstring name = e.name;
+        const std::wstring& name = e.name;
         if (IsGone(text + name)) continue;  // named earlier in this preview
         plat::EntryHandle entry;
         plat::EntryInfo info;
@@ -196,7 +196,7 @@ void DeleteFoldersByCompany(const std::wstring& folder, const std::wstring& pref
     for (const auto& e : entries) {
         if ((e.attributes & (plat::kAttrHidden | plat::kAttrSystem)) != 0) continue;
         if ((e.attributes & plat::kAttrDirectory) == 0) continue;
-        const std::wstring name = e.name;
+        const std::wstring& name = e.name;
         if (IsGone(f + name)) continue;
         const std::wstring company = plat::profileRead(f + name + L"\\setup.ini", L"Startup",
                                                        L"CompanyName", L"Not");
