@@ -11,9 +11,9 @@
 namespace tw {
 
 AboutPage AboutPageOf(const std::wstring& selectedNodeText) {
-    if (selectedNodeText == LanguageText("About")) return AboutPage::About;
-    if (selectedNodeText == LanguageText("Donate")) return AboutPage::Donate;
-    if (selectedNodeText == LanguageText("Contact")) return AboutPage::Contact;
+    if (selectedNodeText == LanguageText(L"About")) return AboutPage::About;
+    if (selectedNodeText == LanguageText(L"Donate")) return AboutPage::Donate;
+    if (selectedNodeText == LanguageText(L"Contact")) return AboutPage::Contact;
     return AboutPage::None;
 }
 

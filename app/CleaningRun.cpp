@@ -11,7 +11,7 @@
 namespace tw {
 namespace {
 
-const TargetInfo* TargetOf(const std::wstring& label) { return FindTargetByLabel(plat::wideToAnsi(label)); }
+const TargetInfo* TargetOf(const std::wstring& label) { return FindTargetByLabel(label); }
 
 // Clears the busy flag however the run ends.
 class RunGuard {
@@ -71,7 +71,7 @@ bool RebootSystem() {
     plat::Handle token = 0;
     std::uint64_t luid = 0;
     const bool opened = plat::openProcessToken(plat::kTokenAdjustPrivileges | plat::kTokenQuery, token) == plat::kOk;
-    if (opened && plat::lookupPrivilegeValue("SeShutdownPrivilege", luid) == plat::kOk) {
+    if (opened && plat::lookupPrivilegeValue(L"SeShutdownPrivilege", luid) == plat::kOk) {
         plat::Error ignored = plat::kOk;
         plat::adjustTokenPrivilege(token, luid, true, ignored);
     }
@@ -88,7 +88,7 @@ std::wstring caughtErrorText() {
     } catch (const AppError& error) {
         return error.message();
     } catch (const std::exception& error) {
-        return plat::ansiToWide(error.what());
+        return plat::decodeAnsi(error.what());
     } catch (...) {
         return L"An unexpected error occurred.";
     }
@@ -106,8 +106,8 @@ RunOutcome finishRun(CleaningView& view, const std::vector<std::wstring>& labels
     // A run that produced no line never restarts the computer.
     if (RunLog().empty()) return outcome;
     if (RebootMode == 1) {
-        if (plat::messageBoxA(texts.rebootMessage, texts.rebootMessageTitle,
-                              plat::kMbOkCancel | plat::kMbIconQuestion) == plat::kIdOk)
+        if (plat::messageBox(texts.rebootMessage, texts.rebootMessageTitle,
+                             plat::kMbOkCancel | plat::kMbIconQuestion) == plat::kIdOk)
             record.restartStarted = RebootSystem();
     } else if (RebootMode == 2) {
         record.restartStarted = RebootSystem();
@@ -125,8 +125,8 @@ RunOutcome RunCleaning(CleaningView& view, bool unattended, RunRecord* record) {
 
     const MainMessageTexts& texts = MainMessages();
     if (DisplayWarning &&
-        plat::messageBoxA(texts.warningMessage, texts.warningMessageTitle,
-                          plat::kMbOkCancel | plat::kMbIconExclamation) != plat::kIdOk)
+        plat::messageBox(texts.warningMessage, texts.warningMessageTitle,
+                         plat::kMbOkCancel | plat::kMbIconExclamation) != plat::kIdOk)
         return RunOutcome::Cancelled;
 
     // The question has no owner, so the lists still take input while it is

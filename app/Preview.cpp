@@ -46,7 +46,7 @@ void PreviewSelectedTargets(const std::vector<std::wstring>& labels, std::vector
     ReportOnlyScope reportOnly;
     ClearItemNotes();
     for (const std::wstring& label : labels) {
-        const TargetInfo* target = FindTargetByLabel(plat::wideToAnsi(label));
+        const TargetInfo* target = FindTargetByLabel(label);
         if (!target) continue;
         groups.push_back({label, {}});
         GroupFiller filler(groups.back());

@@ -157,13 +157,13 @@ private:
 // created. A run refuses to start while it is set.
 extern bool CleaningBusy;
 
-// The four message texts of the main window, in the system code page. Empty
-// until the first language is applied.
+// The four message texts of the main window, as the system code page holds
+// them (narrow places). Empty until the first language is applied.
 struct MainMessageTexts {
-    std::string warningMessage;
-    std::string warningMessageTitle;
-    std::string rebootMessage;
-    std::string rebootMessageTitle;
+    std::wstring warningMessage;
+    std::wstring warningMessageTitle;
+    std::wstring rebootMessage;
+    std::wstring rebootMessageTitle;
 };
 MainMessageTexts& MainMessages();
 

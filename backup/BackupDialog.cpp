@@ -12,7 +12,7 @@ namespace tw {
 
 namespace {
 
-bool isDots(const std::string& name) { return name == "." || name == ".."; }
+bool isDots(const std::wstring& name) { return name == L"." || name == L".."; }
 
 // A set or item name as the lists hold it: one plain folder name. Anything
 // else (empty, "..", a path) would name a folder outside the backup root.
@@ -36,24 +36,24 @@ private:
 }  // namespace
 
 BackupPage IdentifyBackupPage(const std::wstring& nodeText) {
-    if (nodeText == LanguageText("Restore backup")) return BackupPage::Restore;
-    if (nodeText == LanguageText("Remove backup")) return BackupPage::Remove;
+    if (nodeText == LanguageText(L"Restore backup")) return BackupPage::Restore;
+    if (nodeText == LanguageText(L"Remove backup")) return BackupPage::Remove;
     return BackupPage::None;
 }
 
 std::wstring RemoveRestoreCaption(BackupPage page) {
-    return LanguageText(page == BackupPage::Remove ? "Remove Button" : "Restore Button");
+    return LanguageText(page == BackupPage::Remove ? L"Remove Button" : L"Restore Button");
 }
 
-std::vector<std::wstring> FolderNames(const std::string& folder) {
+std::vector<std::wstring> FolderNames(const std::wstring& folder) {
     std::vector<plat::FindData> entries;
-    if (plat::findEntries(folder + "*", entries) != plat::kOk) return {};
+    if (plat::findEntries(folder + L"*", entries) != plat::kOk) return {};
     std::vector<std::wstring> names;
     for (const plat::FindData& e : entries) {
         if (isDots(e.name)) continue;
         if ((e.attributes & (plat::kAttrHidden | plat::kAttrSystem)) != 0) continue;
         if ((e.attributes & plat::kAttrDirectory) == 0) continue;
-        names.push_back(plat::ansiToWide(e.name));
+        names.push_back(e.name);
     }
     return names;
 }
@@ -62,12 +62,12 @@ std::vector<std::wstring> BackupSets() { return FolderNames(BackupRoot()); }
 
 std::vector<std::wstring> SetItems(const std::wstring& set) {
     if (!isPlainName(set)) return {};
-    return FolderNames(BackupRoot() + plat::wideToAnsi(set) + "\\");
+    return FolderNames(BackupRoot() + set + L"\\");
 }
 
-std::uint64_t FolderSize(const std::string& folder) {
+std::uint64_t FolderSize(const std::wstring& folder) {
     std::vector<plat::FindData> entries;
-    if (plat::findEntries(folder + "*.*", entries) != plat::kOk) return 0;
+    if (plat::findEntries(folder + L"*.*", entries) != plat::kOk) return 0;
     std::uint64_t total = 0;
     for (const plat::FindData& e : entries) {
         if (isDots(e.name)) continue;
@@ -75,7 +75,7 @@ std::uint64_t FolderSize(const std::string& folder) {
         // A junction back up the tree would never end the walk.
         if ((e.attributes & plat::kAttrDirectory) != 0 &&
             (e.attributes & plat::kAttrReparsePoint) == 0)
-            total += FolderSize(folder + e.name + "\\");
+            total += FolderSize(folder + e.name + L"\\");
     }
     return total;
 }
@@ -101,9 +101,9 @@ std::wstring MegabyteText(std::uint64_t bytes, const std::wstring& separator) {
 
 std::wstring SizeText(const std::wstring& set) {
     const std::wstring separator = plat::decimalSeparator();
-    const std::string root = BackupRoot();
+    const std::wstring root = BackupRoot();
     const std::uint64_t setSize =
-        isPlainName(set) ? FolderSize(root + plat::wideToAnsi(set) + "\\") : 0;
+        isPlainName(set) ? FolderSize(root + set + L"\\") : 0;
     return MegabyteText(setSize, separator) + L"MB / " + MegabyteText(FolderSize(root), separator) +
            L"MB";
 }
@@ -123,7 +123,7 @@ void RestoreCheckedItems(const std::wstring& set, const std::vector<CheckEntry>&
         if (!entry.checked) continue;
         RunLog().clear();
         if (isPlainName(set) && isPlainName(entry.name)) {
-            const std::string item = plat::wideToAnsi(set + L"\\" + entry.name + L"\\");
+            const std::wstring item = set + L"\\" + entry.name + L"\\";
             switch (KindOfItem(entry.name)) {
             case ItemKind::Files: RestoreFiles(item); break;
             case ItemKind::Registry: RestoreRegistry(item); break;
@@ -136,13 +136,13 @@ void RestoreCheckedItems(const std::wstring& set, const std::vector<CheckEntry>&
 
 std::vector<std::size_t> RemoveCheckedSets(const std::vector<CheckEntry>& sets) {
     std::vector<std::size_t> removed;
-    const std::string root = BackupRoot();
+    const std::wstring root = BackupRoot();
     for (std::size_t i = sets.size(); i-- > 0;) {
         if (!sets[i].checked) continue;
         if (isPlainName(sets[i].name)) {
             BackupSwitchedOff off;
             const BackupSetRemoval removal;
-            DeleteFolder(root + plat::wideToAnsi(sets[i].name) + "\\");
+            DeleteFolder(root + sets[i].name + L"\\");
         }
         removed.push_back(i);
     }

@@ -23,14 +23,14 @@ std::wstring RemoveRestoreCaption(BackupPage page);
 // The sub-folders of a folder (with trailing backslash), in the order the
 // file system returns them: ".", "..", hidden and system entries skipped. A
 // stray plain file is no set and no item, so only folders are listed.
-std::vector<std::wstring> FolderNames(const std::string& folder);
+std::vector<std::wstring> FolderNames(const std::wstring& folder);
 // The sets of the backup root; the item folders of one set.
 std::vector<std::wstring> BackupSets();
 std::vector<std::wstring> SetItems(const std::wstring& set);
 
 // Bytes of everything below a folder (with trailing backslash), its
 // sub-folders counted recursively. A folder link is not followed.
-std::uint64_t FolderSize(const std::string& folder);
+std::uint64_t FolderSize(const std::wstring& folder);
 // Megabytes rounded to hundredths (halves to even), shortest text with the
 // given decimal separator: 0, 0.03, 1.5, 12.
 std::wstring MegabyteText(std::uint64_t bytes, const std::wstring& separator);

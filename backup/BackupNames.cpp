@@ -10,13 +10,6 @@ namespace tw {
 
 namespace {
 
-// ANSI text as the system reads it. Every check below is made on this form
-// of a text, after it has been turned into the ANSI text that is handed to
-// the system: a conversion may map a wide character to a lookalike
-// (U+FF3C, a full-width backslash, can become "\").
-std::wstring wide(const std::string& text) { return plat::ansiToWide(text); }
-std::string ansi(const std::wstring& text) { return plat::wideToAnsi(text); }
-
 std::wstring swapped(std::wstring text, wchar_t from, wchar_t to) {
     for (wchar_t& c : text)
         if (c == from) c = to;
@@ -44,33 +37,33 @@ bool IsDriveFolder(const std::wstring& path) {
     return true;
 }
 
-std::string FolderIndexKey(const std::string& name) { return ansi(upperAscii(wide(name))); }
+std::wstring FolderIndexKey(const std::wstring& name) { return upperAscii(name); }
 
-std::string FolderIndexLine(const std::string& name, const std::string& folder) {
-    return toUtf8(wide(name)) + "\t" + toUtf8(wide(folder)) + "\n";
+std::string FolderIndexLine(const std::wstring& name, const std::wstring& folder) {
+    return toUtf8(name) + "\t" + toUtf8(folder) + "\n";
 }
 
-std::string EncodeFolder(const std::string& folder) {
-    return ansi(swapped(swapped(wide(folder), L'\\', L';'), L':', L'\''));
+std::wstring EncodeFolder(const std::wstring& folder) {
+    return swapped(swapped(folder, L'\\', L';'), L':', L'\'');
 }
 
-std::string DecodeFolder(const std::string& name) {
-    return ansi(swapped(swapped(wide(name), L';', L'\\'), L'\'', L':'));
+std::wstring DecodeFolder(const std::wstring& name) {
+    return swapped(swapped(name, L';', L'\\'), L'\'', L':');
 }
 
-std::string EncodeKeyPath(const std::string& path) { return ansi(swapped(wide(path), L'\\', L';')); }
+std::wstring EncodeKeyPath(const std::wstring& path) { return swapped(path, L'\\', L';'); }
 
-std::string DecodeKeyPath(const std::wstring& encoded) { return ansi(swapped(encoded, L';', L'\\')); }
+std::wstring DecodeKeyPath(const std::wstring& encoded) { return swapped(encoded, L';', L'\\'); }
 
-std::string RootText(plat::HKey root) {
-    if (root == plat::kHKeyLocalMachine) return "HKLM";
-    if (root == plat::kHKeyCurrentUser) return "HKCU";
+std::wstring RootText(plat::HKey root) {
+    if (root == plat::kHKeyLocalMachine) return L"HKLM";
+    if (root == plat::kHKeyCurrentUser) return L"HKCU";
     return {};
 }
 
-std::string HiveFileName(plat::HKey root, const std::string& keyPath, const std::string& name) {
-    const std::string file = RootText(root) + ";" + EncodeKeyPath(keyPath) + ";" + EncodeKeyPath(name) + ".TW";
-    return IsPlainName(wide(file)) ? file : std::string();
+std::wstring HiveFileName(plat::HKey root, const std::wstring& keyPath, const std::wstring& name) {
+    const std::wstring file = RootText(root) + L";" + EncodeKeyPath(keyPath) + L";" + EncodeKeyPath(name) + L".TW";
+    return IsPlainName(file) ? file : std::wstring();
 }
 
 FolderIndex ParseFolderIndex(const std::string& text) {
@@ -84,19 +77,19 @@ FolderIndex ParseFolderIndex(const std::string& text) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         std::size_t tab = line.find('\t');
         if (tab == std::string::npos) continue;
-        const std::string name = ansi(fromUtf8(line.substr(0, tab)));
-        const std::string folder = ansi(fromUtf8(line.substr(tab + 1)));
-        if (!IsPlainName(wide(name)) || !IsDriveFolder(wide(folder))) continue;
+        const std::wstring name = fromUtf8(line.substr(0, tab));
+        const std::wstring folder = fromUtf8(line.substr(tab + 1));
+        if (!IsPlainName(name) || !IsDriveFolder(folder)) continue;
         index.emplace(FolderIndexKey(name), folder);
     }
     return index;
 }
 
-std::string RestoreFolder(const FolderIndex& index, const std::string& subFolder, const std::string& backupRoot) {
+std::wstring RestoreFolder(const FolderIndex& index, const std::wstring& subFolder, const std::wstring& backupRoot) {
     const auto found = index.find(FolderIndexKey(subFolder));
-    const std::string folder = found != index.end() ? found->second : DecodeFolder(subFolder);
+    const std::wstring folder = found != index.end() ? found->second : DecodeFolder(subFolder);
     // Nothing is ever backed up from the backup root, so nothing goes back into it.
-    const std::wstring w = upperAscii(wide(folder)), root = upperAscii(wide(backupRoot));
+    const std::wstring w = upperAscii(folder), root = upperAscii(backupRoot);
     if (!IsDriveFolder(w) || w.compare(0, root.size(), root) == 0) return {};
     return folder;
 }

@@ -10,22 +10,19 @@ namespace tw {
 
 namespace {
 
-bool isDots(const std::string& name) { return name == "." || name == ".."; }
+bool isDots(const std::wstring& name) { return name == L"." || name == L".."; }
 
-// Paths are checked as the system reads them (see BackupNames.cpp).
-std::wstring wide(const std::string& text) { return plat::ansiToWide(text); }
-std::string ansi(const std::wstring& text) { return plat::wideToAnsi(text); }
 
-bool isLink(const std::string& path) {
+bool isLink(const std::wstring& path) {
     const std::uint32_t a = plat::getFileAttributes(path);
     return a != plat::kInvalidAttributes && (a & plat::kAttrReparsePoint) != 0;
 }
 
 // True when no folder of the existing part of a drive folder is a link.
-bool linkFree(const std::string& folder) {
-    const std::wstring w = wide(folder);
+bool linkFree(const std::wstring& folder) {
+    const std::wstring w = folder;
     for (std::size_t end = w.find(L'\\', 3); end != std::wstring::npos; end = w.find(L'\\', end + 1)) {
-        const std::uint32_t a = plat::getFileAttributes(ansi(w.substr(0, end)));
+        const std::uint32_t a = plat::getFileAttributes(w.substr(0, end));
         if (a == plat::kInvalidAttributes) return true;  // the rest is made by the restore
         if ((a & plat::kAttrReparsePoint) != 0) return false;
     }
@@ -34,109 +31,108 @@ bool linkFree(const std::string& folder) {
 
 }  // namespace
 
-std::string BackupRoot() { return programFolder() + "Backup\\"; }
+std::wstring BackupRoot() { return programFolder() + L"Backup\\"; }
 
-FolderIndex ReadFolderIndex(const std::string& itemFolder) {
+FolderIndex ReadFolderIndex(const std::wstring& itemFolder) {
     std::vector<std::uint8_t> bytes;
     if (plat::readFileBytes(includeTrailingBackslash(itemFolder) + kFolderIndexName, bytes) != plat::kOk)
         return {};
     return ParseFolderIndex(std::string(bytes.begin(), bytes.end()));
 }
 
-std::string RestoreFolder(const FolderIndex& index, const std::string& subFolder) {
+std::wstring RestoreFolder(const FolderIndex& index, const std::wstring& subFolder) {
     return RestoreFolder(index, subFolder, BackupRoot());
 }
 
-std::string PrepareFileBackupFolder(const std::string& itemFolder, const std::string& folder) {
-    const std::string item = includeTrailingBackslash(itemFolder);
-    const std::string source = includeTrailingBackslash(folder);
-    const std::wstring sourceW = wide(source);
+std::wstring PrepareFileBackupFolder(const std::wstring& itemFolder, const std::wstring& folder) {
+    const std::wstring item = includeTrailingBackslash(itemFolder);
+    const std::wstring source = includeTrailingBackslash(folder);
     // Only what a restore would put back is backed up.
-    if (!IsDriveFolder(sourceW) || !forceDirectories(item)) return {};
+    if (!IsDriveFolder(source) || !forceDirectories(item)) return {};
     const auto index = ReadFolderIndex(item);
     for (const auto& [name, original] : index) {
-        if (upperAscii(wide(original)) == upperAscii(sourceW)) {
+        if (upperAscii(original) == upperAscii(source)) {
             // The recorded name may differ in letter case only; the file system does not mind.
-            const std::string sub = item + name + "\\";
-            return forceDirectories(sub) ? sub : std::string();
+            const std::wstring sub = item + name + L"\\";
+            return forceDirectories(sub) ? sub : std::wstring();
         }
     }
     // A new source folder: its encoded name, made unique when another source
     // folder (one holding ";" or "'") already encodes to the same name.
-    const std::string encoded = EncodeFolder(source);
-    if (!IsPlainName(wide(encoded))) return {};
-    std::string name = encoded;
+    const std::wstring encoded = EncodeFolder(source);
+    if (!IsPlainName(encoded)) return {};
+    std::wstring name = encoded;
     for (int n = 2;; ++n) {
         bool taken = index.count(FolderIndexKey(name)) != 0;
         if (!taken && directoryExists(item + name)) {
             // A sub-folder written without an index entry belongs to whatever its name decodes to.
-            taken = upperAscii(wide(DecodeFolder(name))) != upperAscii(sourceW);
+            taken = upperAscii(DecodeFolder(name)) != upperAscii(source);
         }
         if (!taken) break;
-        name = encoded + "~" + std::to_string(n);
+        name = encoded + L"~" + std::to_wstring(n);
     }
     std::vector<std::uint8_t> bytes;
     plat::readFileBytes(item + kFolderIndexName, bytes);
-    std::string line = FolderIndexLine(name, source);
+    const std::string line = FolderIndexLine(name, source);
     bytes.insert(bytes.end(), line.begin(), line.end());
     bool indexed = plat::writeFileBytes(item + kFolderIndexName, bytes) == plat::kOk;
     // Without its index entry a folder is found again only when its name decodes exactly.
     if (!indexed && (name != encoded || DecodeFolder(encoded) != source)) return {};
-    std::string sub = item + name + "\\";
-    return forceDirectories(sub) ? sub : std::string();
+    std::wstring sub = item + name + L"\\";
+    return forceDirectories(sub) ? sub : std::wstring();
 }
 
-void RestoreFiles(const std::string& item) {
-    const std::string f = BackupRoot() + includeTrailingBackslash(item);
+void RestoreFiles(const std::wstring& item) {
+    const std::wstring f = BackupRoot() + includeTrailingBackslash(item);
     const auto index = ReadFolderIndex(f);
     std::vector<plat::FindData> folders;
-    plat::findEntries(f + "*", folders);
+    plat::findEntries(f + L"*", folders);
     for (const auto& e : folders) {
         if (isDots(e.name)) continue;
         if ((e.attributes & (plat::kAttrHidden | plat::kAttrSystem)) != 0) continue;
         if ((e.attributes & plat::kAttrDirectory) == 0) continue;
-        const std::string target = RestoreFolder(index, e.name);
-        const std::string sourceFolder = f + e.name + "\\";
+        const std::wstring target = RestoreFolder(index, e.name);
+        const std::wstring sourceFolder = f + e.name + L"\\";
         std::vector<plat::FindData> files;
-        plat::findEntries(sourceFolder + "*", files);
+        plat::findEntries(sourceFolder + L"*", files);
         for (const auto& n : files) {
             if (isDots(n.name) || (n.attributes & plat::kAttrDirectory) != 0) continue;
-            const std::string from = sourceFolder + n.name;
+            const std::wstring from = sourceFolder + n.name;
             if (target.empty()) {
                 // No sound place to go back to: the copy stays where it is.
-                RunLog().appendAnsi("Not Restored File (" + from + ")");
+                RunLog().append(L"Not Restored File (" + from + L")");
                 continue;
             }
-            const std::string to = target + n.name;
-            const std::string staged = target + "__" + n.name;
+            const std::wstring to = target + n.name;
+            const std::wstring staged = target + L"__" + n.name;
             // Checked for each file, before any missing folder is made: a
             // folder can be swapped for a link while the restore runs.
             if (!linkFree(target) || isLink(to) || isLink(staged)) {
-                RunLog().appendAnsi("Not Restored File (" + to + ")");
+                RunLog().append(L"Not Restored File (" + to + L")");
                 continue;
             }
             if (!directoryExists(target)) forceDirectories(target);
             if (plat::copyFile(from, to, false) == plat::kOk) {
-                RunLog().appendAnsi("Restored File (" + to + ")");
+                RunLog().append(L"Restored File (" + to + L")");
                 continue;
             }
             // In use: stage the copy beside it and let the next start of Windows swap them.
             if (plat::copyFile(from, staged, false) == plat::kOk) {
-                RunLog().appendAnsi("Not Restored File (" + to + ")");
-                plat::moveFileAtReboot(to, "");
+                RunLog().append(L"Not Restored File (" + to + L")");
+                plat::moveFileAtReboot(to, L"");
                 plat::moveFileAtReboot(staged, to);
             }
         }
     }
 }
 
-void RestoreRegistry(const std::string& item) {
-    const std::string f = BackupRoot() + includeTrailingBackslash(item);
+void RestoreRegistry(const std::wstring& item) {
+    const std::wstring f = BackupRoot() + includeTrailingBackslash(item);
     std::vector<plat::FindData> files;
-    plat::findEntries(f + "*.TW", files);
+    plat::findEntries(f + L"*.TW", files);
     for (const auto& e : files) {
         if ((e.attributes & plat::kAttrDirectory) != 0) continue;
-        const std::wstring n = wide(e.name);
+        const std::wstring n = e.name;
         plat::HKey root;
         if (n.compare(0, 4, L"HKLM") == 0)
             root = plat::kHKeyLocalMachine;
@@ -146,15 +142,15 @@ void RestoreRegistry(const std::string& item) {
             continue;
         // "HKLM;" + key path + ".TW": anything shorter names no key.
         if (n.size() <= 8) continue;
-        const std::string keyPath = DecodeKeyPath(n.substr(5, n.size() - 8));
-        const std::string display = DecodeKeyPath(n.substr(0, n.size() - 3));
+        const std::wstring keyPath = DecodeKeyPath(n.substr(5, n.size() - 8));
+        const std::wstring display = DecodeKeyPath(n.substr(0, n.size() - 3));
         bool ok;
         {
             TRegistrySelf reg;
             reg.SetRootKey(root);
             ok = reg.RestoreKey(keyPath, f + e.name);
         }
-        RunLog().appendAnsi((ok ? "Restored Registry (" : "Not Restored Registry (") + display + ")");
+        RunLog().append((ok ? L"Restored Registry (" : L"Not Restored Registry (") + display + L")");
     }
 }
 

@@ -14,9 +14,9 @@
 //   name when that is such a folder. A folder whose existing part runs
 //   through a link (a junction or symbolic link) is not written to, nor is a
 //   file that is itself a link.
-// - Names and paths are ANSI text of the system's code page. They are
-//   converted with the code page and handled as wide text: in a double-byte
-//   code page the second byte of a character can be 0x5C, a backslash.
+// - Names and paths are UTF-16 text throughout; only folders.idx is UTF-8.
+//   Sets written by earlier versions, whose names came through the ANSI code
+//   page, are listed and restored by the same rules.
 // - A registry item holds one hive file per deleted key, named
 //   root + ";" + key path + ";" + key name + ".TW" with every "\" as ";".
 #pragma once
@@ -28,38 +28,38 @@
 
 namespace tw {
 
-inline constexpr const char* kFolderIndexName = "folders.idx";
+inline constexpr const wchar_t* kFolderIndexName = L"folders.idx";
 
 // programFolder + "Backup\".
-std::string BackupRoot();
+std::wstring BackupRoot();
 
 // "C:\A\B\" -> "C';A;B;". The folder is taken with its trailing backslash.
-std::string EncodeFolder(const std::string& folder);
+std::wstring EncodeFolder(const std::wstring& folder);
 // The reverse: ";" -> "\", then "'" -> ":".
-std::string DecodeFolder(const std::string& name);
+std::wstring DecodeFolder(const std::wstring& name);
 // "\" -> ";".
-std::string EncodeKeyPath(const std::string& path);
+std::wstring EncodeKeyPath(const std::wstring& path);
 // The key path a hive file name holds: ";" back to "\\".
-std::string DecodeKeyPath(const std::wstring& encoded);
+std::wstring DecodeKeyPath(const std::wstring& encoded);
 // "HKLM", "HKCU", or "" for any other root.
-std::string RootText(plat::HKey root);
+std::wstring RootText(plat::HKey root);
 // root + ";" + encoded key path + ";" + encoded name + ".TW", or an empty
 // text when that is no plain file name (a key name holding "/", "*" ...):
 // such a key cannot be backed up.
-std::string HiveFileName(plat::HKey root, const std::string& keyPath, const std::string& name);
+std::wstring HiveFileName(plat::HKey root, const std::wstring& keyPath, const std::wstring& name);
 
 // The index of a files item folder: sub-folder name (its letters a to z in
 // upper case) -> original folder path with its trailing backslash. Lines
 // whose name is not a plain folder name (a separator, ":", "." or "..") or
 // whose folder is not an absolute drive folder are ignored.
-using FolderIndex = std::map<std::string, std::string>;
-FolderIndex ReadFolderIndex(const std::string& itemFolder);
+using FolderIndex = std::map<std::wstring, std::wstring>;
+FolderIndex ReadFolderIndex(const std::wstring& itemFolder);
 // The same rules over the text of a folders.idx.
 FolderIndex ParseFolderIndex(const std::string& text);
 // The key of a sub-folder name in a FolderIndex.
-std::string FolderIndexKey(const std::string& name);
+std::wstring FolderIndexKey(const std::wstring& name);
 // One line of folders.idx: name TAB folder LF, in UTF-8.
-std::string FolderIndexLine(const std::string& name, const std::string& folder);
+std::string FolderIndexLine(const std::wstring& name, const std::wstring& folder);
 
 // A file or folder name that names nothing but itself: not empty, no
 // separator, drive colon, wildcard or control character, not "." or "..",
@@ -71,22 +71,22 @@ bool IsDriveFolder(const std::wstring& path);
 // The folder that the files of a files item's sub-folder go back to: its
 // index entry, or else its decoded name. Empty when that is no absolute
 // drive folder with its trailing backslash, or lies in the backup root.
-std::string RestoreFolder(const FolderIndex& index, const std::string& subFolder);
+std::wstring RestoreFolder(const FolderIndex& index, const std::wstring& subFolder);
 // The same for a given backup root.
-std::string RestoreFolder(const FolderIndex& index, const std::string& subFolder, const std::string& backupRoot);
+std::wstring RestoreFolder(const FolderIndex& index, const std::wstring& subFolder, const std::wstring& backupRoot);
 
 // Makes sure the sub-folder of itemFolder that receives the files of
 // `folder` exists and is recorded in the index. Returns its full path with a
 // trailing backslash, or an empty text when it could not be prepared (a
 // backup that could not be written).
-std::string PrepareFileBackupFolder(const std::string& itemFolder, const std::string& folder);
+std::wstring PrepareFileBackupFolder(const std::wstring& itemFolder, const std::wstring& folder);
 
 // Restores a files item / a registry item. Item is the item folder's path
 // relative to the backup root ("set\item\"). Each outcome is one line of the
 // run log. A file that is not put back because its folder is unusable is
 // reported as "Not Restored File (" + path of its backup copy + ")"; one
 // whose folder or place is a link, as "Not Restored File (" + its place + ")".
-void RestoreFiles(const std::string& item);
-void RestoreRegistry(const std::string& item);
+void RestoreFiles(const std::wstring& item);
+void RestoreRegistry(const std::wstring& item);
 
 }  // namespace tw

@@ -1,6 +1,6 @@
 // The floor of the benchmark: the Win32 calls a seven-target cleaning run
-// makes (FindFirstFileA/FindNextFileA per pattern, DeleteFileA, RegOpenKeyExA,
-// RegDeleteKeyA depth first, RegDeleteValueA, the adapter class walk), in the
+// makes (FindFirstFileW/FindNextFileW per pattern, DeleteFileW, RegOpenKeyExW,
+// RegDeleteKeyW depth first, RegDeleteValueW, the adapter class walk), in the
 // targets' order, with no log, no progress bar, no settings and no backup.
 // The lists are the targets' own constant lists; folders come from
 // SYSTEMROOT and the other environment variables, as in the targets.
@@ -23,198 +23,204 @@ namespace {
 using namespace twbench;
 using List = tw::StringList;
 
+std::wstring envVarW(const wchar_t* name) {
+    wchar_t buffer[32768];
+    const DWORD n = GetEnvironmentVariableW(name, buffer, 32768);
+    return n > 0 && n < 32768 ? std::wstring(buffer, n) : std::wstring();
+}
+
 int filesDeleted = 0;
 int keysDeleted = 0;
 
-void deleteFiles(const std::string& folder, const List& patterns) {
-    for (const std::string& pattern : patterns) {
-        WIN32_FIND_DATAA fd;
-        Find find(FindFirstFileA((folder + pattern).c_str(), &fd));
+void deleteFiles(const std::wstring& folder, const List& patterns) {
+    for (const std::wstring& pattern : patterns) {
+        WIN32_FIND_DATAW fd;
+        Find find(FindFirstFileW((folder + pattern).c_str(), &fd));
         if (!find.valid()) continue;
         do {
-            const std::string name = fd.cFileName;
-            if (name == "." || name == "..") continue;
-            if (DeleteFileA((folder + name).c_str())) ++filesDeleted;
-        } while (FindNextFileA(find.get(), &fd));
+            const std::wstring name = fd.cFileName;
+            if (name == L"." || name == L"..") continue;
+            if (DeleteFileW((folder + name).c_str())) ++filesDeleted;
+        } while (FindNextFileW(find.get(), &fd));
     }
 }
 
-bool deleteTree(HKEY parent, const std::string& name) {
+bool deleteTree(HKEY parent, const std::wstring& name) {
     Key k;
-    if (RegOpenKeyExA(parent, name.c_str(), 0, KEY_ALL_ACCESS, k.out()) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExW(parent, name.c_str(), 0, KEY_ALL_ACCESS, k.out()) != ERROR_SUCCESS) return false;
     DWORD subkeys = 0, longest = 0;
-    RegQueryInfoKeyA(k.get(), nullptr, nullptr, nullptr, &subkeys, &longest, nullptr, nullptr, nullptr, nullptr,
+    RegQueryInfoKeyW(k.get(), nullptr, nullptr, nullptr, &subkeys, &longest, nullptr, nullptr, nullptr, nullptr,
                      nullptr, nullptr);
     for (DWORD i = subkeys; i-- > 0;) {
-        std::string sub(longest + 1, '\0');
+        std::wstring sub(longest + 1, L'\0');
         DWORD size = longest + 1;
-        if (RegEnumKeyExA(k.get(), i, sub.data(), &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
+        if (RegEnumKeyExW(k.get(), i, sub.data(), &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
             deleteTree(k.get(), sub.substr(0, size));
     }
-    return RegDeleteKeyA(parent, name.c_str()) == ERROR_SUCCESS;
+    return RegDeleteKeyW(parent, name.c_str()) == ERROR_SUCCESS;
 }
 
-void deleteKeys(HKEY root, const std::string& path, const List& names) {
+void deleteKeys(HKEY root, const std::wstring& path, const List& names) {
     Key k;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, k.out()) != ERROR_SUCCESS) return;
-    for (const std::string& name : names) {
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_ALL_ACCESS, k.out()) != ERROR_SUCCESS) return;
+    for (const std::wstring& name : names) {
         Key probe;
-        if (RegOpenKeyExA(k.get(), name.c_str(), 0, KEY_READ, probe.out()) != ERROR_SUCCESS) continue;
+        if (RegOpenKeyExW(k.get(), name.c_str(), 0, KEY_READ, probe.out()) != ERROR_SUCCESS) continue;
         if (deleteTree(k.get(), name)) ++keysDeleted;
     }
 }
 
-void deleteKeysInSets(const std::string& tail, const List& names) {
-    for (const std::string& set : controlSets()) deleteKeys(HKEY_LOCAL_MACHINE, set + tail, names);
+void deleteKeysInSets(const std::wstring& tail, const List& names) {
+    for (const std::wstring& set : tw::ControlSets()) deleteKeys(HKEY_LOCAL_MACHINE, set + tail, names);
 }
 
 void deleteRunValues(const List& names) {
     Key k;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0, KEY_ALL_ACCESS,
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0, KEY_ALL_ACCESS,
                       k.out()) != ERROR_SUCCESS)
         return;
-    for (const std::string& name : names) RegDeleteValueA(k.get(), name.c_str());
+    for (const std::wstring& name : names) RegDeleteValueW(k.get(), name.c_str());
 }
 
-void deleteAdaptersOf(const std::string& vendor) {
-    for (const std::string& set : controlSets()) {
-        const std::string path = set + "\\Control\\Class\\{4D36E968-E325-11CE-BFC1-08002BE10318}";
+void deleteAdaptersOf(const std::wstring& vendor) {
+    for (const std::wstring& set : tw::ControlSets()) {
+        const std::wstring path = set + L"\\Control\\Class\\{4D36E968-E325-11CE-BFC1-08002BE10318}";
         Key k;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS, k.out()) != ERROR_SUCCESS) continue;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS, k.out()) != ERROR_SUCCESS) continue;
         List matching;
-        char name[256];
+        wchar_t name[256];
         for (DWORD i = 0;; ++i) {
-            DWORD size = sizeof name;
-            if (RegEnumKeyExA(k.get(), i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-            char value[512];
+            DWORD size = 256;
+            if (RegEnumKeyExW(k.get(), i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+            wchar_t value[512];
             DWORD bytes = sizeof value;
-            if (RegGetValueA(k.get(), name, "ProviderName", RRF_RT_REG_SZ, nullptr, value, &bytes) == ERROR_SUCCESS &&
-                std::string(value).rfind(vendor, 0) == 0)
+            if (RegGetValueW(k.get(), name, L"ProviderName", RRF_RT_REG_SZ, nullptr, value, &bytes) == ERROR_SUCCESS &&
+                std::wstring(value).rfind(vendor, 0) == 0)
                 matching.push_back(name);
         }
-        for (const std::string& n : matching)
+        for (const std::wstring& n : matching)
             if (deleteTree(k.get(), n)) ++keysDeleted;
     }
 }
 
-void deleteFolder(const std::string& folder) {
-    WIN32_FIND_DATAA fd;
+void deleteFolder(const std::wstring& folder) {
+    WIN32_FIND_DATAW fd;
     {
-        Find find(FindFirstFileA((folder + "*.*").c_str(), &fd));
+        Find find(FindFirstFileW((folder + L"*.*").c_str(), &fd));
         if (find.valid()) {
             do {
-                const std::string name = fd.cFileName;
-                if (name == "." || name == "..") continue;
+                const std::wstring name = fd.cFileName;
+                if (name == L"." || name == L"..") continue;
                 if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                    deleteFolder(folder + name + "\\");
-                else if (DeleteFileA((folder + name).c_str()))
+                    deleteFolder(folder + name + L"\\");
+                else if (DeleteFileW((folder + name).c_str()))
                     ++filesDeleted;
-            } while (FindNextFileA(find.get(), &fd));
+            } while (FindNextFileW(find.get(), &fd));
         }
     }
-    RemoveDirectoryA(folder.c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
-void deleteFolderIfExists(const std::string& folder) {
-    const DWORD a = GetFileAttributesA(folder.c_str());
+void deleteFolderIfExists(const std::wstring& folder) {
+    const DWORD a = GetFileAttributesW(folder.c_str());
     if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY)) deleteFolder(folder);
 }
 
-void cleanNvidia(const std::string& w) {
+void cleanNvidia(const std::wstring& w) {
     using namespace tw::NVIDIA;
-    const std::string s = w + "System32\\";
+    const std::wstring s = w + L"System32\\";
     deleteFiles(w, kWindowsFiles);
-    deleteFiles(w + "SysWOW64\\", kDriverFiles);
+    deleteFiles(w + L"SysWOW64\\", kDriverFiles);
     deleteFiles(s, kDriverFiles);
-    deleteFiles(s + "drivers\\", kDriverFolderFiles);
-    deleteFiles(s + "dllcache\\", kDllCacheFiles);
-    deleteFiles(w + "prefetch\\", kPrefetchFiles);
-    deleteFolderIfExists(w + "Help\\nvcpl\\");
-    deleteFolderIfExists(envVar("ProgramData") + "\\NVIDIA\\");
-    deleteKeys(HKEY_CURRENT_USER, "Software", kUserKeys);
-    deleteKeys(HKEY_LOCAL_MACHINE, "Software\\NVIDIA Corporation", kMachineKeys);
+    deleteFiles(s + L"drivers\\", kDriverFolderFiles);
+    deleteFiles(s + L"dllcache\\", kDllCacheFiles);
+    deleteFiles(w + L"prefetch\\", kPrefetchFiles);
+    deleteFolderIfExists(w + L"Help\\nvcpl\\");
+    deleteFolderIfExists(envVarW(L"ProgramData") + L"\\NVIDIA\\");
+    deleteKeys(HKEY_CURRENT_USER, L"Software", kUserKeys);
+    deleteKeys(HKEY_LOCAL_MACHINE, L"Software\\NVIDIA Corporation", kMachineKeys);
     deleteRunValues(kLogonValues);
-    deleteKeysInSets("\\Enum\\Root", kLegacyKeys);
-    deleteKeysInSets("\\Services", kServiceKeys);
-    deleteAdaptersOf("NVIDIA");
+    deleteKeysInSets(L"\\Enum\\Root", kLegacyKeys);
+    deleteKeysInSets(L"\\Services", kServiceKeys);
+    deleteAdaptersOf(L"NVIDIA");
 }
 
-void cleanChipset(const std::string& w) {
+void cleanChipset(const std::wstring& w) {
     using namespace tw::NVIDIA_CHIPSET;
-    deleteFiles(w + "System32\\drivers\\", kDriverFolderFiles);
-    deleteKeys(HKEY_LOCAL_MACHINE, "Software\\NVIDIA Corporation", kMachineKeys);
-    deleteKeysInSets("\\Enum\\Root", kLegacyKeys);
-    deleteKeysInSets("\\Services", kServiceKeys);
+    deleteFiles(w + L"System32\\drivers\\", kDriverFolderFiles);
+    deleteKeys(HKEY_LOCAL_MACHINE, L"Software\\NVIDIA Corporation", kMachineKeys);
+    deleteKeysInSets(L"\\Enum\\Root", kLegacyKeys);
+    deleteKeysInSets(L"\\Services", kServiceKeys);
 }
 
-void cleanAti(const std::string& w) {
+void cleanAti(const std::wstring& w) {
     using namespace tw::ATi;
-    const std::string s = w + "System32\\";
+    const std::wstring s = w + L"System32\\";
     deleteFiles(w, kWindowsFiles);
     deleteFiles(s, kSystemFiles);
-    deleteFiles(s + "drivers\\", kDriverFolderFiles);
-    deleteFiles(w + "prefetch\\", kPrefetchFiles);
-    deleteFolderIfExists(envVar("LOCALAPPDATA") + "\\ATi\\ACE");
-    deleteFolderIfExists(envVar("APPDATA") + "\\ATi\\ACE");
-    deleteKeys(HKEY_CURRENT_USER, "Software", kUserKeys);
-    deleteKeys(HKEY_LOCAL_MACHINE, "Software", kMachineKeys);
-    deleteKeysInSets("\\Services", kServiceKeys);
+    deleteFiles(s + L"drivers\\", kDriverFolderFiles);
+    deleteFiles(w + L"prefetch\\", kPrefetchFiles);
+    deleteFolderIfExists(envVarW(L"LOCALAPPDATA") + L"\\ATi\\ACE");
+    deleteFolderIfExists(envVarW(L"APPDATA") + L"\\ATi\\ACE");
+    deleteKeys(HKEY_CURRENT_USER, L"Software", kUserKeys);
+    deleteKeys(HKEY_LOCAL_MACHINE, L"Software", kMachineKeys);
+    deleteKeysInSets(L"\\Services", kServiceKeys);
 }
 
-void cleanCreative(const std::string& w) {
+void cleanCreative(const std::wstring& w) {
     using namespace tw::Creative;
-    const std::string s = w + "System32\\";
-    deleteFolderIfExists(s + "Data\\");
-    deleteFolderIfExists(w + "SysWOW64\\Data\\");
-    deleteFolderIfExists(envVar("ProgramFiles") + "\\Creative\\");
+    const std::wstring s = w + L"System32\\";
+    deleteFolderIfExists(s + L"Data\\");
+    deleteFolderIfExists(w + L"SysWOW64\\Data\\");
+    deleteFolderIfExists(envVarW(L"ProgramFiles") + L"\\Creative\\");
     deleteFiles(w, kWindowsFiles);
     deleteFiles(s, kSystemFiles);
-    deleteFiles(s + "drivers\\", kDriverFolderFiles);
-    deleteKeys(HKEY_CURRENT_USER, "Software", kUserKeys);
-    deleteKeys(HKEY_LOCAL_MACHINE, "Software", kMachineKeys);
-    deleteKeysInSets("\\Control", kControlKeys);
+    deleteFiles(s + L"drivers\\", kDriverFolderFiles);
+    deleteKeys(HKEY_CURRENT_USER, L"Software", kUserKeys);
+    deleteKeys(HKEY_LOCAL_MACHINE, L"Software", kMachineKeys);
+    deleteKeysInSets(L"\\Control", kControlKeys);
     deleteRunValues(kLogonValues);
 }
 
-void cleanRealtek(const std::string& w) {
+void cleanRealtek(const std::wstring& w) {
     using namespace tw::Realtek;
-    const std::string s = w + "System32\\";
+    const std::wstring s = w + L"System32\\";
     deleteFiles(w, kWindowsFiles);
     deleteFiles(s, kSystemFiles);
-    deleteFiles(s + "drivers\\", kDriverFolderFiles);
-    deleteKeys(HKEY_CURRENT_USER, "Software", kUserKeys);
-    deleteKeys(HKEY_LOCAL_MACHINE, "Software", kMachineKeys);
+    deleteFiles(s + L"drivers\\", kDriverFolderFiles);
+    deleteKeys(HKEY_CURRENT_USER, L"Software", kUserKeys);
+    deleteKeys(HKEY_LOCAL_MACHINE, L"Software", kMachineKeys);
     deleteRunValues(kLogonValues);
 }
 
-void cleanAgeia(const std::string& w) {
+void cleanAgeia(const std::wstring& w) {
     using namespace tw::AGEIA;
-    const std::string s = w + "System32\\";
+    const std::wstring s = w + L"System32\\";
     deleteFiles(w, kWindowsFiles);
     deleteFiles(s, kSystemFiles);
-    deleteFiles(w + "prefetch\\", kPrefetchFiles);
-    deleteFolderIfExists(s + "AGEIA");
-    deleteFolderIfExists(envVar("ProgramFiles") + "\\AGEIA Technologies");
-    deleteKeys(HKEY_LOCAL_MACHINE, "Software", kMachineKeys);
+    deleteFiles(w + L"prefetch\\", kPrefetchFiles);
+    deleteFolderIfExists(s + L"AGEIA");
+    deleteFolderIfExists(envVarW(L"ProgramFiles") + L"\\AGEIA Technologies");
+    deleteKeys(HKEY_LOCAL_MACHINE, L"Software", kMachineKeys);
 }
 
-void cleanMouse(const std::string& w) {
+void cleanMouse(const std::wstring& w) {
     using namespace tw::MSIPoint;
-    deleteFiles(w + "System32\\drivers\\", kDriverFolderFiles);
-    deleteFiles(w + "prefetch\\", kPrefetchFiles);
-    deleteFolderIfExists(envVar("ProgramFiles") + "\\Microsoft IntelliPoint");
-    deleteKeys(HKEY_CURRENT_USER, "Software", kUserKeys);
-    deleteKeys(HKEY_LOCAL_MACHINE, "Software\\MSIPOINT Corporation", kMachineKeys);
+    deleteFiles(w + L"System32\\drivers\\", kDriverFolderFiles);
+    deleteFiles(w + L"prefetch\\", kPrefetchFiles);
+    deleteFolderIfExists(envVarW(L"ProgramFiles") + L"\\Microsoft IntelliPoint");
+    deleteKeys(HKEY_CURRENT_USER, L"Software", kUserKeys);
+    deleteKeys(HKEY_LOCAL_MACHINE, L"Software\\MSIPOINT Corporation", kMachineKeys);
     deleteRunValues(kLogonValues);
-    deleteKeysInSets("\\Services", kServiceKeys);
+    deleteKeysInSets(L"\\Services", kServiceKeys);
 }
 
 }  // namespace
 
 int main() {
-    const std::string root = envVar("SYSTEMROOT");
+    const std::wstring root = envVarW(L"SYSTEMROOT");
     if (root.empty()) return 1;
-    const std::string w = root + "\\";
+    const std::wstring w = root + L"\\";
     cleanNvidia(w);
     cleanChipset(w);
     cleanAti(w);

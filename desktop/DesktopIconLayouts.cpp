@@ -29,12 +29,9 @@ bool isDeviceName(const std::wstring& name) {
 }
 
 // A layout name names a file in the layout folder and nothing else: no
-// folder parts, no drive, no stream, no device. The layouts are listed,
-// restored and removed through the ANSI calls, so the name must also come
-// through the ANSI code page unchanged.
+// folder parts, no drive, no stream, no device.
 bool isPlainName(const std::wstring& name) {
-    return name.find_first_of(L"\\/:") == std::wstring::npos && !isDeviceName(name) &&
-           plat::ansiToWide(plat::wideToAnsi(name)) == name;
+    return name.find_first_of(L"\\/:") == std::wstring::npos && !isDeviceName(name);
 }
 
 std::optional<std::int32_t> parseInt(const std::wstring& text) {
@@ -65,24 +62,23 @@ void write(const std::wstring& file, const std::wstring& section, const wchar_t*
 
 }  // namespace
 
-std::wstring DesktopLayoutFolder() { return programFolderW() + L"Desktop Icon\\"; }
+std::wstring DesktopLayoutFolder() { return programFolder() + L"Desktop Icon\\"; }
 
 std::wstring DesktopLayoutPath(const std::wstring& name) { return DesktopLayoutFolder() + name + L".ini"; }
 
 std::wstring DesktopLayoutName(const std::wstring& saveBoxText) {
-    if (upperAscii(saveBoxText) == upperAscii(LanguageText("Current date and time"))) return fileTimeStamp();
+    if (upperAscii(saveBoxText) == upperAscii(LanguageText(L"Current date and time"))) return fileTimeStamp();
     return saveBoxText;
 }
 
 DesktopLayoutList ListDesktopLayouts() {
     DesktopLayoutList list;
     std::vector<plat::FindData> found;
-    plat::findEntries(plat::wideToAnsi(DesktopLayoutFolder()) + "*.ini", found);
+    plat::findEntries(DesktopLayoutFolder() + L"*.ini", found);
     for (const plat::FindData& entry : found) {
         // The pattern also matches through short names ("x.inix"), and
-        // folders are no layouts. The name is widened before it is cut: a
-        // byte of ANSI text may be half of a character.
-        const std::wstring name = plat::ansiToWide(entry.name);
+        // folders are no layouts.
+        const std::wstring& name = entry.name;
         if ((entry.attributes & plat::kAttrDirectory) || name.size() < 4 ||
             !equalsIgnoreCase(name.substr(name.size() - 4), std::wstring(L".ini")))
             continue;
@@ -99,7 +95,7 @@ std::wstring SaveDesktopLayout(const std::wstring& saveBoxText) {
     const std::wstring name = DesktopLayoutName(saveBoxText);
     const std::wstring path = DesktopLayoutPath(name);
     if (!isPlainName(name)) throw AppError(format1(L"Unable to write to %s", path));
-    forceDirectories(plat::wideToAnsi(DesktopLayoutFolder()));
+    forceDirectories(DesktopLayoutFolder());
 
     // A fresh list: without a desktop the file gets no icons rather than
     // those of an earlier save.
@@ -117,7 +113,7 @@ std::wstring SaveDesktopLayout(const std::wstring& saveBoxText) {
 bool RestoreDesktopLayout(const std::wstring& name, bool changeResolution) {
     if (!isPlainName(name)) return false;
     const std::wstring path = DesktopLayoutPath(name);
-    if (!fileExists(plat::wideToAnsi(path))) return false;
+    if (!fileExists(path)) return false;
 
     std::vector<std::wstring> names = plat::profileSections(path);
     const auto isResolution = [](const std::wstring& s) { return equalsIgnoreCase(s, std::wstring(kResolutionSection)); };
@@ -141,7 +137,7 @@ bool RestoreDesktopLayout(const std::wstring& name, bool changeResolution) {
 
 bool RemoveDesktopLayout(const std::wstring& name) {
     if (!isPlainName(name)) return false;
-    const std::string path = plat::wideToAnsi(DesktopLayoutPath(name));
+    const std::wstring path = DesktopLayoutPath(name);
     if (!fileExists(path)) return false;
     return plat::deleteFile(path) == plat::kOk;
 }

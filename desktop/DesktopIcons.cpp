@@ -12,25 +12,26 @@ namespace tw {
 namespace {
 
 constexpr std::uint32_t kLvmGetItemCount = 0x1004;
-constexpr std::uint32_t kLvmFindItemA = 0x100D;
+constexpr std::uint32_t kLvmFindItemW = 0x1053;
 constexpr std::uint32_t kLvmSetItemPosition = 0x100F;
 constexpr std::uint32_t kLvmGetItemPosition = 0x1010;
-constexpr std::uint32_t kLvmGetItemTextA = 0x102D;
+constexpr std::uint32_t kLvmGetItemTextW = 0x1073;
 constexpr std::uint32_t kLvmSetItemPosition32 = 0x1031;
 constexpr std::uint32_t kLvfiString = 0x0002;
 constexpr std::intptr_t kLvsAutoArrange = 0x0100;
 
-// Text plus its terminating zero.
+// Text plus its terminating zero, in UTF-16 characters, and its size in bytes.
 constexpr std::int32_t kTextCapacity = static_cast<std::int32_t>(kMaxIconText) + 1;
+constexpr std::size_t kTextBytes = kTextCapacity * sizeof(char16_t);
 
 constexpr ListViewLayout kLayout32 = {4, 20, 24, 40, 4, 24};
 constexpr ListViewLayout kLayout64 = {8, 24, 32, 88, 8, 40};
 
 // Where a point for LVM_SETITEMPOSITION32 goes while placing: past the
 // longest find record and text of either layout.
-constexpr std::size_t kPlacePointAt = 320;
-static_assert(kPlacePointAt >= kLayout64.findText + kTextCapacity && kPlacePointAt + 8 <= kRemoteBufferSize);
-static_assert(kLayout64.textArea + kTextCapacity <= kRemoteBufferSize);
+constexpr std::size_t kPlacePointAt = 640;
+static_assert(kPlacePointAt >= kLayout64.findText + kTextBytes && kPlacePointAt + 8 <= kRemoteBufferSize);
+static_assert(kLayout64.textArea + kTextBytes <= kRemoteBufferSize);
 
 bool isClass(plat::HWnd window, const wchar_t* name) {
     return window != 0 && equalsIgnoreCase(plat::getClassName(window), std::wstring(name));
@@ -94,7 +95,7 @@ struct Connection {
 class StyleRestorer {
 public:
     StyleRestorer(plat::HWnd window, std::intptr_t style) : window_(window), style_(style) {}
-    ~StyleRestorer() { plat::setWindowLongA(window_, plat::kGwlStyle, style_); }
+    ~StyleRestorer() { plat::setWindowLong(window_, plat::kGwlStyle, style_); }
     StyleRestorer(const StyleRestorer&) = delete;
     StyleRestorer& operator=(const StyleRestorer&) = delete;
 
@@ -133,30 +134,31 @@ void ReadDesktopIcons(std::vector<DesktopIconEntry>& list) {
     Connection c;
     if (!c.connect()) return;
     const ListViewLayout& l = *c.layout;
-    const std::intptr_t count = std::max<std::intptr_t>(0, plat::sendMessageA(c.listView, kLvmGetItemCount, 0, 0));
+    const std::intptr_t count = std::max<std::intptr_t>(0, plat::sendMessageW(c.listView, kLvmGetItemCount, 0, 0));
 
-    // LVITEMA: everything zero but the text pointer and its capacity.
+    // LVITEMW: everything zero but the text pointer and its capacity.
     std::vector<std::uint8_t> item(l.textArea, 0);
     putPointer(item, l.itemTextPointer, c.buffer.address() + l.textArea, l.pointerSize);
     putInt(item, l.itemTextMax, kTextCapacity);
     WriteRemoteBuffer(c.buffer, item.data(), c.buffer.address(), item.size());
 
     list.clear();
-    char text[kTextCapacity];
+    char16_t text[kTextCapacity];
     const std::uint8_t zeros[8] = {};
     for (std::intptr_t i = 0; i < count; ++i) {
         const auto index = static_cast<std::uintptr_t>(i);
-        std::intptr_t n = plat::sendMessageA(c.listView, kLvmGetItemTextA, index, c.at(0));
+        std::intptr_t n = plat::sendMessageW(c.listView, kLvmGetItemTextW, index, c.at(0));
         n = std::clamp<std::intptr_t>(n, 0, kTextCapacity - 1);
         std::memset(text, 0, sizeof text);
-        ReadRemoteBuffer(c.buffer, c.buffer.address() + l.textArea, text, static_cast<std::size_t>(n) + 1);
-        const std::string ansi(text, std::find(text, text + n, '\0'));
+        ReadRemoteBuffer(c.buffer, c.buffer.address() + l.textArea, text,
+                         (static_cast<std::size_t>(n) + 1) * sizeof(char16_t));
+        const std::u16string name(text, std::find(text, text + n, u'\0'));
 
         WriteRemoteBuffer(c.buffer, zeros, c.buffer.address() + l.textArea, sizeof zeros);
-        plat::sendMessageA(c.listView, kLvmGetItemPosition, index, c.at(l.textArea));
+        plat::sendMessageW(c.listView, kLvmGetItemPosition, index, c.at(l.textArea));
         std::int32_t point[2] = {0, 0};
         ReadRemoteBuffer(c.buffer, c.buffer.address() + l.textArea, point, sizeof point);
-        list.push_back({plat::ansiToWide(ansi), {point[0], point[1]}});
+        list.push_back({fromUtf16(name), {point[0], point[1]}});
     }
     FreeRemoteBuffer(c.buffer);
 }
@@ -166,27 +168,28 @@ void PlaceDesktopIcons(const std::vector<std::wstring>& names, const PositionOf&
     if (!c.connect()) return;
     const ListViewLayout& l = *c.layout;
     {
-        const std::intptr_t style = plat::getWindowLongA(c.listView, plat::kGwlStyle);
+        const std::intptr_t style = plat::getWindowLong(c.listView, plat::kGwlStyle);
         StyleRestorer restorer(c.listView, style);
-        if (style & kLvsAutoArrange) plat::setWindowLongA(c.listView, plat::kGwlStyle, style & ~kLvsAutoArrange);
+        if (style & kLvsAutoArrange) plat::setWindowLong(c.listView, plat::kGwlStyle, style & ~kLvsAutoArrange);
 
         std::vector<std::uint8_t> find;
         for (std::size_t i = names.size(); i-- > 0;) {
             const TCoord pos = positionOf(names[i]);
             if (pos.X == -1 || pos.Y == -1) continue;
-            const std::string ansi = plat::wideToAnsi(names[i]);
-            // The requests carry at most 255 bytes of text; a longer name
-            // cannot be any icon's text as the list view reports it.
-            if (ansi.size() > kMaxIconText) continue;
+            const std::u16string text = toUtf16(names[i]);
+            // The requests carry at most 255 characters of text; a longer
+            // name cannot be any icon's text as the list view reports it.
+            if (text.size() > kMaxIconText) continue;
 
-            find.assign(l.findText + ansi.size() + 1, 0);
+            const std::size_t bytes = text.size() * sizeof(char16_t);
+            find.assign(l.findText + bytes + sizeof(char16_t), 0);
             putInt(find, 0, static_cast<std::int32_t>(kLvfiString));
             putPointer(find, l.findTextPointer, c.buffer.address() + l.findText, l.pointerSize);
-            std::memcpy(find.data() + l.findText, ansi.data(), ansi.size());
+            std::memcpy(find.data() + l.findText, text.data(), bytes);
             WriteRemoteBuffer(c.buffer, find.data(), c.buffer.address(), find.size());
 
             const std::intptr_t index =
-                plat::sendMessageW(c.listView, kLvmFindItemA, static_cast<std::uintptr_t>(-1), c.at(0));
+                plat::sendMessageW(c.listView, kLvmFindItemW, static_cast<std::uintptr_t>(-1), c.at(0));
             if (index < 0) continue;
             const auto item = static_cast<std::uintptr_t>(index);
             if (fitsShort(pos.X) && fitsShort(pos.Y)) {

@@ -42,7 +42,7 @@ struct ListViewLayout {
 // 64-bit shell: the whole LVITEMA (88 bytes) and LVFINDINFOA (40 bytes).
 const ListViewLayout& ListViewLayoutFor(bool shellIs64Bit);
 
-// Longest icon text (ANSI bytes) the requests carry; longer names are not
+// Longest icon text (UTF-16 characters) the requests carry; longer names are not
 // looked for when placing.
 inline constexpr std::size_t kMaxIconText = 255;
 
@@ -58,7 +58,7 @@ plat::HWnd GetDesktopListView();
 void ReadDesktopIcons(std::vector<DesktopIconEntry>& list);
 
 // For every name, from the last to the first, asks PositionOf and moves the
-// first icon with that text (letter case ignored, ANSI form) there, unless X
+// first icon with that text (letter case ignored) there, unless X
 // or Y is -1. Auto-arrange is off while icons move and the list view's style
 // is written back afterwards, also when an error ends the call.
 using PositionOf = std::function<TCoord(const std::wstring& name)>;

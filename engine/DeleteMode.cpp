@@ -20,9 +20,8 @@ Marks& marks() {
     return m;
 }
 
-// Compared in UTF-16, so a double-byte character is never taken apart.
-std::wstring markOf(const std::string& path) {
-    std::wstring text = upperAscii(plat::ansiToWide(path));
+std::wstring markOf(const std::wstring& path) {
+    std::wstring text = upperAscii(path);
     while (text.size() > 3 && text.back() == L'\\') text.pop_back();
     return text;
 }
@@ -49,27 +48,27 @@ ReportOnlyScope::~ReportOnlyScope() {
     if (!previous_) marks() = {};
 }
 
-const char* DeletedWord() { return reportOnly ? "Would delete " : "Deleted "; }
+const wchar_t* DeletedWord() { return reportOnly ? L"Would delete " : L"Deleted "; }
 
-void MarkGone(const std::string& path) {
+void MarkGone(const std::wstring& path) {
     if (reportOnly) marks().paths.insert(markOf(path));
 }
 
-void MarkKeyGone(const std::string& keyPath) {
+void MarkKeyGone(const std::wstring& keyPath) {
     if (reportOnly) marks().keys.insert(markOf(keyPath));
 }
 
-void MarkValueGone(const std::string& keyPath, const std::string& name) {
-    if (reportOnly) marks().values.insert(markOf(keyPath) + L'\\' + upperAscii(plat::ansiToWide(name)));
+void MarkValueGone(const std::wstring& keyPath, const std::wstring& name) {
+    if (reportOnly) marks().values.insert(markOf(keyPath) + L'\\' + upperAscii(name));
 }
 
-bool IsGone(const std::string& path) { return reportOnly && markedOrBelow(marks().paths, markOf(path)); }
+bool IsGone(const std::wstring& path) { return reportOnly && markedOrBelow(marks().paths, markOf(path)); }
 
-bool IsKeyGone(const std::string& keyPath) { return reportOnly && markedOrBelow(marks().keys, markOf(keyPath)); }
+bool IsKeyGone(const std::wstring& keyPath) { return reportOnly && markedOrBelow(marks().keys, markOf(keyPath)); }
 
-bool IsValueGone(const std::string& keyPath, const std::string& name) {
+bool IsValueGone(const std::wstring& keyPath, const std::wstring& name) {
     return reportOnly && (IsKeyGone(keyPath) ||
-                          marks().values.count(markOf(keyPath) + L'\\' + upperAscii(plat::ansiToWide(name))) != 0);
+                          marks().values.count(markOf(keyPath) + L'\\' + upperAscii(name)) != 0);
 }
 
 }  // namespace tw

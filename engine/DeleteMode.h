@@ -29,19 +29,19 @@ private:
 
 // The start of a line for an item that goes: "Deleted " in a run, "Would
 // delete " in a preview.
-const char* DeletedWord();
+const wchar_t* DeletedWord();
 
 // What a preview has named so far is gone for the steps after it, as it is in
 // the run: a file matched by two patterns, a folder inside a folder already
 // named, a key below a key already named, the same item in two targets. The
 // marks are kept for the outermost ReportOnlyScope. Letter case is ignored;
 // registry paths are given with their root text ("HKLM\\Software\\...").
-void MarkGone(const std::string& path);             // a file or a folder
-void MarkKeyGone(const std::string& keyPath);       // a key with its subtree
-void MarkValueGone(const std::string& keyPath, const std::string& name);
+void MarkGone(const std::wstring& path);             // a file or a folder
+void MarkKeyGone(const std::wstring& keyPath);       // a key with its subtree
+void MarkValueGone(const std::wstring& keyPath, const std::wstring& name);
 // False whenever acting is on.
-bool IsGone(const std::string& path);  // the path or a folder above it
-bool IsKeyGone(const std::string& keyPath);
-bool IsValueGone(const std::string& keyPath, const std::string& name);
+bool IsGone(const std::wstring& path);  // the path or a folder above it
+bool IsKeyGone(const std::wstring& keyPath);
+bool IsValueGone(const std::wstring& keyPath, const std::wstring& name);
 
 }  // namespace tw

@@ -11,7 +11,7 @@
 
 namespace tw {
 
-std::string BackupPath;
+std::wstring BackupPath;
 
 namespace {
 
@@ -20,56 +20,54 @@ std::function<void()>& progressHook() {
     return hook;
 }
 
-bool isDots(const std::string& name) { return name == "." || name == ".."; }
-
-void log(const std::string& line) { RunLog().appendAnsi(line); }
+void log(const std::wstring& line) { RunLog().append(line); }
 // "Not deleted <kind> (<path>)" for an item whose backup copy could not be written.
-void logNotBackedUp(const char* kind, const std::string& path) {
-    NoteRefusal(plat::ansiToWide(path), L"its backup copy could not be written");
-    log(std::string("Not deleted ") + kind + " (" + path + ")");
+void logNotBackedUp(const wchar_t* kind, const std::wstring& path) {
+    NoteRefusal(path, L"its backup copy could not be written");
+    log(std::wstring(L"Not deleted ") + kind + L" (" + path + L")");
 }
 
 // Folder links (junctions, symbolic links) carry this attribute.
 constexpr std::uint32_t kReparse = plat::kAttrReparsePoint;
 
 // A backup item folder that can receive copies: an absolute drive path.
-bool backupPathUsable() { return NormalizeFolderPath(BackupPath).has_value(); }
+bool backupPathUsable() { return NormalizeFolderPathW(BackupPath).has_value(); }
 
 // ---- the acting calls ----
 // In a preview (ReportOnly) each one only answers, from what can be known
 // without trying, whether it would succeed, and marks what would go; the
 // decisions around them are the run's own.
 
-// Copies folder + name into the backup; true when the copy is there. A
-// folder is never copied as a file.
-bool backupFile(const std::string& folder, const std::string& name, std::uint32_t attributes = 0) {
+// Copies an opened file of `folder` into the backup under its own name,
+// reading it through its handle; true when the copy is there.
+bool backupFile(const plat::EntryHandle& file, const std::wstring& folder, const std::wstring& name) {
     if (!backupPathUsable()) return false;
-    if (ReportOnly()) return (attributes & plat::kAttrDirectory) == 0;
-    std::string target = PrepareFileBackupFolder(BackupPath, folder);
-    if (target.empty() || plat::copyFile(folder + name, target + name, false) != plat::kOk) return false;
-    NoteBackupCopy(plat::ansiToWide(folder + name), plat::ansiToWide(target + name));
+    if (ReportOnly()) return true;
+    std::wstring target = PrepareFileBackupFolder(BackupPath, folder);
+    if (target.empty() || plat::copyEntryTo(file, target + name) != plat::kOk) return false;
+    NoteBackupCopy(folder + name, target + name);
     return true;
 }
 
-std::string registryLine(plat::HKey root, const std::string& keyPath, const std::string& name);
+std::wstring registryLine(plat::HKey root, const std::wstring& keyPath, const std::wstring& name);
 
 // Saves a key below the open key into the backup; true when the hive is written.
-bool backupKey(TRegistrySelf& reg, plat::HKey root, const std::string& keyPath, const std::string& name) {
-    const std::string file = HiveFileName(root, keyPath, name);
+bool backupKey(TRegistrySelf& reg, plat::HKey root, const std::wstring& keyPath, const std::wstring& name) {
+    const std::wstring file = HiveFileName(root, keyPath, name);
     if (!backupPathUsable() || RootText(root).empty() || file.empty()) return false;
     if (ReportOnly()) return true;
-    const std::string folder = includeTrailingBackslash(BackupPath);
+    const std::wstring folder = includeTrailingBackslash(BackupPath);
     if (!forceDirectories(folder) || !reg.SaveKey(name, folder + file)) return false;
-    NoteBackupCopy(plat::ansiToWide(registryLine(root, keyPath, name)), plat::ansiToWide(folder + file));
+    NoteBackupCopy(registryLine(root, keyPath, name), folder + file);
     return true;
 }
 
-std::string registryLine(plat::HKey root, const std::string& keyPath, const std::string& name) {
-    return RootText(root) + "\\" + keyPath + "\\" + name;
+std::wstring registryLine(plat::HKey root, const std::wstring& keyPath, const std::wstring& name) {
+    return RootText(root) + L"\\" + keyPath + L"\\" + name;
 }
 
 // A read-only entry cannot be deleted (nor can a folder as a file).
-bool wouldRemove(const std::string& path, std::uint32_t attributes) {
+bool wouldRemove(const std::wstring& path, std::uint32_t attributes) {
     if ((attributes & plat::kAttrReadOnly) != 0) return false;
     MarkGone(path);
     return true;
@@ -77,23 +75,18 @@ bool wouldRemove(const std::string& path, std::uint32_t attributes) {
 
 // The acting calls of the walk, kept apart from its decisions. `path` is the
 // entry's path as the walk spells it.
-bool removeEntry(const plat::EntryHandle& entry, const std::string& path) {
+bool removeEntry(const plat::EntryHandle& entry, const std::wstring& path) {
     if (ReportOnly()) {
         plat::EntryInfo info;
         return plat::entryInfo(entry, info) == plat::kOk && wouldRemove(path, info.attributes);
     }
     return plat::deleteEntry(entry) == plat::kOk;
 }
-void scheduleAtRestart(const std::string& path) {
-    if (!ReportOnly() && plat::moveFileAtReboot(path, "") == plat::kOk) NoteQueuedAtRestart(plat::ansiToWide(path));
+void scheduleAtRestart(const std::wstring& path) {
+    if (!ReportOnly() && plat::moveFileAtReboot(path, L"") == plat::kOk) NoteQueuedAtRestart(path);
 }
 
-bool removeFile(const std::string& path, std::uint32_t attributes) {
-    if (ReportOnly()) return (attributes & plat::kAttrDirectory) == 0 && wouldRemove(path, attributes);
-    return plat::deleteFile(path) == plat::kOk;
-}
-
-bool removeKey(TRegistrySelf& reg, const std::string& line, const std::string& name) {
+bool removeKey(TRegistrySelf& reg, const std::wstring& line, const std::wstring& name) {
     if (ReportOnly()) {
         MarkKeyGone(line);
         return true;
@@ -101,7 +94,7 @@ bool removeKey(TRegistrySelf& reg, const std::string& line, const std::string& n
     return reg.DeleteKey(name);
 }
 
-bool removeValue(TRegistrySelf& reg, const std::string& keyText, const std::string& name) {
+bool removeValue(TRegistrySelf& reg, const std::wstring& keyText, const std::wstring& name) {
     if (ReportOnly()) {
         MarkValueGone(keyText, name);
         return true;
@@ -110,19 +103,35 @@ bool removeValue(TRegistrySelf& reg, const std::string& keyText, const std::stri
 }
 
 // "Deleted registry (...)" or, in a preview, "Would delete registry (...)".
-std::string registryOutcome(bool removed, const std::string& line) {
-    return (removed ? DeletedWord() + std::string("registry (") : std::string("Not deleted registry (")) + line + ")";
+std::wstring registryOutcome(bool removed, const std::wstring& line) {
+    return (removed ? DeletedWord() + std::wstring(L"registry (") : std::wstring(L"Not deleted registry (")) + line +
+           L")";
 }
-std::string folderOutcome(bool removed, const std::string& folder) {
-    return (removed ? DeletedWord() + std::string("folder (") : std::string("Not deleted folder (")) + folder + ")";
+std::wstring folderOutcome(bool removed, const std::wstring& folder) {
+    return (removed ? DeletedWord() + std::wstring(L"folder (") : std::wstring(L"Not deleted folder (")) + folder +
+           L")";
+}
+
+// Opens one listed name relative to its folder's handle; false when it
+// cannot be opened or what the open reached is not that name in that folder
+// (a link the system followed, as Wine does, or a name swapped since).
+bool openListed(const plat::EntryHandle& dir, const std::wstring& dirFinalPath, const std::wstring& name,
+                plat::EntryHandle& entry, plat::EntryInfo& info) {
+    return plat::openEntryAt(dir, name, plat::kOpenForDelete, entry) == plat::kOk &&
+           plat::entryInfo(entry, info) == plat::kOk &&
+           plat::sameNameIgnoreCase(info.finalPath, JoinPath(dirFinalPath, name));
 }
 
 // A file of the walk, opened and checked: backed up first when backups are
-// on, then deleted through its handle, or left to the restart.
-bool deleteWalkedFile(const plat::EntryHandle& file, const std::string& folder, const std::string& name) {
-    const std::string path = folder + name;
+// on (read through the same handle), then deleted through its handle, or
+// left to the restart.
+bool deleteWalkedFile(const plat::EntryHandle& file, const std::wstring& folder, const std::wstring& name) {
+    const std::wstring path = folder + name;
     if (BackupEnabled) {
-        if (!backupFile(folder, name)) return false;  // not copied, so it stays
+        if (!backupFile(file, folder, name)) {  // not copied, so it stays
+            NoteRefusal(path, L"its backup copy could not be written");
+            return false;
+        }
         if (removeEntry(file, path)) return true;
         scheduleAtRestart(path);
         return false;
@@ -135,20 +144,16 @@ bool deleteWalkedFile(const plat::EntryHandle& file, const std::string& folder, 
 // The walk below a folder that has passed the protected-folder rule: `dir`
 // is its open handle, `text` its path as given (with trailing backslash; it
 // names backups and the restart queue), `finalPath` what the handle reaches.
-bool deleteTree(const plat::EntryHandle& dir, const std::string& text, const std::wstring& finalPath) {
+bool deleteTree(const plat::EntryHandle& dir, const std::wstring& text, const std::wstring& finalPath) {
     std::vector<plat::DirEntry> entries;
     if (plat::listEntries(dir, entries) != plat::kOk) return false;
     bool ok = true;
     for (const auto& e : entries) {
-        const std::string name = plat::wideToAnsi(e.name);
+        const std::wstring& name = e.name;
         if (IsGone(text + name)) continue;  // named earlier in this preview
         plat::EntryHandle entry;
         plat::EntryInfo info;
-        // What cannot be opened is not deleted; nor is what the open found
-        // outside this folder (a link the system followed, as Wine does).
-        if (plat::openEntryAt(dir, e.name, plat::kOpenForDelete, entry) != plat::kOk ||
-            plat::entryInfo(entry, info) != plat::kOk ||
-            !plat::sameNameIgnoreCase(info.finalPath, JoinPath(finalPath, e.name))) {
+        if (!openListed(dir, finalPath, e.name, entry, info)) {
             ok = false;
             continue;
         }
@@ -156,7 +161,7 @@ bool deleteTree(const plat::EntryHandle& dir, const std::string& text, const std
             // A link, also one swapped in after the listing: removed itself, never followed.
             if (!removeEntry(entry, text + name)) ok = false;
         } else if ((info.attributes & plat::kAttrDirectory) != 0) {
-            if (!deleteTree(entry, text + name + "\\", info.finalPath)) ok = false;
+            if (!deleteTree(entry, text + name + L"\\", info.finalPath)) ok = false;
         } else if (!deleteWalkedFile(entry, text, name)) {
             ok = false;
         }
@@ -165,7 +170,7 @@ bool deleteTree(const plat::EntryHandle& dir, const std::string& text, const std
 }
 
 // Removes a judged folder: a link itself, anything else with its tree.
-bool removeJudged(const FolderVerdict& verdict, const std::string& text) {
+bool removeJudged(const FolderVerdict& verdict, const std::wstring& text) {
     if (!verdict.allowed) return false;
     if (verdict.link) return removeEntry(verdict.handle, text);
     return deleteTree(verdict.handle, includeTrailingBackslash(text), verdict.finalPath);
@@ -181,47 +186,44 @@ void StepProgress() {
 
 // ---------------------------------------------------------------- folders ----
 
-bool IsProtectedFolder(const std::string& path) { return !JudgeFolder(path).allowed; }
+bool IsProtectedFolder(const std::wstring& path) { return !JudgeFolder(path).allowed; }
 
-bool DeleteFolderTree(const std::string& folder) { return removeJudged(JudgeFolder(folder), folder); }
+bool DeleteFolderTree(const std::wstring& folder) { return removeJudged(JudgeFolder(folder), folder); }
 
-void DeleteFolder(const std::string& folder) {
+void DeleteFolder(const std::wstring& folder) {
     const bool removed = DeleteFolderTree(includeTrailingBackslash(folder));
     log(folderOutcome(removed, folder));
 }
 
 void DeleteInstallFolder(const std::wstring& folder) {
-    const std::string text = plat::wideToAnsi(folder);
-    const bool removed = removeJudged(JudgeInstallFolder(folder), includeTrailingBackslash(text));
-    log(folderOutcome(removed, text));
+    const bool removed = removeJudged(JudgeInstallFolder(folder), includeTrailingBackslash(folder));
+    log(folderOutcome(removed, folder));
 }
 
-void DeleteFoldersByCompany(const std::string& folder, const std::string& prefix) {
+void DeleteFoldersByCompany(const std::wstring& folder, const std::wstring& prefix) {
     // An empty prefix would match every folder.
     if (prefix.empty()) return;
-    const std::string f = includeTrailingBackslash(folder);
-    const std::wstring wantedPrefix = plat::ansiToWide(prefix);
+    const std::wstring f = includeTrailingBackslash(folder);
+    const std::wstring wantedPrefix = prefix;
     plat::EntryHandle dir;
     plat::EntryInfo dirInfo;
     std::vector<plat::DirEntry> entries;
-    if (plat::openEntry(plat::ansiToWide(f), plat::kOpenFollowLink, dir) != plat::kOk ||
+    if (plat::openEntry(f, plat::kOpenFollowLink, dir) != plat::kOk ||
         plat::entryInfo(dir, dirInfo) != plat::kOk || plat::listEntries(dir, entries) != plat::kOk)
         return;
     for (const auto& e : entries) {
         if ((e.attributes & (plat::kAttrHidden | plat::kAttrSystem)) != 0) continue;
         if ((e.attributes & plat::kAttrDirectory) == 0) continue;
-        const std::string name = plat::wideToAnsi(e.name);
+        const std::wstring& name = e.name;
         if (IsGone(f + name)) continue;
-        const std::wstring company = plat::profileRead(plat::ansiToWide(f + name + "\\setup.ini"), L"Startup",
+        const std::wstring company = plat::profileRead(f + name + L"\\setup.ini", L"Startup",
                                                        L"CompanyName", L"Not");
         if (company.compare(0, wantedPrefix.size(), wantedPrefix) != 0) continue;
         // The folder is opened relative to the listed one and must still be in it.
         plat::EntryHandle sub;
         plat::EntryInfo subInfo;
         FolderVerdict verdict;
-        if (plat::openEntryAt(dir, e.name, plat::kOpenForDelete, sub) == plat::kOk &&
-            plat::entryInfo(sub, subInfo) == plat::kOk &&
-            plat::sameNameIgnoreCase(subInfo.finalPath, JoinPath(dirInfo.finalPath, e.name)))
+        if (openListed(dir, dirInfo.finalPath, e.name, sub, subInfo))
             verdict = JudgeOpenedFolder(std::move(sub), e.attributes);
         const bool removed = removeJudged(verdict, f + name);
         log(folderOutcome(removed, f + name));
@@ -230,45 +232,37 @@ void DeleteFoldersByCompany(const std::string& folder, const std::string& prefix
 
 // ------------------------------------------------------------------ files ----
 
-void DeleteFiles(const std::string& folder, const std::vector<std::string>& patterns) {
-    const std::string f = includeTrailingBackslash(folder);
-    // Only an absolute folder says where the files are; a pattern never leaves
-    // its folder, and the program's own files are never a target's.
-    bool usable = NormalizeFolderPath(f).has_value();
-    if (usable) {
-        plat::EntryHandle dir;
-        plat::EntryInfo info;
-        usable = plat::openEntry(plat::ansiToWide(f), plat::kOpenFollowLink, dir) == plat::kOk &&
-                 plat::entryInfo(dir, info) == plat::kOk && !IsInsideProgramFolder(info.finalPath);
-    }
+void DeleteFiles(const std::wstring& folder, const std::vector<std::wstring>& patterns) {
+    const std::wstring f = includeTrailingBackslash(folder);
+    // Only an absolute folder says where the files are, and the program's own
+    // files are never a target's. The folder is listed through its handle for
+    // each pattern (an earlier pattern's files are gone), each match is opened
+    // relative to it, and what is judged is what is backed up and deleted: a
+    // pattern never leaves its folder.
+    plat::EntryHandle dir;
+    plat::EntryInfo dirInfo;
+    const bool usable = NormalizeFolderPathW(f).has_value() &&
+                        plat::openEntry(f, plat::kOpenFollowLink, dir) == plat::kOk &&
+                        plat::entryInfo(dir, dirInfo) == plat::kOk && !IsInsideProgramFolder(dirInfo.finalPath);
     for (const auto& pattern : patterns) {
-        std::vector<plat::FindData> entries;
-        // Judged as wide text: a double-byte character's second byte may be 0x5C.
-        if (usable && plat::ansiToWide(pattern).find_first_of(L"\\/:") == std::wstring::npos && pattern != "..")
-            plat::findEntries(f + pattern, entries);
+        std::vector<plat::DirEntry> entries;
+        if (usable && pattern.find_first_of(L"\\/:") == std::wstring::npos && pattern != L"..")
+            plat::listEntries(dir, entries);
         for (const auto& e : entries) {
-            const std::string path = f + e.name;
-            if (isDots(e.name) || IsGone(path)) continue;
-            const std::string deleted = DeletedWord() + std::string("file (") + path + ")";
-            if (BackupEnabled) {
-                if (!backupFile(f, e.name, e.attributes)) {
-                    // Nothing is deleted whose copy is not in the backup.
-                    logNotBackedUp("file", path);
-                    continue;
-                }
-                if (removeFile(path, e.attributes)) {
-                    log(deleted);
-                } else {
-                    // The copy is safe, so the file goes at the next restart in any case.
-                    scheduleAtRestart(path);
-                    log("Not deleted file (" + path + ")");
-                }
-            } else if (removeFile(path, e.attributes)) {
-                log(deleted);
-            } else {
-                if (DeleteAtReboot) scheduleAtRestart(path);
-                log("Not deleted file (" + path + ")");
-            }
+            if (!MatchesPattern(e.name, pattern)) continue;
+            const std::wstring path = f + e.name;
+            if (IsGone(path)) continue;
+            plat::EntryHandle file;
+            plat::EntryInfo info;
+            bool removed = false;
+            if (!openListed(dir, dirInfo.finalPath, e.name, file, info) ||
+                (info.attributes & plat::kAttrDirectory) != 0)
+                removed = false;  // a pattern names files only
+            else if ((info.attributes & kReparse) != 0)
+                removed = !BackupEnabled && removeEntry(file, path);  // a link has no content of its own to back up
+            else
+                removed = deleteWalkedFile(file, f, e.name);
+            log(removed ? DeletedWord() + std::wstring(L"file (") + path + L")" : L"Not deleted file (" + path + L")");
         }
         StepProgress();
     }
@@ -276,17 +270,17 @@ void DeleteFiles(const std::string& folder, const std::vector<std::string>& patt
 
 // --------------------------------------------------------------- registry ----
 
-void DeleteKeys(plat::HKey root, const std::string& keyPath, const std::vector<std::string>& names) {
+void DeleteKeys(plat::HKey root, const std::wstring& keyPath, const std::vector<std::wstring>& names) {
     TRegistrySelf reg;
     reg.SetRootKey(root);
     // A path that cannot be opened yields only the progress steps: the names
     // are never looked up anywhere else.
     const bool opened = reg.OpenKey(keyPath, false);
     for (const auto& name : names) {
-        const std::string line = registryLine(root, keyPath, name);
+        const std::wstring line = registryLine(root, keyPath, name);
         if (opened && !name.empty() && reg.KeyExists(name) && !IsKeyGone(line)) {
             if (BackupEnabled && !backupKey(reg, root, keyPath, name))
-                logNotBackedUp("registry", line);
+                logNotBackedUp(L"registry", line);
             else
                 log(registryOutcome(removeKey(reg, line, name), line));
         }
@@ -295,14 +289,14 @@ void DeleteKeys(plat::HKey root, const std::string& keyPath, const std::vector<s
     reg.CloseKey();
 }
 
-void DeleteValues(plat::HKey root, const std::string& keyPath, const std::vector<std::string>& names) {
+void DeleteValues(plat::HKey root, const std::wstring& keyPath, const std::vector<std::wstring>& names) {
     TRegistrySelf reg;
     reg.SetRootKey(root);
     const bool opened = reg.OpenKey(keyPath, false);
     for (const auto& name : names) {
-        const std::string keyText = RootText(root) + "\\" + keyPath;
+        const std::wstring keyText = RootText(root) + L"\\" + keyPath;
         if (opened && reg.ValueExists(name) && !IsValueGone(keyText, name)) {
-            const std::string line = registryLine(root, keyPath, name);
+            const std::wstring line = registryLine(root, keyPath, name);
             log(registryOutcome(removeValue(reg, keyText, name), line));
         }
         StepProgress();
@@ -310,25 +304,25 @@ void DeleteValues(plat::HKey root, const std::string& keyPath, const std::vector
     reg.CloseKey();
 }
 
-void DeleteKeysByValue(plat::HKey root, const std::string& keyPath, const std::string& valueName,
-                       const std::string& prefix) {
+void DeleteKeysByValue(plat::HKey root, const std::wstring& keyPath, const std::wstring& valueName,
+                       const std::wstring& prefix) {
     TRegistrySelf reg;
     reg.SetRootKey(root);
-    std::vector<std::string> names;
+    std::vector<std::wstring> names;
     if (reg.OpenKey(keyPath, false)) reg.GetKeyNames(names);
     // An empty prefix would match every subkey.
     if (prefix.empty()) names.clear();
     for (const auto& name : names) {
         if (name.empty() || IsKeyGone(registryLine(root, keyPath, name))) continue;
         reg.CloseKey();
-        std::string text;
-        if (reg.OpenKey(keyPath + "\\" + name, false)) text = reg.ReadString(valueName);
+        std::wstring text;
+        if (reg.OpenKey(keyPath + L"\\" + name, false)) text = reg.ReadString(valueName);
         if (!startsWith(text, prefix)) continue;
         reg.CloseKey();
         if (!reg.OpenKey(keyPath, false)) continue;
-        const std::string line = registryLine(root, keyPath, name);
+        const std::wstring line = registryLine(root, keyPath, name);
         if (BackupEnabled && !backupKey(reg, root, keyPath, name))
-            logNotBackedUp("registry", line);
+            logNotBackedUp(L"registry", line);
         else
             log(registryOutcome(removeKey(reg, line, name), line));
     }

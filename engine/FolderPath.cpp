@@ -38,12 +38,74 @@ std::optional<std::wstring> NormalizeFolderPathW(const std::wstring& input) {
     return out;
 }
 
-std::optional<std::string> NormalizeFolderPath(const std::string& path) {
-    const std::wstring wide = plat::ansiToWide(path);
-    if (wide.empty() != path.empty()) return std::nullopt;  // not text of the code page
-    auto norm = NormalizeFolderPathW(wide);
-    if (!norm) return std::nullopt;
-    return plat::wideToAnsi(*norm);
+namespace {
+
+// The DOS wildcards the system puts into a pattern.
+constexpr wchar_t kDosStar = L'<';  // up to the name's last dot (the whole name when it has none)
+constexpr wchar_t kDosQm = L'>';    // one character, or none at a dot or the end
+constexpr wchar_t kDosDot = L'"';   // a dot, or nothing at the end
+
+std::wstring systemPattern(std::wstring pattern) {
+    // Trailing blanks go, as the system drops them from the last part of a path.
+    while (pattern.size() > 1 && pattern.back() == L' ') pattern.pop_back();
+    const bool trailingDot = pattern.size() > 1 && pattern.back() == L'.';
+    if (trailingDot) pattern.pop_back();
+    if (pattern == L"*.*") return L"*";
+    std::wstring out = pattern;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const wchar_t next = i + 1 < pattern.size() ? pattern[i + 1] : trailingDot ? L'.' : L'\0';
+        if (pattern[i] == L'?')
+            out[i] = kDosQm;
+        else if (pattern[i] == L'*' && next == L'.')
+            out[i] = kDosStar;
+        else if (pattern[i] == L'.' && (next == L'?' || next == L'*'))
+            out[i] = kDosDot;
+    }
+    return out;
+}
+
+bool sameLetter(wchar_t a, wchar_t b) {
+    if (a == b) return true;
+    if (a < 0x80 && b < 0x80) {
+        const auto up = [](wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - 32) : c; };
+        return up(a) == up(b);
+    }
+    return plat::sameNameIgnoreCase(std::wstring(1, a), std::wstring(1, b));
+}
+
+bool matches(const wchar_t* p, const wchar_t* pEnd, const wchar_t* n, const wchar_t* nEnd) {
+    for (; p < pEnd; ++p) {
+        if (*p == L'*' || *p == kDosStar) {
+            const wchar_t* limit = nEnd;
+            if (*p == kDosStar)
+                for (const wchar_t* k = n; k < nEnd; ++k)
+                    if (*k == L'.') limit = k;
+            for (const wchar_t* k = n;; ++k) {
+                if (matches(p + 1, pEnd, k, nEnd)) return true;
+                if (k == limit) return false;
+            }
+        }
+        if (*p == kDosQm) {
+            if (n < nEnd && *n != L'.') ++n;
+        } else if (*p == kDosDot) {
+            if (n < nEnd && *n == L'.')
+                ++n;
+            else if (n != nEnd)
+                return false;
+        } else if (n == nEnd || !(*p == L'?' || sameLetter(*p, *n))) {
+            return false;
+        } else {
+            ++n;
+        }
+    }
+    return n == nEnd;
+}
+
+}  // namespace
+
+bool MatchesPattern(const std::wstring& name, const std::wstring& pattern) {
+    const std::wstring p = systemPattern(pattern);
+    return !name.empty() && matches(p.data(), p.data() + p.size(), name.data(), name.data() + name.size());
 }
 
 bool IsSameOrAncestor(const std::wstring& folder, const std::wstring& other) {

@@ -1,6 +1,4 @@
-// Folder path text as the protected-folder rule reads it. The rule works in
-// UTF-16: ANSI text is converted with the code page first, never split byte
-// by byte (in code page 932 the second byte of "表" is 0x5C, a backslash).
+// Folder path text as the protected-folder rule reads it, in UTF-16.
 #pragma once
 
 #include <optional>
@@ -15,8 +13,13 @@ namespace tw {
 // drive-relative, UNC, "\\?\"), holds wildcard characters, a ":" past the
 // drive, a segment of three or more dots, or climbs above its root.
 std::optional<std::wstring> NormalizeFolderPathW(const std::wstring& path);
-// The same for ANSI text, in the ANSI code page.
-std::optional<std::string> NormalizeFolderPath(const std::string& path);
+
+// True when a long file name matches a wildcard pattern as FindFirstFileW
+// matches it: the pattern is rewritten as the system rewrites it (trailing
+// blanks dropped, "*.*" is "*", a trailing "." is dropped, "?" and a "*" or "." next to a dot become
+// the DOS wildcards), so "nv*.*" also matches "nvfile" without a dot. Letter
+// case is ignored as the file system ignores it, in every script.
+bool MatchesPattern(const std::wstring& name, const std::wstring& pattern);
 
 // True when `folder` is `other` or one of the folders holding it. Both are
 // normalised or final paths; names are compared as the file system does.

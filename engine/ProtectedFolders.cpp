@@ -14,7 +14,7 @@ namespace {
 
 using plat::SystemFolder;
 
-const char* const kProfileList = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+const wchar_t* const kProfileList = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 
 bool isRoot(const std::wstring& path) {
     if (path.size() <= 3) return true;  // "C:\"
@@ -53,8 +53,8 @@ std::wstring reach(const std::wstring& spelling) {
 
 // %SystemRoot% and %windir% are the system's own Windows folder, whatever the
 // environment says; other names come from the environment.
-std::wstring expandProfilePath(const std::string& text, const std::wstring& windows) {
-    const std::wstring in = plat::ansiToWide(text);
+std::wstring expandProfilePath(const std::wstring& text, const std::wstring& windows) {
+    const std::wstring in = text;
     std::wstring out;
     for (std::size_t i = 0; i < in.size();) {
         const auto end = in[i] == L'%' ? in.find(L'%', i + 1) : std::wstring::npos;
@@ -68,8 +68,8 @@ std::wstring expandProfilePath(const std::string& text, const std::wstring& wind
             value = windows;
         else if (plat::sameNameIgnoreCase(name, L"SystemDrive") && windows.size() >= 2)
             value = windows.substr(0, 2);
-        else if (auto env = plat::getEnv(plat::wideToAnsi(name)))
-            value = plat::ansiToWide(*env);
+        else if (auto env = plat::getEnv(name))
+            value = *env;
         out += value ? *value : in.substr(i, end - i + 1);
         i = end + 1;
     }
@@ -80,13 +80,13 @@ std::vector<std::wstring> profileListPaths(const std::wstring& windows) {
     std::vector<std::wstring> out;
     TRegistrySelf reg;
     reg.SetRootKey(plat::kHKeyLocalMachine);
-    std::vector<std::string> sids;
+    std::vector<std::wstring> sids;
     if (reg.OpenKey(kProfileList, false)) reg.GetKeyNames(sids);
     for (const auto& sid : sids) {
         reg.CloseKey();
-        if (!reg.OpenKey(std::string(kProfileList) + "\\" + sid, false)) continue;
+        if (!reg.OpenKey(std::wstring(kProfileList) + L"\\" + sid, false)) continue;
         try {
-            const std::string path = reg.ReadString("ProfileImagePath");
+            const std::wstring path = reg.ReadString(L"ProfileImagePath");
             if (!path.empty()) out.push_back(expandProfilePath(path, windows));
         } catch (const std::exception&) {
             // A value of another type names no profile.
@@ -138,7 +138,7 @@ ProtectedSetScope::~ProtectedSetScope() { scopedSet = outer_; }
 BackupSetRemoval::BackupSetRemoval() { backupSetRemoval = true; }
 BackupSetRemoval::~BackupSetRemoval() { backupSetRemoval = false; }
 
-std::wstring ProgramFolderFinalPath() { return reach(programFolderW()); }
+std::wstring ProgramFolderFinalPath() { return reach(programFolder()); }
 
 bool IsInsideProgramFolder(const std::wstring& finalPath) {
     const std::wstring program = ProgramFolderFinalPath();
@@ -151,7 +151,7 @@ bool IsInsideProgramFolder(const std::wstring& finalPath) {
     if (!own) return false;
     if (!backupSetRemoval) return true;
     // A backup set is a folder below the backup root, never the root itself.
-    const std::wstring backup = reach(plat::ansiToWide(BackupRoot()));
+    const std::wstring backup = reach(BackupRoot());
     return backup.empty() || plat::sameNameIgnoreCase(backup, finalPath) || !IsSameOrAncestor(backup, finalPath);
 }
 
@@ -215,26 +215,26 @@ ProtectedSet CollectProtectedFolders() {
             add(profile + root);
     }
 
-    add(programFolderW());
-    add(plat::ansiToWide(BackupRoot()));
-    add(plat::ansiToWide(LogFolder()));
+    add(programFolder());
+    add(BackupRoot());
+    add(LogFolder());
 
     // The environment may add folders, never take one away.
-    auto env = [](const char* name) {
+    auto env = [](const wchar_t* name) {
         const auto v = plat::getEnv(name);
-        return v ? plat::ansiToWide(*v) : std::wstring();
+        return v ? *v : std::wstring();
     };
-    for (const char* name : {"SYSTEMROOT", "windir"}) {
+    for (const wchar_t* name : {L"SYSTEMROOT", L"windir"}) {
         const std::wstring v = env(name);
         if (v.empty()) continue;
         addWindows(v);
         add(v + L"\\System32");
         add(v + L"\\SysWOW64");
     }
-    for (const char* name : {"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432", "ProgramData", "ALLUSERSPROFILE",
-                             "PUBLIC", "APPDATA", "LOCALAPPDATA", "USERPROFILE"})
+    for (const wchar_t* name : {L"ProgramFiles", L"ProgramFiles(x86)", L"ProgramW6432", L"ProgramData",
+                                L"ALLUSERSPROFILE", L"PUBLIC", L"APPDATA", L"LOCALAPPDATA", L"USERPROFILE"})
         add(env(name));
-    for (const char* name : {"USERPROFILE", "PUBLIC"}) {
+    for (const wchar_t* name : {L"USERPROFILE", L"PUBLIC"}) {
         const std::wstring v = env(name);
         if (!v.empty()) addProfileFolder(parentOf(reach(v)));
     }
@@ -300,21 +300,17 @@ FolderVerdict JudgeOpenedFolder(plat::EntryHandle handle, std::uint32_t listedAt
     return v;
 }
 
-FolderVerdict JudgeFolder(const std::string& path) {
-    const auto norm = NormalizeFolderPath(path);
-    if (!norm || norm->size() <= 3) return {};  // unusable, or a drive root
-    plat::EntryHandle h;
-    if (plat::openEntry(plat::ansiToWide(path), plat::kOpenForDelete, h) != plat::kOk) return {};
-    return JudgeOpenedFolder(std::move(h), plat::getFileAttributes(excludeTrailingBackslash(path)));
-}
-
-FolderVerdict JudgeInstallFolder(const std::wstring& path) {
+namespace {
+FolderVerdict judgePath(const std::wstring& path, bool installFolder) {
     const auto norm = NormalizeFolderPathW(path);
     if (!norm || norm->size() <= 3) return {};  // unusable, or a drive root
     plat::EntryHandle h;
     if (plat::openEntry(path, plat::kOpenForDelete, h) != plat::kOk) return {};
-    const std::wstring bare = path.back() == L'\\' ? path.substr(0, path.size() - 1) : path;
-    return JudgeOpenedFolder(std::move(h), plat::getFileAttributes(plat::wideToAnsi(bare)), true);
+    return JudgeOpenedFolder(std::move(h), plat::getFileAttributes(excludeTrailingBackslash(path)), installFolder);
 }
+}  // namespace
+
+FolderVerdict JudgeFolder(const std::wstring& path) { return judgePath(path, false); }
+FolderVerdict JudgeInstallFolder(const std::wstring& path) { return judgePath(path, true); }
 
 }  // namespace tw

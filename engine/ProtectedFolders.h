@@ -86,7 +86,7 @@ struct FolderVerdict {
 // absolute drive path, is a drive root, cannot be opened, is no folder, is
 // protected, or is a link leading to a protected folder or one the system
 // followed when asked not to (Wine does).
-FolderVerdict JudgeFolder(const std::string& path);
+FolderVerdict JudgeFolder(const std::wstring& path);
 // A folder named whole by a registry value (a vendor's install folder): the
 // same rule, and refused as well when it lies inside the Windows folder.
 FolderVerdict JudgeInstallFolder(const std::wstring& path);

@@ -27,7 +27,7 @@ private:
 // again whatever happens in between.
 class PrivilegeGuard {
 public:
-    PrivilegeGuard(TRegistrySelf& reg, std::string name) : reg_(reg), name_(std::move(name)) {
+    PrivilegeGuard(TRegistrySelf& reg, std::wstring name) : reg_(reg), name_(std::move(name)) {
         reg_.EnablePrivilege(name_, true);
     }
     PrivilegeGuard(const PrivilegeGuard&) = delete;
@@ -36,12 +36,10 @@ public:
 
 private:
     TRegistrySelf& reg_;
-    std::string name_;
+    std::wstring name_;
 };
 
-std::wstring quoteName(const std::wstring& pattern, const std::string& name) {
-    return format1(pattern, plat::ansiToWide(name));
-}
+std::wstring quoteName(const std::wstring& pattern, const std::wstring& name) { return format1(pattern, name); }
 
 }  // namespace
 
@@ -79,8 +77,8 @@ void TRegistrySelf::SetRootKey(plat::HKey root) {
     CloseKey();
 }
 
-std::string TRegistrySelf::applyPathRule(const std::string& key, bool& relative) {
-    relative = key.empty() || key.front() != '\\';
+std::wstring TRegistrySelf::applyPathRule(const std::wstring& key, bool& relative) {
+    relative = key.empty() || key.front() != L'\\';
     return relative ? key : key.substr(1);
 }
 
@@ -88,9 +86,9 @@ plat::HKey TRegistrySelf::baseKey(bool relative) const {
     return (currentKey_ != 0 && relative) ? currentKey_ : rootKey_;
 }
 
-bool TRegistrySelf::OpenKey(const std::string& key, bool canCreate) {
+bool TRegistrySelf::OpenKey(const std::wstring& key, bool canCreate) {
     bool relative = false;
-    std::string path = applyPathRule(key, relative);
+    std::wstring path = applyPathRule(key, relative);
     plat::HKey base = baseKey(relative);
     plat::HKey handle = 0;
     plat::Error err;
@@ -99,7 +97,7 @@ bool TRegistrySelf::OpenKey(const std::string& key, bool canCreate) {
     else
         err = plat::regCreateKey(base, path, plat::kRegOptionNonVolatile, Access, handle);
     if (err != plat::kOk) return false;
-    std::string newPath = (currentKey_ != 0 && relative) ? currentPath_ + "\\" + path : path;
+    std::wstring newPath = (currentKey_ != 0 && relative) ? currentPath_ + L"\\" + path : path;
     CloseKey();
     currentKey_ = handle;
     currentPath_ = std::move(newPath);
@@ -114,9 +112,9 @@ void TRegistrySelf::CloseKey() {
     currentPath_.clear();
 }
 
-plat::HKey TRegistrySelf::GetKey(const std::string& key) {
+plat::HKey TRegistrySelf::GetKey(const std::wstring& key) {
     bool relative = false;
-    std::string path = applyPathRule(key, relative);
+    std::wstring path = applyPathRule(key, relative);
     plat::HKey handle = 0;
     if (plat::regOpenKey(baseKey(relative), path, Access, handle) != plat::kOk) return 0;
     return handle;
@@ -132,27 +130,21 @@ bool TRegistrySelf::GetKeyInfo(TRegKeyInfo& info) {
     info.MaxValueLen = raw.maxValueNameLen;
     info.MaxDataLen = raw.maxValueLen;
     info.FileTime = raw.lastWriteTime;
-    // On a double-byte system the lengths count characters, while the ANSI
-    // calls need room for two bytes each.
-    if (plat::isDbcsSystem()) {
-        info.MaxSubKeyLen *= 2;
-        info.MaxValueLen *= 2;
-    }
     return true;
 }
 
-void TRegistrySelf::GetKeyNames(std::vector<std::string>& list) {
+void TRegistrySelf::GetKeyNames(std::vector<std::wstring>& list) {
     list.clear();
     TRegKeyInfo info;
     if (!GetKeyInfo(info)) return;
     for (std::uint32_t i = 0; i < info.NumSubKeys; ++i) {
-        std::string name;
+        std::wstring name;
         plat::regEnumKey(currentKey_, i, info.MaxSubKeyLen + 1, name);
         list.push_back(name);
     }
 }
 
-bool TRegistrySelf::KeyExists(const std::string& key) {
+bool TRegistrySelf::KeyExists(const std::wstring& key) {
     const std::uint32_t oldAccess = Access;
     Access = plat::kStandardRightsRead | plat::kKeyQueryValue | plat::kKeyEnumerateSubKeys |
              (oldAccess & (plat::kKeyWow64_64Key | plat::kKeyWow64_32Key));
@@ -161,12 +153,12 @@ bool TRegistrySelf::KeyExists(const std::string& key) {
     return static_cast<bool>(handle);
 }
 
-bool TRegistrySelf::ValueExists(const std::string& name) {
+bool TRegistrySelf::ValueExists(const std::wstring& name) {
     TRegDataInfo info;
     return GetDataInfo(name, info);
 }
 
-bool TRegistrySelf::GetDataInfo(const std::string& name, TRegDataInfo& info) {
+bool TRegistrySelf::GetDataInfo(const std::wstring& name, TRegDataInfo& info) {
     info = TRegDataInfo{};
     if (currentKey_ == 0) return false;
     std::uint32_t type = 0;
@@ -177,7 +169,7 @@ bool TRegistrySelf::GetDataInfo(const std::string& name, TRegDataInfo& info) {
     return true;
 }
 
-std::uint32_t TRegistrySelf::GetData(const std::string& name, std::vector<std::uint8_t>& buffer,
+std::uint32_t TRegistrySelf::GetData(const std::wstring& name, std::vector<std::uint8_t>& buffer,
                                      std::uint32_t bufferSize, TRegDataType& type) {
     std::uint32_t regType = 0;
     std::uint32_t size = bufferSize;
@@ -188,7 +180,7 @@ std::uint32_t TRegistrySelf::GetData(const std::string& name, std::vector<std::u
     return size;
 }
 
-std::string TRegistrySelf::ReadString(const std::string& name) {
+std::wstring TRegistrySelf::ReadString(const std::wstring& name) {
     TRegDataInfo info;
     long long size = GetDataInfo(name, info) ? static_cast<long long>(info.DataSize) : -1;
     if (size <= 0) return {};
@@ -197,20 +189,24 @@ std::string TRegistrySelf::ReadString(const std::string& name) {
     std::uint32_t read = GetData(name, buffer, static_cast<std::uint32_t>(size), type);
     if (type != TRegDataType::rdString && type != TRegDataType::rdExpandString)
         throw ERegistryException(quoteName(L"Invalid data type for '%s'", name));
-    std::size_t n = std::min<std::size_t>(read, buffer.size());
-    std::string text(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(n));
-    auto nul = text.find('\0');
-    if (nul != std::string::npos) text.resize(nul);
-    return text;
+    // UTF-16 little-endian, up to the first zero character; an odd last byte is no character.
+    const std::size_t n = std::min<std::size_t>(read, buffer.size()) / 2;
+    std::u16string text;
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto c = static_cast<char16_t>(buffer[2 * i] | buffer[2 * i + 1] << 8);
+        if (c == 0) break;
+        text.push_back(c);
+    }
+    return fromUtf16(text);
 }
 
-bool TRegistrySelf::DeleteValue(const std::string& name) {
+bool TRegistrySelf::DeleteValue(const std::wstring& name) {
     return currentKey_ != 0 && plat::regDeleteValue(currentKey_, name) == plat::kOk;
 }
 
-bool TRegistrySelf::DeleteKey(const std::string& key) {
+bool TRegistrySelf::DeleteKey(const std::wstring& key) {
     bool relative = false;
-    std::string path = applyPathRule(key, relative);
+    std::wstring path = applyPathRule(key, relative);
     const plat::HKey remembered = currentKey_;
     const plat::HKey base = baseKey(relative);
     RegKeyHandle handle(GetKey(key));
@@ -220,7 +216,7 @@ bool TRegistrySelf::DeleteKey(const std::string& key) {
         if (GetKeyInfo(info)) {
             // Depth first, from the last subkey down, so that indexes stay valid.
             for (std::uint32_t i = info.NumSubKeys; i-- > 0;) {
-                std::string name;
+                std::wstring name;
                 if (plat::regEnumKey(handle.get(), i, info.MaxSubKeyLen + 1, name) == plat::kOk) {
                     try {
                         DeleteKey(name);
@@ -237,15 +233,15 @@ bool TRegistrySelf::DeleteKey(const std::string& key) {
     return plat::regDeleteKey(base, path) == plat::kOk;
 }
 
-bool TRegistrySelf::SaveKey(const std::string& key, const std::string& fileName) {
-    PrivilegeGuard guard(*this, "SeBackupPrivilege");
+bool TRegistrySelf::SaveKey(const std::wstring& key, const std::wstring& fileName) {
+    PrivilegeGuard guard(*this, L"SeBackupPrivilege");
     RegKeyHandle handle(GetKey(key));
     if (!handle) return false;
     return plat::regSaveKey(handle.get(), fileName) == plat::kOk;
 }
 
-bool TRegistrySelf::RestoreKey(const std::string& key, const std::string& fileName) {
-    PrivilegeGuard guard(*this, "SeRestorePrivilege");
+bool TRegistrySelf::RestoreKey(const std::wstring& key, const std::wstring& fileName) {
+    PrivilegeGuard guard(*this, L"SeRestorePrivilege");
     plat::HKey raw = 0;
     if (plat::regCreateKey(rootKey_, key, plat::kRegOptionBackupRestore, plat::kKeyWrite, raw) != plat::kOk)
         return false;
@@ -253,7 +249,7 @@ bool TRegistrySelf::RestoreKey(const std::string& key, const std::string& fileNa
     return plat::regRestoreKey(handle.get(), fileName, 0) == plat::kOk;
 }
 
-bool TRegistrySelf::EnablePrivilege(const std::string& name, bool enable) {
+bool TRegistrySelf::EnablePrivilege(const std::wstring& name, bool enable) {
     TokenHandle token;
     plat::openProcessToken(plat::kTokenAdjustPrivileges | plat::kTokenQuery, token.out());
     std::uint64_t luid = 0;

@@ -75,39 +75,39 @@ public:
     plat::HKey RootKey() const { return rootKey_; }
     // Changing the root closes the open key.
     void SetRootKey(plat::HKey root);
-    const std::string& CurrentPath() const { return currentPath_; }
+    const std::wstring& CurrentPath() const { return currentPath_; }
     bool LazyWrite = true;
     bool CloseRootKey = false;
     std::uint32_t Access = plat::kKeyAllAccess;
 
-    bool OpenKey(const std::string& key, bool canCreate);
+    bool OpenKey(const std::wstring& key, bool canCreate);
     void CloseKey();
     // A new handle opened with Access, or 0. The caller owns it.
-    plat::HKey GetKey(const std::string& key);
+    plat::HKey GetKey(const std::wstring& key);
     bool GetKeyInfo(TRegKeyInfo& info);
-    void GetKeyNames(std::vector<std::string>& list);
-    bool KeyExists(const std::string& key);
-    bool ValueExists(const std::string& name);
-    bool GetDataInfo(const std::string& name, TRegDataInfo& info);
+    void GetKeyNames(std::vector<std::wstring>& list);
+    bool KeyExists(const std::wstring& key);
+    bool ValueExists(const std::wstring& name);
+    bool GetDataInfo(const std::wstring& name, TRegDataInfo& info);
     // Reads at most bufferSize bytes into buffer; returns the bytes read.
     // Raises ERegistryException "Failed to get data for '%s'" on failure.
-    std::uint32_t GetData(const std::string& name, std::vector<std::uint8_t>& buffer,
+    std::uint32_t GetData(const std::wstring& name, std::vector<std::uint8_t>& buffer,
                           std::uint32_t bufferSize, TRegDataType& type);
-    std::string ReadString(const std::string& name);
-    bool DeleteValue(const std::string& name);
-    bool DeleteKey(const std::string& key);
-    bool SaveKey(const std::string& key, const std::string& fileName);
-    bool RestoreKey(const std::string& key, const std::string& fileName);
-    bool EnablePrivilege(const std::string& name, bool enable);
+    std::wstring ReadString(const std::wstring& name);
+    bool DeleteValue(const std::wstring& name);
+    bool DeleteKey(const std::wstring& key);
+    bool SaveKey(const std::wstring& key, const std::wstring& fileName);
+    bool RestoreKey(const std::wstring& key, const std::wstring& fileName);
+    bool EnablePrivilege(const std::wstring& name, bool enable);
 
 private:
     // Strips a leading "\" and tells whether the path was relative.
-    static std::string applyPathRule(const std::string& key, bool& relative);
+    static std::wstring applyPathRule(const std::wstring& key, bool& relative);
     plat::HKey baseKey(bool relative) const;
 
     plat::HKey currentKey_ = 0;
     plat::HKey rootKey_ = plat::kHKeyCurrentUser;
-    std::string currentPath_;
+    std::wstring currentPath_;
 };
 
 }  // namespace tw

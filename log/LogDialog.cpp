@@ -9,25 +9,24 @@
 namespace tw {
 
 LogPage IdentifyLogPage(const std::wstring& nodeText) {
-    if (nodeText == LanguageText("View log")) return LogPage::View;
-    if (nodeText == LanguageText("Remove log")) return LogPage::Remove;
+    if (nodeText == LanguageText(L"View log")) return LogPage::View;
+    if (nodeText == LanguageText(L"Remove log")) return LogPage::Remove;
     return LogPage::None;
 }
 
 bool IsRemoveLogPageForDeleteKey(const std::wstring& nodeText) {
-    return nodeText == LanguageText("Remove Log");
+    return nodeText == LanguageText(L"Remove Log");
 }
 
 std::vector<std::wstring> LogNames() {
     std::vector<plat::FindData> entries;
-    if (plat::findEntries(LogFolder() + "*.txt", entries) != plat::kOk) return {};
+    if (plat::findEntries(LogFolder() + L"*.txt", entries) != plat::kOk) return {};
     std::vector<std::wstring> names;
     for (const plat::FindData& e : entries) {
         // The search also matches a longer extension through the short (8.3)
         // name ("a.txtx"); cutting four characters off such a name would name
-        // a different file. The name is widened before it is cut: a byte of
-        // ANSI text may be half of a character.
-        const std::wstring name = plat::ansiToWide(e.name);
+        // a different file.
+        const std::wstring& name = e.name;
         if (name.size() <= 4 || !equalsIgnoreCase(name.substr(name.size() - 4), std::wstring(L".txt")))
             continue;
         names.push_back(name.substr(0, name.size() - 4));
@@ -43,8 +42,8 @@ std::vector<std::wstring> SortedLogNames() {
     return names;
 }
 
-std::string LogFilePath(const std::wstring& name) {
-    return LogFolder() + plat::wideToAnsi(name) + ".txt";
+std::wstring LogFilePath(const std::wstring& name) {
+    return LogFolder() + name + L".txt";
 }
 
 void ViewLog(const std::wstring& name) { LoadLogFile(LogFilePath(name)); }

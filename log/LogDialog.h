@@ -28,7 +28,7 @@ std::vector<std::wstring> LogNames();
 std::vector<std::wstring> SortedLogNames();
 
 // LogFolder() + name + ".txt".
-std::string LogFilePath(const std::wstring& name);
+std::wstring LogFilePath(const std::wstring& name);
 
 // Shows a saved log: the run log is replaced by the file's lines, sorted.
 // Raises AppError "Cannot open file ..." when the file cannot be read; the

@@ -72,7 +72,7 @@ std::vector<std::wstring> DecodeLogBytes(const std::vector<std::uint8_t>& bytes)
     } else if (n >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
         text = fromUtf8(std::string(bytes.begin() + 3, bytes.end()));
     } else {
-        text = plat::ansiToWide(std::string(bytes.begin(), bytes.end()));
+        text = plat::decodeAnsi(std::string(bytes.begin(), bytes.end()));
     }
     return SplitLogText(text);
 }

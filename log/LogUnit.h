@@ -12,8 +12,6 @@ namespace tw {
 class TRunLog {
 public:
     void append(std::wstring line);
-    // A line built as narrow text in the ANSI code page.
-    void appendAnsi(const std::string& line);
     void clear();
     void replace(std::vector<std::wstring> lines);
     const std::vector<std::wstring>& lines() const { return lines_; }
@@ -42,26 +40,26 @@ void SortLines(std::vector<std::wstring>& lines);
 // taken, the first free of time stamp + " (2).txt", " (3).txt"... Does nothing for
 // an empty log. Returns the path written (empty when nothing was written).
 // Raises AppError "Cannot create file "%s". %s" when the file cannot be written.
-std::string SaveLog();
+std::wstring SaveLog();
 // Writes a preview's lines to programFolder + "Logs\Preview " + time stamp +
 // ".txt" in the same form, also when there are none: the file tells that the
 // preview ran. The Log dialog lists it with the run logs. Raises as SaveLog.
-std::string SavePreviewLog(const std::vector<std::wstring>& lines);
+std::wstring SavePreviewLog(const std::vector<std::wstring>& lines);
 // The bytes of a log file: UTF-16 LE with a byte order mark, CR LF between lines.
 std::vector<std::uint8_t> LogFileBytes(const std::vector<std::wstring>& lines);
 
 // The lines of a log file, decoded by its byte order mark (UTF-16 LE, UTF-16
 // BE, UTF-8; none: the ANSI code page). Raises AppError
 // "Cannot open file "%s". %s" when the file cannot be read.
-std::vector<std::wstring> ReadLogFile(const std::string& path);
+std::vector<std::wstring> ReadLogFile(const std::wstring& path);
 // Replaces the run log with a log file's lines and sorts it (viewing a
 // saved log). On failure the run log is left as it was.
-void LoadLogFile(const std::string& path);
+void LoadLogFile(const std::wstring& path);
 // Splits decoded log text into lines at CR LF, LF or CR.
 std::vector<std::wstring> SplitLogText(const std::wstring& text);
 std::vector<std::wstring> DecodeLogBytes(const std::vector<std::uint8_t>& bytes);
 
 // programFolder + "Logs\".
-std::string LogFolder();
+std::wstring LogFolder();
 
 }  // namespace tw

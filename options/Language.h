@@ -44,7 +44,7 @@ enum class Place {
 
 // One row of the first key table: the key, its English text and where it shows.
 struct LanguageKey {
-    const char* key;
+    const wchar_t* key;
     const wchar_t* english;
     std::vector<Place> places;
 };
@@ -82,9 +82,9 @@ void LoadLanguage(const std::wstring& languageName, LanguageTarget& target);
 
 // The text of Key in the current language (settings "Languages"/"Current"), or
 // Key itself. Reads both files on every call.
-std::wstring LanguageText(const std::string& key);
+std::wstring LanguageText(const std::wstring& key);
 // The same with another text than Key where the language has none.
-std::wstring LanguageText(const std::string& key, const std::wstring& fallback);
+std::wstring LanguageText(const std::wstring& key, const std::wstring& fallback);
 
 // The names of all sections of the language file, in file order.
 std::vector<std::wstring> LanguageNames();

@@ -39,9 +39,9 @@ bool LessIgnoringCase(const std::wstring& a, const std::wstring& b) {
 }  // namespace
 
 OptionsPage OptionsPageOf(const std::wstring& selectedNodeText) {
-    if (selectedNodeText == LanguageText("Cleaning")) return OptionsPage::Cleaning;
-    if (selectedNodeText == LanguageText("Language")) return OptionsPage::Language;
-    if (selectedNodeText == LanguageText("Miscellaneous")) return OptionsPage::Miscellaneous;
+    if (selectedNodeText == LanguageText(L"Cleaning")) return OptionsPage::Cleaning;
+    if (selectedNodeText == LanguageText(L"Language")) return OptionsPage::Language;
+    if (selectedNodeText == LanguageText(L"Miscellaneous")) return OptionsPage::Miscellaneous;
     return OptionsPage::Target;
 }
 
@@ -134,7 +134,7 @@ void CleaningBoxClick(OptionsView& view, Phase phase, CheckState newState) {
         *target = newState == CheckState::Checked;
         return;
     }
-    if (selected != LanguageText("Cleaning") || newState == CheckState::Grayed) return;
+    if (selected != LanguageText(L"Cleaning") || newState == CheckState::Grayed) return;
     for (const TargetSwitches& target : kTargets) *SwitchOf(target, phase) = newState == CheckState::Checked;
 }
 

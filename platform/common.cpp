@@ -58,32 +58,35 @@ std::wstring fromUtf16(const std::u16string& text) {
 
 std::wstring fromUtf8(const std::string& text) {
     std::u32string cps;
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
     for (std::size_t i = 0; i < text.size();) {
-        auto b = static_cast<unsigned char>(text[i]);
-        std::uint32_t c = 0xFFFD;
-        int len = 1;
-        if (b < 0x80) {
-            c = b;
-        } else if ((b >> 5) == 6 && i + 1 < text.size()) {
-            c = ((b & 0x1F) << 6) | (text[i + 1] & 0x3F);
-            len = 2;
-        } else if ((b >> 4) == 14 && i + 2 < text.size()) {
-            c = ((b & 0x0F) << 12) | ((text[i + 1] & 0x3F) << 6) | (text[i + 2] & 0x3F);
-            len = 3;
-        } else if ((b >> 3) == 30 && i + 3 < text.size()) {
-            c = ((b & 0x07) << 18) | ((text[i + 1] & 0x3F) << 12) | ((text[i + 2] & 0x3F) << 6) |
-                (text[i + 3] & 0x3F);
-            len = 4;
+        const unsigned char b = byte(i);
+        std::size_t len = b < 0x80                ? 1
+                          : b >= 0xC2 && b <= 0xDF ? 2
+                          : b >= 0xE0 && b <= 0xEF ? 3
+                          : b >= 0xF0 && b <= 0xF4 ? 4
+                                                   : 0;
+        std::uint32_t c = len == 1 ? b : len == 2 ? (b & 0x1Fu) : len == 3 ? (b & 0x0Fu) : (b & 0x07u);
+        for (std::size_t k = 1; k < len; ++k) {
+            if (i + k >= text.size() || (byte(i + k) & 0xC0) != 0x80) {
+                len = 0;
+                break;
+            }
+            c = (c << 6) | (byte(i + k) & 0x3Fu);
         }
-        cps.push_back(c);
-        i += static_cast<std::size_t>(len);
+        // Overlong forms, surrogates and values above U+10FFFF name no character.
+        const bool valid = len == 1 || (len == 2 && c >= 0x80) ||
+                           (len == 3 && c >= 0x800 && (c < 0xD800 || c > 0xDFFF)) ||
+                           (len == 4 && c >= 0x10000 && c <= 0x10FFFF);
+        cps.push_back(valid ? c : 0xFFFD);
+        i += valid ? len : 1;
     }
     if constexpr (sizeof(wchar_t) == 4) {
         return std::wstring(cps.begin(), cps.end());
     } else {
         std::wstring out;
         for (char32_t c : cps) {
-            if (c >= 0x10000 && c <= 0x10FFFF) {
+            if (c >= 0x10000) {
                 c -= 0x10000;
                 out.push_back(static_cast<wchar_t>(0xD800 + (c >> 10)));
                 out.push_back(static_cast<wchar_t>(0xDC00 + (c & 0x3FF)));
@@ -123,52 +126,28 @@ std::string toUtf8(const std::wstring& text) {
     return out;
 }
 
-std::string upperAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
 std::wstring upperAscii(std::wstring text) {
     for (wchar_t& c : text)
         if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
     return text;
 }
 
-bool equalsIgnoreCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && upperAscii(a) == upperAscii(b);
-}
-
 bool equalsIgnoreCase(const std::wstring& a, const std::wstring& b) {
     return a.size() == b.size() && upperAscii(a) == upperAscii(b);
 }
 
-bool startsWith(const std::string& text, const std::string& prefix) {
+bool startsWith(const std::wstring& text, const std::wstring& prefix) {
     return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
 }
 
-bool endsWith(const std::string& text, const std::string& suffix) {
-    return text.size() >= suffix.size() &&
-           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
-template <class S>
-static S replaceAllT(S text, const S& from, const S& to) {
+std::wstring replaceAll(std::wstring text, const std::wstring& from, const std::wstring& to) {
     if (from.empty()) return text;
     std::size_t pos = 0;
-    while ((pos = text.find(from, pos)) != S::npos) {
+    while ((pos = text.find(from, pos)) != std::wstring::npos) {
         text.replace(pos, from.size(), to);
         pos += to.size();
     }
     return text;
-}
-
-std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
-    return replaceAllT(std::move(text), from, to);
-}
-
-std::wstring replaceAll(std::wstring text, const std::wstring& from, const std::wstring& to) {
-    return replaceAllT(std::move(text), from, to);
 }
 
 std::wstring format1(const std::wstring& pattern, const std::wstring& arg) {
@@ -211,33 +190,12 @@ std::wstring profileText(const std::vector<plat::ProfileEntry>& section, const s
     return def.substr(0, std::min(length, kBuffer - 1));
 }
 
-// ANSI path text is read character by character: the second byte of a
-// double-byte character (code pages 932, 936, 949, 950) may be 0x5C, which
-// is then no backslash.
-std::size_t lastPathSeparator(const std::string& path) {
-    std::size_t found = std::string::npos;
-    for (std::size_t i = 0; i < path.size(); ++i) {
-        if (plat::isAnsiLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) {
-            ++i;
-        } else if (path[i] == '\\') {
-            found = i;
-        }
-    }
-    return found;
+std::wstring includeTrailingBackslash(const std::wstring& path) {
+    return !path.empty() && path.back() == L'\\' ? path : path + L"\\";
 }
 
-namespace {
-bool endsWithSeparator(const std::string& path) {
-    return !path.empty() && lastPathSeparator(path) == path.size() - 1;
-}
-}  // namespace
-
-std::string includeTrailingBackslash(const std::string& path) {
-    return endsWithSeparator(path) ? path : path + "\\";
-}
-
-std::string excludeTrailingBackslash(const std::string& path) {
-    return endsWithSeparator(path) ? path.substr(0, path.size() - 1) : path;
+std::wstring excludeTrailingBackslash(const std::wstring& path) {
+    return !path.empty() && path.back() == L'\\' ? path.substr(0, path.size() - 1) : path;
 }
 
 }  // namespace tw

@@ -26,19 +26,17 @@ private:
 // ---- text ----
 std::u16string toUtf16(const std::wstring& text);
 std::wstring fromUtf16(const std::u16string& text);
+// Strict: a byte that starts no valid sequence (a stray continuation byte, a
+// cut, overlong or surrogate sequence, one above U+10FFFF) gives one U+FFFD
+// and decoding goes on with the next byte, so no byte after it is swallowed.
 std::wstring fromUtf8(const std::string& text);
 std::string toUtf8(const std::wstring& text);
 
 // Only the letters a to z are changed.
-std::string upperAscii(std::string text);
 std::wstring upperAscii(std::wstring text);
-// Equality without regard to letter case (ASCII letters), as the file system
-// and the registry compare names.
-bool equalsIgnoreCase(const std::string& a, const std::string& b);
+// Equality without regard to the letter case of ASCII letters.
 bool equalsIgnoreCase(const std::wstring& a, const std::wstring& b);
-bool startsWith(const std::string& text, const std::string& prefix);
-bool endsWith(const std::string& text, const std::string& suffix);
-std::string replaceAll(std::string text, const std::string& from, const std::string& to);
+bool startsWith(const std::wstring& text, const std::wstring& prefix);
 std::wstring replaceAll(std::wstring text, const std::wstring& from, const std::wstring& to);
 // "%s" replaced by the argument (first occurrence).
 std::wstring format1(const std::wstring& pattern, const std::wstring& arg);
@@ -56,19 +54,15 @@ std::wstring profileText(const std::vector<plat::ProfileEntry>& section, const s
                          const std::wstring& def);
 
 // ---- paths ----
-// Paths are ANSI text: each of these reads it character by character, so
-// the second byte of a double-byte character is never taken for a "\\".
-// Where the last "\\" is (npos when there is none).
-std::size_t lastPathSeparator(const std::string& path);
-std::string includeTrailingBackslash(const std::string& path);
-std::string excludeTrailingBackslash(const std::string& path);
+// Paths are UTF-16 text from where they are read to where they are used.
+std::wstring includeTrailingBackslash(const std::wstring& path);
+std::wstring excludeTrailingBackslash(const std::wstring& path);
 // The folder of the running executable, with its trailing backslash.
-std::string programFolder();
-std::wstring programFolderW();
-bool fileExists(const std::string& path);       // exists and is not a folder
-bool directoryExists(const std::string& path);  // exists and is a folder
+std::wstring programFolder();
+bool fileExists(const std::wstring& path);       // exists and is not a folder
+bool directoryExists(const std::wstring& path);  // exists and is a folder
 // Creates the folder and every missing parent; true when it exists afterwards.
-bool forceDirectories(const std::string& path);
+bool forceDirectories(const std::wstring& path);
 
 // Today's date in the user's short date format, "-", the current time in the
 // user's long time format, with every ":" and "/" replaced by "-". Names log

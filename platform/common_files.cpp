@@ -4,37 +4,31 @@
 
 namespace tw {
 
-std::string programFolder() {
-    std::string exe = plat::executablePath();
-    auto pos = lastPathSeparator(exe);
-    return pos == std::string::npos ? std::string() : exe.substr(0, pos + 1);
-}
-
-std::wstring programFolderW() {
-    std::wstring exe = plat::executablePathW();
-    auto pos = exe.find_last_of(L'\\');
+std::wstring programFolder() {
+    const std::wstring exe = plat::executablePath();
+    const auto pos = exe.find_last_of(L'\\');
     return pos == std::wstring::npos ? std::wstring() : exe.substr(0, pos + 1);
 }
 
-bool fileExists(const std::string& path) {
+bool fileExists(const std::wstring& path) {
     auto a = plat::getFileAttributes(path);
     return a != plat::kInvalidAttributes && (a & plat::kAttrDirectory) == 0;
 }
 
-bool directoryExists(const std::string& path) {
+bool directoryExists(const std::wstring& path) {
     auto a = plat::getFileAttributes(path);
     return a != plat::kInvalidAttributes && (a & plat::kAttrDirectory) != 0;
 }
 
-bool forceDirectories(const std::string& path) {
-    std::string dir = excludeTrailingBackslash(path);
+bool forceDirectories(const std::wstring& path) {
+    std::wstring dir = excludeTrailingBackslash(path);
     if (dir.empty()) return false;
     if (directoryExists(dir)) return true;
-    auto pos = lastPathSeparator(dir);
-    if (pos != std::string::npos && pos > 0) {
-        std::string parent = dir.substr(0, pos);
+    auto pos = dir.find_last_of(L'\\');
+    if (pos != std::wstring::npos && pos > 0) {
+        std::wstring parent = dir.substr(0, pos);
         // A drive ("C:") or a UNC share root needs no creating.
-        if (!(parent.size() == 2 && parent[1] == ':') && !forceDirectories(parent)) return false;
+        if (!(parent.size() == 2 && parent[1] == L':') && !forceDirectories(parent)) return false;
     }
     plat::Error e = plat::createDirectory(dir);
     return e == plat::kOk || directoryExists(dir);

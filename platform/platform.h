@@ -10,9 +10,9 @@
 //   (DeleteFile, RegOpenKey, MessageBox ...) never rename them.
 // - Functions return Win32 error codes (plat::Error, kOk on success) or the
 //   value the Win32 call returns; nothing here throws.
-// - File-system and registry paths are narrow text in the system's ANSI code
-//   page, passed to the ANSI ("A") forms of the calls. Texts shown to the user,
-//   the settings file and the language file are wide (the "W" forms).
+// - Every text is wide (UTF-16 on Windows) and every call is the "W" form:
+//   a name is never converted to the ANSI code page between the listing and
+//   the action, so no "best fit" character can turn into a separator.
 // - On Windows std::wstring holds UTF-16; on Linux (fake) it holds UTF-32.
 //   Use plat::toUtf16 / plat::fromUtf16 (platform/common.h) where bytes must be UTF-16.
 // - Handles are opaque integers with the same values the Win32 calls use, so
@@ -61,9 +61,9 @@ inline constexpr std::uint32_t kAttrNormal = 0x80;
 inline constexpr std::uint32_t kAttrReparsePoint = 0x400;  // junction or symbolic link
 inline constexpr std::uint32_t kInvalidAttributes = 0xFFFFFFFFu;
 
-// One entry as FindFirstFileA/FindNextFileA report it.
+// One entry as FindFirstFileW/FindNextFileW report it.
 struct FindData {
-    std::string name;            // cFileName
+    std::wstring name;           // cFileName
     std::uint32_t attributes = 0;
     std::uint64_t size = 0;      // nFileSizeHigh:nFileSizeLow
 };
@@ -72,17 +72,17 @@ struct FindData {
 // "C:\\WINDOWS\\system32\\nv*.*"), in the order the file system returns them,
 // "." and ".." included when the pattern matches them. Returns kOk (also for
 // no match: kErrFileNotFound from FindFirstFile is reported as an empty list
-// with kOk) or the error of FindFirstFileA, e.g. kErrPathNotFound.
-Error findEntries(const std::string& pattern, std::vector<FindData>& out);
+// with kOk) or the error of FindFirstFileW, e.g. kErrPathNotFound.
+Error findEntries(const std::wstring& pattern, std::vector<FindData>& out);
 
-std::uint32_t getFileAttributes(const std::string& path);  // kInvalidAttributes when absent
-Error setFileAttributes(const std::string& path, std::uint32_t attributes);
-Error deleteFile(const std::string& path);
-Error copyFile(const std::string& from, const std::string& to, bool failIfExists);
-Error createDirectory(const std::string& path);
-Error removeDirectory(const std::string& path);
-// MoveFileExA(from, to or NULL when empty, MOVEFILE_DELAY_UNTIL_REBOOT).
-Error moveFileAtReboot(const std::string& from, const std::string& to);
+std::uint32_t getFileAttributes(const std::wstring& path);  // kInvalidAttributes when absent
+Error setFileAttributes(const std::wstring& path, std::uint32_t attributes);
+Error deleteFile(const std::wstring& path);
+Error copyFile(const std::wstring& from, const std::wstring& to, bool failIfExists);
+Error createDirectory(const std::wstring& path);
+Error removeDirectory(const std::wstring& path);
+// MoveFileExW(from, to or NULL when empty, MOVEFILE_DELAY_UNTIL_REBOOT).
+Error moveFileAtReboot(const std::wstring& from, const std::wstring& to);
 
 // ---- files and folders reached through handles ----
 // A file or folder is opened without following a final link (CreateFileW with
@@ -140,6 +140,12 @@ Error listEntries(const EntryHandle& folder, std::vector<DirEntry>& out);
 // when the last handle closes.
 Error deleteEntry(const EntryHandle& entry);
 
+// Copies the content of an open file, read through its handle from the start,
+// into a new file at `to` (one already there is replaced), with the source's
+// last-write time and attributes as CopyFileW gives them. No path of the
+// source is read again, so what is copied is what was opened and judged.
+Error copyEntryTo(const EntryHandle& source, const std::wstring& to);
+
 // Folders the system names (not the environment). Empty when the system has
 // none, e.g. SysWOW64 on a 32-bit Windows.
 enum class SystemFolder {
@@ -178,10 +184,10 @@ struct KnownFolder {
 };
 std::vector<KnownFolder> knownFolders();
 
-// Whole-file reads and writes (CreateFileA/ReadFile/WriteFile). A write
+// Whole-file reads and writes (CreateFileW/ReadFile/WriteFile). A write
 // creates the file or truncates an existing one.
-Error readFileBytes(const std::string& path, std::vector<std::uint8_t>& out);
-Error writeFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
+Error readFileBytes(const std::wstring& path, std::vector<std::uint8_t>& out);
+Error writeFileBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes);
 // Writes a whole file through the wide forms without ever leaving part of
 // it: the bytes go to a new file of a unique name beside `path`, which then
 // replaces `path` (MoveFileExW; a link there is replaced, not followed). On
@@ -191,25 +197,25 @@ Error replaceFileBytes(const std::wstring& path, const std::vector<std::uint8_t>
 // or a pipe (GetStdHandle, GetFileType); false, writing nothing, otherwise.
 bool writeStandardOutput(const std::wstring& text);
 
-// Full path of the running executable (GetModuleFileName).
-std::string executablePath();
-std::wstring executablePathW();
+// Full path of the running executable (GetModuleFileNameW).
+std::wstring executablePath();
 
-// GetEnvironmentVariableA; std::nullopt when the variable is not set.
-std::optional<std::string> getEnv(const std::string& name);
+// GetEnvironmentVariableW; std::nullopt when the variable is not set.
+std::optional<std::wstring> getEnv(const std::wstring& name);
 
 // The system's text of an error code (FormatMessage), without trailing CR LF.
 std::wstring errorText(Error code);
 
 // ------------------------------------------------------- text and locale ----
 
-// MultiByteToWideChar / WideCharToMultiByte with CP_ACP.
-std::wstring ansiToWide(const std::string& text);
-std::string wideToAnsi(const std::wstring& text);
-
-// IsDBCSLeadByte: the byte starts a two-byte character of the ANSI code
-// page (932, 936, 949, 950); its second byte may be 0x5C, a backslash.
-bool isAnsiLeadByte(unsigned char byte);
+// The ANSI code page, only where a stored format or a shown text is ANSI
+// (README.md, "Design", lists the places); never for a name that is acted on.
+// MultiByteToWideChar with CP_ACP: the text of an ANSI file written earlier.
+std::wstring decodeAnsi(const std::string& text);
+// A text as a narrow (ANSI) window shows it: WideCharToMultiByte with
+// WC_NO_BEST_FIT_CHARS and back, so a character the code page lacks shows as
+// its default character ("?"), never as a look-alike.
+std::wstring throughAnsi(const std::wstring& text);
 
 // CompareStringOrdinal with ignore-case: names of files and folders
 // compared as the file system compares them, letters of every script.
@@ -227,8 +233,6 @@ std::wstring longTimeText();
 // LOCALE_SDECIMAL of the user's locale.
 std::wstring decimalSeparator();
 
-// getSystemMetrics(SM_DBCSENABLED) != 0.
-bool isDbcsSystem();
 
 // ------------------------------------------------- private profile (INI) ----
 
@@ -274,7 +278,10 @@ inline constexpr std::uint32_t kKeyWrite = 0x20006;
 inline constexpr std::uint32_t kKeyAllAccess = 0xF003F;
 inline constexpr std::uint32_t kStandardRightsRead = 0x20000;
 
+// Options of regOpenKey / regCreateKey (REG_OPTION_...).
 inline constexpr std::uint32_t kRegOptionNonVolatile = 0;
+inline constexpr std::uint32_t kRegOptionCreateLink = 2;
+inline constexpr std::uint32_t kRegOptionOpenLink = 8;
 inline constexpr std::uint32_t kRegOptionBackupRestore = 4;
 
 inline constexpr std::uint32_t kRegNone = 0;
@@ -284,7 +291,7 @@ inline constexpr std::uint32_t kRegBinary = 3;
 inline constexpr std::uint32_t kRegDword = 4;
 inline constexpr std::uint32_t kRegMultiSz = 7;
 
-// RegQueryInfoKeyA, the fields the core uses.
+// RegQueryInfoKeyW, the fields the core uses.
 struct KeyInfo {
     std::uint32_t subKeys = 0;
     std::uint32_t maxSubKeyLen = 0;
@@ -294,28 +301,31 @@ struct KeyInfo {
     std::uint64_t lastWriteTime = 0;  // FILETIME
 };
 
-Error regOpenKey(HKey base, const std::string& subKey, std::uint32_t access, HKey& out);
-Error regCreateKey(HKey base, const std::string& subKey, std::uint32_t options,
+// RegOpenKeyExW; options as the call takes them (kRegOptionOpenLink: a final
+// registry link is opened itself, not followed).
+Error regOpenKey(HKey base, const std::wstring& subKey, std::uint32_t access, HKey& out,
+                 std::uint32_t options = 0);
+Error regCreateKey(HKey base, const std::wstring& subKey, std::uint32_t options,
                    std::uint32_t access, HKey& out);
 Error regCloseKey(HKey key);
 Error regFlushKey(HKey key);
 Error regQueryInfoKey(HKey key, KeyInfo& info);
-// RegEnumKeyExA with a name buffer of bufferChars characters (terminating
+// RegEnumKeyExW with a name buffer of bufferChars characters (terminating
 // zero included): kErrMoreData when the name does not fit, kErrNoMoreItems
 // past the end.
-Error regEnumKey(HKey key, std::uint32_t index, std::uint32_t bufferChars, std::string& name);
-// RegQueryValueExA. With data == nullptr only type and size are asked for;
+Error regEnumKey(HKey key, std::uint32_t index, std::uint32_t bufferChars, std::wstring& name);
+// RegQueryValueExW (a string value's data is UTF-16). With data == nullptr only type and size are asked for;
 // otherwise *data is resized to the value's size and filled (kErrMoreData
 // when capacity, the caller's buffer size in bytes, is too small).
-Error regQueryValue(HKey key, const std::string& name, std::uint32_t& type,
+Error regQueryValue(HKey key, const std::wstring& name, std::uint32_t& type,
                     std::vector<std::uint8_t>* data, std::uint32_t& size,
                     std::uint32_t capacity = 0xFFFFFFFFu);
-Error regSetValue(HKey key, const std::string& name, std::uint32_t type,
+Error regSetValue(HKey key, const std::wstring& name, std::uint32_t type,
                   const std::vector<std::uint8_t>& data);
-Error regDeleteKey(HKey base, const std::string& subKey);
-Error regDeleteValue(HKey key, const std::string& name);
-Error regSaveKey(HKey key, const std::string& file);
-Error regRestoreKey(HKey key, const std::string& file, std::uint32_t flags);
+Error regDeleteKey(HKey base, const std::wstring& subKey);
+Error regDeleteValue(HKey key, const std::wstring& name);
+Error regSaveKey(HKey key, const std::wstring& file);
+Error regRestoreKey(HKey key, const std::wstring& file, std::uint32_t flags);
 
 // --------------------------------------------------- privileges, restart ----
 
@@ -326,15 +336,15 @@ inline constexpr std::uint32_t kTokenQuery = 0x0008;
 
 // openProcessToken(GetCurrentProcess(), access).
 Error openProcessToken(std::uint32_t access, Handle& token);
-// LookupPrivilegeValueA(NULL, name).
-Error lookupPrivilegeValue(const std::string& name, std::uint64_t& luid);
+// LookupPrivilegeValueW(NULL, name).
+Error lookupPrivilegeValue(const std::wstring& name, std::uint64_t& luid);
 // AdjustTokenPrivileges with one entry (SE_PRIVILEGE_ENABLED or 0). Returns
 // the call's result (non-zero = true); lastError receives GetLastError, which
 // is kErrNotAllAssigned when the account does not hold the privilege.
 bool adjustTokenPrivilege(Handle token, std::uint64_t luid, bool enable, Error& lastError);
 Error closeHandle(Handle handle);
 
-// InitiateSystemShutdownA(NULL, NULL, 0, force, reboot).
+// InitiateSystemShutdownW(NULL, NULL, 0, force, reboot).
 bool initiateSystemShutdown(bool forceAppsClosed, bool reboot);
 
 // ------------------------------------------------------- user interaction ----
@@ -349,12 +359,9 @@ inline constexpr int kIdCancel = 2;
 
 // MessageBoxW with no owner window. Returns the button chosen (kIdOk ...).
 int messageBox(const std::wstring& text, const std::wstring& caption, std::uint32_t flags);
-// MessageBoxA with no owner window (texts kept as narrow text).
-int messageBoxA(const std::string& text, const std::string& caption, std::uint32_t flags);
-
-// ShellExecuteA(owner, "open", file, NULL, NULL, show). Returns the call's
+// ShellExecuteW(owner, "open", file, NULL, NULL, show). Returns the call's
 // result (> 32 on success).
-std::intptr_t shellOpen(std::uintptr_t ownerWindow, const std::string& file, int show);
+std::intptr_t shellOpen(std::uintptr_t ownerWindow, const std::wstring& file, int show);
 
 // ------------------------------------------------ windows of other programs ----
 
@@ -366,16 +373,15 @@ HWnd findWindowEx(HWnd parent, HWnd childAfter, const std::wstring* className,
 std::wstring getClassName(HWnd window);
 HWnd getParent(HWnd window);
 std::uint32_t getWindowThreadProcessId(HWnd window, std::uint32_t& processId);
-std::intptr_t getWindowLongA(HWnd window, int index);
-std::intptr_t setWindowLongA(HWnd window, int index, std::intptr_t value);
-std::intptr_t sendMessageA(HWnd window, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam);
+std::intptr_t getWindowLong(HWnd window, int index);
+std::intptr_t setWindowLong(HWnd window, int index, std::intptr_t value);
 std::intptr_t sendMessageW(HWnd window, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam);
 
 inline constexpr int kGwlStyle = -16;
 inline constexpr int kSmCxScreen = 0;
 inline constexpr int kSmCyScreen = 1;
 int getSystemMetrics(int index);
-// ChangeDisplaySettingsA with a DEVMODEA (size 156) carrying only width and
+// ChangeDisplaySettingsW with a DEVMODEW carrying only width and
 // height (DM_PELSWIDTH | DM_PELSHEIGHT) and the given flags.
 std::int32_t changeDisplayResolution(std::uint32_t width, std::uint32_t height, std::uint32_t flags);
 

@@ -107,9 +107,9 @@ void write(const std::wstring& file, const wchar_t* section, const wchar_t* key,
 
 }  // namespace
 
-std::wstring SettingsFilePath() { return SettingsFilePathFor(plat::executablePathW()); }
+std::wstring SettingsFilePath() { return SettingsFilePathFor(plat::executablePath()); }
 
-bool SettingsFileExists() { return fileExists(plat::wideToAnsi(SettingsFilePath())); }
+bool SettingsFileExists() { return fileExists(SettingsFilePath()); }
 
 TVarUnit::TVarUnit() {
     const std::wstring file = SettingsFilePath();

@@ -4,14 +4,14 @@
 
 namespace tw::AGEIA {
 
-const StringList kWindowsFiles = {"DIFX*.*"};
-const StringList kSystemFiles = {"AgCPanel*.*", "PhysX*.*"};
-const StringList kPrefetchFiles = {"DIFXSETUP*.*", "PHYSX*.*", "RESCANDEVNODE*.*"};
-const StringList kMachineKeys = {"AGEIA Technologies"};
+const StringList kWindowsFiles = {L"DIFX*.*"};
+const StringList kSystemFiles = {L"AgCPanel*.*", L"PhysX*.*"};
+const StringList kPrefetchFiles = {L"DIFXSETUP*.*", L"PHYSX*.*", L"RESCANDEVNODE*.*"};
+const StringList kMachineKeys = {L"AGEIA Technologies"};
 
 namespace {
 
-const char* const kLabel = "AGEIA - PhysX";
+const wchar_t* const kLabel = L"AGEIA - PhysX";
 
 }  // namespace
 
@@ -19,22 +19,22 @@ int GetWeight(bool files, bool registry) { return tw::GetWeight(*FindTargetByLab
 void Clean(bool files, bool registry) { tw::Clean(*FindTargetByLabel(kLabel), files, registry); }
 
 void CleanFiles() {
-    const std::optional<std::string> w = WindowsFolder();
-    const std::optional<std::string> s = SystemFolder();
+    const std::optional<std::wstring> w = WindowsFolder();
+    const std::optional<std::wstring> s = SystemFolder();
     DeleteFilesIn(w, kWindowsFiles);
     DeleteFilesIn(s, kSystemFiles);
-    DeleteFilesIn(Below(w, "prefetch\\"), kPrefetchFiles);
+    DeleteFilesIn(Below(w, L"prefetch\\"), kPrefetchFiles);
     // Read while the registry phase has not yet removed the key.
-    DeleteInstallFolderIfExists(plat::ansiToWide(ReadMachineString("Software\\AGEIA Technologies", "PhysXCore Path")));
-    if (s) DeleteFolderIfExists(*s + "AGEIA");
-    if (auto programs = EnvFolder("ProgramFiles")) DeleteFolderIfExists(*programs + "\\AGEIA Technologies");
+    DeleteInstallFolderIfExists(ReadMachineString(L"Software\\AGEIA Technologies", L"PhysXCore Path"));
+    if (s) DeleteFolderIfExists(*s + L"AGEIA");
+    if (auto programs = EnvFolder(L"ProgramFiles")) DeleteFolderIfExists(*programs + L"\\AGEIA Technologies");
 }
 
 void CleanRegistry() {
     // The key lies directly below "Software"; the path is given without a
     // final backslash so that the log line and the hive file name carry no
     // empty path element and the backup restores to the same key.
-    DeleteKeys(plat::kHKeyLocalMachine, "Software", kMachineKeys);
+    DeleteKeys(plat::kHKeyLocalMachine, L"Software", kMachineKeys);
 }
 
 }  // namespace tw::AGEIA

@@ -6,55 +6,55 @@
 
 namespace tw::ATi {
 
-const StringList kWindowsFiles = {"atiogl*.*"};
+const StringList kWindowsFiles = {L"atiogl*.*"};
 // "atiicd*.*" stands twice.
 const StringList kSystemFiles = {
-    "ati2e*.*",    "ATIDE*.*",     "atiicd*.*",   "atiogl*.*",  "atipd*.*",    "atitm*.*",   "atium*.*",
-    "ati*cqag*.*", "ati*dva*.*",   "ati*mdx*.*",  "ati*sgag*.*", "ati3d*ag*.*", "ati3duag*.*", "ATIDDC*.*",
-    "atifglpf*.*", "atiicd*.*",    "atiiie*.*",   "atikvmag*.*", "atitvo*.*",  "ativco*.*",  "ativda*.*",
-    "ativmv*.*",   "ativtm*.*",    "ativva*.*",   "atiok*.*"};
+    L"ati2e*.*",    L"ATIDE*.*",     L"atiicd*.*",   L"atiogl*.*",  L"atipd*.*",    L"atitm*.*",   L"atium*.*",
+    L"ati*cqag*.*", L"ati*dva*.*",   L"ati*mdx*.*",  L"ati*sgag*.*", L"ati3d*ag*.*", L"ati3duag*.*", L"ATIDDC*.*",
+    L"atifglpf*.*", L"atiicd*.*",    L"atiiie*.*",   L"atikvmag*.*", L"atitvo*.*",  L"ativco*.*",  L"ativda*.*",
+    L"ativmv*.*",   L"ativtm*.*",    L"ativva*.*",   L"atiok*.*"};
 const StringList kDriverFolderFiles = {
-    "ati*bt*.*", "ati*md*.*", "ati*pd*.*",   "ati*ra*.*",  "ati*rv*.*", "ati*sn*.*",
-    "ati*tt*.*", "ati*tu*.*", "ati*xb*.*",   "ati*xs*.*",  "ati*erec*.*", "ati*mta*.*",
-    "ativca*.*", "ativck*.*", "ativdk*.*",   "ativmc*.*",  "ativvp*.*", "ativ*k*.*"};
-const StringList kPrefetchFiles = {"ATI*MD*.*", "ATI*SGAG*.*", "ATICIM*.*", "ATIPRB*.*", "ATISHLX*.*", "CCC*.*"};
-const StringList kUserKeys = {"ATi"};
+    L"ati*bt*.*", L"ati*md*.*", L"ati*pd*.*",   L"ati*ra*.*",  L"ati*rv*.*", L"ati*sn*.*",
+    L"ati*tt*.*", L"ati*tu*.*", L"ati*xb*.*",   L"ati*xs*.*",  L"ati*erec*.*", L"ati*mta*.*",
+    L"ativca*.*", L"ativck*.*", L"ativdk*.*",   L"ativmc*.*",  L"ativvp*.*", L"ativ*k*.*"};
+const StringList kPrefetchFiles = {L"ATI*MD*.*", L"ATI*SGAG*.*", L"ATICIM*.*", L"ATIPRB*.*", L"ATISHLX*.*", L"CCC*.*"};
+const StringList kUserKeys = {L"ATi"};
 const StringList kMachineKeys = {
-    "ATi",
-    "ATI Technologies\\Install\\ccc-branding",
-    "ATI Technologies\\Install\\ccc-core-implementation",
-    "ATI Technologies\\Install\\ccc-core-static",
-    "ATI Technologies\\Install\\ccc-graphics-full-existing",
-    "ATI Technologies\\Install\\CCC-Graphics-Full-New",
-    "ATI Technologies\\Install\\ccc-graphics-light",
-    "ATI Technologies\\Install\\ccc-graphics-previews-common",
-    "ATI Technologies\\Install\\ccc-graphics-previews-vista",
-    "ATI Technologies\\Install\\ccc-help-en-US",
-    "ATI Technologies\\Install\\ccc-install",
-    "ATI Technologies\\Install\\ccc-skins",
-    "ATI Technologies\\Install\\ccc-utility",
-    "ATI Technologies\\Install\\ccc-00-core-preinstall",
-    "ATI Technologies\\Install\\ccc-05-core-static",
-    "ATI Technologies\\Install\\ccc-10-core-implementation",
-    "ATI Technologies\\Install\\ccc-15-graphics-full-existing",
-    "ATI Technologies\\Install\\CCC-20-Graphics-Full-New",
-    "ATI Technologies\\Install\\ccc-25-graphics-light",
-    "ATI Technologies\\Install\\ccc-30-graphics-previews-common",
-    "ATI Technologies\\Install\\ccc-45-help-en-US",
-    "ATI Technologies\\Install\\ccc-55-skins",
-    "ATI Technologies\\Install\\ccc-60-utility",
-    "ATI Technologies\\Install\\ATI Display Driver",
-    "ATI Technologies\\Installed Drivers\\ATI Display Driver",
-    "ATI Technologies\\ATI Catalyst Control Center",
-    "ATI Technologies\\CBT",
-    "ATI Technologies\\CDS",
-    "ATI Technologies Inc."};
-const StringList kServiceKeys = {"ati2mtag", "Ati HotKey Poller", "ATI Smart", "atikmdag",
-                                 "Ati External Event Utility"};
+    L"ATi",
+    L"ATI Technologies\\Install\\ccc-branding",
+    L"ATI Technologies\\Install\\ccc-core-implementation",
+    L"ATI Technologies\\Install\\ccc-core-static",
+    L"ATI Technologies\\Install\\ccc-graphics-full-existing",
+    L"ATI Technologies\\Install\\CCC-Graphics-Full-New",
+    L"ATI Technologies\\Install\\ccc-graphics-light",
+    L"ATI Technologies\\Install\\ccc-graphics-previews-common",
+    L"ATI Technologies\\Install\\ccc-graphics-previews-vista",
+    L"ATI Technologies\\Install\\ccc-help-en-US",
+    L"ATI Technologies\\Install\\ccc-install",
+    L"ATI Technologies\\Install\\ccc-skins",
+    L"ATI Technologies\\Install\\ccc-utility",
+    L"ATI Technologies\\Install\\ccc-00-core-preinstall",
+    L"ATI Technologies\\Install\\ccc-05-core-static",
+    L"ATI Technologies\\Install\\ccc-10-core-implementation",
+    L"ATI Technologies\\Install\\ccc-15-graphics-full-existing",
+    L"ATI Technologies\\Install\\CCC-20-Graphics-Full-New",
+    L"ATI Technologies\\Install\\ccc-25-graphics-light",
+    L"ATI Technologies\\Install\\ccc-30-graphics-previews-common",
+    L"ATI Technologies\\Install\\ccc-45-help-en-US",
+    L"ATI Technologies\\Install\\ccc-55-skins",
+    L"ATI Technologies\\Install\\ccc-60-utility",
+    L"ATI Technologies\\Install\\ATI Display Driver",
+    L"ATI Technologies\\Installed Drivers\\ATI Display Driver",
+    L"ATI Technologies\\ATI Catalyst Control Center",
+    L"ATI Technologies\\CBT",
+    L"ATI Technologies\\CDS",
+    L"ATI Technologies Inc."};
+const StringList kServiceKeys = {L"ati2mtag", L"Ati HotKey Poller", L"ATI Smart", L"atikmdag",
+                                 L"Ati External Event Utility"};
 
 namespace {
 
-const char* const kLabel = "ATi - Display";
+const wchar_t* const kLabel = L"ATi - Display";
 
 }  // namespace
 
@@ -62,26 +62,25 @@ int GetWeight(bool files, bool registry) { return tw::GetWeight(*FindTargetByLab
 void Clean(bool files, bool registry) { tw::Clean(*FindTargetByLabel(kLabel), files, registry); }
 
 void CleanFiles() {
-    const std::optional<std::string> w = WindowsFolder();
-    const std::optional<std::string> s = SystemFolder();
+    const std::optional<std::wstring> w = WindowsFolder();
+    const std::optional<std::wstring> s = SystemFolder();
     DeleteFilesIn(w, kWindowsFiles);
     DeleteFilesIn(s, kSystemFiles);
-    DeleteFilesIn(Below(s, "drivers\\"), kDriverFolderFiles);
-    DeleteFilesIn(Below(w, "prefetch\\"), kPrefetchFiles);
+    DeleteFilesIn(Below(s, L"drivers\\"), kDriverFolderFiles);
+    DeleteFilesIn(Below(w, L"prefetch\\"), kPrefetchFiles);
     // Read while the registry phase has not yet removed the key.
-    DeleteInstallFolderIfExists(
-        plat::ansiToWide(ReadMachineString("Software\\ATi Technologies\\Install", "InstallDir")));
-    if (auto local = EnvFolder("LOCALAPPDATA")) DeleteFolderIfExists(includeTrailingBackslash(*local) + "ATi\\ACE");
-    if (auto roaming = EnvFolder("APPDATA")) DeleteFolderIfExists(includeTrailingBackslash(*roaming) + "ATi\\ACE");
+    DeleteInstallFolderIfExists(ReadMachineString(L"Software\\ATi Technologies\\Install", L"InstallDir"));
+    if (auto local = EnvFolder(L"LOCALAPPDATA")) DeleteFolderIfExists(includeTrailingBackslash(*local) + L"ATi\\ACE");
+    if (auto roaming = EnvFolder(L"APPDATA")) DeleteFolderIfExists(includeTrailingBackslash(*roaming) + L"ATi\\ACE");
     if (RemoveATiFolder)
-        if (auto drive = EnvFolder("HOMEDRIVE")) DeleteFolderIfExists(*drive + "\\ATi\\");
+        if (auto drive = EnvFolder(L"HOMEDRIVE")) DeleteFolderIfExists(*drive + L"\\ATi\\");
 }
 
 void CleanRegistry() {
-    DeleteKeys(plat::kHKeyCurrentUser, "Software", kUserKeys);
-    DeleteKeys(plat::kHKeyLocalMachine, "Software", kMachineKeys);
-    for (const std::string& set : ControlSets())
-        DeleteKeys(plat::kHKeyLocalMachine, set + "\\Services", kServiceKeys);
+    DeleteKeys(plat::kHKeyCurrentUser, L"Software", kUserKeys);
+    DeleteKeys(plat::kHKeyLocalMachine, L"Software", kMachineKeys);
+    for (const std::wstring& set : ControlSets())
+        DeleteKeys(plat::kHKeyLocalMachine, set + L"\\Services", kServiceKeys);
 }
 
 }  // namespace tw::ATi

@@ -4,26 +4,26 @@
 
 namespace tw::Creative {
 // The fifth pattern ends in a blank and is handed to the search so.
-const StringList kWindowsFiles = {"CTDCRES*.*", "CTDV10K*.*", "CTDVAUD*.*", "CTRegRun*.*", "{*.BAK ",
-                                  "CTXFIRE*.*", "CTPRES*.*",  "Updreg*.*",  "{*.CDF"};
+const StringList kWindowsFiles = {L"CTDCRES*.*", L"CTDV10K*.*", L"CTDVAUD*.*", L"CTRegRun*.*", L"{*.BAK ",
+                                  L"CTXFIRE*.*", L"CTPRES*.*",  L"Updreg*.*",  L"{*.CDF"};
 const StringList kSystemFiles = {
-    "Ct20x*.*",    "ct_oal*.*",   "CTAGENT*.*",  "CTAPO*.*",    "ctasio*.*",   "CTAUDFX*.*",  "ctcoinst*.*",
-    "CTDC000*.*",  "CTDCIFCE*.*", "CTDCRES*.*",  "CTDPROXY*.*", "ctdvinst*.*", "CTEAPSFX*.*", "ctedasio*.*",
-    "CTEDSP*.*",   "ctemupia*.*", "CTERFXFX*.*", "CTEXFIFX*.*", "CTHELPER*.*", "CTHWIUT*.*",  "CTMMACTL*.*",
-    "CTMMEP*.*",   "CTOSUSER*.*", "CTpcmcia*.*", "ctppld*.*",   "CTPRES*.*",   "ctpxinst*.*", "CTSBLFX*.*",
-    "ctscal*.*",   "CTSFINST*.*", "CTSPKHLP*.*", "cttele*.*",   "ctthxcal*.*", "CTxfi*.*",    "ctzap*.*",
-    "BMX*.rfx",    "cttele32*.*"};
-const StringList kDriverFolderFiles = {"CT0531FL*.*", "ctac32*.*", "ctaud2*.*", "ctdvda2*.*",
-                                       "CTGAME*.*",   "CTMMFILT*.*", "ctoss2*.*", "ctprxy2*.*",
-                                       "ctsfm2*.*",   "CTOSS2K*.*", "CTSFM2K*.*"};
-const StringList kUserKeys = {"Creative Tech"};
-const StringList kMachineKeys = {"Creative Tech", "ASIO"};
-const StringList kControlKeys = {"Creative Tech"};
-const StringList kLogonValues = {"CTHelper", "CTxfiHlp"};
+    L"Ct20x*.*",    L"ct_oal*.*",   L"CTAGENT*.*",  L"CTAPO*.*",    L"ctasio*.*",   L"CTAUDFX*.*",  L"ctcoinst*.*",
+    L"CTDC000*.*",  L"CTDCIFCE*.*", L"CTDCRES*.*",  L"CTDPROXY*.*", L"ctdvinst*.*", L"CTEAPSFX*.*", L"ctedasio*.*",
+    L"CTEDSP*.*",   L"ctemupia*.*", L"CTERFXFX*.*", L"CTEXFIFX*.*", L"CTHELPER*.*", L"CTHWIUT*.*",  L"CTMMACTL*.*",
+    L"CTMMEP*.*",   L"CTOSUSER*.*", L"CTpcmcia*.*", L"ctppld*.*",   L"CTPRES*.*",   L"ctpxinst*.*", L"CTSBLFX*.*",
+    L"ctscal*.*",   L"CTSFINST*.*", L"CTSPKHLP*.*", L"cttele*.*",   L"ctthxcal*.*", L"CTxfi*.*",    L"ctzap*.*",
+    L"BMX*.rfx",    L"cttele32*.*"};
+const StringList kDriverFolderFiles = {L"CT0531FL*.*", L"ctac32*.*", L"ctaud2*.*", L"ctdvda2*.*",
+                                       L"CTGAME*.*",   L"CTMMFILT*.*", L"ctoss2*.*", L"ctprxy2*.*",
+                                       L"ctsfm2*.*",   L"CTOSS2K*.*", L"CTSFM2K*.*"};
+const StringList kUserKeys = {L"Creative Tech"};
+const StringList kMachineKeys = {L"Creative Tech", L"ASIO"};
+const StringList kControlKeys = {L"Creative Tech"};
+const StringList kLogonValues = {L"CTHelper", L"CTxfiHlp"};
 
 namespace {
 
-const char* const kLabel = "Creative - Sound";
+const wchar_t* const kLabel = L"Creative - Sound";
 
 }  // namespace
 
@@ -31,24 +31,24 @@ int GetWeight(bool files, bool registry) { return tw::GetWeight(*FindTargetByLab
 void Clean(bool files, bool registry) { tw::Clean(*FindTargetByLabel(kLabel), files, registry); }
 
 void CleanFiles() {
-    const std::optional<std::string> w = WindowsFolder();
-    const std::optional<std::string> s = SystemFolder();
-    const std::optional<std::string> programs = EnvFolder("Programfiles");
-    if (s) DeleteFolderIfExists(*s + "Data\\");
-    if (w) DeleteFolderIfExists(*w + "SysWOW64\\Data\\");
-    if (programs) DeleteFolderIfExists(*programs + "\\Creative\\");
+    const std::optional<std::wstring> w = WindowsFolder();
+    const std::optional<std::wstring> s = SystemFolder();
+    const std::optional<std::wstring> programs = EnvFolder(L"Programfiles");
+    if (s) DeleteFolderIfExists(*s + L"Data\\");
+    if (w) DeleteFolderIfExists(*w + L"SysWOW64\\Data\\");
+    if (programs) DeleteFolderIfExists(*programs + L"\\Creative\\");
     DeleteFilesIn(w, kWindowsFiles);
     DeleteFilesIn(s, kSystemFiles);
-    DeleteFilesIn(Below(s, "drivers\\"), kDriverFolderFiles);
-    if (programs) DeleteFoldersByCompany(*programs + "\\InstallShield Installation Information\\", "Creative");
+    DeleteFilesIn(Below(s, L"drivers\\"), kDriverFolderFiles);
+    if (programs) DeleteFoldersByCompany(*programs + L"\\InstallShield Installation Information\\", L"Creative");
 }
 
 void CleanRegistry() {
-    DeleteKeys(plat::kHKeyCurrentUser, "Software", kUserKeys);
-    DeleteKeys(plat::kHKeyLocalMachine, "Software", kMachineKeys);
-    for (const std::string& set : ControlSets())
-        DeleteKeys(plat::kHKeyLocalMachine, set + "\\Control", kControlKeys);
-    DeleteValues(plat::kHKeyLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", kLogonValues);
+    DeleteKeys(plat::kHKeyCurrentUser, L"Software", kUserKeys);
+    DeleteKeys(plat::kHKeyLocalMachine, L"Software", kMachineKeys);
+    for (const std::wstring& set : ControlSets())
+        DeleteKeys(plat::kHKeyLocalMachine, set + L"\\Control", kControlKeys);
+    DeleteValues(plat::kHKeyLocalMachine, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", kLogonValues);
 }
 
 }  // namespace tw::Creative

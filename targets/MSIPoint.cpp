@@ -4,16 +4,16 @@
 
 namespace tw::MSIPoint {
 
-const StringList kDriverFolderFiles = {"point32k*.*", "point64k*.*"};
-const StringList kPrefetchFiles = {"IP32*.*", "IP64*.*", "IPOINT*.*"};
-const StringList kUserKeys = {"Microsoft\\IntelliPoint"};
-const StringList kMachineKeys = {"Microsoft\\IntelliPoint"};
-const StringList kLogonValues = {"IntelliPoint"};
-const StringList kServiceKeys = {"Point32"};
+const StringList kDriverFolderFiles = {L"point32k*.*", L"point64k*.*"};
+const StringList kPrefetchFiles = {L"IP32*.*", L"IP64*.*", L"IPOINT*.*"};
+const StringList kUserKeys = {L"Microsoft\\IntelliPoint"};
+const StringList kMachineKeys = {L"Microsoft\\IntelliPoint"};
+const StringList kLogonValues = {L"IntelliPoint"};
+const StringList kServiceKeys = {L"Point32"};
 
 namespace {
 
-const char* const kLabel = "Microsoft - Mouse";
+const wchar_t* const kLabel = L"Microsoft - Mouse";
 
 }  // namespace
 
@@ -21,18 +21,18 @@ int GetWeight(bool files, bool registry) { return tw::GetWeight(*FindTargetByLab
 void Clean(bool files, bool registry) { tw::Clean(*FindTargetByLabel(kLabel), files, registry); }
 
 void CleanFiles() {
-    const std::optional<std::string> w = WindowsFolder();
-    DeleteFilesIn(Below(w, "System32\\drivers\\"), kDriverFolderFiles);
-    DeleteFilesIn(Below(w, "prefetch\\"), kPrefetchFiles);
-    if (auto programs = EnvFolder("ProgramFiles")) DeleteFolderIfExists(*programs + "\\Microsoft IntelliPoint");
+    const std::optional<std::wstring> w = WindowsFolder();
+    DeleteFilesIn(Below(w, L"System32\\drivers\\"), kDriverFolderFiles);
+    DeleteFilesIn(Below(w, L"prefetch\\"), kPrefetchFiles);
+    if (auto programs = EnvFolder(L"ProgramFiles")) DeleteFolderIfExists(*programs + L"\\Microsoft IntelliPoint");
 }
 
 void CleanRegistry() {
-    DeleteKeys(plat::kHKeyCurrentUser, "Software", kUserKeys);
-    DeleteKeys(plat::kHKeyLocalMachine, "Software\\MSIPOINT Corporation", kMachineKeys);
-    DeleteValues(plat::kHKeyLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", kLogonValues);
-    for (const std::string& set : ControlSets())
-        DeleteKeys(plat::kHKeyLocalMachine, set + "\\Services", kServiceKeys);
+    DeleteKeys(plat::kHKeyCurrentUser, L"Software", kUserKeys);
+    DeleteKeys(plat::kHKeyLocalMachine, L"Software\\MSIPOINT Corporation", kMachineKeys);
+    DeleteValues(plat::kHKeyLocalMachine, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", kLogonValues);
+    for (const std::wstring& set : ControlSets())
+        DeleteKeys(plat::kHKeyLocalMachine, set + L"\\Services", kServiceKeys);
 }
 
 }  // namespace tw::MSIPoint

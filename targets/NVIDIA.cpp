@@ -7,29 +7,29 @@ namespace tw::NVIDIA {
 // Driver and control-panel files of the system and 64-bit-compatibility
 // folders. "nvmctray*.*" stands twice: the second pass reports what survived.
 const StringList kDriverFiles = {
-    "nvapi*.*",   "nvapp*.*",    "nvcod*.*",    "nvcolor*.*",   "nvcpl*.*",    "nvd3d*.*",
-    "nvdisp*.*",  "nvExpBar*.*", "nvgames*.*",  "nvmccs*.*",    "nvmctray*.*", "nvmobls*.*",
-    "nvogl*.*",   "nvsvc*.*",    "nvudisp*.*",  "NVUNINST*.*",  "nvvitvs*.*",  "nvwgf2um*.*",
-    "nvwapps*.*", "nvwss*.*",    "nvwsapps*.*", "nv4_disp*.*",  "nvdsp*.*",    "nview*.*",
-    "nvnt4cpl*.*", "nvshell*.*", "nvtui*.*",    "nvucode*.*",   "nvwddi*.*",   "nvwdmcpl*.*",
-    "nvwimg*.*",  "nwiz*.*",     "nv4disp*.*",  "nvgfx*.*",     "nvdccapp*.*", "nvmctray*.*",
-    "nvwcpl*.*",  "keystone*.*", "nvdspsch*.*", "nvhwvid*.*",   "nvrs*.*",     "nvwrs*.*"};
-const StringList kWindowsFiles = {"NVGfxOgl*.*"};
-const StringList kDriverFolderFiles = {"nvlddmkm*.*", "NV_Mini*.*", "NV4_Mini*.*"};
-const StringList kDllCacheFiles = {"nv_mini*.*", "nv4_mini*.*", "nv4_disp*.*",
-                                   "nv_disp*.*", "nvdisp*.*",   "nv4disp*.*"};
-const StringList kPrefetchFiles = {"nvcpl*.*", "nvudisp*.*", "nwiz*.*", "nvuninst*.*", "nv4*.*"};
-const StringList kUserKeys = {"NVIDIA nvCpl Container", "NVIDIA Corporation\\NVIDIA Control Panel",
-                              "NVIDIA Corporation\\NVControlPanel", "NVIDIA Corporation\\Global"};
-const StringList kMachineKeys = {"Global", "NVControlPanel", "Filters", "Installer"};
-const StringList kLogonValues = {"NvCplDaemon", "NvMediaCenter", "NvSvc"};
-const StringList kLegacyKeys = {"LEGACY_NVSVC"};
-const StringList kServiceKeys = {"nvlddmkm"};
+    L"nvapi*.*",   L"nvapp*.*",    L"nvcod*.*",    L"nvcolor*.*",   L"nvcpl*.*",    L"nvd3d*.*",
+    L"nvdisp*.*",  L"nvExpBar*.*", L"nvgames*.*",  L"nvmccs*.*",    L"nvmctray*.*", L"nvmobls*.*",
+    L"nvogl*.*",   L"nvsvc*.*",    L"nvudisp*.*",  L"NVUNINST*.*",  L"nvvitvs*.*",  L"nvwgf2um*.*",
+    L"nvwapps*.*", L"nvwss*.*",    L"nvwsapps*.*", L"nv4_disp*.*",  L"nvdsp*.*",    L"nview*.*",
+    L"nvnt4cpl*.*", L"nvshell*.*", L"nvtui*.*",    L"nvucode*.*",   L"nvwddi*.*",   L"nvwdmcpl*.*",
+    L"nvwimg*.*",  L"nwiz*.*",     L"nv4disp*.*",  L"nvgfx*.*",     L"nvdccapp*.*", L"nvmctray*.*",
+    L"nvwcpl*.*",  L"keystone*.*", L"nvdspsch*.*", L"nvhwvid*.*",   L"nvrs*.*",     L"nvwrs*.*"};
+const StringList kWindowsFiles = {L"NVGfxOgl*.*"};
+const StringList kDriverFolderFiles = {L"nvlddmkm*.*", L"NV_Mini*.*", L"NV4_Mini*.*"};
+const StringList kDllCacheFiles = {L"nv_mini*.*", L"nv4_mini*.*", L"nv4_disp*.*",
+                                   L"nv_disp*.*", L"nvdisp*.*",   L"nv4disp*.*"};
+const StringList kPrefetchFiles = {L"nvcpl*.*", L"nvudisp*.*", L"nwiz*.*", L"nvuninst*.*", L"nv4*.*"};
+const StringList kUserKeys = {L"NVIDIA nvCpl Container", L"NVIDIA Corporation\\NVIDIA Control Panel",
+                              L"NVIDIA Corporation\\NVControlPanel", L"NVIDIA Corporation\\Global"};
+const StringList kMachineKeys = {L"Global", L"NVControlPanel", L"Filters", L"Installer"};
+const StringList kLogonValues = {L"NvCplDaemon", L"NvMediaCenter", L"NvSvc"};
+const StringList kLegacyKeys = {L"LEGACY_NVSVC"};
+const StringList kServiceKeys = {L"nvlddmkm"};
 
 namespace {
 
-const char* const kLabel = "NVIDIA - Display";
-const char* const kDisplayClass = "\\Control\\Class\\{4D36E968-E325-11CE-BFC1-08002BE10318}";
+const wchar_t* const kLabel = L"NVIDIA - Display";
+const wchar_t* const kDisplayClass = L"\\Control\\Class\\{4D36E968-E325-11CE-BFC1-08002BE10318}";
 
 }  // namespace
 
@@ -37,30 +37,30 @@ int GetWeight(bool files, bool registry) { return tw::GetWeight(*FindTargetByLab
 void Clean(bool files, bool registry) { tw::Clean(*FindTargetByLabel(kLabel), files, registry); }
 
 void CleanFiles() {
-    const std::optional<std::string> w = WindowsFolder();
-    const std::optional<std::string> s = SystemFolder();
+    const std::optional<std::wstring> w = WindowsFolder();
+    const std::optional<std::wstring> s = SystemFolder();
     DeleteFilesIn(w, kWindowsFiles);
-    DeleteFilesIn(Below(w, "SysWOW64\\"), kDriverFiles);
+    DeleteFilesIn(Below(w, L"SysWOW64\\"), kDriverFiles);
     DeleteFilesIn(s, kDriverFiles);
-    DeleteFilesIn(Below(s, "drivers\\"), kDriverFolderFiles);
-    DeleteFilesIn(Below(s, "dllcache\\"), kDllCacheFiles);
-    DeleteFilesIn(Below(w, "prefetch\\"), kPrefetchFiles);
-    if (w) DeleteFolderIfExists(*w + "Help\\nvcpl\\");
+    DeleteFilesIn(Below(s, L"drivers\\"), kDriverFolderFiles);
+    DeleteFilesIn(Below(s, L"dllcache\\"), kDllCacheFiles);
+    DeleteFilesIn(Below(w, L"prefetch\\"), kPrefetchFiles);
+    if (w) DeleteFolderIfExists(*w + L"Help\\nvcpl\\");
     if (RemoveNVIDIAFolder)
-        if (auto drive = EnvFolder("HOMEDRIVE")) DeleteFolderIfExists(*drive + "\\NVIDIA\\");
-    if (auto data = EnvFolder("ProgramData")) DeleteFolderIfExists(*data + "\\NVIDIA\\");
+        if (auto drive = EnvFolder(L"HOMEDRIVE")) DeleteFolderIfExists(*drive + L"\\NVIDIA\\");
+    if (auto data = EnvFolder(L"ProgramData")) DeleteFolderIfExists(*data + L"\\NVIDIA\\");
 }
 
 void CleanRegistry() {
-    DeleteKeys(plat::kHKeyCurrentUser, "Software", kUserKeys);
-    DeleteKeys(plat::kHKeyLocalMachine, "Software\\NVIDIA Corporation", kMachineKeys);
-    DeleteValues(plat::kHKeyLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", kLogonValues);
-    for (const std::string& set : ControlSets())
-        DeleteKeys(plat::kHKeyLocalMachine, set + "\\Enum\\Root", kLegacyKeys);
-    for (const std::string& set : ControlSets())
-        DeleteKeys(plat::kHKeyLocalMachine, set + "\\Services", kServiceKeys);
-    for (const std::string& set : ControlSets())
-        DeleteKeysByValue(plat::kHKeyLocalMachine, set + kDisplayClass, "ProviderName", "NVIDIA");
+    DeleteKeys(plat::kHKeyCurrentUser, L"Software", kUserKeys);
+    DeleteKeys(plat::kHKeyLocalMachine, L"Software\\NVIDIA Corporation", kMachineKeys);
+    DeleteValues(plat::kHKeyLocalMachine, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", kLogonValues);
+    for (const std::wstring& set : ControlSets())
+        DeleteKeys(plat::kHKeyLocalMachine, set + L"\\Enum\\Root", kLegacyKeys);
+    for (const std::wstring& set : ControlSets())
+        DeleteKeys(plat::kHKeyLocalMachine, set + L"\\Services", kServiceKeys);
+    for (const std::wstring& set : ControlSets())
+        DeleteKeysByValue(plat::kHKeyLocalMachine, set + kDisplayClass, L"ProviderName", L"NVIDIA");
 }
 
 }  // namespace tw::NVIDIA

@@ -4,14 +4,14 @@
 
 namespace tw::NVIDIA_CHIPSET {
 
-const StringList kDriverFolderFiles = {"nvagp*.*", "nvm60*.*", "nvmfd*.*", "nvport*.*", "nvraid*.*"};
-const StringList kMachineKeys = {"nForce"};
-const StringList kLegacyKeys = {"LEGACY_NVPORT"};
-const StringList kServiceKeys = {"nv_agp", "NVENETFD", "nvport", "nvraid", "nvstor"};
+const StringList kDriverFolderFiles = {L"nvagp*.*", L"nvm60*.*", L"nvmfd*.*", L"nvport*.*", L"nvraid*.*"};
+const StringList kMachineKeys = {L"nForce"};
+const StringList kLegacyKeys = {L"LEGACY_NVPORT"};
+const StringList kServiceKeys = {L"nv_agp", L"NVENETFD", L"nvport", L"nvraid", L"nvstor"};
 
 namespace {
 
-const char* const kLabel = "NVIDIA - Chipset";
+const wchar_t* const kLabel = L"NVIDIA - Chipset";
 
 }  // namespace
 
@@ -19,16 +19,16 @@ int GetWeight(bool files, bool registry) { return tw::GetWeight(*FindTargetByLab
 void Clean(bool files, bool registry) { tw::Clean(*FindTargetByLabel(kLabel), files, registry); }
 
 void CleanFiles() {
-    const std::optional<std::string> w = WindowsFolder();
-    DeleteFilesIn(Below(w, "System32\\drivers\\"), kDriverFolderFiles);
+    const std::optional<std::wstring> w = WindowsFolder();
+    DeleteFilesIn(Below(w, L"System32\\drivers\\"), kDriverFolderFiles);
 }
 
 void CleanRegistry() {
-    DeleteKeys(plat::kHKeyLocalMachine, "Software\\NVIDIA Corporation", kMachineKeys);
-    for (const std::string& set : ControlSets())
-        DeleteKeys(plat::kHKeyLocalMachine, set + "\\Enum\\Root", kLegacyKeys);
-    for (const std::string& set : ControlSets())
-        DeleteKeys(plat::kHKeyLocalMachine, set + "\\Services", kServiceKeys);
+    DeleteKeys(plat::kHKeyLocalMachine, L"Software\\NVIDIA Corporation", kMachineKeys);
+    for (const std::wstring& set : ControlSets())
+        DeleteKeys(plat::kHKeyLocalMachine, set + L"\\Enum\\Root", kLegacyKeys);
+    for (const std::wstring& set : ControlSets())
+        DeleteKeys(plat::kHKeyLocalMachine, set + L"\\Services", kServiceKeys);
 }
 
 }  // namespace tw::NVIDIA_CHIPSET

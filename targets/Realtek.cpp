@@ -4,18 +4,18 @@
 
 namespace tw::Realtek {
 
-const StringList kWindowsFiles = {"HideWin*.*", "RtHDVCpl*.*", "RtlExUpd*.*", "RtlUpd*.*", "SkyTel*.*"};
-const StringList kSystemFiles = {"RtkAPO*.*",   "RtkCoInst*.*", "RtkPgExt*.*", "SRSHP*.*",
-                                 "SRSTS*.*",    "SRSWOW*.*",    "RTKVHDA*.*",  "RtlCPAPI*.*",
-                                 "RTCOMDLL*.*", "RtlUpd*.*",    "RTSndMgr*.*", "RtHDVCpl*.*"};
-const StringList kDriverFolderFiles = {"RTKVHDA*.*"};
-const StringList kUserKeys = {"Realtek"};
-const StringList kMachineKeys = {"Realtek", "Avance", "Realtek Semiconductor Corp."};
-const StringList kLogonValues = {"RtHDVCpl"};
+const StringList kWindowsFiles = {L"HideWin*.*", L"RtHDVCpl*.*", L"RtlExUpd*.*", L"RtlUpd*.*", L"SkyTel*.*"};
+const StringList kSystemFiles = {L"RtkAPO*.*",   L"RtkCoInst*.*", L"RtkPgExt*.*", L"SRSHP*.*",
+                                 L"SRSTS*.*",    L"SRSWOW*.*",    L"RTKVHDA*.*",  L"RtlCPAPI*.*",
+                                 L"RTCOMDLL*.*", L"RtlUpd*.*",    L"RTSndMgr*.*", L"RtHDVCpl*.*"};
+const StringList kDriverFolderFiles = {L"RTKVHDA*.*"};
+const StringList kUserKeys = {L"Realtek"};
+const StringList kMachineKeys = {L"Realtek", L"Avance", L"Realtek Semiconductor Corp."};
+const StringList kLogonValues = {L"RtHDVCpl"};
 
 namespace {
 
-const char* const kLabel = "Realtek - Sound";
+const wchar_t* const kLabel = L"Realtek - Sound";
 
 }  // namespace
 
@@ -23,21 +23,20 @@ int GetWeight(bool files, bool registry) { return tw::GetWeight(*FindTargetByLab
 void Clean(bool files, bool registry) { tw::Clean(*FindTargetByLabel(kLabel), files, registry); }
 
 void CleanFiles() {
-    const std::optional<std::string> w = WindowsFolder();
-    const std::optional<std::string> s = SystemFolder();
+    const std::optional<std::wstring> w = WindowsFolder();
+    const std::optional<std::wstring> s = SystemFolder();
     DeleteFilesIn(w, kWindowsFiles);
-    DeleteInstallFolderIfExists(
-        plat::ansiToWide(ReadMachineString("Software\\Realtek\\InstallShield", "ProgramFilesDir")));
+    DeleteInstallFolderIfExists(ReadMachineString(L"Software\\Realtek\\InstallShield", L"ProgramFilesDir"));
     DeleteFilesIn(s, kSystemFiles);
-    DeleteFilesIn(Below(s, "drivers\\"), kDriverFolderFiles);
-    if (auto programs = EnvFolder("Programfiles"))
-        DeleteFoldersByCompany(*programs + "\\InstallShield Installation Information\\", "Realtek");
+    DeleteFilesIn(Below(s, L"drivers\\"), kDriverFolderFiles);
+    if (auto programs = EnvFolder(L"Programfiles"))
+        DeleteFoldersByCompany(*programs + L"\\InstallShield Installation Information\\", L"Realtek");
 }
 
 void CleanRegistry() {
-    DeleteKeys(plat::kHKeyCurrentUser, "Software", kUserKeys);
-    DeleteKeys(plat::kHKeyLocalMachine, "Software", kMachineKeys);
-    DeleteValues(plat::kHKeyLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", kLogonValues);
+    DeleteKeys(plat::kHKeyCurrentUser, L"Software", kUserKeys);
+    DeleteKeys(plat::kHKeyLocalMachine, L"Software", kMachineKeys);
+    DeleteValues(plat::kHKeyLocalMachine, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", kLogonValues);
 }
 
 }  // namespace tw::Realtek

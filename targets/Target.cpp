@@ -18,26 +18,26 @@ namespace tw {
 
 const std::vector<TargetInfo>& TargetTable() {
     static const std::vector<TargetInfo> table = {
-        {"AGEIA - PhysX", L"AGEIA PhysX", "-AGEIA", "AGEIA - PhysX - ", 6, 1, &AGEIAPhysXFiles,
+        {L"AGEIA - PhysX", L"AGEIA PhysX", L"-AGEIA", L"AGEIA - PhysX - ", 6, 1, &AGEIAPhysXFiles,
          &AGEIAPhysXRegistry, &AGEIA::CleanFiles, &AGEIA::CleanRegistry},
-        {"ATi - Display", L"ATi Display", "-ATI", "ATi - Display - ", 50, 35, &ATiDisplayFiles,
+        {L"ATi - Display", L"ATi Display", L"-ATI", L"ATi - Display - ", 50, 35, &ATiDisplayFiles,
          &ATiDisplayRegistry, &ATi::CleanFiles, &ATi::CleanRegistry},
-        {"Creative - Sound", L"Creative Sound", "-CREATIVE", "Creative - Sound - ", 57, 3,
+        {L"Creative - Sound", L"Creative Sound", L"-CREATIVE", L"Creative - Sound - ", 57, 3,
          &CreativeSoundFiles, &CreativeSoundRegistry, &Creative::CleanFiles, &Creative::CleanRegistry},
-        {"Microsoft - Mouse", L"Microsoft Mouse", "-MMOUSE", "Microsoft - Mouse - ", 5, 4,
+        {L"Microsoft - Mouse", L"Microsoft Mouse", L"-MMOUSE", L"Microsoft - Mouse - ", 5, 4,
          &MicrosoftMouseFiles, &MicrosoftMouseRegistry, &MSIPoint::CleanFiles, &MSIPoint::CleanRegistry},
-        {"NVIDIA - Chipset", L"NVIDIA Chipset", "-NVIDIACHIPSET", "NVIDIA - Chipset - ", 5, 7,
+        {L"NVIDIA - Chipset", L"NVIDIA Chipset", L"-NVIDIACHIPSET", L"NVIDIA - Chipset - ", 5, 7,
          &NVIDIAChipsetFiles, &NVIDIAChipsetRegistry, &NVIDIA_CHIPSET::CleanFiles,
          &NVIDIA_CHIPSET::CleanRegistry},
-        {"NVIDIA - Display", L"NVIDIA Display", "-NVIDIA", "NVIDIA - Display - ", 57, 13,
+        {L"NVIDIA - Display", L"NVIDIA Display", L"-NVIDIA", L"NVIDIA - Display - ", 57, 13,
          &NVIDIADisplayFiles, &NVIDIADisplayRegistry, &NVIDIA::CleanFiles, &NVIDIA::CleanRegistry},
-        {"Realtek - Sound", L"Realtek Sound", "-REALTEK", "Realtek - Sound - ", 19, 4, &RealtekSoundFiles,
+        {L"Realtek - Sound", L"Realtek Sound", L"-REALTEK", L"Realtek - Sound - ", 19, 4, &RealtekSoundFiles,
          &RealtekSoundRegistry, &Realtek::CleanFiles, &Realtek::CleanRegistry},
     };
     return table;
 }
 
-const TargetInfo* FindTargetByLabel(const std::string& label) {
+const TargetInfo* FindTargetByLabel(const std::wstring& label) {
     for (const TargetInfo& t : TargetTable())
         if (label == t.label) return &t;
     return nullptr;
@@ -49,66 +49,65 @@ int GetWeight(const TargetInfo& target, bool files, bool registry) {
 
 void Clean(const TargetInfo& target, bool files, bool registry) {
     // The backup set is named by a time stamp taken afresh by every target.
-    std::string folder = programFolder() + "Backup\\" + plat::wideToAnsi(fileTimeStamp());
-    folder = replaceAll(folder, "/", "-");
-    const std::string targetFolder = folder + "\\" + target.backupPrefix;
+    std::wstring folder = programFolder() + L"Backup\\" + fileTimeStamp();
+    folder = replaceAll(folder, L"/", L"-");
+    const std::wstring targetFolder = folder + L"\\" + target.backupPrefix;
     const ProtectedSetScope protectedSet;
     if (files) {
-        BackupPath = targetFolder + "Files\\";
+        BackupPath = targetFolder + L"Files\\";
         target.cleanFiles();
     }
     if (registry) {
-        BackupPath = targetFolder + "Registry\\";
+        BackupPath = targetFolder + L"Registry\\";
         target.cleanRegistry();
     }
 }
 
 const StringList& ControlSets() {
-    static const StringList sets = {"System\\ControlSet001", "System\\ControlSet002",
-                                    "System\\ControlSet003", "System\\ControlSet004",
-                                    "System\\CurrentControlSet"};
+    static const StringList sets = {L"System\\ControlSet001", L"System\\ControlSet002",
+                                    L"System\\ControlSet003", L"System\\ControlSet004",
+                                    L"System\\CurrentControlSet"};
     return sets;
 }
 
-std::optional<std::string> EnvFolder(const std::string& name) {
-    std::optional<std::string> value = plat::getEnv(name);
+std::optional<std::wstring> EnvFolder(const std::wstring& name) {
+    std::optional<std::wstring> value = plat::getEnv(name);
     if (!value || value->empty()) return std::nullopt;
     return value;
 }
 
-std::optional<std::string> WindowsFolder() {
-    std::optional<std::string> root = EnvFolder("SYSTEMROOT");
+std::optional<std::wstring> WindowsFolder() {
+    std::optional<std::wstring> root = EnvFolder(L"SYSTEMROOT");
     if (!root) return std::nullopt;
-    return *root + "\\";
+    return *root + L"\\";
 }
 
-std::optional<std::string> SystemFolder() { return Below(WindowsFolder(), "System32\\"); }
+std::optional<std::wstring> SystemFolder() { return Below(WindowsFolder(), L"System32\\"); }
 
-std::optional<std::string> Below(const std::optional<std::string>& folder, const std::string& sub) {
+std::optional<std::wstring> Below(const std::optional<std::wstring>& folder, const std::wstring& sub) {
     if (!folder) return std::nullopt;
     return *folder + sub;
 }
 
-std::string ReadMachineString(const std::string& keyPath, const std::string& valueName) {
+std::wstring ReadMachineString(const std::wstring& keyPath, const std::wstring& valueName) {
     TRegistrySelf reg;
     reg.SetRootKey(plat::kHKeyLocalMachine);
     reg.OpenKey(keyPath, false);
-    std::string value = reg.ReadString(valueName);
+    std::wstring value = reg.ReadString(valueName);
     reg.CloseKey();
     return value;
 }
 
-void DeleteFolderIfExists(const std::string& folder) {
+void DeleteFolderIfExists(const std::wstring& folder) {
     // A folder a preview has already named is gone, as it would be in the run.
     if (!folder.empty() && directoryExists(folder) && !IsGone(folder)) DeleteFolder(folder);
 }
 
 void DeleteInstallFolderIfExists(const std::wstring& folder) {
-    const std::string text = plat::wideToAnsi(folder);
-    if (!folder.empty() && directoryExists(text) && !IsGone(text)) DeleteInstallFolder(folder);
+    if (!folder.empty() && directoryExists(folder) && !IsGone(folder)) DeleteInstallFolder(folder);
 }
 
-void DeleteFilesIn(const std::optional<std::string>& folder, const StringList& patterns) {
+void DeleteFilesIn(const std::optional<std::wstring>& folder, const StringList& patterns) {
     if (folder) {
         DeleteFiles(*folder, patterns);
     } else {

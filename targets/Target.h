@@ -15,13 +15,13 @@
 
 namespace tw {
 
-using StringList = std::vector<std::string>;
+using StringList = std::vector<std::wstring>;
 
 struct TargetInfo {
-    const char* label;         // list label, the key by which the program finds a target
+    const wchar_t* label;         // list label, the key by which the program finds a target
     const wchar_t* section;    // settings-file section of its two switches
-    const char* commandSwitch; // command-line switch
-    const char* backupPrefix;  // backup item folders: prefix + "Files" / "Registry"
+    const wchar_t* commandSwitch; // command-line switch
+    const wchar_t* backupPrefix;  // backup item folders: prefix + "Files" / "Registry"
     int filesWeight;
     int registryWeight;
     bool* filesSwitch;         // settings variables
@@ -33,7 +33,7 @@ struct TargetInfo {
 // The seven targets in the order of the available list (alphabetical by label).
 const std::vector<TargetInfo>& TargetTable();
 // Exact match, letter case included; nullptr for an unknown label.
-const TargetInfo* FindTargetByLabel(const std::string& label);
+const TargetInfo* FindTargetByLabel(const std::wstring& label);
 
 // Progress steps reserved for a target: files weight + registry weight of the
 // switches that are on. Fixed numbers, not counts of the steps a run makes.
@@ -50,26 +50,26 @@ const StringList& ControlSets();
 // An environment variable's value, or nothing when it is unset or empty: a
 // step whose folder would be built from it is skipped, so no drive-less path
 // is ever handed to a deletion routine.
-std::optional<std::string> EnvFolder(const std::string& name);
+std::optional<std::wstring> EnvFolder(const std::wstring& name);
 // SYSTEMROOT + "\": the Windows folder.
-std::optional<std::string> WindowsFolder();
+std::optional<std::wstring> WindowsFolder();
 // The Windows folder + "System32\".
-std::optional<std::string> SystemFolder();
+std::optional<std::wstring> SystemFolder();
 // folder + sub when the folder is known.
-std::optional<std::string> Below(const std::optional<std::string>& folder, const std::string& sub);
+std::optional<std::wstring> Below(const std::optional<std::wstring>& folder, const std::wstring& sub);
 
 // Reads a string value below HKEY_LOCAL_MACHINE (empty when the key or value
 // is absent; a value of another type raises "Invalid data type for '%s'").
-std::string ReadMachineString(const std::string& keyPath, const std::string& valueName);
+std::wstring ReadMachineString(const std::wstring& keyPath, const std::wstring& valueName);
 
 // DeleteFolder after a folder-exists test on the same path.
-void DeleteFolderIfExists(const std::string& folder);
+void DeleteFolderIfExists(const std::wstring& folder);
 // The same for a folder a registry value names whole (a vendor's install
 // folder): DeleteInstallFolder. A fixed name below a system or environment
 // folder goes through DeleteFolderIfExists.
 void DeleteInstallFolderIfExists(const std::wstring& folder);
 
 // DeleteFiles on `folder` when it is known.
-void DeleteFilesIn(const std::optional<std::string>& folder, const StringList& patterns);
+void DeleteFilesIn(const std::optional<std::wstring>& folder, const StringList& patterns);
 
 }  // namespace tw

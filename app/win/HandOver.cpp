@@ -67,7 +67,7 @@ int Refuse(const std::wstring& reason, const std::wstring& detail) {
 std::optional<int> HandOverTo64BitBuild() {
     // Only beside this program: without its own path, a bare "64.exe" would
     // be looked for in the current folder.
-    const std::wstring self = plat::executablePathW();
+    const std::wstring self = plat::executablePath();
     const std::wstring sixtyFour = tw::SixtyFourBuildPathFor(self);
     const DWORD attributes = self.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(sixtyFour.c_str());
     const bool beside = attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -75,7 +75,7 @@ std::optional<int> HandOverTo64BitBuild() {
     case tw::StartChoice::RunHere:
         return std::nullopt;
     case tw::StartChoice::Refuse:
-        return Refuse(tw::LanguageText("Missing 64-bit Build",
+        return Refuse(tw::LanguageText(L"Missing 64-bit Build",
                                        std::wstring(L"The 64-bit build is missing.") + kWhyNot64 +
                                            L" Put Tidewell64.exe from the same download beside it and start again."),
                       sixtyFour);
@@ -85,7 +85,7 @@ std::optional<int> HandOverTo64BitBuild() {
     DWORD exitCode = 0;
     const DWORD error = StartAndWait(sixtyFour, tw::HandOverCommandLine(sixtyFour, GetCommandLineW()), exitCode);
     if (error == ERROR_SUCCESS) return static_cast<int>(exitCode);
-    return Refuse(tw::LanguageText("64-bit Build Not Started",
+    return Refuse(tw::LanguageText(L"64-bit Build Not Started",
                                    std::wstring(L"The 64-bit build could not be started.") + kWhyNot64),
                   sixtyFour + L": " + plat::errorText(error));
 }

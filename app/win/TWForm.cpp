@@ -28,7 +28,7 @@ constexpr UINT kProgressMessage = WM_APP + 3;
 constexpr UINT kMenuBarMessage = WM_APP + 4;
 constexpr UINT kTrayId = 1;
 constexpr UINT_PTR kListSubclassId = 1;
-constexpr const char* kHomePage = "https://tidewell.example.org/";
+constexpr const wchar_t* kHomePage = L"https://tidewell.example.org/";
 
 namespace layout = twlayout::main;
 constexpr int kClientWidth = layout::kClientWidth;
@@ -534,7 +534,7 @@ void TTWForm::OnCommand(int id, int code) {
 }
 
 void TTWForm::OpenHelp() {
-    const std::string path = tw::programFolder() + "Help.chm";
+    const std::wstring path = tw::programFolder() + L"Help.chm";
     if (!tw::fileExists(path)) return;
     plat::shellOpen(reinterpret_cast<std::uintptr_t>(hwnd_), path, SW_SHOWMAXIMIZED);
 }
@@ -653,13 +653,13 @@ void TTWForm::SetPlaceText(tw::Place place, const std::wstring& text) {
         SetMenuText(popup, id, false, text);
         return;
     }
-    case P::WarningMessage: tw::MainMessages().warningMessage = plat::wideToAnsi(text); return;
+    case P::WarningMessage: tw::MainMessages().warningMessage = text; return;
     case P::WarningMessageTitle:
-        tw::MainMessages().warningMessageTitle = plat::wideToAnsi(text);
+        tw::MainMessages().warningMessageTitle = text;
         return;
-    case P::RebootMessage: tw::MainMessages().rebootMessage = plat::wideToAnsi(text); return;
+    case P::RebootMessage: tw::MainMessages().rebootMessage = text; return;
     case P::RebootMessageTitle:
-        tw::MainMessages().rebootMessageTitle = plat::wideToAnsi(text);
+        tw::MainMessages().rebootMessageTitle = text;
         return;
     case P::PreviewTitle: tw::PreviewMessages().title = text; return;
     case P::PreviewClean: tw::PreviewMessages().clean = text; return;

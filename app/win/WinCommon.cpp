@@ -118,7 +118,7 @@ void ShowCaughtError() noexcept {
             MessageBoxW(nullptr, error.message().c_str(), L"Tidewell", MB_OK | MB_ICONERROR);
         } catch (const std::exception& error) {
             const std::wstring text = L"An unexpected error occurred:\r\n" +
-                                      plat::ansiToWide(error.what());
+                                      plat::decodeAnsi(error.what());
             MessageBoxW(nullptr, text.c_str(), L"Tidewell", MB_OK | MB_ICONERROR);
         } catch (...) {
             MessageBoxW(nullptr, L"An unexpected error occurred.", L"Tidewell",

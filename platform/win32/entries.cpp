@@ -145,6 +145,53 @@ Error deleteEntry(const EntryHandle& entry) {
     return ::GetLastError();
 }
 
+Error copyEntryTo(const EntryHandle& source, const std::wstring& to) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(raw(source), &info)) return ::GetLastError();
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return ERROR_ACCESS_DENIED;
+    // The relative open asks for FILE_LIST_DIRECTORY, which is FILE_READ_DATA for a file.
+    LARGE_INTEGER start{};
+    if (!::SetFilePointerEx(raw(source), start, nullptr, FILE_BEGIN)) return ::GetLastError();
+    constexpr DWORD kKept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                            FILE_ATTRIBUTE_ARCHIVE;
+    const DWORD kept = (info.dwFileAttributes & kKept) != 0 ? (info.dwFileAttributes & kKept) : FILE_ATTRIBUTE_NORMAL;
+    // Replacing a hidden or system file needs those attributes given again; read-only comes last.
+    const DWORD writable = kept & ~FILE_ATTRIBUTE_READONLY;
+    win::FileHandle target(::CreateFileW(to.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS,
+                                         writable != 0 ? writable : FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!target) return ::GetLastError();
+    std::vector<std::uint8_t> buffer(64 * 1024);
+    Error e = kOk;
+    for (;;) {
+        DWORD got = 0;
+        if (!::ReadFile(raw(source), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
+            e = ::GetLastError();
+            break;
+        }
+        if (got == 0) break;
+        DWORD put = 0;
+        const BOOL written = ::WriteFile(target.get(), buffer.data(), got, &put, nullptr);
+        if (!written || put != got) {
+            e = written ? ERROR_WRITE_FAULT : ::GetLastError();
+            break;
+        }
+    }
+    if (e == kOk) {
+        FILE_BASIC_INFO basic{};  // zero times stay as they are
+        basic.LastWriteTime.LowPart = info.ftLastWriteTime.dwLowDateTime;
+        basic.LastWriteTime.HighPart = static_cast<LONG>(info.ftLastWriteTime.dwHighDateTime);
+        basic.FileAttributes = kept;
+        if (!::SetFileInformationByHandle(target.get(), FileBasicInfo, &basic, sizeof basic)) e = ::GetLastError();
+    }
+    if (e != kOk) {
+        // No part copy is left to be taken for the file's backup.
+        FILE_DISPOSITION_INFO disposition{};
+        disposition.DeleteFile = TRUE;
+        ::SetFileInformationByHandle(target.get(), FileDispositionInfo, &disposition, sizeof disposition);
+    }
+    return e;
+}
+
 std::wstring systemFolder(SystemFolder which) {
     auto fromCall = [](UINT (WINAPI *call)(LPWSTR, UINT)) {
         std::wstring buffer(MAX_PATH, L'\0');
@@ -184,8 +231,6 @@ std::wstring systemFolder(SystemFolder which) {
     }
     return {};
 }
-
-bool isAnsiLeadByte(unsigned char byte) { return ::IsDBCSLeadByte(byte) != FALSE; }
 
 bool sameNameIgnoreCase(const std::wstring& a, const std::wstring& b) {
     if (a.size() != b.size()) return false;

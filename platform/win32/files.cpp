@@ -1,4 +1,4 @@
-// Files, folders, the environment and the executable's path (kernel32, ANSI forms).
+// Files, folders, the environment and the executable's path (kernel32, "W" forms).
 #include <windows.h>
 
 #include <limits>
@@ -28,7 +28,7 @@ namespace {
 
 Error lastErrorOr(BOOL ok) { return ok ? kOk : static_cast<Error>(::GetLastError()); }
 
-FindData toFindData(const WIN32_FIND_DATAA& fd) {
+FindData toFindData(const WIN32_FIND_DATAW& fd) {
     FindData out;
     out.name = fd.cFileName;
     out.attributes = fd.dwFileAttributes;
@@ -38,10 +38,10 @@ FindData toFindData(const WIN32_FIND_DATAA& fd) {
 
 }  // namespace
 
-Error findEntries(const std::string& pattern, std::vector<FindData>& out) {
+Error findEntries(const std::wstring& pattern, std::vector<FindData>& out) {
     out.clear();
-    WIN32_FIND_DATAA fd{};
-    win::FindHandle find(::FindFirstFileA(pattern.c_str(), &fd));
+    WIN32_FIND_DATAW fd{};
+    win::FindHandle find(::FindFirstFileW(pattern.c_str(), &fd));
     if (!find) {
         const DWORD err = ::GetLastError();
         // Nothing matched: an empty list, not a failure. Some file systems
@@ -51,7 +51,7 @@ Error findEntries(const std::string& pattern, std::vector<FindData>& out) {
     }
     do {
         out.push_back(toFindData(fd));
-    } while (::FindNextFileA(find.get(), &fd));
+    } while (::FindNextFileW(find.get(), &fd));
     const DWORD err = ::GetLastError();
     // The search ends with ERROR_NO_MORE_FILES; anything else cut it short.
     if (err != ERROR_NO_MORE_FILES) {
@@ -61,30 +61,30 @@ Error findEntries(const std::string& pattern, std::vector<FindData>& out) {
     return kOk;
 }
 
-std::uint32_t getFileAttributes(const std::string& path) { return ::GetFileAttributesA(path.c_str()); }
+std::uint32_t getFileAttributes(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()); }
 
-Error setFileAttributes(const std::string& path, std::uint32_t attributes) {
-    return lastErrorOr(::SetFileAttributesA(path.c_str(), attributes));
+Error setFileAttributes(const std::wstring& path, std::uint32_t attributes) {
+    return lastErrorOr(::SetFileAttributesW(path.c_str(), attributes));
 }
 
-Error deleteFile(const std::string& path) { return lastErrorOr(::DeleteFileA(path.c_str())); }
+Error deleteFile(const std::wstring& path) { return lastErrorOr(::DeleteFileW(path.c_str())); }
 
-Error copyFile(const std::string& from, const std::string& to, bool failIfExists) {
-    return lastErrorOr(::CopyFileA(from.c_str(), to.c_str(), failIfExists ? TRUE : FALSE));
+Error copyFile(const std::wstring& from, const std::wstring& to, bool failIfExists) {
+    return lastErrorOr(::CopyFileW(from.c_str(), to.c_str(), failIfExists ? TRUE : FALSE));
 }
 
-Error createDirectory(const std::string& path) { return lastErrorOr(::CreateDirectoryA(path.c_str(), nullptr)); }
+Error createDirectory(const std::wstring& path) { return lastErrorOr(::CreateDirectoryW(path.c_str(), nullptr)); }
 
-Error removeDirectory(const std::string& path) { return lastErrorOr(::RemoveDirectoryA(path.c_str())); }
+Error removeDirectory(const std::wstring& path) { return lastErrorOr(::RemoveDirectoryW(path.c_str())); }
 
-Error moveFileAtReboot(const std::string& from, const std::string& to) {
+Error moveFileAtReboot(const std::wstring& from, const std::wstring& to) {
     return lastErrorOr(
-        ::MoveFileExA(from.c_str(), to.empty() ? nullptr : to.c_str(), MOVEFILE_DELAY_UNTIL_REBOOT));
+        ::MoveFileExW(from.c_str(), to.empty() ? nullptr : to.c_str(), MOVEFILE_DELAY_UNTIL_REBOOT));
 }
 
-Error readFileBytes(const std::string& path, std::vector<std::uint8_t>& out) {
+Error readFileBytes(const std::wstring& path, std::vector<std::uint8_t>& out) {
     out.clear();
-    win::FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    win::FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return ::GetLastError();
     LARGE_INTEGER size{};
@@ -107,8 +107,8 @@ Error readFileBytes(const std::string& path, std::vector<std::uint8_t>& out) {
     return kOk;
 }
 
-Error writeFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    win::FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+Error writeFileBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
+    win::FileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                        FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return ::GetLastError();
     std::size_t done = 0;
@@ -123,22 +123,7 @@ Error writeFileBytes(const std::string& path, const std::vector<std::uint8_t>& b
     return kOk;
 }
 
-std::string executablePath() {
-    std::string buffer(MAX_PATH, '\0');
-    for (;;) {
-        const DWORD n = ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (n == 0) return {};
-        // A full buffer means the name may have been cut: grow and ask again.
-        if (n < buffer.size()) {
-            buffer.resize(n);
-            return buffer;
-        }
-        if (buffer.size() >= 0x8000) return {};
-        buffer.resize(buffer.size() * 2);
-    }
-}
-
-std::wstring executablePathW() {
+std::wstring executablePath() {
     std::wstring buffer(MAX_PATH, L'\0');
     for (;;) {
         const DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
@@ -152,15 +137,15 @@ std::wstring executablePathW() {
     }
 }
 
-std::optional<std::string> getEnv(const std::string& name) {
-    std::string buffer(256, '\0');
+std::optional<std::wstring> getEnv(const std::wstring& name) {
+    std::wstring buffer(256, L'\0');
     for (int attempt = 0; attempt < 8; ++attempt) {
         ::SetLastError(ERROR_SUCCESS);
-        const DWORD n = ::GetEnvironmentVariableA(name.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+        const DWORD n = ::GetEnvironmentVariableW(name.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
         if (n == 0) {
             // 0 is both "not set" and "set to an empty text".
             if (::GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
-            return std::string();
+            return std::wstring();
         }
         if (n < buffer.size()) {
             buffer.resize(n);
@@ -168,7 +153,7 @@ std::optional<std::string> getEnv(const std::string& name) {
         }
         // Too small: n is the size needed, terminating zero included. The
         // variable may change between calls, so ask again.
-        buffer.assign(n, '\0');
+        buffer.assign(n, L'\0');
     }
     return std::nullopt;
 }

@@ -1,4 +1,4 @@
-// The registry, advapi32 ANSI forms. Handles cross the platform boundary as
+// The registry, advapi32 "W" forms. Handles cross the platform boundary as
 // plain integers; the caller owns and closes what regOpenKey/regCreateKey give.
 #include <windows.h>
 
@@ -16,7 +16,8 @@ static_assert(kHKeyUsers == static_cast<std::uintptr_t>(static_cast<LONG_PTR>(st
 static_assert(sizeof(HKey) == sizeof(HKEY));
 static_assert(kKeyAllAccess == KEY_ALL_ACCESS && kKeyRead == KEY_READ && kKeyWrite == KEY_WRITE);
 static_assert(kKeyWow64_64Key == KEY_WOW64_64KEY && kKeyWow64_32Key == KEY_WOW64_32KEY);
-static_assert(kRegOptionBackupRestore == REG_OPTION_BACKUP_RESTORE);
+static_assert(kRegOptionBackupRestore == REG_OPTION_BACKUP_RESTORE && kRegOptionOpenLink == REG_OPTION_OPEN_LINK &&
+              kRegOptionCreateLink == REG_OPTION_CREATE_LINK);
 
 namespace {
 
@@ -25,19 +26,19 @@ HKey fromHkey(HKEY key) { return reinterpret_cast<HKey>(key); }
 
 }  // namespace
 
-Error regOpenKey(HKey base, const std::string& subKey, std::uint32_t access, HKey& out) {
+Error regOpenKey(HKey base, const std::wstring& subKey, std::uint32_t access, HKey& out, std::uint32_t options) {
     out = 0;
     HKEY key = nullptr;
-    const LONG r = ::RegOpenKeyExA(toHkey(base), subKey.c_str(), 0, access, &key);
+    const LONG r = ::RegOpenKeyExW(toHkey(base), subKey.c_str(), options, access, &key);
     if (r == ERROR_SUCCESS) out = fromHkey(key);
     return static_cast<Error>(r);
 }
 
-Error regCreateKey(HKey base, const std::string& subKey, std::uint32_t options, std::uint32_t access, HKey& out) {
+Error regCreateKey(HKey base, const std::wstring& subKey, std::uint32_t options, std::uint32_t access, HKey& out) {
     out = 0;
     HKEY key = nullptr;
     const LONG r =
-        ::RegCreateKeyExA(toHkey(base), subKey.c_str(), 0, nullptr, options, access, nullptr, &key, nullptr);
+        ::RegCreateKeyExW(toHkey(base), subKey.c_str(), 0, nullptr, options, access, nullptr, &key, nullptr);
     if (r == ERROR_SUCCESS) out = fromHkey(key);
     return static_cast<Error>(r);
 }
@@ -50,7 +51,7 @@ Error regQueryInfoKey(HKey key, KeyInfo& info) {
     info = KeyInfo{};
     DWORD subKeys = 0, maxSubKeyLen = 0, values = 0, maxValueNameLen = 0, maxValueLen = 0;
     FILETIME lastWrite{};
-    const LONG r = ::RegQueryInfoKeyA(toHkey(key), nullptr, nullptr, nullptr, &subKeys, &maxSubKeyLen, nullptr,
+    const LONG r = ::RegQueryInfoKeyW(toHkey(key), nullptr, nullptr, nullptr, &subKeys, &maxSubKeyLen, nullptr,
                                       &values, &maxValueNameLen, &maxValueLen, nullptr, &lastWrite);
     if (r != ERROR_SUCCESS) return static_cast<Error>(r);
     info.subKeys = subKeys;
@@ -62,22 +63,22 @@ Error regQueryInfoKey(HKey key, KeyInfo& info) {
     return kOk;
 }
 
-Error regEnumKey(HKey key, std::uint32_t index, std::uint32_t bufferChars, std::string& name) {
+Error regEnumKey(HKey key, std::uint32_t index, std::uint32_t bufferChars, std::wstring& name) {
     name.clear();
     // At least one byte of storage, so that a zero-size buffer is still a
     // valid pointer; the call is told the caller's size.
-    std::string buffer(bufferChars > 0 ? bufferChars : 1, '\0');
+    std::wstring buffer(bufferChars > 0 ? bufferChars : 1, L'\0');
     DWORD length = bufferChars;
-    const LONG r = ::RegEnumKeyExA(toHkey(key), index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
+    const LONG r = ::RegEnumKeyExW(toHkey(key), index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
     if (r == ERROR_SUCCESS) name.assign(buffer.data(), length < buffer.size() ? length : buffer.size());
     return static_cast<Error>(r);
 }
 
-Error regQueryValue(HKey key, const std::string& name, std::uint32_t& type, std::vector<std::uint8_t>* data,
+Error regQueryValue(HKey key, const std::wstring& name, std::uint32_t& type, std::vector<std::uint8_t>* data,
                     std::uint32_t& size, std::uint32_t capacity) {
     DWORD valueType = REG_NONE;
     DWORD valueSize = 0;
-    LONG r = ::RegQueryValueExA(toHkey(key), name.c_str(), nullptr, &valueType, nullptr, &valueSize);
+    LONG r = ::RegQueryValueExW(toHkey(key), name.c_str(), nullptr, &valueType, nullptr, &valueSize);
     if (r != ERROR_SUCCESS || data == nullptr) {
         type = valueType;
         size = valueSize;
@@ -92,7 +93,7 @@ Error regQueryValue(HKey key, const std::string& name, std::uint32_t& type, std:
         }
         std::vector<std::uint8_t> bytes(valueSize > 0 ? valueSize : 1);
         DWORD got = valueSize;
-        r = ::RegQueryValueExA(toHkey(key), name.c_str(), nullptr, &valueType, bytes.data(), &got);
+        r = ::RegQueryValueExW(toHkey(key), name.c_str(), nullptr, &valueType, bytes.data(), &got);
         if (r == ERROR_SUCCESS) {
             bytes.resize(got);
             *data = std::move(bytes);
@@ -112,37 +113,37 @@ Error regQueryValue(HKey key, const std::string& name, std::uint32_t& type, std:
     return kErrMoreData;
 }
 
-Error regSetValue(HKey key, const std::string& name, std::uint32_t type, const std::vector<std::uint8_t>& data) {
+Error regSetValue(HKey key, const std::wstring& name, std::uint32_t type, const std::vector<std::uint8_t>& data) {
     static const BYTE empty = 0;
-    return static_cast<Error>(::RegSetValueExA(toHkey(key), name.c_str(), 0, type,
+    return static_cast<Error>(::RegSetValueExW(toHkey(key), name.c_str(), 0, type,
                                                data.empty() ? &empty : data.data(),
                                                static_cast<DWORD>(data.size())));
 }
 
-Error regDeleteKey(HKey base, const std::string& subKey) {
-    return static_cast<Error>(::RegDeleteKeyA(toHkey(base), subKey.c_str()));
+Error regDeleteKey(HKey base, const std::wstring& subKey) {
+    return static_cast<Error>(::RegDeleteKeyW(toHkey(base), subKey.c_str()));
 }
 
-Error regDeleteValue(HKey key, const std::string& name) {
-    return static_cast<Error>(::RegDeleteValueA(toHkey(key), name.c_str()));
+Error regDeleteValue(HKey key, const std::wstring& name) {
+    return static_cast<Error>(::RegDeleteValueW(toHkey(key), name.c_str()));
 }
 
-Error regSaveKey(HKey key, const std::string& file) {
+Error regSaveKey(HKey key, const std::wstring& file) {
     // RegSaveKey is documented to fail when the file already exists, and
     // Windows leaves that file alone. Wine instead truncates it, even when the
     // save then fails, so the rule is enforced here before the call.
-    if (::GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES) return ERROR_ALREADY_EXISTS;
+    if (::GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES) return ERROR_ALREADY_EXISTS;
     // A failed save must not leave a file behind either: Wine creates the
     // file before the privilege check and keeps it, empty, on failure; a
     // later restore would take it for a hive and a later save would be
     // refused. Only the file this call created is removed.
-    const LONG r = ::RegSaveKeyA(toHkey(key), file.c_str(), nullptr);
-    if (r != ERROR_SUCCESS) ::DeleteFileA(file.c_str());
+    const LONG r = ::RegSaveKeyW(toHkey(key), file.c_str(), nullptr);
+    if (r != ERROR_SUCCESS) ::DeleteFileW(file.c_str());
     return static_cast<Error>(r);
 }
 
-Error regRestoreKey(HKey key, const std::string& file, std::uint32_t flags) {
-    return static_cast<Error>(::RegRestoreKeyA(toHkey(key), file.c_str(), flags));
+Error regRestoreKey(HKey key, const std::wstring& file, std::uint32_t flags) {
+    return static_cast<Error>(::RegRestoreKeyW(toHkey(key), file.c_str(), flags));
 }
 
 }  // namespace plat

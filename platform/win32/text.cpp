@@ -30,7 +30,7 @@ std::wstring formatWithGrowingBuffer(Format format) {
 
 }  // namespace
 
-std::wstring ansiToWide(const std::string& text) {
+std::wstring decodeAnsi(const std::string& text) {
     if (text.empty()) return {};
     const int len = clampLength(text.size());
     const int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), len, nullptr, 0);
@@ -41,15 +41,16 @@ std::wstring ansiToWide(const std::string& text) {
     return out;
 }
 
-std::string wideToAnsi(const std::wstring& text) {
+std::wstring throughAnsi(const std::wstring& text) {
     if (text.empty()) return {};
     const int len = clampLength(text.size());
-    const int n = ::WideCharToMultiByte(CP_ACP, 0, text.data(), len, nullptr, 0, nullptr, nullptr);
+    const int n = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), len, nullptr, 0, nullptr, nullptr);
     if (n <= 0) return {};
     std::string out(static_cast<std::size_t>(n), '\0');
-    const int written = ::WideCharToMultiByte(CP_ACP, 0, text.data(), len, out.data(), n, nullptr, nullptr);
+    const int written =
+        ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), len, out.data(), n, nullptr, nullptr);
     out.resize(written > 0 ? static_cast<std::size_t>(written) : 0);
-    return out;
+    return decodeAnsi(out);
 }
 
 int compareTextIgnoreCase(const std::wstring& a, const std::wstring& b) {
@@ -79,6 +80,5 @@ std::wstring decimalSeparator() {
     return std::wstring(buffer, static_cast<std::size_t>(n) - 1);
 }
 
-bool isDbcsSystem() { return ::GetSystemMetrics(SM_DBCSENABLED) != 0; }
 
 }  // namespace plat

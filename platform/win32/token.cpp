@@ -16,10 +16,10 @@ Error openProcessToken(std::uint32_t access, Handle& token) {
     return kOk;
 }
 
-Error lookupPrivilegeValue(const std::string& name, std::uint64_t& luid) {
+Error lookupPrivilegeValue(const std::wstring& name, std::uint64_t& luid) {
     luid = 0;
     LUID value{};
-    if (!::LookupPrivilegeValueA(nullptr, name.c_str(), &value)) return ::GetLastError();
+    if (!::LookupPrivilegeValueW(nullptr, name.c_str(), &value)) return ::GetLastError();
     luid = (static_cast<std::uint64_t>(static_cast<std::uint32_t>(value.HighPart)) << 32) | value.LowPart;
     return kOk;
 }
@@ -46,7 +46,7 @@ Error closeHandle(Handle handle) {
 }
 
 bool initiateSystemShutdown(bool forceAppsClosed, bool reboot) {
-    return ::InitiateSystemShutdownA(nullptr, nullptr, 0, forceAppsClosed ? TRUE : FALSE, reboot ? TRUE : FALSE) !=
+    return ::InitiateSystemShutdownW(nullptr, nullptr, 0, forceAppsClosed ? TRUE : FALSE, reboot ? TRUE : FALSE) !=
            0;
 }
 

@@ -10,8 +10,6 @@ static_assert(kMbOkCancel == MB_OKCANCEL && kMbIconError == MB_ICONERROR && kMbI
               kMbIconExclamation == MB_ICONEXCLAMATION);
 static_assert(kIdOk == IDOK && kIdCancel == IDCANCEL);
 static_assert(kGwlStyle == GWL_STYLE && kSmCxScreen == SM_CXSCREEN && kSmCyScreen == SM_CYSCREEN);
-// ChangeDisplaySettingsA is given the DEVMODEA of Windows 2000 and later.
-static_assert(sizeof(DEVMODEA) == 156);
 
 namespace {
 
@@ -25,12 +23,8 @@ int messageBox(const std::wstring& text, const std::wstring& caption, std::uint3
     return ::MessageBoxW(nullptr, text.c_str(), caption.c_str(), flags);
 }
 
-int messageBoxA(const std::string& text, const std::string& caption, std::uint32_t flags) {
-    return ::MessageBoxA(nullptr, text.c_str(), caption.c_str(), flags);
-}
-
-std::intptr_t shellOpen(std::uintptr_t ownerWindow, const std::string& file, int show) {
-    HINSTANCE r = ::ShellExecuteA(toHwnd(ownerWindow), "open", file.c_str(), nullptr, nullptr, show);
+std::intptr_t shellOpen(std::uintptr_t ownerWindow, const std::wstring& file, int show) {
+    HINSTANCE r = ::ShellExecuteW(toHwnd(ownerWindow), L"open", file.c_str(), nullptr, nullptr, show);
     return reinterpret_cast<std::intptr_t>(r);
 }
 
@@ -57,16 +51,12 @@ std::uint32_t getWindowThreadProcessId(HWnd window, std::uint32_t& processId) {
     return thread;
 }
 
-// The pointer-sized forms: the same calls as GetWindowLongA/SetWindowLongA in
+// The pointer-sized forms: the same calls as GetWindowLongW/SetWindowLongW in
 // a 32-bit build, and correct for every index in a 64-bit one.
-std::intptr_t getWindowLongA(HWnd window, int index) { return ::GetWindowLongPtrA(toHwnd(window), index); }
+std::intptr_t getWindowLong(HWnd window, int index) { return ::GetWindowLongPtrW(toHwnd(window), index); }
 
-std::intptr_t setWindowLongA(HWnd window, int index, std::intptr_t value) {
-    return ::SetWindowLongPtrA(toHwnd(window), index, value);
-}
-
-std::intptr_t sendMessageA(HWnd window, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {
-    return ::SendMessageA(toHwnd(window), msg, wParam, lParam);
+std::intptr_t setWindowLong(HWnd window, int index, std::intptr_t value) {
+    return ::SetWindowLongPtrW(toHwnd(window), index, value);
 }
 
 std::intptr_t sendMessageW(HWnd window, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {
@@ -76,13 +66,13 @@ std::intptr_t sendMessageW(HWnd window, std::uint32_t msg, std::uintptr_t wParam
 int getSystemMetrics(int index) { return ::GetSystemMetrics(index); }
 
 std::int32_t changeDisplayResolution(std::uint32_t width, std::uint32_t height, std::uint32_t flags) {
-    DEVMODEA mode;
+    DEVMODEW mode;
     ::ZeroMemory(&mode, sizeof(mode));
-    mode.dmSize = sizeof(DEVMODEA);
+    mode.dmSize = sizeof(DEVMODEW);
     mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
     mode.dmPelsWidth = width;
     mode.dmPelsHeight = height;
-    return ::ChangeDisplaySettingsA(&mode, flags);
+    return ::ChangeDisplaySettingsW(&mode, flags);
 }
 
 }  // namespace plat

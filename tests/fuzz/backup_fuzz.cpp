@@ -1,19 +1,17 @@
-// Reads arbitrary folders.idx text and sub-folder names as a restore does, in
-// code page 1252 or 932 (where a character's second byte may be 0x5C, the
-// backslash), and checks where it would write: only into a sound folder
+// Reads arbitrary folders.idx text and sub-folder names (UTF-8) as a restore
+// does, and checks where it would write: only into a sound folder
 // ("X:\" and plain names, each ending in "\"), never into the backup root.
 // Each chunk is also taken as a folder the writer backs up: recorded in the
 // index under its encoded name, it must come back as itself.
 //
-// Input: a flags byte (1: code page 932), then NUL-separated chunks: the
-// index, then one sub-folder name (or folder) per chunk.
+// Input: NUL-separated chunks: the index, then one sub-folder name (or
+// folder) per chunk.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "backup/BackupUnit.h"
-#include "native/ansi.h"
 #include "platform/common.h"
 
 namespace {
@@ -40,36 +38,32 @@ bool soundFolder(const std::wstring& path) {
     return true;
 }
 
-bool inBackupRoot(const std::string& folder) {
-    return tw::upperAscii(plat::ansiToWide(folder)).compare(0, kRoot.size(), kRoot) == 0;
-}
+bool inBackupRoot(const std::wstring& folder) { return tw::upperAscii(folder).compare(0, kRoot.size(), kRoot) == 0; }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size == 0) return 0;
-    nativetest::setCodePage(data[0] & 1 ? 932 : 1252);
     std::vector<std::string> chunks(1);
-    for (std::size_t i = 1; i < size; ++i) {
+    for (std::size_t i = 0; i < size; ++i) {
         if (data[i] == 0) chunks.emplace_back();
         else chunks.back().push_back(static_cast<char>(data[i]));
     }
     const tw::FolderIndex index = tw::ParseFolderIndex(chunks[0]);
     for (const auto& [key, folder] : index)
-        require(soundFolder(plat::ansiToWide(folder)) && tw::FolderIndexKey(key) == key);
-    const std::string root = plat::wideToAnsi(kRoot);
+        require(soundFolder(folder) && tw::FolderIndexKey(key) == key);
     for (std::size_t i = 1; i < chunks.size(); ++i) {
-        const std::string target = tw::RestoreFolder(index, chunks[i], root);
-        require(target.empty() || (soundFolder(plat::ansiToWide(target)) && !inBackupRoot(target)));
+        const std::wstring sub = tw::fromUtf8(chunks[i]);
+        const std::wstring target = tw::RestoreFolder(index, sub, kRoot);
+        require(target.empty() || (soundFolder(target) && !inBackupRoot(target)));
 
-        const std::string& folder = chunks[i];
-        if (!soundFolder(plat::ansiToWide(folder)) || plat::wideToAnsi(plat::ansiToWide(folder)) != folder) continue;
-        const std::string name = tw::EncodeFolder(folder);
-        require(plainName(plat::ansiToWide(name)));
-        const std::string back = tw::RestoreFolder(tw::ParseFolderIndex(tw::FolderIndexLine(name, folder)), name, root);
-        require(back == (inBackupRoot(folder) ? "" : folder));
+        const std::wstring& folder = sub;
+        if (!soundFolder(folder)) continue;
+        const std::wstring name = tw::EncodeFolder(folder);
+        require(plainName(name));
+        const std::wstring back = tw::RestoreFolder(tw::ParseFolderIndex(tw::FolderIndexLine(name, folder)), name, kRoot);
+        require(back == (inBackupRoot(folder) ? L"" : folder));
         // Without ";" or "'" the name alone decodes to the folder.
-        if (plat::ansiToWide(folder).find_first_of(L";'") == std::wstring::npos)
+        if (folder.find_first_of(L";'") == std::wstring::npos)
             require(tw::DecodeFolder(name) == folder);
     }
     return 0;

@@ -1,23 +1,14 @@
 // Path text: the folder path normaliser, the path helpers and the names of
-// the backup store, also in code page 932, where "表" (95 5C) and "ソ" (83 5C)
-// end in the byte of a backslash.
+// the backup store, and the strict UTF-8 decoder.
 #include <gtest/gtest.h>
 
 #include <optional>
 
 #include "backup/BackupUnit.h"
 #include "engine/FolderPath.h"
-#include "native/ansi.h"
 #include "platform/common.h"
 
 namespace {
-
-const std::string kTable = "\x95\x5C", kSo = "\x83\x5C";
-
-class CodePage : public ::testing::Test {
-protected:
-    void TearDown() override { nativetest::setCodePage(1252); }
-};
 
 TEST(FolderPath, NormalisesOrRefuses) {
     const std::vector<std::pair<std::wstring, std::optional<std::wstring>>> cases = {
@@ -41,35 +32,42 @@ TEST(FolderPath, AncestorsByWholeNamesIgnoringCase) {
         EXPECT_EQ(tw::IsSameOrAncestor(folder, other), same) << testing::PrintToString(std::wstring(other));
 }
 
-TEST_F(CodePage, DoubleByteNamesStayWhole) {
-    nativetest::setCodePage(932);
-    const std::vector<std::pair<std::string, std::optional<std::string>>> cases = {
-        {"C:\\" + kTable, "C:\\" + kTable},
-        {"C:\\A\\" + kSo + "\\", "C:\\A\\" + kSo},
-        {"C:\\" + kTable + "\\..\\B", "C:\\B"},
-        {"C:\\" + kTable + "X\\..", "C:\\"},
-        {"C:\\A\\" + kSo + ".\\" + kTable + kTable, "C:\\A\\" + kSo + "\\" + kTable + kTable},
-        {"C:\\" + kTable + "\\..\\..", std::nullopt},
-    };
-    for (const auto& [path, want] : cases) EXPECT_EQ(tw::NormalizeFolderPath(path), want) << path;
-    for (const std::string& name : {kTable, kSo, "A" + kTable}) {
-        const std::string path = "C:\\" + name;
-        EXPECT_EQ(tw::lastPathSeparator(path), 2u) << path;
-        EXPECT_EQ(tw::includeTrailingBackslash(path), path + "\\") << path;
-        EXPECT_EQ(tw::excludeTrailingBackslash(path), path) << path;
+// The system's rewriting of a pattern (Wine's FindFirstFileW leaves out the
+// rules for "?" and a trailing "."; the Wine table checks the rest on real files).
+TEST(FolderPath, PatternsMatchAsTheSystemRewritesThem) {
+    for (auto [pattern, name, match] : std::vector<std::tuple<std::wstring, std::wstring, bool>>{
+             {L"nv*.*", L"nvnodot", true}, {L"nv*.*", L"NV.A.B", true}, {L"nv*.*", L"xnv.dll", false},
+             {L"*.", L"nodot", true}, {L"*.", L"a.b", false}, {L"??", L"a", true}, {L"??", L"abc", false},
+             {L"nv???.*", L"nv.a.b", true}, {L"nv?.dll", L"nv.dll", true}, {L"*.dll", L"a.dll.bak", false},
+             {L"{*.BAK ", L"{tw.BAK", true}, {L"a*b", L"a.b.b", true}, {L"nv*.*", L"nv\uFF3C..\uFF3Cx", true}}) {
+        EXPECT_EQ(tw::MatchesPattern(name, pattern), match) << testing::PrintToString(std::pair(pattern, name));
     }
 }
 
-TEST_F(CodePage, FolderAndKeyNamesOfTheBackup) {
-    nativetest::setCodePage(932);
-    for (auto [folder, name] : {std::pair<std::string, std::string>{"C:\\WINDOWS\\", "C';WINDOWS;"},
-                                {"D:\\Program Files\\Tool\\", "D';Program Files;Tool;"},
-                                {"C:\\" + kTable + "\\" + kSo + "\\", "C';" + kTable + ";" + kSo + ";"}}) {
+// Names stay UTF-16: a look-alike of a separator (U+FF3C, U+2216) is no separator.
+TEST(BackupNames, FolderAndKeyNamesOfTheBackup) {
+    for (auto [folder, name] : {std::pair<std::wstring, std::wstring>{L"C:\\WINDOWS\\", L"C';WINDOWS;"},
+                                {L"D:\\Program Files\\Tool\\", L"D';Program Files;Tool;"},
+                                {L"C:\\\u8868\\a\uFF3C..\u2216b\\", L"C';\u8868;a\uFF3C..\u2216b;"}}) {
         EXPECT_EQ(tw::EncodeFolder(folder), name);
         EXPECT_EQ(tw::DecodeFolder(name), folder);
     }
-    EXPECT_EQ(tw::HiveFileName(plat::kHKeyLocalMachine, "S\\" + kTable, "x"), "HKLM;S;" + kTable + ";x.TW");
-    EXPECT_EQ(tw::HiveFileName(plat::kHKeyCurrentUser, "Software", "a/b"), "");  // no plain file name
+    EXPECT_EQ(tw::HiveFileName(plat::kHKeyLocalMachine, L"S\\\u8868", L"x\uFF3C"), L"HKLM;S;\u8868;x\uFF3C.TW");
+    EXPECT_EQ(tw::HiveFileName(plat::kHKeyCurrentUser, L"Software", L"a/b"), L"");  // no plain file name
+}
+
+// Strict UTF-8: a byte that starts no valid sequence is one U+FFFD, and the
+// bytes after it are read anew, so no line break or separator is swallowed or made.
+TEST(Utf8, InvalidSequencesBecomeReplacementCharacters) {
+    for (auto [bytes, want] : std::vector<std::pair<std::string, std::wstring>>{
+             {"a\xC3\xA9\xE2\x88\x96\xF0\x9F\x98\x80", L"a\u00E9\u2216\U0001F600"},
+             {"\xC3\n", L"\uFFFD\n"},                                   // cut short by a line feed
+             {"\xF4\x90\x81\x9C", L"\uFFFD\uFFFD\uFFFD\uFFFD"},           // above U+10FFFF
+             {"\xC1\x9C", L"\uFFFD\uFFFD"}, {"\xE0\x81\x9C", L"\uFFFD\uFFFD\uFFFD"},  // overlong backslash
+             {"\xED\xA0\x80", L"\uFFFD\uFFFD\uFFFD"},                       // a surrogate
+             {"\x80\\", L"\uFFFD\\"}, {"\xE2\x88", L"\uFFFD\uFFFD"}}) {
+        EXPECT_EQ(tw::fromUtf8(bytes), want) << testing::PrintToString(bytes);
+    }
 }
 
 // folders.idx keeps the folders whose names do not survive the encoding; a
@@ -80,16 +78,17 @@ TEST(BackupIndex, LinesAndRestoreTargets) {
         "garbage line\nrel\tData\\v1\\\nx\tC:\\Elsewhere\ny\tC:\\Other\\..\\WINDOWS\\\n"
         "a\\b\tC:\\A\\\n.\tC:\\A\\\nz\tC:\\A\\B \\\nw\tC:\\A*\\\n"
         "\xC3\xA9t\xC3\xA9\tD:\\\xC3\xA9t\xC3\xA9\\\n" +
-        tw::FolderIndexLine("C';It's;", "C:\\It's\\"));
-    EXPECT_EQ(index, (tw::FolderIndex{{"C';DATA;V1;", "C:\\Data;v1\\"}, {"\xe9T\xe9", "D:\\\xe9t\xe9\\"},
-                                      {"C';IT'S;", "C:\\It's\\"}}));
-    const std::string root = "C:\\Tools\\Tidewell\\Backup\\";
-    const std::vector<std::pair<std::string, std::string>> targets = {
-        {"c';data;V1;", "C:\\Data;v1\\"},  {"C';Other;", "C:\\Other\\"},     {"\xe9t\xe9", "D:\\\xe9t\xe9\\"},
-        {"C';It's;", "C:\\It's\\"},         {"Other", ""},                    {"C';A;..;", ""},
-        {"C';A;B ;", ""},                   {"C';Tools;Tidewell;Backup;set;", ""}, {"c';tools;tidewell;backup;", ""},
+        tw::FolderIndexLine(L"C';It's;", L"C:\\It's\\"));
+    EXPECT_EQ(index, (tw::FolderIndex{{L"C';DATA;V1;", L"C:\\Data;v1\\"}, {L"\u00e9T\u00e9", L"D:\\\u00e9t\u00e9\\"},
+                                      {L"C';IT'S;", L"C:\\It's\\"}}));
+    const std::wstring root = L"C:\\Tools\\Tidewell\\Backup\\";
+    const std::vector<std::pair<std::wstring, std::wstring>> targets = {
+        {L"c';data;V1;", L"C:\\Data;v1\\"}, {L"C';Other;", L"C:\\Other\\"}, {L"\u00e9t\u00e9", L"D:\\\u00e9t\u00e9\\"},
+        {L"C';It's;", L"C:\\It's\\"}, {L"Other", L""}, {L"C';A;..;", L""}, {L"C';A;B ;", L""},
+        {L"C';Tools;Tidewell;Backup;set;", L""}, {L"c';tools;tidewell;backup;", L""},
     };
-    for (const auto& [sub, want] : targets) EXPECT_EQ(tw::RestoreFolder(index, sub, root), want) << sub;
+    for (const auto& [sub, want] : targets)
+        EXPECT_EQ(tw::RestoreFolder(index, sub, root), want) << testing::PrintToString(sub);
 }
 
 }  // namespace

@@ -15,25 +15,24 @@
 
 namespace {
 
-using dialogs::narrow;
 using Names = std::vector<std::wstring>;
-using Lines = std::vector<std::string>;
+using Lines = std::vector<std::wstring>;
 using Indexes = std::vector<std::size_t>;
 using winetest::fileExists;
 
 Names sorted(Names names) { return std::sort(names.begin(), names.end()), names; }
 
 // Writes a file, making its folders first.
-void put(const std::string& path, const std::string& bytes) {
-    winetest::makeFolders(path.substr(0, path.find_last_of('\\')));
+void put(const std::wstring& path, const std::wstring& bytes) {
+    winetest::makeFolders(path.substr(0, path.find_last_of(L'\\')));
     winetest::writeFile(path, bytes);
 }
 
 // The page each dialog finds for a node's text: Options (Cleaning, Language, Miscellaneous),
 // Log (View, Remove), Backup (reStore, Remove), About (About, Donate, contact: K); '-': none.
-std::string pagesOf(const std::wstring& node) {
-    return {"CLM-"[static_cast<int>(tw::OptionsPageOf(node))], "VR-"[static_cast<int>(tw::IdentifyLogPage(node))],
-            "SR-"[static_cast<int>(tw::IdentifyBackupPage(node))], "ADK-"[static_cast<int>(tw::AboutPageOf(node))]};
+std::wstring pagesOf(const std::wstring& node) {
+    return {L"CLM-"[static_cast<int>(tw::OptionsPageOf(node))], L"VR-"[static_cast<int>(tw::IdentifyLogPage(node))],
+            L"SR-"[static_cast<int>(tw::IdentifyBackupPage(node))], L"ADK-"[static_cast<int>(tw::AboutPageOf(node))]};
 }
 
 class Dialogs : public dialogs::ProgramFolderTest {};
@@ -42,20 +41,20 @@ TEST_F(Dialogs, PagesAreFoundByTheCurrentLanguagesNamesWithCaseAndTheFirstOfTwoA
     languages();
     const struct {
         const wchar_t *language, *node;
-        const char* pages;
+        const wchar_t* pages;
     } cases[] = {
-        {L"English", L"Cleaning", "C---"}, {L"English", L"Language", "L---"}, {L"English", L"Miscellaneous", "M---"},
-        {L"English", L"cleaning", "----"}, {L"English", L"View log", "-V--"}, {L"English", L"Remove log", "-R--"},
-        {L"English", L"Restore backup", "--S-"}, {L"English", L"Remove backup", "--R-"}, {L"English", L"About", "---A"},
-        {L"English", L"Donate", "---D"}, {L"English", L"Contact", "---K"}, {L"English", L"contact", "----"},
-        {L"Deutsch", L"Sprache", "L---"}, {L"Deutsch", L"Language", "----"}, {L"Deutsch", L"Protokoll", "-V--"},
-        {L"Deutsch", L"Entfernen", "-R--"}, {L"Deutsch", L"Sicherungen", "--R-"}, {L"Deutsch", L"Spenden", "---D"},
-        {L"Deutsch", L"Kontakt", "---K"}, {L"Alike", L"Cleaning", "C---"}, {L"Alike", L"About", "---A"}};
+        {L"English", L"Cleaning", L"C---"}, {L"English", L"Language", L"L---"}, {L"English", L"Miscellaneous", L"M---"},
+        {L"English", L"cleaning", L"----"}, {L"English", L"View log", L"-V--"}, {L"English", L"Remove log", L"-R--"},
+        {L"English", L"Restore backup", L"--S-"}, {L"English", L"Remove backup", L"--R-"}, {L"English", L"About", L"---A"},
+        {L"English", L"Donate", L"---D"}, {L"English", L"Contact", L"---K"}, {L"English", L"contact", L"----"},
+        {L"Deutsch", L"Sprache", L"L---"}, {L"Deutsch", L"Language", L"----"}, {L"Deutsch", L"Protokoll", L"-V--"},
+        {L"Deutsch", L"Entfernen", L"-R--"}, {L"Deutsch", L"Sicherungen", L"--R-"}, {L"Deutsch", L"Spenden", L"---D"},
+        {L"Deutsch", L"Kontakt", L"---K"}, {L"Alike", L"Cleaning", L"C---"}, {L"Alike", L"About", L"---A"}};
     for (const auto& c : cases) {
         tw::SetCurrentLanguageName(c.language);
-        EXPECT_EQ(pagesOf(c.node), c.pages) << narrow(c.language) << ": " << narrow(c.node);
+        EXPECT_EQ(pagesOf(c.node), c.pages) << c.language << L": " << c.node;
         // The Delete key looks up "Remove Log", which the file finds without regard to case.
-        EXPECT_EQ(tw::IsRemoveLogPageForDeleteKey(c.node), c.pages[1] == 'R' && c.language[0] == L'D');
+        EXPECT_EQ(tw::IsRemoveLogPageForDeleteKey(c.node), c.pages[1] == L'R' && c.language[0] == L'D');
     }
     tw::SetCurrentLanguageName(L"Deutsch");
     EXPECT_EQ(tw::RemoveRestoreCaption(tw::BackupPage::Remove), L"L\u00f6schen");
@@ -63,64 +62,64 @@ TEST_F(Dialogs, PagesAreFoundByTheCurrentLanguagesNamesWithCaseAndTheFirstOfTwoA
 }
 
 TEST_F(Dialogs, LogListViewAndRemoval) {
-    const std::string logs = tw::LogFolder();
-    EXPECT_TRUE(tw::LogNames().empty()) << "no folder yet";
-    for (const char* name : {"b.txt", "ABC.TXT", "notes.doc", "a.txtx", "d.txt", "c.txt", "old.txt"})
-        put(logs + name, "x");
-    ::SetFileAttributesA((logs + "old.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    const std::wstring logs = tw::LogFolder();
+    EXPECT_TRUE(tw::LogNames().empty()) << L"no folder yet";
+    for (const wchar_t* name : {L"b.txt", L"ABC.TXT", L"notes.doc", L"a.txtx", L"d.txt", L"c.txt", L"old.txt"})
+        put(logs + name, L"x");
+    ::SetFileAttributesW((logs + L"old.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
     EXPECT_EQ(sorted(tw::LogNames()), (Names{L"ABC", L"b", L"c", L"d", L"old"}));
     tw::RunLog().replace({L"kept"});
     EXPECT_THROW(tw::ViewLog(L"gone"), tw::AppError);
     EXPECT_EQ(tw::RunLog().lines(), Names{L"kept"});
 
     // Last to first; a file that stays is taken out of the list all the same.
-    faults::fail(faults::Call::DeleteFile, "\\c.txt");
-    const std::string outside = tw::programFolder() + "tw_x.txt";
-    put(outside, "x");
+    faults::fail(faults::Call::DeleteFile, L"\\c.txt");
+    const std::wstring outside = tw::programFolder() + L"tw_x.txt";
+    put(outside, L"x");
     EXPECT_EQ(tw::RemoveCheckedLogs({{L"a", false}, {L"b", true}, {L"c", true}, {L"d", true}, {L"..\\tw_x", true}}),
               (Indexes{4, 3, 2, 1}));
-    EXPECT_EQ(tw::SortedLogNames(), (Names{L"ABC", L"c", L"old"})) << "sorted without regard to case";
-    EXPECT_TRUE(fileExists(outside)) << "a name that leaves the folder";
-    ::DeleteFileA(outside.c_str());
+    EXPECT_EQ(tw::SortedLogNames(), (Names{L"ABC", L"c", L"old"})) << L"sorted without regard to case";
+    EXPECT_TRUE(fileExists(outside)) << L"a name that leaves the folder";
+    ::DeleteFileW(outside.c_str());
 }
 
 // Each checked item is restored with a log of its own.
 TEST_F(Dialogs, BackupRestoresCheckedItemsWithOneLogEach) {
-    for (const char* item : {"A Files", "B Files", "Other", "C Files"})
-        put(tw::BackupRoot() + "S1\\" + item + "\\" + tw::EncodeFolder(dir + item + "\\") + "\\f.dll", item);
+    for (const wchar_t* item : {L"A Files", L"B Files", L"Other", L"C Files"})
+        put(tw::BackupRoot() + L"S1\\" + item + L"\\" + tw::EncodeFolder(dir + item + L"\\") + L"\\f.dll", item);
     tw::LogFiles = true;
     tw::RestoreCheckedItems(L"S1", {{L"A Files", true}, {L"B Files", true}, {L"Other", true}, {L"C Files", false}});
-    EXPECT_EQ(winetest::readFile(dir + "B Files\\f.dll"), "B Files");
-    EXPECT_FALSE(fileExists(dir + "Other\\f.dll") || fileExists(dir + "C Files\\f.dll"));
-    EXPECT_EQ(tw::LogNames().size(), 2u) << "one log for each restored item";
+    EXPECT_EQ(winetest::readFile(dir + L"B Files\\f.dll"), L"B Files");
+    EXPECT_FALSE(fileExists(dir + L"Other\\f.dll") || fileExists(dir + L"C Files\\f.dll"));
+    EXPECT_EQ(tw::LogNames().size(), 2u) << L"one log for each restored item";
 }
 
 // The sets and items the lists show, their sizes, and the removal of checked
 // sets, which is not backed up itself.
 TEST_F(Dialogs, BackupSetsItemsSizesAndRemoval) {
-    const std::string root = tw::BackupRoot();
-    for (const char* name : {"a", "b", "c", "d"})
-        put(root + name + "\\X - Files\\C';\\f.dll", std::string(*name == 'b' ? 1 << 20 : 1, 'x'));
-    put(root + "a\\X - Registry\\HKLM;x.TW", std::string(3 << 19, 'r'));
-    put(root + "stray.txt", "");
-    winetest::makeFolders(root + "hidden");
-    ::SetFileAttributesA((root + "hidden").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY);
+    const std::wstring root = tw::BackupRoot();
+    for (const wchar_t* name : {L"a", L"b", L"c", L"d"})
+        put(root + name + L"\\X - Files\\C';\\f.dll", std::wstring(*name == L'b' ? 1 << 20 : 1, L'x'));
+    put(root + L"a\\X - Registry\\HKLM;x.TW", std::wstring(3 << 19, L'r'));
+    put(root + L"stray.txt", L"");
+    winetest::makeFolders(root + L"hidden");
+    ::SetFileAttributesW((root + L"hidden").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_EQ(sorted(tw::BackupSets()), (Names{L"a", L"b", L"c", L"d"}));
     EXPECT_EQ(sorted(tw::SetItems(L"a")), (Names{L"X - Files", L"X - Registry"}));
     EXPECT_TRUE(tw::SetItems(L"..").empty());
     const std::wstring sep = plat::decimalSeparator();
     EXPECT_EQ(tw::SizeText(L"a"), L"1" + sep + L"5MB / 2" + sep + L"5MB");
 
-    faults::fail(faults::Call::DeleteFile, "\\c\\X - Files\\C';\\f.dll");
-    tw::BackupPath = root + "e\\X - Files\\";
+    faults::fail(faults::Call::DeleteFile, L"\\c\\X - Files\\C';\\f.dll");
+    tw::BackupPath = root + L"e\\X - Files\\";
     tw::BackupEnabled = true;
     EXPECT_EQ(tw::RemoveCheckedSets({{L"a", true}, {L"b", false}, {L"c", true}, {L"d", true}, {L"", true},
                                      {L"..", true}}),
               (Indexes{5, 4, 3, 2, 0}));
     EXPECT_TRUE(tw::BackupEnabled);
-    EXPECT_EQ(logLines(), (Lines{"Deleted folder (" + root + "d\\)", "Not deleted folder (" + root + "c\\)",
-                                 "Deleted folder (" + root + "a\\)"}));
-    EXPECT_EQ(winetest::listFolder(root), (Lines{"b", "c", "hidden", "stray.txt"}));
+    EXPECT_EQ(logLines(), (Lines{L"Deleted folder (" + root + L"d\\)", L"Not deleted folder (" + root + L"c\\)",
+                                 L"Deleted folder (" + root + L"a\\)"}));
+    EXPECT_EQ(winetest::listFolder(root), (Lines{L"b", L"c", L"hidden", L"stray.txt"}));
 }
 
 TEST(MainWindow, CommandLineFillsTheListThenStartsThenQuitsOnce) {
@@ -128,9 +127,9 @@ TEST(MainWindow, CommandLineFillsTheListThenStartsThenQuitsOnce) {
     tw::MemoryTargetList clean;
     Lines calls;
     auto start = [&](const tw::CommandLineRequest& r) {
-        return calls.push_back((r.preview ? "preview " : "clean ") + std::to_string(clean.count())), 3;
+        return calls.push_back((r.preview ? L"preview " : L"clean ") + std::to_wstring(clean.count())), 3;
     };
-    auto quit = [&](int code) { calls.push_back("quit " + std::to_string(code)); };
+    auto quit = [&](int code) { calls.push_back(L"quit " + std::to_wstring(code)); };
     const Names arguments = {L"-NVIDIA",  L"-ati",      L"-nvidia", L"-NvIdIaChIpSeT", L"-mmouse",
                              L"-realtek", L"-creative", L"-ageia",  L"-preview",       L"-quit"};
     EXPECT_TRUE(processor.Process(arguments, clean, start, quit));
@@ -140,7 +139,7 @@ TEST(MainWindow, CommandLineFillsTheListThenStartsThenQuitsOnce) {
     // Any argument starts a run; one that raises quits with 2 when unattended.
     other.Process({L"-PREVIEWS", L"-QUIT"}, clean, start, quit);
     raising.Process({L"-QUIT"}, clean, [](const tw::CommandLineRequest&) -> int { throw tw::AppError(L"x"); }, quit);
-    EXPECT_EQ(calls, (Lines{"preview 7", "quit 3", "clean 7", "quit 3", "quit 2"}));
+    EXPECT_EQ(calls, (Lines{L"preview 7", L"quit 3", L"clean 7", L"quit 3", L"quit 2"}));
 }
 
 }  // namespace

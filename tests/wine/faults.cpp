@@ -14,7 +14,6 @@ std::deque<int> g_answers;
 std::vector<std::wstring> g_boxes;
 int g_shutdowns = 0;
 
-std::wstring widen(const char* s) { return s ? plat::ansiToWide(s) : L""; }
 std::wstring widen(const wchar_t* s) { return s ? s : L""; }
 std::wstring finalPath(HANDLE file) {
     wchar_t path[MAX_PATH * 4] = {};
@@ -22,8 +21,7 @@ std::wstring finalPath(HANDLE file) {
 }
 
 // True (with the last error set) when an armed fault takes this call.
-template <typename Char>
-bool hit(Call call, const Char* path) {
+bool hit(Call call, const wchar_t* path) {
     std::wstring p = widen(path);
     for (auto& c : p) c = static_cast<wchar_t>(std::towlower(c));
     for (auto it = g_armed.begin(); it != g_armed.end(); ++it) {
@@ -38,20 +36,20 @@ LONG err() { return static_cast<LONG>(::GetLastError()); }  // the registry call
 
 // ---- the replacements; each keeps the real function's address ----
 #define TW_HOOKS(X)                                                                                          \
-    X(CopyFileA, copyFile) X(DeleteFileA, deleteFile) X(RemoveDirectoryA, removeDirectory)                   \
+    X(CopyFileW, copyFile) X(DeleteFileW, deleteFile) X(RemoveDirectoryW, removeDirectory)                   \
     X(SetFileInformationByHandle, setFileInformation) X(GetFileInformationByHandle, getFileInformation)      \
-    X(CreateFileA, createFileA) X(CreateFileW, createFileW) X(WritePrivateProfileStringW, writeProfile)      \
-    X(MoveFileExA, moveFileEx) X(RegSaveKeyA, regSaveKey) X(RegDeleteKeyA, regDeleteKey)                     \
-    X(RegDeleteValueA, regDeleteValue) X(RegOpenKeyExA, regOpenKey) X(RegCreateKeyExA, regCreateKey)         \
-    X(MessageBoxW, messageBoxW) X(MessageBoxA, messageBoxA) X(InitiateSystemShutdownA, shutdown)
+    X(CreateFileW, createFileW) X(WritePrivateProfileStringW, writeProfile) X(MoveFileExW, moveFileEx)       \
+    X(RegSaveKeyW, regSaveKey) X(RegDeleteKeyW, regDeleteKey) X(RegDeleteValueW, regDeleteValue)             \
+    X(RegOpenKeyExW, regOpenKey) X(RegCreateKeyExW, regCreateKey) X(MessageBoxW, messageBoxW)                \
+    X(InitiateSystemShutdownW, shutdown) X(ReadFile, readFile)
 #define TW_REAL(name, hook) decltype(&::name) real_##name = nullptr;
 TW_HOOKS(TW_REAL)
 
-BOOL WINAPI copyFile(LPCSTR from, LPCSTR to, BOOL failIfExists) {
-    return !hit(Call::CopyFile, from) && !hit(Call::CopyFile, to) && real_CopyFileA(from, to, failIfExists);
+BOOL WINAPI copyFile(LPCWSTR from, LPCWSTR to, BOOL failIfExists) {
+    return !hit(Call::CopyFile, from) && !hit(Call::CopyFile, to) && real_CopyFileW(from, to, failIfExists);
 }
-BOOL WINAPI deleteFile(LPCSTR path) { return !hit(Call::DeleteFile, path) && real_DeleteFileA(path); }
-BOOL WINAPI removeDirectory(LPCSTR path) { return !hit(Call::DeleteFile, path) && real_RemoveDirectoryA(path); }
+BOOL WINAPI deleteFile(LPCWSTR path) { return !hit(Call::DeleteFile, path) && real_DeleteFileW(path); }
+BOOL WINAPI removeDirectory(LPCWSTR path) { return !hit(Call::DeleteFile, path) && real_RemoveDirectoryW(path); }
 BOOL WINAPI setFileInformation(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID info, DWORD size) {
     if (kind == FileDispositionInfo && hit(Call::DeleteFile, finalPath(file).c_str())) return FALSE;
     return real_SetFileInformationByHandle(file, kind, info, size);
@@ -61,33 +59,36 @@ BOOL WINAPI getFileInformation(HANDLE file, LPBY_HANDLE_FILE_INFORMATION info) {
     if (hit(Call::ShowAsLink, finalPath(file).c_str())) info->dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
     return TRUE;
 }
-constexpr DWORD kWriting = GENERIC_WRITE | GENERIC_ALL | FILE_WRITE_DATA | FILE_APPEND_DATA;
-HANDLE WINAPI createFileA(LPCSTR path, DWORD access, DWORD s, LPSECURITY_ATTRIBUTES sa, DWORD how, DWORD f, HANDLE t) {
-    if ((access & kWriting) != 0 && hit(Call::WriteFile, path)) return INVALID_HANDLE_VALUE;
-    return real_CreateFileA(path, access, s, sa, how, f, t);
+BOOL WINAPI readFile(HANDLE file, LPVOID buffer, DWORD size, LPDWORD got, LPOVERLAPPED overlapped) {
+    // A copy made through a handle reads its source here.
+    if (hit(Call::CopyFile, finalPath(file).c_str())) return FALSE;
+    return real_ReadFile(file, buffer, size, got, overlapped);
 }
+constexpr DWORD kWriting = GENERIC_WRITE | GENERIC_ALL | FILE_WRITE_DATA | FILE_APPEND_DATA;
 HANDLE WINAPI createFileW(LPCWSTR path, DWORD access, DWORD s, LPSECURITY_ATTRIBUTES sa, DWORD how, DWORD f, HANDLE t) {
-    if ((access & kWriting) != 0 && hit(Call::WriteFile, path)) return INVALID_HANDLE_VALUE;
+    // A copy made through a handle creates its new file here.
+    if ((access & kWriting) != 0 && (hit(Call::WriteFile, path) || (how == CREATE_ALWAYS && hit(Call::CopyFile, path))))
+        return INVALID_HANDLE_VALUE;
     return real_CreateFileW(path, access, s, sa, how, f, t);
 }
 BOOL WINAPI writeProfile(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR file) {
     return !hit(Call::WriteFile, file) && real_WritePrivateProfileStringW(section, key, value, file);
 }
-BOOL WINAPI moveFileEx(LPCSTR a, LPCSTR b, DWORD f) { return !hit(Call::MoveAtReboot, a) && real_MoveFileExA(a, b, f); }
-LONG WINAPI regSaveKey(HKEY key, LPCSTR file, LPSECURITY_ATTRIBUTES sa) {
-    return hit(Call::SaveKey, file) ? err() : real_RegSaveKeyA(key, file, sa);
+BOOL WINAPI moveFileEx(LPCWSTR a, LPCWSTR b, DWORD f) { return !hit(Call::MoveAtReboot, a) && real_MoveFileExW(a, b, f); }
+LONG WINAPI regSaveKey(HKEY key, LPCWSTR file, LPSECURITY_ATTRIBUTES sa) {
+    return hit(Call::SaveKey, file) ? err() : real_RegSaveKeyW(key, file, sa);
 }
-LONG WINAPI regDeleteKey(HKEY k, LPCSTR s) { return hit(Call::DeleteKey, s) ? err() : real_RegDeleteKeyA(k, s); }
-LONG WINAPI regDeleteValue(HKEY k, LPCSTR v) { return hit(Call::DeleteValue, v) ? err() : real_RegDeleteValueA(k, v); }
+LONG WINAPI regDeleteKey(HKEY k, LPCWSTR s) { return hit(Call::DeleteKey, s) ? err() : real_RegDeleteKeyW(k, s); }
+LONG WINAPI regDeleteValue(HKEY k, LPCWSTR v) { return hit(Call::DeleteValue, v) ? err() : real_RegDeleteValueW(k, v); }
 constexpr REGSAM kKeyWriting = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | DELETE | WRITE_DAC | WRITE_OWNER;
-LONG WINAPI regOpenKey(HKEY key, LPCSTR sub, DWORD options, REGSAM sam, PHKEY out) {
+LONG WINAPI regOpenKey(HKEY key, LPCWSTR sub, DWORD options, REGSAM sam, PHKEY out) {
     const bool writing = (sam & kKeyWriting) != 0;
-    return writing && hit(Call::OpenKeyForWrite, sub) ? err() : real_RegOpenKeyExA(key, sub, options, sam, out);
+    return writing && hit(Call::OpenKeyForWrite, sub) ? err() : real_RegOpenKeyExW(key, sub, options, sam, out);
 }
-LONG WINAPI regCreateKey(HKEY key, LPCSTR sub, DWORD reserved, LPSTR cls, DWORD options, REGSAM sam,
+LONG WINAPI regCreateKey(HKEY key, LPCWSTR sub, DWORD reserved, LPWSTR cls, DWORD options, REGSAM sam,
                          LPSECURITY_ATTRIBUTES sa, PHKEY out, LPDWORD disposition) {
     if (hit(Call::OpenKeyForWrite, sub)) return err();
-    return real_RegCreateKeyExA(key, sub, reserved, cls, options, sam, sa, out, disposition);
+    return real_RegCreateKeyExW(key, sub, reserved, cls, options, sam, sa, out, disposition);
 }
 int answer(const std::wstring& caption, const std::wstring& text) {
     g_boxes.push_back(caption + L"|" + text);
@@ -96,8 +97,7 @@ int answer(const std::wstring& caption, const std::wstring& text) {
     return a;
 }
 int WINAPI messageBoxW(HWND, LPCWSTR text, LPCWSTR caption, UINT) { return answer(caption ?: L"", text ?: L""); }
-int WINAPI messageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT) { return answer(widen(caption), widen(text)); }
-BOOL WINAPI shutdown(LPSTR, LPSTR, DWORD, BOOL, BOOL) { return ++g_shutdowns, TRUE; }
+BOOL WINAPI shutdown(LPWSTR, LPWSTR, DWORD, BOOL, BOOL) { return ++g_shutdowns, TRUE; }
 
 // Points the import table entry of `function` at `replacement`; the old
 // address goes to `real`. Names not imported are left alone.
@@ -130,8 +130,8 @@ struct Installer {
 
 }  // namespace
 
-void fail(Call call, const std::string& part, DWORD error, int times) {
-    std::wstring p = widen(part.c_str());
+void fail(Call call, const std::wstring& part, DWORD error, int times) {
+    std::wstring p = part;
     for (auto& c : p) c = static_cast<wchar_t>(std::towlower(c));
     g_armed.push_back({call, std::move(p), error, times});
 }

@@ -11,27 +11,27 @@
 namespace faults {
 
 enum class Call {
-    CopyFile,         // CopyFileA, by source or target path
-    DeleteFile,       // DeleteFileA, RemoveDirectoryA and deletion through a handle, by path
-    WriteFile,        // CreateFileA/W opened for writing, WritePrivateProfileStringW, by path
-    MoveAtReboot,     // MoveFileExA, by source path
-    SaveKey,          // RegSaveKeyA, by file path
-    DeleteKey,        // RegDeleteKeyA, by subkey path
-    DeleteValue,      // RegDeleteValueA, by value name
-    OpenKeyForWrite,  // RegOpenKeyExA/RegCreateKeyExA asking for more than reading, by subkey path
+    CopyFile,         // CopyFileW by source or target path; a copy through a handle: its reads and its new file
+    DeleteFile,       // DeleteFileW, RemoveDirectoryW and deletion through a handle, by path
+    WriteFile,        // CreateFileW opened for writing, WritePrivateProfileStringW, by path
+    MoveAtReboot,     // MoveFileExW, by source path
+    SaveKey,          // RegSaveKeyW, by file path
+    DeleteKey,        // RegDeleteKeyW, by subkey path
+    DeleteValue,      // RegDeleteValueW, by value name
+    OpenKeyForWrite,  // RegOpenKeyExW/RegCreateKeyExW asking for more than reading, by subkey path
     ShowAsLink,       // GetFileInformationByHandle: the entry's attributes gain the link bit, by final path
 };
 
 // Calls whose path contains `part` (any letter case) fail with `error`: the
 // next `times` of them, or all when times < 0.
-void fail(Call call, const std::string& part, DWORD error = ERROR_ACCESS_DENIED, int times = -1);
+void fail(Call call, const std::wstring& part, DWORD error = ERROR_ACCESS_DENIED, int times = -1);
 // Disarms everything and forgets the message boxes and shutdown requests.
 void reset();
 
 // Each message box takes the next answer (then IDOK), recorded as "caption|text".
 void answerMessageBoxes(std::vector<int> answers);
 const std::vector<std::wstring>& messageBoxes();
-// InitiateSystemShutdownA calls, never passed on.
+// InitiateSystemShutdownW calls, never passed on.
 int shutdownRequests();
 
 }  // namespace faults

@@ -8,7 +8,9 @@
 #include "engine/DeleteUnit.h"
 #include "faults.h"
 #include "log/LogUnit.h"
+#include "engine/FolderPath.h"
 #include "platform/common.h"
+#include "platform/platform.h"
 #include "settings/VarUnit.h"
 #include "support.h"
 #include "targets/Target.h"
@@ -16,9 +18,9 @@
 namespace {
 
 using namespace winetest;
-using Lines = std::vector<std::string>;
+using Lines = std::vector<std::wstring>;
 
-const std::string kFilesItem = "EngineWineSet\\NVIDIA - Display - Files\\";
+const std::wstring kFilesItem = L"EngineWineSet\\NVIDIA - Display - Files\\";
 
 Lines sorted(Lines lines) {
     std::sort(lines.begin(), lines.end());
@@ -28,34 +30,85 @@ Lines sorted(Lines lines) {
 class DeleteFilesOnDisk : public WineTest {};
 
 TEST_F(DeleteFilesOnDisk, PatternsAttributesAndFoldersThatAreNoFiles) {
-    for (const char* name : {"nvapi.dll", "NVCPL.DLL", "nvhidden.sys", "nvro.dll", "kernel32.dll", "nvnodot"})
+    for (const wchar_t* name : {L"nvapi.dll", L"NVCPL.DLL", L"nvhidden.sys", L"nvro.dll", L"kernel32.dll", L"nvnodot"})
         writeFile(dir + name, name);
-    makeFolders(dir + "nvStuff");
-    writeFile(dir + "nvStuff\\inner.txt", "keep");
-    ASSERT_TRUE(::SetFileAttributesA((dir + "nvhidden.sys").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
-    ASSERT_TRUE(::SetFileAttributesA((dir + "nvro.dll").c_str(), FILE_ATTRIBUTE_READONLY));
-    writeFile(dir + "nvup.dll", "up");
-    makeFolders(dir + "Sub");
-    writeFile(tw::programFolder() + "tidewell-canary.txt", "own");
+    makeFolders(dir + L"nvStuff");
+    writeFile(dir + L"nvStuff\\inner.txt", L"keep");
+    ASSERT_TRUE(::SetFileAttributesW((dir + L"nvhidden.sys").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    ASSERT_TRUE(::SetFileAttributesW((dir + L"nvro.dll").c_str(), FILE_ATTRIBUTE_READONLY));
+    writeFile(dir + L"nvup.dll", L"up");
+    makeFolders(dir + L"Sub");
+    writeFile(tw::programFolder() + L"tidewell-canary.txt", L"own");
 
     // Patterns never leave their folder, which must be absolute and not the program's.
-    tw::DeleteFiles(dir + "Sub", {"..\\nvup.dll", "/nvup.dll", ".."});
-    for (const std::string& folder : {std::string(), std::string("."), tw::programFolder() + "Logs\\.."})
-        tw::DeleteFiles(folder, {"tidewell-canary.txt"});
+    tw::DeleteFiles(dir + L"Sub", {L"..\\nvup.dll", L"/nvup.dll", L".."});
+    for (const std::wstring& folder : {std::wstring(), std::wstring(L"."), tw::programFolder() + L"Logs\\.."})
+        tw::DeleteFiles(folder, {L"tidewell-canary.txt"});
     EXPECT_TRUE(logLines().empty());
     // Given without its trailing backslash; "*.*" also takes names without a dot.
-    tw::DeleteFiles(dir.substr(0, dir.size() - 1), {"nv*.*", "nothing*.*", "*.sys"});
-    Lines expected = {"Not deleted file (" + dir + "nvro.dll)", "Not deleted file (" + dir + "nvStuff)"};
-    for (const char* gone : {"nvapi.dll", "NVCPL.DLL", "nvhidden.sys", "nvnodot", "nvup.dll"})
-        expected.push_back("Deleted file (" + dir + gone + ")");
+    tw::DeleteFiles(dir.substr(0, dir.size() - 1), {L"nv*.*", L"nothing*.*", L"*.sys"});
+    Lines expected = {L"Not deleted file (" + dir + L"nvro.dll)", L"Not deleted file (" + dir + L"nvStuff)"};
+    for (const wchar_t* gone : {L"nvapi.dll", L"NVCPL.DLL", L"nvhidden.sys", L"nvnodot", L"nvup.dll"})
+        expected.push_back(L"Deleted file (" + dir + gone + L")");
     EXPECT_EQ(sorted(logLines()), sorted(expected));
     EXPECT_EQ(steps, 9);
-    EXPECT_EQ(listFolder(dir), (Lines{"Sub", "kernel32.dll", "nvStuff", "nvro.dll"}));
-    EXPECT_EQ(readFile(dir + "nvStuff\\inner.txt"), "keep");
-    EXPECT_EQ(readFile(tw::programFolder() + "tidewell-canary.txt"), "own");
-    ::DeleteFileA((tw::programFolder() + "tidewell-canary.txt").c_str());
+    EXPECT_EQ(listFolder(dir), (Lines{L"Sub", L"kernel32.dll", L"nvStuff", L"nvro.dll"}));
+    EXPECT_EQ(readFile(dir + L"nvStuff\\inner.txt"), L"keep");
+    EXPECT_EQ(readFile(tw::programFolder() + L"tidewell-canary.txt"), L"own");
+    ::DeleteFileW((tw::programFolder() + L"tidewell-canary.txt").c_str());
     // Attributes are never changed to force a deletion.
-    EXPECT_NE(::GetFileAttributesA((dir + "nvro.dll").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    EXPECT_NE(::GetFileAttributesW((dir + L"nvro.dll").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+}
+
+// The folder is listed through its handle and each name matched by the
+// program itself: the same names, in the same order, as FindFirstFileW gives
+// for the pattern, letters beyond ASCII (É/é) compared without regard to case.
+TEST_F(DeleteFilesOnDisk, PatternsMatchAsTheSystemMatchesThem) {
+    for (const wchar_t* name : {L"nvapi.dll", L"NVNODOT", L"nv.a.b", L"x.nv", L"\u00c9cole.txt", L"\u00e9COLE2",
+                                L"a", L"ab", L"nvapi\uFF3C..\uFF3Ckeep.txt", L"\u00df.txt"})
+        writeFile(dir + name, L"x");
+    plat::EntryHandle folder;
+    ASSERT_EQ(plat::openEntry(dir, 0, folder), plat::kOk);
+    // Wine leaves out the system's rules for "?" and a trailing "." (see MatchesPattern's native rows).
+    for (const wchar_t* pattern : {L"nv*.*", L"*.*", L"*", L"nv*", L"?v*.*", L"*.DLL", L"\u00c9*", L"\u00e9*.TXT",
+                                   L"*.b", L"nv.*", L"*a*.*", L"\u1E9E*", L"NVAPI\uFF3C*", L"{*.TXT "}) {
+        Lines system, own;
+        WIN32_FIND_DATAW data{};
+        const HANDLE find = ::FindFirstFileW((dir + pattern).c_str(), &data);
+        for (bool more = find != INVALID_HANDLE_VALUE; more; more = ::FindNextFileW(find, &data))
+            if (std::wstring(data.cFileName) != L"." && std::wstring(data.cFileName) != L"..") system.push_back(data.cFileName);
+        if (find != INVALID_HANDLE_VALUE) ::FindClose(find);
+        std::vector<plat::DirEntry> entries;
+        ASSERT_EQ(plat::listEntries(folder, entries), plat::kOk);
+        for (const auto& e : entries)
+            if (tw::MatchesPattern(e.name, pattern)) own.push_back(e.name);
+        EXPECT_EQ(own, system) << testing::PrintToString(std::wstring(pattern));
+    }
+}
+
+// A name holding look-alikes of "\" and "." (U+FF3C, U+2216, U+FF0E) is one
+// file of its folder: it goes, backed up under its own name, and the file
+// its best-fit spelling would reach stays. An ordinary leftover beside it is
+// deleted and backed up with its own content.
+TEST_F(DeleteFilesOnDisk, LookAlikeSeparatorsNameOnlyTheListedFile) {
+    makeFolders(dir + L"victim");
+    writeFile(dir + L"victim\\keep.txt", L"keep");
+    const Lines names = {L"nvapi\uFF3C..\uFF3C..\uFF3Cvictim\uFF3Ckeep.txt", L"nvapi\u2216..\u2216..\u2216victim\u2216keep.txt",
+                         L"nvapi\uFF3C\uFF0E\uFF0E\uFF3C\uFF0E\uFF0E\uFF3Cvictim\uFF3Ckeep.txt", L"nvapi.dll"};
+    makeFolders(dir + L"sys");
+    for (const std::wstring& name : names) writeFile(dir + L"sys\\" + name, L"MZ\x90" + std::to_wstring(name.size()));
+    tw::BackupEnabled = true;
+    tw::BackupPath = tw::BackupRoot() + kFilesItem;
+    tw::DeleteFiles(dir + L"sys", {L"nvapi*.*"});
+    Lines expected;
+    for (const std::wstring& name : names) {
+        expected.push_back(L"Deleted file (" + dir + L"sys\\" + name + L")");
+        EXPECT_EQ(readFile(tw::BackupPath + tw::EncodeFolder(dir + L"sys\\") + L"\\" + name),
+                  L"MZ\x90" + std::to_wstring(name.size())) << testing::PrintToString(name);
+    }
+    EXPECT_EQ(sorted(logLines()), sorted(expected));
+    EXPECT_EQ(listFolder(dir + L"sys"), Lines{});
+    EXPECT_EQ(readFile(dir + L"victim\\keep.txt"), L"keep");
 }
 
 // Each way a file can stay, with backup and deletion at restart on and off:
@@ -63,44 +116,44 @@ TEST_F(DeleteFilesOnDisk, PatternsAttributesAndFoldersThatAreNoFiles) {
 TEST_F(DeleteFilesOnDisk, FilesThatStayAreCopiedFirstAndQueuedWhenAskedFor) {
     for (const bool backup : {false, true}) {
         for (const bool reboot : {false, true}) {
-            const std::string f = dir + (backup ? "B" : "b") + (reboot ? "R" : "r") + "\\";
+            const std::wstring f = dir + (backup ? L"B" : L"b") + (reboot ? L"R" : L"r") + L"\\";
             SCOPED_TRACE(f);
             makeFolders(f);
-            for (const char* name : {"nvfree.dll", "nvlock.dll", "nvrefused.dll", "nvcopy.dll"})
+            for (const wchar_t* name : {L"nvfree.dll", L"nvlock.dll", L"nvrefused.dll", L"nvcopy.dll"})
                 writeFile(f + name, name);
-            faults::fail(faults::Call::DeleteFile, f + "nvrefused.dll");
-            faults::fail(faults::Call::CopyFile, f + "nvcopy.dll");
+            faults::fail(faults::Call::DeleteFile, f + L"nvrefused.dll");
+            faults::fail(faults::Call::CopyFile, f + L"nvcopy.dll");
             tw::RunLog().clear();
             tw::BackupEnabled = backup;
             tw::DeleteAtReboot = reboot;
             tw::BackupPath = tw::BackupRoot() + kFilesItem;
             {
-                FileHolder holder(f + "nvlock.dll");
+                FileHolder holder(f + L"nvlock.dll");
                 ASSERT_TRUE(holder.holding());
-                tw::DeleteFiles(f, {"nv*.dll"});
+                tw::DeleteFiles(f, {L"nv*.dll"});
             }
-            const std::string copies = tw::BackupPath + tw::EncodeFolder(f) + "\\";
+            const std::wstring copies = tw::BackupPath + tw::EncodeFolder(f) + L"\\";
             // With backup on, a copied file goes at restart in any case; an uncopied one stays.
-            for (const std::string name : {"nvlock.dll", "nvrefused.dll"}) {
+            for (const std::wstring name : {L"nvlock.dll", L"nvrefused.dll"}) {
                 EXPECT_EQ(readFile(f + name), name);
                 EXPECT_EQ(queued(f + name), backup || reboot) << name;
-                EXPECT_EQ(readFile(copies + name).value_or("none"), backup ? name : "none");
+                EXPECT_EQ(readFile(copies + name).value_or(L"none"), backup ? name : L"none");
             }
-            EXPECT_EQ(fileExists(f + "nvcopy.dll"), backup);
-            EXPECT_FALSE(queued(f + "nvcopy.dll"));
-            EXPECT_FALSE(fileExists(f + "nvfree.dll"));
-            EXPECT_EQ(fileExists(copies + "nvfree.dll"), backup);
-            const std::string copy = backup ? "Not deleted file (" : "Deleted file (";
-            EXPECT_EQ(sorted(logLines()), sorted({"Deleted file (" + f + "nvfree.dll)", "Not deleted file (" + f +
-                                                  "nvlock.dll)", "Not deleted file (" + f + "nvrefused.dll)",
-                                                  copy + f + "nvcopy.dll)"}));
+            EXPECT_EQ(fileExists(f + L"nvcopy.dll"), backup);
+            EXPECT_FALSE(queued(f + L"nvcopy.dll"));
+            EXPECT_FALSE(fileExists(f + L"nvfree.dll"));
+            EXPECT_EQ(fileExists(copies + L"nvfree.dll"), backup);
+            const std::wstring copy = backup ? L"Not deleted file (" : L"Deleted file (";
+            EXPECT_EQ(sorted(logLines()), sorted({L"Deleted file (" + f + L"nvfree.dll)", L"Not deleted file (" + f +
+                                                  L"nvlock.dll)", L"Not deleted file (" + f + L"nvrefused.dll)",
+                                                  copy + f + L"nvcopy.dll)"}));
         }
     }
     // No usable backup folder: nothing is deleted.
-    writeFile(dir + "nvlast.dll", "x");
+    writeFile(dir + L"nvlast.dll", L"x");
     tw::BackupPath.clear();
-    tw::DeleteFiles(dir, {"nvlast.dll"});
-    EXPECT_TRUE(fileExists(dir + "nvlast.dll"));
+    tw::DeleteFiles(dir, {L"nvlast.dll"});
+    EXPECT_TRUE(fileExists(dir + L"nvlast.dll"));
 }
 
 class DeleteFolderOnDisk : public WineTest {};
@@ -109,102 +162,103 @@ class DeleteFolderOnDisk : public WineTest {};
 // file is copied first, and one whose copy fails stays unqueued.
 TEST_F(DeleteFolderOnDisk, WhatStaysKeepsOnlyItsFolderChain) {
     for (const bool backup : {false, true}) {
-        const std::string tree = dir + (backup ? "NVIDIA Backup" : "NVIDIA");  // as a target gives it
+        const std::wstring tree = dir + (backup ? L"NVIDIA Backup" : L"NVIDIA");  // as a target gives it
         SCOPED_TRACE(tree);
-        for (const char* f : {"\\a.txt", "\\Sub1\\Deeper\\c.txt", "\\Sub2\\Deep\\locked.dll", "\\Sub2\\d.txt",
-                              "\\Sub3\\uncopied.dll", "\\Sub3\\e.txt"}) {
-            makeFolders((tree + f).substr(0, (tree + f).find_last_of('\\')));
+        for (const wchar_t* f : {L"\\a.txt", L"\\Sub1\\Deeper\\c.txt", L"\\Sub2\\Deep\\locked.dll", L"\\Sub2\\d.txt",
+                              L"\\Sub3\\uncopied.dll", L"\\Sub3\\e.txt"}) {
+            makeFolders((tree + f).substr(0, (tree + f).find_last_of(L'\\')));
             writeFile(tree + f, f);
         }
-        ::SetFileAttributesA((tree + "\\Sub2\\d.txt").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
-        faults::fail(faults::Call::CopyFile, "uncopied.dll");
+        ::SetFileAttributesW((tree + L"\\Sub2\\d.txt").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+        faults::fail(faults::Call::CopyFile, L"uncopied.dll");
         tw::BackupEnabled = backup;
         tw::DeleteAtReboot = true;
         tw::BackupPath = tw::BackupRoot() + kFilesItem;
         tw::RunLog().clear();
         {
-            FileHolder holder(tree + "\\Sub2\\Deep\\locked.dll");
+            FileHolder holder(tree + L"\\Sub2\\Deep\\locked.dll");
             ASSERT_TRUE(holder.holding());
             tw::DeleteFolder(tree);
         }
-        EXPECT_EQ(logLines(), Lines{"Not deleted folder (" + tree + ")"});
-        EXPECT_EQ(listFolder(tree), backup ? (Lines{"Sub2", "Sub3"}) : Lines{"Sub2"});
-        EXPECT_EQ(listFolder(tree + "\\Sub2"), Lines{"Deep"});
-        EXPECT_TRUE(queued(tree + "\\Sub2\\Deep\\locked.dll"));
-        EXPECT_EQ(listFolder(tree + "\\Sub3"), backup ? Lines{"uncopied.dll"} : Lines{});
-        EXPECT_FALSE(queued(tree + "\\Sub3\\uncopied.dll"));
-        const std::string copies = tw::BackupPath + tw::EncodeFolder(tree + "\\");
-        EXPECT_EQ(fileExists(copies + "Sub2;Deep;\\locked.dll") && fileExists(copies + "Sub2;\\d.txt"), backup);
+        EXPECT_EQ(logLines(), Lines{L"Not deleted folder (" + tree + L")"});
+        EXPECT_EQ(listFolder(tree), backup ? (Lines{L"Sub2", L"Sub3"}) : Lines{L"Sub2"});
+        EXPECT_EQ(listFolder(tree + L"\\Sub2"), Lines{L"Deep"});
+        EXPECT_TRUE(queued(tree + L"\\Sub2\\Deep\\locked.dll"));
+        EXPECT_EQ(listFolder(tree + L"\\Sub3"), backup ? Lines{L"uncopied.dll"} : Lines{});
+        EXPECT_FALSE(queued(tree + L"\\Sub3\\uncopied.dll"));
+        const std::wstring copies = tw::BackupPath + tw::EncodeFolder(tree + L"\\");
+        EXPECT_EQ(fileExists(copies + L"Sub2;Deep;\\locked.dll") && fileExists(copies + L"Sub2;\\d.txt"), backup);
         EXPECT_EQ(steps, 0);
         tw::RunLog().clear();
         faults::reset();  // and the next run takes the rest
         tw::DeleteFolderIfExists(tree);
         tw::DeleteFolderIfExists(tree);
-        EXPECT_EQ(logLines(), Lines{"Deleted folder (" + tree + ")"});
+        EXPECT_EQ(logLines(), Lines{L"Deleted folder (" + tree + L")"});
         EXPECT_FALSE(folderExists(tree));
     }
 }
 
 TEST_F(DeleteFolderOnDisk, CompanyIsReadFromEachSetupFile) {
-    const std::vector<std::pair<std::string, std::string>> setups = {
-        {"Audio1", "[Startup]\r\nCompanyName=Realtek Semiconductor Corp.\r\n"},
-        {"Audio2", "[Startup]\r\nCompanyName=realtek\r\n"},  // the company text keeps its letter case
-        {"Audio3", "[Other]\r\nCompanyName=Realtek\r\n"},
-        {"Audio4", "[startup]\r\ncompanyname = Realtek\r\n"},  // section and key names do not
-        {"Hidden", "[Startup]\r\nCompanyName=Realtek\r\n"},
-        {"InUse", "[Startup]\r\nCompanyName=Realtek\r\n"}};
+    const std::vector<std::pair<std::wstring, std::wstring>> setups = {
+        {L"Audio1", L"[Startup]\r\nCompanyName=Realtek Semiconductor Corp.\r\n"},
+        {L"Audio2", L"[Startup]\r\nCompanyName=realtek\r\n"},  // the company text keeps its letter case
+        {L"Audio3", L"[Other]\r\nCompanyName=Realtek\r\n"},
+        {L"Audio4", L"[startup]\r\ncompanyname = Realtek\r\n"},  // section and key names do not
+        {L"Hidden", L"[Startup]\r\nCompanyName=Realtek\r\n"},
+        {L"InUse", L"[Startup]\r\nCompanyName=Realtek\r\n"}};
     for (const auto& [folder, text] : setups) {
         makeFolders(dir + folder);
-        writeFile(dir + folder + "\\setup.ini", text);
+        writeFile(dir + folder + L"\\setup.ini", text);
     }
-    writeFile(dir + "InUse\\driver.sys", "x");
-    writeFile(dir + "RealtekFile.txt", "[Startup]\r\nCompanyName=Realtek\r\n");
-    ASSERT_TRUE(::SetFileAttributesA((dir + "Hidden").c_str(), FILE_ATTRIBUTE_HIDDEN));
-    FileHolder holder(dir + "InUse\\driver.sys");
-    tw::DeleteFoldersByCompany(dir, "Realtek");
-    tw::DeleteFoldersByCompany(dir, "");
-    EXPECT_EQ(sorted(logLines()), sorted({"Deleted folder (" + dir + "Audio1)", "Deleted folder (" + dir + "Audio4)",
-                                          "Not deleted folder (" + dir + "InUse)"}));
-    EXPECT_EQ(listFolder(dir), (Lines{"Audio2", "Audio3", "Hidden", "InUse", "RealtekFile.txt"}));
+    writeFile(dir + L"InUse\\driver.sys", L"x");
+    writeFile(dir + L"RealtekFile.txt", L"[Startup]\r\nCompanyName=Realtek\r\n");
+    ASSERT_TRUE(::SetFileAttributesW((dir + L"Hidden").c_str(), FILE_ATTRIBUTE_HIDDEN));
+    FileHolder holder(dir + L"InUse\\driver.sys");
+    tw::DeleteFoldersByCompany(dir, L"Realtek");
+    tw::DeleteFoldersByCompany(dir, L"");
+    EXPECT_EQ(sorted(logLines()), sorted({L"Deleted folder (" + dir + L"Audio1)", L"Deleted folder (" + dir + L"Audio4)",
+                                          L"Not deleted folder (" + dir + L"InUse)"}));
+    EXPECT_EQ(listFolder(dir), (Lines{L"Audio2", L"Audio3", L"Hidden", L"InUse", L"RealtekFile.txt"}));
 }
 
 // Wine follows a link even when asked not to; the walk sees that from where
 // each opened entry lies. An entry the system reports as a link (through the
 // fault shim) is removed as a link, never walked into.
 TEST_F(DeleteFolderOnDisk, LinksAreNeverFollowed) {
-    for (const char* f : {"Outside\\Deep\\canary.txt", "Outside\\canary.txt", "Tree\\Sub\\b.txt", "Tree\\a.txt",
-                          "Tree\\Shown\\canary.txt"}) {
-        makeFolders((dir + f).substr(0, (dir + f).find_last_of('\\')));
-        writeFile(dir + f, "alive");
+    for (const wchar_t* f : {L"Outside\\Deep\\canary.txt", L"Outside\\canary.txt", L"Tree\\Sub\\b.txt", L"Tree\\a.txt",
+                          L"Tree\\Shown\\canary.txt"}) {
+        makeFolders((dir + f).substr(0, (dir + f).find_last_of(L'\\')));
+        writeFile(dir + f, L"alive");
     }
-    faults::fail(faults::Call::ShowAsLink, "\\Tree\\Shown");
-    if (!runningUnderWine()) GTEST_SKIP() << "Unix links are made under Wine";
-    ASSERT_TRUE(makeUnixLink(dir + "Outside", dir + "Tree\\Sub\\ToOutside"));
-    ASSERT_TRUE(makeUnixLink(dir + "Outside\\canary.txt", dir + "Tree\\file-link.txt"));
-    ASSERT_TRUE(makeUnixLink(dir + "Outside", dir + "TopLink"));
-    ASSERT_TRUE(makeUnixLink(tw::programFolder(), dir + "Program"));
+    faults::fail(faults::Call::ShowAsLink, L"\\Tree\\Shown");
+    if (!runningUnderWine()) GTEST_SKIP() << L"Unix links are made under Wine";
+    ASSERT_TRUE(makeUnixLink(dir + L"Outside", dir + L"Tree\\Sub\\ToOutside"));
+    ASSERT_TRUE(makeUnixLink(dir + L"Outside\\canary.txt", dir + L"Tree\\file-link.txt"));
+    ASSERT_TRUE(makeUnixLink(dir + L"Outside", dir + L"TopLink"));
+    ASSERT_TRUE(makeUnixLink(tw::programFolder(), dir + L"Program"));
     tw::BackupEnabled = true;
     tw::BackupPath = tw::BackupRoot() + kFilesItem;
-    tw::DeleteFolder(dir + "Tree");
-    tw::DeleteFolder(dir + "TopLink");
-    tw::DeleteFolder(dir + "Program\\Backup");  // a link in the middle: it is the backup folder
-    EXPECT_EQ(logLines(), (Lines{"Not deleted folder (" + dir + "Tree)", "Not deleted folder (" + dir + "TopLink)",
-                                 "Not deleted folder (" + dir + "Program\\Backup)"}));
-    for (const char* f : {"Outside\\canary.txt", "Outside\\Deep\\canary.txt", "Tree\\Shown\\canary.txt"})
-        EXPECT_EQ(readFile(dir + f), "alive") << f;
-    EXPECT_FALSE(fileExists(dir + "Tree\\a.txt"));
-    EXPECT_FALSE(folderExists(dir + "Tree\\Sub\\Deep"));
+    tw::DeleteFolder(dir + L"Tree");
+    tw::DeleteFolder(dir + L"TopLink");
+    tw::DeleteFolder(dir + L"Program\\Backup");  // a link in the middle: it is the backup folder
+    EXPECT_EQ(logLines(), (Lines{L"Not deleted folder (" + dir + L"Tree)", L"Not deleted folder (" + dir + L"TopLink)",
+                                 L"Not deleted folder (" + dir + L"Program\\Backup)"}));
+    for (const wchar_t* f : {L"Outside\\canary.txt", L"Outside\\Deep\\canary.txt", L"Tree\\Shown\\canary.txt"})
+        EXPECT_EQ(readFile(dir + f), L"alive") << f;
+    EXPECT_FALSE(fileExists(dir + L"Tree\\a.txt"));
+    EXPECT_FALSE(folderExists(dir + L"Tree\\Sub\\Deep"));
     // Only the tree's own files were copied.
-    const std::string copies = tw::BackupPath + tw::EncodeFolder(dir + "Tree\\") + "\\";
-    EXPECT_EQ(readFile(copies + "a.txt"), "alive");
-    EXPECT_FALSE(fileExists(copies + "file-link.txt"));
-    EXPECT_FALSE(folderExists(tw::BackupPath + tw::EncodeFolder(dir + "Tree\\Shown\\")));
-    for (const char* link : {"Tree\\Sub\\ToOutside", "Tree\\file-link.txt", "TopLink", "Program"})
+    const std::wstring copies = tw::BackupPath + tw::EncodeFolder(dir + L"Tree\\") + L"\\";
+    EXPECT_EQ(readFile(copies + L"a.txt"), L"alive");
+    EXPECT_FALSE(fileExists(copies + L"file-link.txt"));
+    EXPECT_FALSE(folderExists(tw::BackupPath + tw::EncodeFolder(dir + L"Tree\\Shown\\")));
+    for (const wchar_t* link : {L"Tree\\Sub\\ToOutside", L"Tree\\file-link.txt", L"TopLink", L"Program"})
         removeUnixLink(dir + link);
 }
 
 // Code page 932 (Wine takes it from LC_ALL=ja_JP.UTF-8): the second byte of
-// "表" (0x95 0x5C) is a backslash.
+// "表" (0x95 0x5C) is a backslash, and "¥" is converted to one. Names stay
+// UTF-16, so neither is ever taken for a separator.
 TEST_F(DeleteFolderOnDisk, DoubleByteNamesWhoseSecondByteIsABackslash) {
     // The run made for it (TW_CODE_PAGE=932) fails when it did not get that code page.
     const char* wanted = std::getenv("TW_CODE_PAGE");
@@ -212,26 +266,26 @@ TEST_F(DeleteFolderOnDisk, DoubleByteNamesWhoseSecondByteIsABackslash) {
         ASSERT_EQ(std::to_string(::GetACP()), wanted);
     }
     if (::GetACP() != 932) GTEST_SKIP() << "needs the ANSI code page 932";
-    const std::string hyo = "\x95\x5C";
-    makeFolders(dir + hyo + "X");
-    writeFile(dir + hyo + "X\\" + hyo + ".dll", "d");
-    writeFile(dir + hyo + "X\\" + hyo + "2.dll", "d");
-    makeFolders(dir + "Keep");
-    writeFile(dir + "Keep\\keep.me", "x");
-    ASSERT_TRUE(tw::forceDirectories(dir + hyo + "\\" + hyo + "\\Sub"));
-    EXPECT_EQ(listFolder(dir), (Lines{"Keep", hyo, hyo + "X"}));
-    EXPECT_EQ(listFolder(dir + hyo + "\\" + hyo), Lines{"Sub"});
+    const std::wstring hyo = L"\u8868\u00A5";
+    makeFolders(dir + hyo + L"X");
+    writeFile(dir + hyo + L"X\\" + hyo + L".dll", L"d");
+    writeFile(dir + hyo + L"X\\" + hyo + L"2.dll", L"d");
+    makeFolders(dir + L"Keep");
+    writeFile(dir + L"Keep\\keep.me", L"x");
+    ASSERT_TRUE(tw::forceDirectories(dir + hyo + L"\\" + hyo + L"\\Sub"));
+    EXPECT_EQ(listFolder(dir), (Lines{L"Keep", hyo, hyo + L"X"}));
+    EXPECT_EQ(listFolder(dir + hyo + L"\\" + hyo), Lines{L"Sub"});
 
-    tw::DeleteFolder(tw::LogFolder() + hyo + "X\\..");
-    tw::DeleteFolder(tw::programFolder() + hyo + "X\\..");
-    tw::DeleteFiles(dir + hyo + "X", {hyo + ".dll"});
-    tw::DeleteFolder(dir + hyo + "X");
+    tw::DeleteFolder(tw::LogFolder() + hyo + L"X\\..");
+    tw::DeleteFolder(tw::programFolder() + hyo + L"X\\..");
+    tw::DeleteFiles(dir + hyo + L"X", {hyo + L".dll"});
+    tw::DeleteFolder(dir + hyo + L"X");
     tw::DeleteFolder(dir + hyo);
-    EXPECT_EQ(logLines(), (Lines{"Not deleted folder (" + tw::LogFolder() + hyo + "X\\..)",
-                                 "Not deleted folder (" + tw::programFolder() + hyo + "X\\..)",
-                                 "Deleted file (" + dir + hyo + "X\\" + hyo + ".dll)",
-                                 "Deleted folder (" + dir + hyo + "X)", "Deleted folder (" + dir + hyo + ")"}));
-    EXPECT_EQ(listFolder(dir), Lines{"Keep"});
+    EXPECT_EQ(logLines(), (Lines{L"Not deleted folder (" + tw::LogFolder() + hyo + L"X\\..)",
+                                 L"Not deleted folder (" + tw::programFolder() + hyo + L"X\\..)",
+                                 L"Deleted file (" + dir + hyo + L"X\\" + hyo + L".dll)",
+                                 L"Deleted folder (" + dir + hyo + L"X)", L"Deleted folder (" + dir + hyo + L")"}));
+    EXPECT_EQ(listFolder(dir), Lines{L"Keep"});
 }
 
 }  // namespace

@@ -10,8 +10,6 @@
 
 namespace dialogs {
 
-inline std::string narrow(const std::wstring& text) { return plat::wideToAnsi(text); }
-
 // Two more languages for the dialogs' page names, and one naming two pages alike.
 inline const std::wstring kLanguages =
     L"[English]\r\nOptions Title=Options\r\n[Deutsch]\r\nOptions Title=Optionen\r\nCleaning=Bereinigung\r\n"
@@ -27,11 +25,9 @@ protected:
         tw::TVarUnit firstValues;
         WineTest::TearDown();
     }
-    static void settings(const std::string& text) { winetest::writeFile(narrow(tw::SettingsFilePath()), text); }
+    static void settings(const std::wstring& text) { winetest::writeFile(tw::SettingsFilePath(), text); }
     static void languages(const std::wstring& text = kLanguages) {
-        std::string bytes = "\xFF\xFE";
-        for (wchar_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
-        winetest::writeFile(narrow(tw::LanguageFilePath()), bytes);
+        winetest::writeFile(tw::LanguageFilePath(), winetest::utf16Bytes(L"\xFEFF" + text));
     }
     static void removeFiles() {
         ::DeleteFileW(tw::SettingsFilePath().c_str()), ::DeleteFileW(tw::LanguageFilePath().c_str());

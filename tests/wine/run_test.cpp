@@ -19,7 +19,7 @@
 namespace {
 
 using namespace winetest;
-using Lines = std::vector<std::string>;
+using Lines = std::vector<std::wstring>;
 
 struct View : tw::CleaningView {
     std::vector<std::wstring> labels;
@@ -30,32 +30,31 @@ struct View : tw::CleaningView {
     void stepProgress() override {}
 };
 
-std::string envFolder(const char* name) {
-    char out[MAX_PATH] = {};
-    return std::string(out, ::GetEnvironmentVariableA(name, out, sizeof out)) + "\\";
+std::wstring envFolder(const wchar_t* name) {
+    wchar_t out[MAX_PATH] = {};
+    return std::wstring(out, ::GetEnvironmentVariableW(name, out, std::size(out))) + L"\\";
 }
 
 // The time stamp that names backup sets and log files, "/" and ":" as "-".
-std::string stamp() {
-    char date[100] = {}, time[100] = {};
-    ::GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, date, sizeof date);
-    ::GetTimeFormatA(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, time, sizeof time);
-    std::string s = std::string(date) + "-" + time;
-    for (char& c : s) c = c == '/' || c == ':' ? '-' : c;
+std::wstring stamp() {
+    wchar_t date[100] = {}, time[100] = {};
+    ::GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, date, std::size(date));
+    ::GetTimeFormatW(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, time, std::size(time));
+    std::wstring s = std::wstring(date) + L"-" + time;
+    for (wchar_t& c : s) c = c == L'/' || c == L':' ? L'-' : c;
     return s;
 }
 
 // A log file as it must be on disk: UTF-16 LE with a byte order mark, CR LF between lines.
-std::string logFileBytes(const Lines& lines) {
-    std::string text, out = "\xFF\xFE";
-    for (std::size_t i = 0; i < lines.size(); ++i) text += (i ? "\r\n" : "") + lines[i];
-    for (char c : text) out += std::string{c, '\0'};
-    return out;
+std::wstring logFileBytes(const Lines& lines) {
+    std::wstring text = L"\xFEFF";
+    for (std::size_t i = 0; i < lines.size(); ++i) text += (i ? L"\r\n" : L"") + lines[i];
+    return utf16Bytes(text);
 }
 
 // "C:\A\" -> "C';A;", the name of its sub-folder in a files item.
-std::string encoded(std::string folder) {
-    for (char& c : folder) c = c == '\\' ? ';' : c == ':' ? '\'' : c;
+std::wstring encoded(std::wstring folder) {
+    for (wchar_t& c : folder) c = c == L'\\' ? L';' : c == L':' ? L'\'' : c;
     return folder;
 }
 
@@ -67,30 +66,30 @@ protected:
         tw::DisplayWarning = tw::LogFiles = true;
         tw::RebootMode = 0;
         tw::CleaningBusy = false;
-        tw::MainMessages() = {"Are you sure you want to continue?", "Warning", "Do you want to reboot?", "Reboot"};
-        sys = envFolder("SystemRoot") + "System32\\";
+        tw::MainMessages() = {L"Are you sure you want to continue?", L"Warning", L"Do you want to reboot?", L"Reboot"};
+        sys = envFolder(L"SystemRoot") + L"System32\\";
     }
     void TearDown() override {
-        for (const std::string& f : files) ::DeleteFileA(f.c_str());
-        for (const std::string& k : keys)
-            removeKeyTree(k[2] == 'L' ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, k.substr(5));
+        for (const std::wstring& f : files) ::DeleteFileW(f.c_str());
+        for (const std::wstring& k : keys)
+            removeKeyTree(k[2] == L'L' ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, k.substr(5));
         tw::LogFiles = tw::DisplayWarning = false;
         WineTest::TearDown();
     }
-    std::string plantFile(const std::string& path, const std::string& bytes = "leftover") {
+    std::wstring plantFile(const std::wstring& path, const std::wstring& bytes = L"leftover") {
         return files.push_back(path), writeFile(path, bytes), path;
     }
-    void plantKey(const std::string& key) {
-        keys.push_back(key), createKey(key[2] == 'L' ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, key.substr(5) + "\\Sub");
+    void plantKey(const std::wstring& key) {
+        keys.push_back(key), createKey(key[2] == L'L' ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, key.substr(5) + L"\\Sub");
     }
-    static std::string savedLog(const std::string& name) { return readFile(tw::LogFolder() + name).value_or("none"); }
+    static std::wstring savedLog(const std::wstring& name) { return readFile(tw::LogFolder() + name).value_or(L"none"); }
     View view;
-    std::string sys;
+    std::wstring sys;
     Lines files, keys;
 };
 
 TEST_F(RunOnWine, NothingChangesWithoutAConfirmedListWhileIdle) {
-    const std::string file = plantFile(sys + "nvapitw.dll");
+    const std::wstring file = plantFile(sys + L"nvapitw.dll");
     struct Case { std::vector<std::wstring> labels; bool busy; int answer; tw::RunOutcome outcome; std::size_t boxes; };
     for (const Case& c : {Case{{}, false, IDOK, tw::RunOutcome::NotStarted, 0},
                           Case{{L"NVIDIA - Display"}, true, IDOK, tw::RunOutcome::NotStarted, 0},
@@ -102,7 +101,7 @@ TEST_F(RunOnWine, NothingChangesWithoutAConfirmedListWhileIdle) {
         tw::CleaningBusy = c.busy;
         EXPECT_EQ(tw::RunCleaning(view), c.outcome);
         EXPECT_EQ(faults::messageBoxes().size(), c.boxes);
-        EXPECT_EQ(logLines(), Lines{"earlier line"});
+        EXPECT_EQ(logLines(), Lines{L"earlier line"});
         EXPECT_EQ(tw::CleaningBusy, c.busy);
         EXPECT_EQ(view.maximum, -1);
     }
@@ -112,23 +111,23 @@ TEST_F(RunOnWine, NothingChangesWithoutAConfirmedListWhileIdle) {
 }
 
 TEST_F(RunOnWine, ARunCleansTheListInOrderAndSavesItsLogSorted) {
-    plantFile(sys + "nvapitw.dll");
-    plantFile(sys + "PhysXtw.dll");
-    plantKey("HKCU\\Software\\NVIDIA Corporation\\Global");
+    plantFile(sys + L"nvapitw.dll");
+    plantFile(sys + L"PhysXtw.dll");
+    plantKey(L"HKCU\\Software\\NVIDIA Corporation\\Global");
     // Written in the order NVIDIA files, NVIDIA registry, AGEIA files.
-    const Lines sorted = {"Deleted file (" + sys + "nvapitw.dll)", "Deleted file (" + sys + "PhysXtw.dll)",
-                          "Deleted registry (HKCU\\Software\\NVIDIA Corporation\\Global)"};
+    const Lines sorted = {L"Deleted file (" + sys + L"nvapitw.dll)", L"Deleted file (" + sys + L"PhysXtw.dll)",
+                          L"Deleted registry (HKCU\\Software\\NVIDIA Corporation\\Global)"};
     view.labels = {L"NVIDIA - Display", L"Unknown", L"AGEIA - PhysX"};
-    const std::string before = stamp();
+    const std::wstring before = stamp();
     EXPECT_EQ(tw::RunCleaning(view), tw::RunOutcome::Finished);
-    const std::string after = stamp();
+    const std::wstring after = stamp();
     EXPECT_EQ(faults::messageBoxes(), std::vector<std::wstring>{L"Warning|Are you sure you want to continue?"});
     EXPECT_EQ(view.maximum, tw::CountSelectedSteps({L"NVIDIA - Display"}) + tw::CountSelectedSteps({L"AGEIA - PhysX"}));
     EXPECT_EQ(steps, 120 + 7);        // the steps they make
     EXPECT_EQ(logLines(), sorted);
     const Lines saved = listFolder(tw::LogFolder());
     ASSERT_EQ(saved.size(), 1u);
-    EXPECT_TRUE(saved[0] == before + ".txt" || saved[0] == after + ".txt") << saved[0];
+    EXPECT_TRUE(saved[0] == before + L".txt" || saved[0] == after + L".txt") << saved[0];
     EXPECT_EQ(savedLog(saved[0]), logFileBytes(sorted));
 }
 
@@ -138,10 +137,10 @@ TEST_F(RunOnWine, TheRestartFollowsRebootModeAndNeedsALogLine) {
     view.labels = {L"AGEIA - PhysX"};
     for (const Case& c : {Case{0, IDOK, true, 0, 0}, Case{1, IDOK, true, 1, 1}, Case{1, IDCANCEL, true, 1, 0},
                           Case{2, IDOK, true, 0, 1}, Case{7, IDOK, true, 0, 0}, Case{2, IDOK, false, 0, 0}}) {
-        SCOPED_TRACE(::testing::Message() << "mode " << c.mode << ", answer " << c.answer);
+        SCOPED_TRACE(::testing::Message() << L"mode " << c.mode << L", answer " << c.answer);
         faults::reset();
         faults::answerMessageBoxes({c.answer});
-        if (c.leftover) plantKey("HKLM\\Software\\AGEIA Technologies");
+        if (c.leftover) plantKey(L"HKLM\\Software\\AGEIA Technologies");
         tw::RebootMode = c.mode;
         tw::RunCleaning(view);
         EXPECT_EQ(tw::RunLog().count(), c.leftover ? 1u : 0u);
@@ -153,13 +152,13 @@ TEST_F(RunOnWine, TheRestartFollowsRebootModeAndNeedsALogLine) {
 // An install folder of the wrong type ends the run: no later target, log file or restart (unattended,
 // see ACommandLineRunReportsItsOutcome).
 TEST_F(RunOnWine, AnErrorEndsTheRunKeepingItsLines) {
-    keys.push_back("HKLM\\Software\\ATi Technologies");
-    setDword(HKEY_LOCAL_MACHINE, "Software\\ATi Technologies\\Install", "InstallDir", 1);
-    const std::string later = plantFile(sys + "PhysXtw.dll");
+    keys.push_back(L"HKLM\\Software\\ATi Technologies");
+    setDword(HKEY_LOCAL_MACHINE, L"Software\\ATi Technologies\\Install", L"InstallDir", 1);
+    const std::wstring later = plantFile(sys + L"PhysXtw.dll");
     tw::DisplayWarning = tw::LogFiles = false;
     tw::RebootMode = 2;
     view.labels = {L"ATi - Display", L"AGEIA - PhysX"};
-    const Lines lines = {"Deleted file (" + plantFile(sys + "atiogltw.dll") + ")"};
+    const Lines lines = {L"Deleted file (" + plantFile(sys + L"atiogltw.dll") + L")"};
     EXPECT_THROW(tw::RunCleaning(view), tw::AppError);
     EXPECT_FALSE(tw::CleaningBusy);
     EXPECT_EQ(logLines(), lines);
@@ -173,24 +172,24 @@ TEST_F(RunOnWine, APreviewOnlyReportsAndSavesItsLines) {
     tw::LogFiles = false;
     tw::RebootMode = 2;
     tw::BackupEnabled = true;
-    const Lines left = {plantFile(sys + "PhysXtw.dll"), plantFile(sys + "atiogltw.dll")};
-    plantKey("HKCU\\Software\\ATi");
+    const Lines left = {plantFile(sys + L"PhysXtw.dll"), plantFile(sys + L"atiogltw.dll")};
+    plantKey(L"HKCU\\Software\\ATi");
     tw::RunLog().replace({L"earlier line"});
     view.labels = {L"AGEIA - PhysX", L"ATi - Display"};
     std::vector<tw::PreviewGroup> groups;
     EXPECT_EQ(tw::RunPreview(view, groups, true, true), tw::RunOutcome::Finished);
     for (const auto& file : left) EXPECT_TRUE(fileExists(file));
-    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, "Software\\ATi\\Sub"));
+    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, L"Software\\ATi\\Sub"));
     EXPECT_FALSE(folderExists(tw::BackupRoot()));
-    EXPECT_EQ(logLines(), Lines{"earlier line"});
+    EXPECT_EQ(logLines(), Lines{L"earlier line"});
     EXPECT_TRUE(faults::messageBoxes().empty());
     EXPECT_EQ(faults::shutdownRequests(), 0);
     const Lines saved = listFolder(tw::LogFolder());
     ASSERT_EQ(saved.size(), 1u);
-    EXPECT_EQ(saved[0].rfind("Preview ", 0), 0u);
-    EXPECT_EQ(savedLog(saved[0]), logFileBytes({"Would delete file (" + left[1] + ")",
-                                               "Would delete file (" + left[0] + ")",
-                                               "Would delete registry (HKCU\\Software\\ATi)"}));
+    EXPECT_EQ(saved[0].rfind(L"Preview ", 0), 0u);
+    EXPECT_EQ(savedLog(saved[0]), logFileBytes({L"Would delete file (" + left[1] + L")",
+                                               L"Would delete file (" + left[0] + L")",
+                                               L"Would delete registry (HKCU\\Software\\ATi)"}));
 }
 
 // A command-line run ends in every way with its exit code, a report whose items are the lines of
@@ -199,9 +198,10 @@ TEST_F(RunOnWine, APreviewOnlyReportsAndSavesItsLines) {
 TEST_F(RunOnWine, ACommandLineRunReportsItsOutcome) {
     namespace fs = std::filesystem;
     struct Case { std::wstring report, target; bool preview, locked, atReboot; int mode, answer, code; const char* outcome; };
-    const std::wstring reports = tw::fromUtf8(dir), readOnly = reports + L"old.json", nonAnsi = L"r\u00e9port \u0915.json";
+    const std::wstring reports = dir, readOnly = reports + L"old.json", nonAnsi = L"r\u00e9port \u0915.json";
     std::ofstream(fs::path(readOnly)) << "kept", ::SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
-    keys.push_back("HKLM\\Software\\ATi Technologies"), setDword(HKEY_LOCAL_MACHINE, "Software\\ATi Technologies\\Install", "InstallDir", 1);
+    keys.push_back(L"HKLM\\Software\\ATi Technologies"),
+        setDword(HKEY_LOCAL_MACHINE, L"Software\\ATi Technologies\\Install", L"InstallDir", 1);
     for (const Case& c : {Case{L"r.json", L"-AGEIA", false, false, false, 0, IDOK, 0, "deleted"},
                           Case{L"r.json", L"-AGEIA", false, true, false, 0, IDOK, 1, "not deleted"},
                           Case{L"r.json", L"-AGEIA", false, true, true, 0, IDOK, 3010, "deleted at restart"},
@@ -214,9 +214,9 @@ TEST_F(RunOnWine, ACommandLineRunReportsItsOutcome) {
                           Case{nonAnsi, L"-AGEIA", false, false, false, 0, IDOK, 0, "deleted"}}) {
         SCOPED_TRACE(tw::toUtf8(c.report) + " " + std::to_string(c.code));
         faults::reset(), faults::answerMessageBoxes({c.answer});
-        if (c.locked) faults::fail(faults::Call::DeleteFile, "PhysXtw");
+        if (c.locked) faults::fail(faults::Call::DeleteFile, L"PhysXtw");
         removeTree(tw::LogFolder()), fs::remove(reports + L"r.json");
-        const std::string planted = plantFile(sys + (c.target == L"-ATI" ? "atiogltw.dll" : "PhysXtw.dll"));
+        const std::wstring planted = plantFile(sys + (c.target == L"-ATI" ? L"atiogltw.dll" : L"PhysXtw.dll"));
         std::tie(tw::DeleteAtReboot, tw::RebootMode, tw::DisplayWarning, tw::LogFiles) =
             std::tuple(c.atReboot, c.mode, c.answer == IDCANCEL, c.code != 2);  // an error's log is saved anyway
         const tw::CommandLineRequest request =
@@ -230,11 +230,12 @@ TEST_F(RunOnWine, ACommandLineRunReportsItsOutcome) {
         ::SetStdHandle(STD_OUTPUT_HANDLE, kept), ::CloseHandle(stdOut);
         EXPECT_EQ(code, c.code);
         EXPECT_EQ(faults::shutdownRequests(), c.code == 1641);
-        const std::string summary = readFile(tw::toUtf8(out)).value_or("");  // one line
-        EXPECT_NE(summary.find("exit code " + std::to_string(code) + (c.outcome ? "" : ": Cannot create file")), std::string::npos) << summary;
+        const std::wstring summary = readFile(out).value_or(L"");  // one line, ASCII
+        EXPECT_NE(summary.find(L"exit code " + std::to_wstring(code) + (c.outcome ? L"" : L": Cannot create file")), std::wstring::npos)
+            << summary;
         if (!c.outcome) {  // no report: the old file as it was, nothing beside it
-            EXPECT_EQ(listFolder(dir), (Lines{"old.json", "stdout.txt"}));
-            EXPECT_EQ(readFile(tw::toUtf8(readOnly)), "kept");
+            EXPECT_EQ(listFolder(dir), (Lines{L"old.json", L"stdout.txt"}));
+            EXPECT_EQ(readFile(readOnly), L"kept");
             continue;
         }
         const nlohmann::json report = nlohmann::json::parse(std::ifstream(fs::path(reports + c.report)));
@@ -243,7 +244,7 @@ TEST_F(RunOnWine, ACommandLineRunReportsItsOutcome) {
         for (const auto& family : report["families"])
             for (const auto& item : family["items"]) {
                 lines.push_back(tw::fromUtf8(item["line"].get<std::string>()));
-                if (item["path"] == planted) { EXPECT_EQ(item["outcome"], c.outcome); }
+                if (item["path"] == tw::toUtf8(planted)) { EXPECT_EQ(item["outcome"], c.outcome); }
             }
         tw::SortLines(lines);
         if (report["error"] != "") lines.push_back(tw::fromUtf8(report["error"].get<std::string>()));
@@ -256,99 +257,99 @@ TEST_F(RunOnWine, ACommandLineRunReportsItsOutcome) {
 // A run with backups on, restored: the set is named by the time stamp, each
 // target phase has its item, and files and keys come back where they were.
 TEST_F(RunOnWine, BackupSetOfARunRestoresFilesAndKeys) {
-    const std::string data = envFolder("ProgramData") + "NVIDIA\\";
-    const std::string driver = plantFile(sys + "nvapitw.dll", std::string("MZ\0\x90\r\n", 6));
-    makeFolders(data + "sub");
-    plantFile(data + "sub\\cache.bin", "cache");
-    for (const char* root : {"HKCU", "HKLM"}) plantKey(root + std::string("\\Software\\NVIDIA Corporation\\Global"));
+    const std::wstring data = envFolder(L"ProgramData") + L"NVIDIA\\";
+    const std::wstring driver = plantFile(sys + L"nvapitw.dll", std::wstring(L"MZ\0\x90\r\n", 6));
+    makeFolders(data + L"sub");
+    plantFile(data + L"sub\\cache.bin", L"cache");
+    for (const wchar_t* root : {L"HKCU", L"HKLM"}) plantKey(root + std::wstring(L"\\Software\\NVIDIA Corporation\\Global"));
     tw::BackupEnabled = true;
-    const std::string before = stamp();
-    tw::Clean(*tw::FindTargetByLabel("NVIDIA - Display"), true, true);
-    const std::string after = stamp();
+    const std::wstring before = stamp();
+    tw::Clean(*tw::FindTargetByLabel(L"NVIDIA - Display"), true, true);
+    const std::wstring after = stamp();
     ASSERT_FALSE(fileExists(driver) || folderExists(data));
 
     const Lines sets = listFolder(tw::BackupRoot());
     ASSERT_EQ(sets.size(), 1u);
     EXPECT_TRUE(sets[0] == before || sets[0] == after) << sets[0];
-    const std::string set = sets[0] + "\\", files = set + "NVIDIA - Display - Files\\";
-    const std::string registry = set + "NVIDIA - Display - Registry\\";
-    EXPECT_EQ(listFolder(tw::BackupRoot() + files), (Lines{encoded(data + "sub\\"), encoded(sys), "folders.idx"}));
-    EXPECT_EQ(readFile(tw::BackupRoot() + files + encoded(sys) + "\\nvapitw.dll"), std::string("MZ\0\x90\r\n", 6));
+    const std::wstring set = sets[0] + L"\\", files = set + L"NVIDIA - Display - Files\\";
+    const std::wstring registry = set + L"NVIDIA - Display - Registry\\";
+    EXPECT_EQ(listFolder(tw::BackupRoot() + files), (Lines{encoded(data + L"sub\\"), encoded(sys), L"folders.idx"}));
+    EXPECT_EQ(readFile(tw::BackupRoot() + files + encoded(sys) + L"\\nvapitw.dll"), std::wstring(L"MZ\0\x90\r\n", 6));
     EXPECT_EQ(listFolder(tw::BackupRoot() + registry),
-              (Lines{"HKCU;Software;NVIDIA Corporation;Global.TW", "HKLM;Software;NVIDIA Corporation;Global.TW"}));
+              (Lines{L"HKCU;Software;NVIDIA Corporation;Global.TW", L"HKLM;Software;NVIDIA Corporation;Global.TW"}));
 
     tw::BackupEnabled = false;
     tw::RunLog().clear();
     tw::RestoreFiles(files);
     tw::RestoreRegistry(registry);
     tw::SortLog();
-    EXPECT_EQ(logLines(), (Lines{"Restored File (" + data + "sub\\cache.bin)", "Restored File (" + driver + ")",
-                                 "Restored Registry (HKCU\\Software\\NVIDIA Corporation\\Global)",
-                                 "Restored Registry (HKLM\\Software\\NVIDIA Corporation\\Global)"}));
-    EXPECT_EQ(readFile(driver), std::string("MZ\0\x90\r\n", 6));
-    EXPECT_EQ(readFile(data + "sub\\cache.bin"), "cache");
+    EXPECT_EQ(logLines(), (Lines{L"Restored File (" + data + L"sub\\cache.bin)", L"Restored File (" + driver + L")",
+                                 L"Restored Registry (HKCU\\Software\\NVIDIA Corporation\\Global)",
+                                 L"Restored Registry (HKLM\\Software\\NVIDIA Corporation\\Global)"}));
+    EXPECT_EQ(readFile(driver), std::wstring(L"MZ\0\x90\r\n", 6));
+    EXPECT_EQ(readFile(data + L"sub\\cache.bin"), L"cache");
     // Wine's RegRestoreKey loads nothing; the key is made under its own root.
     for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
-        EXPECT_TRUE(keyExists(root, "Software\\NVIDIA Corporation\\Global"));
+        EXPECT_TRUE(keyExists(root, L"Software\\NVIDIA Corporation\\Global"));
     removeTree(data);
 }
 
 // A files item whose sub-folders or index name no sound folder: such copies
 // stay where they are, reported with their own path.
 TEST_F(RunOnWine, RestoreWritesOnlyWhereItBackedUp) {
-    const std::string item = tw::BackupRoot() + "TidewellSet\\NVIDIA - Display - Files\\";
-    struct Case { std::string subFolder, index, target; };  // target empty: not restored
+    const std::wstring item = tw::BackupRoot() + L"TidewellSet\\NVIDIA - Display - Files\\";
+    struct Case { std::wstring subFolder, index, target; };  // target empty: not restored
     const Case cases[] = {
-        {encoded(dir + "A\\"), "", dir + "A\\"},  // no index: the name decodes
-        {"Drivers", "Drivers\t" + dir + "B\\\n", dir + "B\\"},
-        {"C';WINDOWS", "", ""},
-        {"Drivers", "Drivers\t" + dir + "..\\..\\Windows\\\n", ""},
-        {encoded(dir + "C\\"), encoded(dir + "C\\") + "\tC:\\Data\\..\\..\\Windows\\\n", dir + "C\\"},
+        {encoded(dir + L"A\\"), L"", dir + L"A\\"},  // no index: the name decodes
+        {L"Drivers", L"Drivers\t" + dir + L"B\\\n", dir + L"B\\"},
+        {L"C';WINDOWS", L"", L""},
+        {L"Drivers", L"Drivers\t" + dir + L"..\\..\\Windows\\\n", L""},
+        {encoded(dir + L"C\\"), encoded(dir + L"C\\") + L"\tC:\\Data\\..\\..\\Windows\\\n", dir + L"C\\"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.subFolder + " / " + c.index);
+        SCOPED_TRACE(c.subFolder + L" / " + c.index);
         removeTree(tw::BackupRoot());
         makeFolders(item + c.subFolder);
-        writeFile(item + c.subFolder + "\\x.dll", "backup");
-        if (!c.index.empty()) writeFile(item + "folders.idx", c.index);
+        writeFile(item + c.subFolder + L"\\x.dll", L"backup");
+        if (!c.index.empty()) writeFile(item + L"folders.idx", c.index);
         tw::RunLog().clear();
-        tw::RestoreFiles("TidewellSet\\NVIDIA - Display - Files\\");
-        EXPECT_EQ(logLines(), Lines{c.target.empty() ? "Not Restored File (" + item + c.subFolder + "\\x.dll)"
-                                                     : "Restored File (" + c.target + "x.dll)"});
-        EXPECT_EQ(readFile(c.target + "x.dll"), c.target.empty() ? std::nullopt : std::optional<std::string>("backup"));
+        tw::RestoreFiles(L"TidewellSet\\NVIDIA - Display - Files\\");
+        EXPECT_EQ(logLines(), Lines{c.target.empty() ? L"Not Restored File (" + item + c.subFolder + L"\\x.dll)"
+                                                     : L"Restored File (" + c.target + L"x.dll)"});
+        EXPECT_EQ(readFile(c.target + L"x.dll"), c.target.empty() ? std::nullopt : std::optional<std::wstring>(L"backup"));
     }
-    EXPECT_EQ(listFolder(dir), (Lines{"A", "B", "C"}));
+    EXPECT_EQ(listFolder(dir), (Lines{L"A", L"B", L"C"}));
 
     // An index name that leads out of the item is not used for the backup either.
     removeTree(tw::BackupRoot());
     makeFolders(item);
-    writeFile(item + "folders.idx", "..\\..\\Escaped\t" + dir + "\n");
-    writeFile(dir + "nv.dll", "nv");
+    writeFile(item + L"folders.idx", L"..\\..\\Escaped\t" + dir + L"\n");
+    writeFile(dir + L"nv.dll", L"nv");
     tw::BackupEnabled = true;
     tw::BackupPath = item;
-    tw::DeleteFiles(dir, {"nv.dll"});
-    EXPECT_FALSE(folderExists(tw::BackupRoot() + "Escaped"));
+    tw::DeleteFiles(dir, {L"nv.dll"});
+    EXPECT_FALSE(folderExists(tw::BackupRoot() + L"Escaped"));
     tw::BackupEnabled = false;
     tw::RunLog().clear();
-    tw::RestoreFiles("TidewellSet\\NVIDIA - Display - Files\\");
-    EXPECT_EQ(logLines(), Lines{"Restored File (" + dir + "nv.dll)"});
-    EXPECT_EQ(readFile(dir + "nv.dll"), "nv");
+    tw::RestoreFiles(L"TidewellSet\\NVIDIA - Display - Files\\");
+    EXPECT_EQ(logLines(), Lines{L"Restored File (" + dir + L"nv.dll)"});
+    EXPECT_EQ(readFile(dir + L"nv.dll"), L"nv");
 }
 
 }  // namespace
 
 // A file in use is not overwritten: its copy waits beside it for the next start.
 TEST_F(RunOnWine, RestoreOverAFileInUseIsStagedForTheNextStart) {
-    makeFolders(tw::BackupRoot() + "TidewellSet\\Files\\" + encoded(dir));
-    writeFile(tw::BackupRoot() + "TidewellSet\\Files\\" + encoded(dir) + "\\x.dll", "backup");
-    writeFile(dir + "x.dll", "in use");
+    makeFolders(tw::BackupRoot() + L"TidewellSet\\Files\\" + encoded(dir));
+    writeFile(tw::BackupRoot() + L"TidewellSet\\Files\\" + encoded(dir) + L"\\x.dll", L"backup");
+    writeFile(dir + L"x.dll", L"in use");
     {
-        FileHolder holder(dir + "x.dll");
+        FileHolder holder(dir + L"x.dll");
         ASSERT_TRUE(holder.holding());
-        tw::RestoreFiles("TidewellSet\\Files\\");
+        tw::RestoreFiles(L"TidewellSet\\Files\\");
     }
-    EXPECT_EQ(logLines(), Lines{"Not Restored File (" + dir + "x.dll)"});
-    EXPECT_EQ(readFile(dir + "x.dll"), "in use");
-    EXPECT_EQ(readFile(dir + "__x.dll"), "backup");
-    EXPECT_TRUE(queued(dir + "x.dll") && queued(dir + "__x.dll", dir + "x.dll"));
+    EXPECT_EQ(logLines(), Lines{L"Not Restored File (" + dir + L"x.dll)"});
+    EXPECT_EQ(readFile(dir + L"x.dll"), L"in use");
+    EXPECT_EQ(readFile(dir + L"__x.dll"), L"backup");
+    EXPECT_TRUE(queued(dir + L"x.dll") && queued(dir + L"__x.dll", dir + L"x.dll"));
 }

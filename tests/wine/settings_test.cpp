@@ -8,11 +8,10 @@
 
 namespace {
 
-using dialogs::narrow;
 using Texts = std::vector<std::wstring>;
 using tw::CheckState, tw::Phase;
 using Switches = std::vector<bool>;
-using Events = std::vector<std::string>;
+using Events = std::vector<std::wstring>;
 
 // Every switch in loading order, with the value a missing file gives it.
 const std::pair<bool*, bool> kSwitches[] = {
@@ -36,14 +35,14 @@ TEST_F(Settings, MissingFileGivesDefaultsAndTheFirstSaveWritesEveryKeyInOrder) {
     scramble();
     tw::TVarUnit load;
     tw::SaveSettings();
-    std::string expected;
-    for (const char* target : {"NVIDIA Chipset", "NVIDIA Display", "ATi Display", "AGEIA PhysX", "Creative Sound",
-                               "Microsoft Mouse", "Realtek Sound"})
-        expected += std::string("[") + target + "]\r\nRegistry=1\r\nFiles=1\r\n";
-    expected += "[DeleteReboot]\r\nEnabled=1\r\n[Logfiles]\r\nEnabled=1\r\n[SystemTray]\r\nEnabled=0\r\n"
-                "[RemoveNVIDIAFolder]\r\nEnabled=0\r\n[RemoveATiFolder]\r\nEnabled=0\r\n[DisplayWarning]\r\n"
-                "Enabled=1\r\n[Backup]\r\nEnabled=0\r\n[Reboot]\r\nReboot=0\r\n[Languages]\r\nCurrent=English\r\n";
-    EXPECT_EQ(winetest::readFile(narrow(tw::SettingsFilePath())), expected);
+    std::wstring expected;
+    for (const wchar_t* target : {L"NVIDIA Chipset", L"NVIDIA Display", L"ATi Display", L"AGEIA PhysX", L"Creative Sound",
+                               L"Microsoft Mouse", L"Realtek Sound"})
+        expected += std::wstring(L"[") + target + L"]\r\nRegistry=1\r\nFiles=1\r\n";
+    expected += L"[DeleteReboot]\r\nEnabled=1\r\n[Logfiles]\r\nEnabled=1\r\n[SystemTray]\r\nEnabled=0\r\n"
+                L"[RemoveNVIDIAFolder]\r\nEnabled=0\r\n[RemoveATiFolder]\r\nEnabled=0\r\n[DisplayWarning]\r\n"
+                L"Enabled=1\r\n[Backup]\r\nEnabled=0\r\n[Reboot]\r\nReboot=0\r\n[Languages]\r\nCurrent=English\r\n";
+    EXPECT_EQ(winetest::readFile(tw::SettingsFilePath()), expected);
 }
 
 // One variable at a time away from its default: a save and a load bring back
@@ -59,7 +58,7 @@ TEST_F(Settings, EveryVariableRoundTripsThroughItsOwnKey) {
         EXPECT_EQ(tw::RebootMode, -3);
         for (std::size_t i = 0; i < std::size(kSwitches); ++i)
             EXPECT_EQ(*kSwitches[i].first, kSwitches[i].second != (&kSwitches[i] == &changed))
-                << "changed " << &changed - kSwitches << ", read " << i;
+                << L"changed " << &changed - kSwitches << L", read " << i;
     }
 }
 
@@ -84,20 +83,20 @@ TEST_F(Settings, WithoutLanguageFileTheTreesComeInEnglishAndInOrder) {
     options.insert(options.end(), tw::OptionsTargetNodes().begin(), tw::OptionsTargetNodes().end());
     EXPECT_EQ(r.trees, (std::vector<Texts>{{L"0", L"About", L"Donate", L"Contact"}, {L"1", L"View log", L"Remove log"},
                                            {L"2", L"Restore backup", L"Remove backup"}, options}));
-    EXPECT_EQ(tw::LanguageText("Remove Button"), L"Remove Button");
+    EXPECT_EQ(tw::LanguageText(L"Remove Button"), L"Remove Button");
 }
 
 TEST_F(Settings, LanguageTextsComeFromTheFileWithFallbacks) {
     const std::wstring title = L"\u041f\u0435\u0440\u0435 \u4E2D";  // beyond a Western code page
-    const std::wstring narrowed = plat::ansiToWide(narrow(title));
+    const std::wstring narrowed = L"???? ?";  // as code page 1252 shows it
     languages(L"[english]\r\nmenu tools=Werkzeuge\r\n[Deutsch]\r\nLog=Protokoll\r\nOptions Title=\r\nAbout=Info\r\n"
               L"Donate=\r\nClose=" + title + L"\r\nRebootMessageTitle=" + title + L"\r\n");
-    settings("[Languages]\r\nCurrent=Deutsch\r\n");
+    settings(L"[Languages]\r\nCurrent=Deutsch\r\n");
     Recorder english, r;
     tw::LoadLanguage(L"", english);  // no name: English, found without regard to case
     tw::LoadLanguage(L"Deutsch", r);
     EXPECT_EQ(english.texts[tw::Place::MenuTools], Texts{L"Werkzeuge"});
-    EXPECT_EQ(english.trees[0], (Texts{L"0", L"Info", L"", L"Contact"})) << "page names follow the settings file";
+    EXPECT_EQ(english.trees[0], (Texts{L"0", L"Info", L"", L"Contact"})) << L"page names follow the settings file";
     const std::pair<tw::Place, std::wstring> shown[] = {
         {tw::Place::LogTitle, L"Protokoll"}, {tw::Place::MenuLog, L"Protokoll"}, {tw::Place::OptionsTitle, L""},
         {tw::Place::OptionsCancel, L"Cancel"}, {tw::Place::MenuClose, title}, {tw::Place::TrayExit, narrowed},
@@ -123,13 +122,13 @@ public:
     void fillLanguages(const tw::LanguageChoices& c) override { languages = c.names, listText = c.selected; }
     std::wstring languageListText() const override { return listText; }
     tw::LanguageTarget& languageWindows() override { return *this; }
-    void expandFirstNode() override { events.push_back("expand"); }
-    void setTrayVisible(bool visible) override { events.push_back(visible ? "tray" : "no tray"); }
-    void hideDialog() override { events.push_back("hide"); }
+    void expandFirstNode() override { events.push_back(L"expand"); }
+    void setTrayVisible(bool visible) override { events.push_back(visible ? L"tray" : L"no tray"); }
+    void hideDialog() override { events.push_back(L"hide"); }
     // The title, with the reboot mode the settings file holds at that moment.
     void setText(tw::Place place, const std::wstring& text) override {
         const std::wstring reboot = plat::profileRead(tw::SettingsFilePath(), L"Reboot", L"Reboot", L"");
-        if (place == tw::Place::OptionsTitle) events.push_back(narrow(text + L" " + reboot));
+        if (place == tw::Place::OptionsTitle) events.push_back(text + L" " + reboot);
     }
     // The window selects the first node of a rebuilt Options tree.
     void rebuildPageTree(tw::PageTree tree, const Texts& nodes, const Texts&) override {
@@ -208,12 +207,12 @@ TEST_F(OptionsDialog, PagesApplyOkCancelAndARefusedSave) {
     tw::ButtonCancelClick(view);
     EXPECT_TRUE(tw::LogFiles && tw::BackupEnabled);
     EXPECT_EQ(tw::RebootMode, 5);
-    EXPECT_EQ(view.events, (Events{"Optionen 2", "expand", "no tray", "hide", "hide"}));
+    EXPECT_EQ(view.events, (Events{L"Optionen 2", L"expand", L"no tray", L"hide", L"hide"}));
 
-    faults::fail(faults::Call::WriteFile, narrow(tw::SettingsFilePath()));
+    faults::fail(faults::Call::WriteFile, tw::SettingsFilePath());
     tw::LogFiles = false;
     EXPECT_THROW(tw::ButtonOKClick(view), tw::AppError);
-    EXPECT_EQ(view.events.size(), 5u) << "closed although nothing was stored";
+    EXPECT_EQ(view.events.size(), 5u) << L"closed although nothing was stored";
     EXPECT_FALSE(tw::LogFiles);
 }
 
@@ -230,15 +229,15 @@ TEST_F(Settings, LanguageSectionLookupAnswersAsTheSystemDoes) {
         text += line + L"\r\n";
     for (int i = 0; i < 400; ++i) text += L"filler " + std::to_wstring(i) + L"=" + std::to_wstring(i) + L"\r\n";
     text += L"last=end\r\n[sect]\r\nOther=1\r\n";
-    winetest::writeFile(dir + "lang.ini", std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2));
-    const std::wstring file = plat::ansiToWide(dir + "lang.ini");
+    winetest::writeFile(dir + L"lang.ini", winetest::utf16Bytes(text));
+    const std::wstring file = dir + L"lang.ini";
     for (const wchar_t* section : {L"Sect", L" sect\t", L"Absent"}) {
         const auto lines = plat::profileSection(file, tw::trimProfileName(section));
         for (const wchar_t* key : {L"key a", L"quoted", L"single", L"mixed", L"onlyquote", L"emptyq", L"inner",
                                    L"novalue", L"spaced key", L" Spaced Key ", L"\u00E4pfel", L"\u00C4pfel", L"k",
                                    L"lead", L"long", L"fits", L"exact", L"over", L"last", L"Other", L"absent"})
             EXPECT_EQ(tw::profileText(lines, key, L" Fallback  "), plat::profileRead(file, section, key, L" Fallback  "))
-                << narrow(section) << " / " << narrow(key);
+                << section << L" / " << key;
     }
 }
 

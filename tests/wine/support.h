@@ -15,41 +15,44 @@
 
 namespace winetest {
 
-inline constexpr const char* kScratchKey = "Software\\TidewellTest";
+inline constexpr const wchar_t* kScratchKey = L"Software\\TidewellTest";
 
 bool runningUnderWine();
 
-void writeFile(const std::string& path, const std::string& bytes);
-std::optional<std::string> readFile(const std::string& path);
-bool fileExists(const std::string& path);
-bool folderExists(const std::string& path);
-void makeFolders(const std::string& path);  // with its missing parents
+// File content as bytes, one character (below U+0100) per byte.
+void writeFile(const std::wstring& path, const std::wstring& bytes);
+std::optional<std::wstring> readFile(const std::wstring& path);
+// The bytes of a text in UTF-16 LE, as writeFile takes them.
+std::wstring utf16Bytes(const std::wstring& text);
+bool fileExists(const std::wstring& path);
+bool folderExists(const std::wstring& path);
+void makeFolders(const std::wstring& path);  // with its missing parents
 // Clears read-only, hidden and system attributes first; removes links as links.
-void removeTree(const std::string& folder);
+void removeTree(const std::wstring& folder);
 // Under Wine: a Unix symbolic link (made by the host's ln) at `link` to
 // `target`; a link to a folder shows the attributes 0x410, as a junction.
-bool makeUnixLink(const std::string& target, const std::string& link);
-void removeUnixLink(const std::string& link);  // Wine's own calls cannot
-std::vector<std::string> listFolder(const std::string& folder);  // sorted, no dot names
+bool makeUnixLink(const std::wstring& target, const std::wstring& link);
+void removeUnixLink(const std::wstring& link);  // Wine's own calls cannot
+std::vector<std::wstring> listFolder(const std::wstring& folder);  // sorted, no dot names
 
-void setString(HKEY root, const std::string& path, const std::string& name, const std::string& value);
-void setDword(HKEY root, const std::string& path, const std::string& name, DWORD value);
-void createKey(HKEY root, const std::string& path);
-bool keyExists(HKEY root, const std::string& path);
-bool valueExists(HKEY root, const std::string& path, const std::string& name);
-void removeKeyTree(HKEY root, const std::string& path);
+void setString(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& value);
+void setDword(HKEY root, const std::wstring& path, const std::wstring& name, DWORD value);
+void createKey(HKEY root, const std::wstring& path);
+bool keyExists(HKEY root, const std::wstring& path);
+bool valueExists(HKEY root, const std::wstring& path, const std::wstring& name);
+void removeKeyTree(HKEY root, const std::wstring& path);
 
 // The restart queue (PendingFileRenameOperations) in order, empty strings included.
-std::vector<std::string> pendingRenames();
-std::string ntPath(const std::string& path);  // "C:\A" -> "\??\C:\A", as the queue keeps it
+std::vector<std::wstring> pendingRenames();
+std::wstring ntPath(const std::wstring& path);  // "C:\A" -> "\??\C:\A", as the queue keeps it
 // True when the queue holds (from, to); an empty `to` is a deletion.
-bool queued(const std::string& from, const std::string& to = {});
+bool queued(const std::wstring& from, const std::wstring& to = {});
 
 // Holds one file open for the life of the object, as a running driver
 // service holds its files: it can be copied, not deleted or overwritten.
 class FileHolder {
 public:
-    explicit FileHolder(const std::string& path);
+    explicit FileHolder(const std::wstring& path);
     ~FileHolder();
     FileHolder(const FileHolder&) = delete;
     FileHolder& operator=(const FileHolder&) = delete;
@@ -66,9 +69,9 @@ class WineTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
-    static std::vector<std::string> logLines();  // the run log as narrow text
+    static std::vector<std::wstring> logLines();  // the run log
 
-    std::string dir;
+    std::wstring dir;
     int steps = 0;
 
 private:
