@@ -112,7 +112,10 @@ RunOutcome finishRun(CleaningView& view, const std::vector<std::wstring>& labels
     } else if (RebootMode == 2) {
         record.restartStarted = RebootSystem();
     }
-    return outcome == RunOutcome::RestartNeeded && record.restartStarted ? RunOutcome::Restarting : outcome;
+    // A restart Tidewell started is told to the deployment tool whether or not
+    // anything waits for it: the machine goes down right after this exit.
+    const bool succeeded = outcome == RunOutcome::RestartNeeded || outcome == RunOutcome::Finished;
+    return succeeded && record.restartStarted ? RunOutcome::Restarting : outcome;
 }
 
 }  // namespace

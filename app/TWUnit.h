@@ -185,12 +185,12 @@ enum class RunOutcome {
     Error,          // an error ended it
     Cancelled,      // Cancel in the confirmation
     RestartNeeded,  // the rest of the items wait for the restart, not started by Tidewell
-    Restarting,     // the same, and Tidewell started the restart
+    Restarting,     // nothing left undeleted and unqueued, and Tidewell started the restart
 };
 // The exit code of a run started from the command line with "-QUIT", in the
 // values deployment tools know: 0 success (nothing found and any preview
 // included), 1 some item not deleted, 2 an error, 3 cancelled at the
-// confirmation, 3010 success once the computer restarts, 1641 the same with
+// confirmation, 3010 success once the computer restarts, 1641 success with
 // the restart started.
 int ExitCodeOf(RunOutcome outcome);
 

@@ -206,6 +206,7 @@ TEST_F(RunOnWine, ACommandLineRunReportsItsOutcome) {
                           Case{L"r.json", L"-AGEIA", false, true, false, 0, IDOK, 1, "not deleted"},
                           Case{L"r.json", L"-AGEIA", false, true, true, 0, IDOK, 3010, "deleted at restart"},
                           Case{L"r.json", L"-AGEIA", false, true, true, 2, IDOK, 1641, "deleted at restart"},
+                          Case{L"r.json", L"-AGEIA", false, false, false, 2, IDOK, 1641, "deleted"},
                           Case{L"r.json", L"-ATI", false, false, false, 2, IDOK, 2, "deleted"},
                           Case{L"r.json", L"-AGEIA", false, false, false, 0, IDCANCEL, 3, ""},
                           Case{L"r.json", L"-AGEIA", true, false, false, 0, IDOK, 0, "would delete"},
