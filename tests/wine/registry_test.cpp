@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "backup/BackupUnit.h"
+#include "engine/DeleteMode.h"
 #include "engine/DeleteUnit.h"
 #include "engine/RegistrySelf.h"
 #include "faults.h"
@@ -93,7 +94,7 @@ TEST_F(RegistryObject, HivesAreSavedUnderThePrivilegeAndNeverOverwritten) {
     ASSERT_FALSE(privilegeEnabled(L"SeBackupPrivilege"));
     EXPECT_TRUE(reg.SaveKey(kKey + L"\\Prefs", hive));
     const auto saved = readFile(hive);
-    EXPECT_NE(saved.value_or(L"").find(L"TidewellMarker"), std::wstring::npos);
+    EXPECT_EQ(hiveString(hive, L"Inner", L"TidewellMarker"), L"deep");
     EXPECT_FALSE(privilegeEnabled(L"SeBackupPrivilege"));
     setString(HKEY_CURRENT_USER, kKey + L"\\Prefs", L"Later", L"x");
     EXPECT_FALSE(reg.SaveKey(kKey + L"\\Prefs", hive));
@@ -103,6 +104,8 @@ TEST_F(RegistryObject, HivesAreSavedUnderThePrivilegeAndNeverOverwritten) {
     // Wine's restore loads nothing but makes the key; the privilege is dropped after.
     EXPECT_TRUE(reg.RestoreKey(kKey + L"\\Back", hive));
     EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, kKey + L"\\Back"));
+    makeKeyLink(HKEY_CURRENT_USER, kKey + L"\\Linked", L"\\REGISTRY\\MACHINE\\" + kKey);
+    EXPECT_FALSE(reg.RestoreKey(kKey + L"\\Linked", hive));  // never through a link
     EXPECT_FALSE(privilegeEnabled(L"SeRestorePrivilege"));
     EXPECT_TRUE(reg.EnablePrivilege(L"SeRestorePrivilege", true));
     EXPECT_TRUE(privilegeEnabled(L"SeRestorePrivilege"));
@@ -119,17 +122,21 @@ TEST_F(RegistryDeletion, DeleteKeysTakesTreesAndLooksNowhereElse) {
     createKey(HKEY_LOCAL_MACHINE, kServices + L"\\nvsvcKeep");
     createKey(HKEY_LOCAL_MACHINE, kServices + L"\\nvlocked");
     createKey(HKEY_LOCAL_MACHINE, kKey + L"\\nvsvc");  // the same name where the path does not lead
+    // Look-alike names are names of their own: never re-spelled as "Nvidia\\x".
+    for (const wchar_t* k : {L"\\\uFF2Evidia\uFF3Cx", L"\\Nvidia\\x", L"\\\uFF2Evidia"}) createKey(HKEY_LOCAL_MACHINE, kServices + k);
     faults::fail(faults::Call::DeleteKey, L"nvlocked");
-    tw::DeleteKeys(plat::kHKeyLocalMachine, kServices, {L"nvlddmkm", L"nosuch", L"NVSVC", L"nvlocked"});
+    tw::DeleteKeys(plat::kHKeyLocalMachine, kServices, {L"nvlddmkm", L"nosuch", L"NVSVC", L"nvlocked", L"\uFF2Evidia\uFF3Cx"});
     tw::DeleteKeys(plat::kHKeyLocalMachine, kKey + L"\\NoSuch", {L"nvsvc"});
     // The line shows the name as the caller gave it.
     EXPECT_EQ(logLines(), (Lines{L"Deleted registry (HKLM\\" + kServices + L"\\nvlddmkm)",
                                  L"Deleted registry (HKLM\\" + kServices + L"\\NVSVC)",
-                                 L"Not deleted registry (HKLM\\" + kServices + L"\\nvlocked)"}));
-    EXPECT_EQ(steps, 5);
-    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kServices + L"\\nvlddmkm"));
-    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kServices + L"\\nvsvc"));
-    for (const wchar_t* kept : {L"\\Services\\nvsvcKeep", L"\\Services\\nvlocked", L"\\nvsvc"})
+                                 L"Not deleted registry (HKLM\\" + kServices + L"\\nvlocked)",
+                                 L"Deleted registry (HKLM\\" + kServices + L"\\\uFF2Evidia\uFF3Cx)"}));
+    EXPECT_EQ(steps, 6);
+    for (const wchar_t* gone : {L"\\nvlddmkm", L"\\nvsvc", L"\\\uFF2Evidia\uFF3Cx"})
+        EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kServices + gone)) << gone;
+    for (const wchar_t* kept : {L"\\Services\\nvsvcKeep", L"\\Services\\nvlocked", L"\\nvsvc", L"\\Services\\Nvidia\\x",
+                                L"\\Services\\\uFF2Evidia"})
         EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kKey + kept)) << kept;
 }
 
@@ -205,8 +212,8 @@ TEST_F(RegistryDeletion, HiveIsSavedBeforeTheKeyGoes) {
     EXPECT_EQ(listFolder(tw::BackupPath), sorted({userHive.substr(tw::BackupPath.size()),
                                                   machineHive.substr(tw::BackupPath.size())}));
     const auto first = readFile(userHive);
-    EXPECT_NE(first.value_or(L"").find(L"TidewellMarkerDeep"), std::wstring::npos);
-    EXPECT_NE(readFile(machineHive).value_or(L"").find(L"TidewellMarkerClass"), std::wstring::npos);
+    EXPECT_EQ(hiveString(userHive, L"Parameters", L"TidewellMarkerDeep"), L"deep");
+    EXPECT_EQ(hiveString(machineHive, L"", L"TidewellMarkerClass"), L"class");
 
     setString(HKEY_CURRENT_USER, kServices + L"\\nvlddmkm", L"TidewellMarkerTwo", L"second");
     tw::RunLog().clear();
@@ -214,6 +221,45 @@ TEST_F(RegistryDeletion, HiveIsSavedBeforeTheKeyGoes) {
     EXPECT_EQ(logLines(), Lines{L"Not deleted registry (HKCU\\" + kServices + L"\\nvlddmkm)"});
     EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, kServices + L"\\nvlddmkm"));
     EXPECT_EQ(readFile(userHive), first);
+}
+
+// A user's key made a link to a machine key (or holding one) goes as a link:
+// the machine key and its subkey stay, nothing of them is saved, and with
+// backups on a link itself is left (it has no content of its own to save).
+TEST_F(RegistryDeletion, LinksGoAsLinksNeverTheirTargets) {
+    const std::wstring victim = kKey + L"\\TwVictim", ati = kKey + L"\\ATi", hive = kRegItem + L"HKCU;Software;TidewellTest;ATi.TW";
+    struct Row { const wchar_t* link; bool backup; bool deleted; } rows[] = {
+        {L"", false, true}, {L"", true, false}, {L"\\Sub", true, true}, {nullptr, true, true}};  // last: no link
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.link ? row.link : L"(none)");
+        removeKeyTree(HKEY_CURRENT_USER, ati);
+        tw::RunLog().clear();
+        removeTree(tw::BackupRoot() + kRegItem);
+        setString(HKEY_LOCAL_MACHINE, victim + L"\\Inner", L"Secret", L"machine");
+        row.link ? makeKeyLink(HKEY_CURRENT_USER, ati + row.link, L"\\REGISTRY\\MACHINE\\" + victim)
+                 : setString(HKEY_CURRENT_USER, ati + L"\\Inner", L"Secret", L"user");
+        tw::BackupEnabled = row.backup;
+        tw::BackupPath = tw::BackupRoot() + kRegItem;
+        tw::DeleteKeys(plat::kHKeyCurrentUser, kKey, {L"ATi"});
+        EXPECT_EQ(logLines(), Lines{(row.deleted ? L"Deleted registry (HKCU\\" : L"Not deleted registry (HKCU\\") + ati + L")"});
+        EXPECT_EQ(keyExists(HKEY_CURRENT_USER, ati), !row.deleted);
+        EXPECT_TRUE(valueExists(HKEY_LOCAL_MACHINE, victim + L"\\Inner", L"Secret"));
+        removeKeyTree(HKEY_LOCAL_MACHINE, victim);  // a saved link then leads nowhere; saved content would show
+        EXPECT_EQ(hiveString(tw::BackupRoot() + hive, row.link && *row.link ? L"Sub\\Inner" : L"Inner", L"Secret"),
+                  row.link || !row.backup ? std::nullopt : std::optional<std::wstring>(L"user"));
+    }
+}
+
+// A preview names a key once, whichever path reaches it: here through a link in
+// the middle of one path, as CurrentControlSet leads to a ControlSet00N.
+TEST_F(RegistryDeletion, PreviewNamesAKeyReachedThroughALinkOnce) {
+    setString(HKEY_LOCAL_MACHINE, kKey + L"\\Set001\\Vendor\\Deep", L"Run", L"x");
+    makeKeyLink(HKEY_LOCAL_MACHINE, kKey + L"\\CurrentSet", L"\\REGISTRY\\MACHINE\\" + kKey + L"\\Set001");
+    tw::ReportOnlyScope preview;
+    tw::DeleteKeys(plat::kHKeyLocalMachine, kKey + L"\\CurrentSet", {L"Vendor"});
+    tw::DeleteKeys(plat::kHKeyLocalMachine, kKey + L"\\Set001", {L"VENDOR"});
+    tw::DeleteValues(plat::kHKeyLocalMachine, kKey + L"\\Set001\\Vendor\\Deep", {L"Run"});
+    EXPECT_EQ(logLines(), Lines{L"Would delete registry (HKLM\\" + kKey + L"\\CurrentSet\\Vendor)"});
 }
 
 }  // namespace

@@ -5,10 +5,13 @@
 #include <cstring>
 #include <memory>
 
-#include <shlwapi.h>
+#include <winternl.h>
+
+extern "C" NTSTATUS NTAPI NtDeleteKey(HANDLE);
 
 #include "backup/BackupUnit.h"
 #include "engine/DeleteUnit.h"
+#include "engine/RegistrySelf.h"
 #include "faults.h"
 #include "log/LogUnit.h"
 #include "platform/common.h"
@@ -165,7 +168,43 @@ bool valueExists(HKEY root, const std::wstring& path, const std::wstring& name) 
     return !::RegGetValueW(root, path.c_str(), name.c_str(), RRF_RT_ANY, nullptr, nullptr, nullptr);
 }
 
-void removeKeyTree(HKEY root, const std::wstring& path) { ::SHDeleteKeyW(root, path.c_str()); }
+// Key by key, each opened without following a link, so that a link a test
+// made goes as a link (SHDeleteKey would empty and delete its target).
+void removeKeyTree(HKEY root, const std::wstring& path) {
+    HKEY raw = nullptr;
+    if (::RegOpenKeyExW(root, path.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | DELETE, &raw)) return;
+    const Key key(raw, &::RegCloseKey);
+    DWORD type = 0, count = 0;
+    if (::RegQueryValueExW(raw, L"SymbolicLinkValue", nullptr, &type, nullptr, nullptr) || type != REG_LINK)
+        ::RegQueryInfoKeyW(raw, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    for (wchar_t name[256]; count-- > 0;)
+        if (DWORD n = 256; !::RegEnumKeyExW(raw, count, name, &n, nullptr, nullptr, nullptr, nullptr)) removeKeyTree(raw, name);
+    NtDeleteKey(raw);
+}
+
+void makeKeyLink(HKEY root, const std::wstring& path, const std::wstring& target) {
+    HKEY key = nullptr;
+    ASSERT_FALSE(::RegCreateKeyExW(root, path.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK, KEY_ALL_ACCESS | KEY_CREATE_LINK,
+                                   nullptr, &key, nullptr)) << path;
+    const auto size = static_cast<DWORD>(target.size() * sizeof(wchar_t));  // no terminating zero
+    EXPECT_FALSE(::RegSetValueExW(key, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(target.data()), size));
+    ::RegCloseKey(key);
+}
+
+std::optional<std::wstring> hiveString(const std::wstring& file, const std::wstring& subKey, const std::wstring& name) {
+    tw::TRegistrySelf reg;
+    reg.EnablePrivilege(L"SeRestorePrivilege", true);
+    std::optional<std::wstring> value;
+    if (!::RegLoadKeyW(HKEY_USERS, L"TidewellTestHive", file.c_str())) {
+        wchar_t data[1024] = {};
+        DWORD size = sizeof data - sizeof(wchar_t);
+        const std::wstring key = L"TidewellTestHive" + (subKey.empty() ? L"" : L"\\" + subKey);
+        if (!::RegGetValueW(HKEY_USERS, key.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, data, &size)) value = data;
+        EXPECT_FALSE(::RegUnLoadKeyW(HKEY_USERS, L"TidewellTestHive"));
+    }
+    reg.EnablePrivilege(L"SeRestorePrivilege", false);
+    return value;
+}
 
 
 std::vector<std::wstring> pendingRenames() {
