@@ -280,6 +280,19 @@ std::wstring keyIdentity(TRegistrySelf& reg, const std::wstring& name, const std
     std::wstring identity = reg.KeyName(name);
     return identity.empty() ? line : identity;
 }
+
+// A link in the middle of a path may lead out of the root the key was named
+// under (a user's key to a machine key): such a key is refused, and so is one
+// whose place cannot be told. Links inside the root (CurrentControlSet) stay.
+bool refusedOutsideRoot(TRegistrySelf& reg, const std::wstring& identity, const std::wstring& line) {
+    const std::wstring root = reg.KeyName(L"\\") + L"\\";
+    if (root.size() > 1 && identity.size() > root.size() &&
+        plat::sameNameIgnoreCase(identity.substr(0, root.size()), root))
+        return false;
+    NoteRefusal(line, L"a registry link leads it out of " + RootText(reg.RootKey()));
+    log(L"Not deleted registry (" + line + L")");
+    return true;
+}
 }  // namespace
 
 void DeleteKeys(plat::HKey root, const std::wstring& keyPath, const std::vector<std::wstring>& names) {
@@ -290,10 +303,9 @@ void DeleteKeys(plat::HKey root, const std::wstring& keyPath, const std::vector<
     const bool opened = reg.OpenKey(keyPath, false);
     for (const auto& name : names) {
         const std::wstring line = registryLine(root, keyPath, name);
-        if (opened && !name.empty() && reg.KeyExists(name)) {
-            const std::wstring identity = keyIdentity(reg, name, line);
-            if (IsKeyGone(identity))
-                continue;  // named already: its step is counted where it was named
+        const std::wstring identity =
+            opened && !name.empty() && reg.KeyExists(name) ? keyIdentity(reg, name, line) : std::wstring();
+        if (!identity.empty() && !IsKeyGone(identity) && !refusedOutsideRoot(reg, identity, line)) {
             if (BackupEnabled && !backupKey(reg, root, keyPath, name))
                 logNotBackedUp(L"registry", line);
             else
@@ -339,7 +351,7 @@ void DeleteKeysByValue(plat::HKey root, const std::wstring& keyPath, const std::
         if (reg.OpenKey(keyPath + L"\\" + name, false)) text = reg.ReadString(valueName);
         if (!startsWith(text, prefix)) continue;
         reg.CloseKey();
-        if (!reg.OpenKey(keyPath, false)) continue;
+        if (!reg.OpenKey(keyPath, false) || refusedOutsideRoot(reg, identity, line)) continue;
         if (BackupEnabled && !backupKey(reg, root, keyPath, name))
             logNotBackedUp(L"registry", line);
         else

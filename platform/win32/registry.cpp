@@ -11,6 +11,7 @@
 extern "C" NTSTATUS NTAPI NtDeleteKey(HANDLE);
 extern "C" NTSTATUS NTAPI NtQueryKey(HANDLE, int, PVOID, ULONG, PULONG);
 extern "C" ULONG NTAPI RtlNtStatusToDosError(NTSTATUS);
+extern "C" NTSTATUS NTAPI RtlFormatCurrentUserKeyPath(PUNICODE_STRING);
 
 namespace plat {
 
@@ -135,6 +136,16 @@ Error regDeleteOpenedKey(HKey key) {
 }
 
 std::wstring regKeyName(HKey key) {
+    // The predefined roots are no handles of their own: they are named as the system maps them.
+    if (key == kHKeyLocalMachine) return L"\\REGISTRY\\MACHINE";
+    if (key == kHKeyUsers) return L"\\REGISTRY\\USER";
+    if (key == kHKeyCurrentUser) {
+        UNICODE_STRING path{};
+        if (::RtlFormatCurrentUserKeyPath(&path) != 0) return {};
+        std::wstring name(path.Buffer, path.Length / sizeof(wchar_t));
+        ::RtlFreeUnicodeString(&path);
+        return name;
+    }
     constexpr int kKeyNameInformation = 3;  // KEY_NAME_INFORMATION: ULONG NameLength, WCHAR Name[]
     std::vector<ULONG> buffer(256);
     for (int attempt = 0; attempt < 4; ++attempt) {

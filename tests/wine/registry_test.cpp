@@ -225,13 +225,15 @@ TEST_F(RegistryDeletion, HiveIsSavedBeforeTheKeyGoes) {
 
 // A user's key made a link to a machine key (or holding one) goes as a link:
 // the machine key and its subkey stay, nothing of them is saved, and with
-// backups on a link itself is left (it has no content of its own to save).
+// backups on a link itself is left (it has no content of its own to save). A
+// name reached through the link is out of the user's keys and refused.
 TEST_F(RegistryDeletion, LinksGoAsLinksNeverTheirTargets) {
     const std::wstring victim = kKey + L"\\TwVictim", ati = kKey + L"\\ATi", hive = kRegItem + L"HKCU;Software;TidewellTest;ATi.TW";
-    struct Row { const wchar_t* link; bool backup; bool deleted; } rows[] = {
-        {L"", false, true}, {L"", true, false}, {L"\\Sub", true, true}, {nullptr, true, true}};  // last: no link
+    struct Row { const wchar_t* link; const wchar_t* name; bool backup; bool deleted; } rows[] = {
+        {L"", L"ATi", false, true}, {L"", L"ATi", true, false}, {L"\\Sub", L"ATi", true, true},
+        {L"", L"ATi\\Inner", false, false}, {nullptr, L"ATi", true, true}};  // last: no link
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.link ? row.link : L"(none)");
+        SCOPED_TRACE(std::wstring(row.link ? row.link : L"(none)") + L" " + row.name);
         removeKeyTree(HKEY_CURRENT_USER, ati);
         tw::RunLog().clear();
         removeTree(tw::BackupRoot() + kRegItem);
@@ -240,8 +242,8 @@ TEST_F(RegistryDeletion, LinksGoAsLinksNeverTheirTargets) {
                  : setString(HKEY_CURRENT_USER, ati + L"\\Inner", L"Secret", L"user");
         tw::BackupEnabled = row.backup;
         tw::BackupPath = tw::BackupRoot() + kRegItem;
-        tw::DeleteKeys(plat::kHKeyCurrentUser, kKey, {L"ATi"});
-        EXPECT_EQ(logLines(), Lines{(row.deleted ? L"Deleted registry (HKCU\\" : L"Not deleted registry (HKCU\\") + ati + L")"});
+        tw::DeleteKeys(plat::kHKeyCurrentUser, kKey, {row.name});
+        EXPECT_EQ(logLines(), Lines{(row.deleted ? L"Deleted registry (HKCU\\" : L"Not deleted registry (HKCU\\") + kKey + L"\\" + row.name + L")"});
         EXPECT_EQ(keyExists(HKEY_CURRENT_USER, ati), !row.deleted);
         EXPECT_TRUE(valueExists(HKEY_LOCAL_MACHINE, victim + L"\\Inner", L"Secret"));
         removeKeyTree(HKEY_LOCAL_MACHINE, victim);  // a saved link then leads nowhere; saved content would show
