@@ -1,13 +1,11 @@
 #include "faults.h"
 
-#include <winternl.h>
-
 #include <cwctype>
 #include <deque>
 
 #include "platform/platform.h"
 
-extern "C" NTSTATUS NTAPI NtDeleteKey(HANDLE);
+extern "C" LONG NTAPI NtDeleteKey(HANDLE);
 
 namespace faults {
 namespace {
@@ -82,10 +80,8 @@ BOOL WINAPI moveFileEx(LPCWSTR a, LPCWSTR b, DWORD f) { return !hit(Call::MoveAt
 LONG WINAPI regSaveKey(HKEY key, LPCWSTR file, LPSECURITY_ATTRIBUTES sa) {
     return hit(Call::SaveKey, file) ? err() : real_RegSaveKeyW(key, file, sa);
 }
-NTSTATUS NTAPI deleteKey(HANDLE k) {
-    constexpr NTSTATUS kAccessDenied = static_cast<NTSTATUS>(0xC0000022);
-    return hit(Call::DeleteKey, plat::regKeyName(reinterpret_cast<plat::HKey>(k)).c_str()) ? kAccessDenied
-                                                                                           : real_NtDeleteKey(k);
+LONG NTAPI deleteKey(HANDLE k) {  // STATUS_ACCESS_DENIED
+    return hit(Call::DeleteKey, plat::regKeyName(reinterpret_cast<plat::HKey>(k)).c_str()) ? 0xC0000022 : real_NtDeleteKey(k);
 }
 LONG WINAPI regDeleteValue(HKEY k, LPCWSTR v) { return hit(Call::DeleteValue, v) ? err() : real_RegDeleteValueW(k, v); }
 constexpr REGSAM kKeyWriting = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | DELETE | WRITE_DAC | WRITE_OWNER;

@@ -5,9 +5,7 @@
 #include <cstring>
 #include <memory>
 
-#include <winternl.h>
-
-extern "C" NTSTATUS NTAPI NtDeleteKey(HANDLE);
+extern "C" LONG NTAPI NtDeleteKey(HANDLE);  // ntdll: deletes the key of the handle, a link as a link
 
 #include "backup/BackupUnit.h"
 #include "engine/DeleteUnit.h"
@@ -26,9 +24,9 @@ constexpr const wchar_t* kPendingValue = L"PendingFileRenameOperations";
 
 using Key = std::unique_ptr<std::remove_pointer_t<HKEY>, decltype(&::RegCloseKey)>;
 
-Key openKey(HKEY root, const std::wstring& path, REGSAM access, bool create = false) {
+Key openKey(HKEY root, const std::wstring& path, REGSAM access, bool create = false, DWORD options = 0) {
     HKEY key = nullptr;
-    const LONG r = create ? ::RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, access, nullptr, &key, nullptr)
+    const LONG r = create ? ::RegCreateKeyExW(root, path.c_str(), 0, nullptr, options, access, nullptr, &key, nullptr)
                           : ::RegOpenKeyExW(root, path.c_str(), 0, access, &key);
     return Key(r == ERROR_SUCCESS ? key : nullptr, &::RegCloseKey);
 }
@@ -174,21 +172,18 @@ void removeKeyTree(HKEY root, const std::wstring& path) {
     HKEY raw = nullptr;
     if (::RegOpenKeyExW(root, path.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | DELETE, &raw)) return;
     const Key key(raw, &::RegCloseKey);
-    DWORD type = 0, count = 0;
-    if (::RegQueryValueExW(raw, L"SymbolicLinkValue", nullptr, &type, nullptr, nullptr) || type != REG_LINK)
-        ::RegQueryInfoKeyW(raw, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    DWORD count = 0;  // a link opened as itself has no subkeys
+    ::RegQueryInfoKeyW(raw, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
     for (wchar_t name[256]; count-- > 0;)
         if (DWORD n = 256; !::RegEnumKeyExW(raw, count, name, &n, nullptr, nullptr, nullptr, nullptr)) removeKeyTree(raw, name);
     NtDeleteKey(raw);
 }
 
 void makeKeyLink(HKEY root, const std::wstring& path, const std::wstring& target) {
-    HKEY key = nullptr;
-    ASSERT_FALSE(::RegCreateKeyExW(root, path.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK, KEY_ALL_ACCESS | KEY_CREATE_LINK,
-                                   nullptr, &key, nullptr)) << path;
-    const auto size = static_cast<DWORD>(target.size() * sizeof(wchar_t));  // no terminating zero
-    EXPECT_FALSE(::RegSetValueExW(key, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(target.data()), size));
-    ::RegCloseKey(key);
+    const Key key = openKey(root, path, KEY_ALL_ACCESS | KEY_CREATE_LINK, true, REG_OPTION_CREATE_LINK);
+    ASSERT_TRUE(key) << path;  // the target's name without a terminating zero
+    EXPECT_FALSE(::RegSetValueExW(key.get(), L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(target.data()),
+                                  static_cast<DWORD>(target.size() * sizeof(wchar_t))));
 }
 
 std::optional<std::wstring> hiveString(const std::wstring& file, const std::wstring& subKey, const std::wstring& name) {
