@@ -285,10 +285,7 @@ std::wstring keyIdentity(TRegistrySelf& reg, const std::wstring& name, const std
 // under (a user's key to a machine key): such a key is refused, and so is one
 // whose place cannot be told. Links inside the root (CurrentControlSet) stay.
 bool refusedOutsideRoot(TRegistrySelf& reg, const std::wstring& identity, const std::wstring& line) {
-    const std::wstring root = reg.KeyName(L"\\") + L"\\";
-    if (root.size() > 1 && identity.size() > root.size() &&
-        plat::sameNameIgnoreCase(identity.substr(0, root.size()), root))
-        return false;
+    if (reg.WithinRoot(identity)) return false;
     NoteRefusal(line, L"a registry link leads it out of " + RootText(reg.RootKey()));
     log(L"Not deleted registry (" + line + L")");
     return true;

@@ -150,6 +150,12 @@ std::wstring TRegistrySelf::KeyName(const std::wstring& key) {
     return handle ? plat::regKeyName(handle.get()) : std::wstring();
 }
 
+bool TRegistrySelf::WithinRoot(const std::wstring& systemName) const {
+    const std::wstring root = plat::regKeyName(rootKey_) + L"\\";
+    return root.size() > 1 && systemName.size() > root.size() &&
+           plat::sameNameIgnoreCase(systemName.substr(0, root.size()), root);
+}
+
 bool TRegistrySelf::GetKeyInfo(TRegKeyInfo& info) {
     info = TRegKeyInfo{};
     plat::KeyInfo raw;
@@ -253,7 +259,8 @@ bool TRegistrySelf::RestoreKey(const std::wstring& key, const std::wstring& file
     if (plat::regCreateKey(rootKey_, key, options, plat::kKeyWrite | plat::kKeyQueryValue, raw) != plat::kOk)
         return false;
     RegKeyHandle handle(raw);
-    return !plat::regIsLink(handle.get()) && plat::regRestoreKey(handle.get(), fileName, 0) == plat::kOk;
+    return !plat::regIsLink(handle.get()) && WithinRoot(plat::regKeyName(handle.get())) &&
+           plat::regRestoreKey(handle.get(), fileName, 0) == plat::kOk;
 }
 
 bool TRegistrySelf::EnablePrivilege(const std::wstring& name, bool enable) {

@@ -88,6 +88,9 @@ public:
     // The name the system gives the key (a link: the link itself), the same
     // whichever path reaches it; empty when the key cannot be opened.
     std::wstring KeyName(const std::wstring& key);
+    // Whether a key's system name lies below RootKey: a link in the middle of
+    // a path may lead elsewhere (a user's key to a machine key).
+    bool WithinRoot(const std::wstring& systemName) const;
     bool GetKeyInfo(TRegKeyInfo& info);
     void GetKeyNames(std::vector<std::wstring>& list);
     bool KeyExists(const std::wstring& key);
@@ -106,7 +109,8 @@ public:
     // Writes the key's hive; a key that is a link is not saved (it has no
     // content of its own, and its target is not the program's to save).
     bool SaveKey(const std::wstring& key, const std::wstring& fileName);
-    // Loads a hive into the key, made when missing; never into a key that is a link.
+    // Loads a hive into the key, made when missing; never into a key that is a
+    // link, nor one a link in its path leads out of RootKey.
     bool RestoreKey(const std::wstring& key, const std::wstring& fileName);
     bool EnablePrivilege(const std::wstring& name, bool enable);
 

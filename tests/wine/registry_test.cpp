@@ -87,7 +87,8 @@ TEST_F(RegistryObject, HivesAreSavedUnderThePrivilegeAndNeverOverwritten) {
     EXPECT_TRUE(reg.RestoreKey(kKey + L"\\Back", hive));
     EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, kKey + L"\\Back"));
     makeKeyLink(HKEY_CURRENT_USER, kKey + L"\\Linked", L"\\REGISTRY\\MACHINE\\" + kKey);
-    EXPECT_FALSE(reg.RestoreKey(kKey + L"\\Linked", hive));  // never through a link
+    EXPECT_FALSE(reg.RestoreKey(kKey + L"\\Linked", hive));  // never through a link, nor out of its root
+    EXPECT_FALSE(reg.RestoreKey(kKey + L"\\Linked\\Back", hive));
     EXPECT_FALSE(privilegeEnabled(L"SeRestorePrivilege"));  // hiveString needs it enabled
 }
 
