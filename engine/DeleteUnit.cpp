@@ -86,17 +86,18 @@ void scheduleAtRestart(const std::wstring& path) {
     if (!ReportOnly() && plat::moveFileAtReboot(path, L"") == plat::kOk) NoteQueuedAtRestart(path);
 }
 
-bool removeKey(TRegistrySelf& reg, const std::wstring& line, const std::wstring& name) {
+// `identity` names the key (the value's key) in the preview's marks.
+bool removeKey(TRegistrySelf& reg, const std::wstring& identity, const std::wstring& name) {
     if (ReportOnly()) {
-        MarkKeyGone(line);
+        MarkKeyGone(identity);
         return true;
     }
     return reg.DeleteKey(name);
 }
 
-bool removeValue(TRegistrySelf& reg, const std::wstring& keyText, const std::wstring& name) {
+bool removeValue(TRegistrySelf& reg, const std::wstring& identity, const std::wstring& name) {
     if (ReportOnly()) {
-        MarkValueGone(keyText, name);
+        MarkValueGone(identity, name);
         return true;
     }
     return reg.DeleteValue(name);
@@ -270,6 +271,27 @@ void DeleteFiles(const std::wstring& folder, const std::vector<std::wstring>& pa
 
 // --------------------------------------------------------------- registry ----
 
+// Keys are told apart by the name the system gives them, so that a key
+// reached through a link in its path (CurrentControlSet) and directly is one
+// key to the preview as it is to the run; a key that cannot be named keeps its
+// text. Links at the end of a name are opened themselves, never followed.
+namespace {
+std::wstring keyIdentity(TRegistrySelf& reg, const std::wstring& name, const std::wstring& line) {
+    std::wstring identity = reg.KeyName(name);
+    return identity.empty() ? line : identity;
+}
+
+// A link in the middle of a path may lead out of the root the key was named
+// under (a user's key to a machine key): such a key is refused, and so is one
+// whose place cannot be told. Links inside the root (CurrentControlSet) stay.
+bool refusedOutsideRoot(TRegistrySelf& reg, const std::wstring& identity, const std::wstring& line) {
+    if (reg.WithinRoot(identity)) return false;
+    NoteRefusal(line, L"a registry link leads it out of " + RootText(reg.RootKey()));
+    log(L"Not deleted registry (" + line + L")");
+    return true;
+}
+}  // namespace
+
 void DeleteKeys(plat::HKey root, const std::wstring& keyPath, const std::vector<std::wstring>& names) {
     TRegistrySelf reg;
     reg.SetRootKey(root);
@@ -278,11 +300,13 @@ void DeleteKeys(plat::HKey root, const std::wstring& keyPath, const std::vector<
     const bool opened = reg.OpenKey(keyPath, false);
     for (const auto& name : names) {
         const std::wstring line = registryLine(root, keyPath, name);
-        if (opened && !name.empty() && reg.KeyExists(name) && !IsKeyGone(line)) {
+        const std::wstring identity =
+            opened && !name.empty() && reg.KeyExists(name) ? keyIdentity(reg, name, line) : std::wstring();
+        if (!identity.empty() && !IsKeyGone(identity) && !refusedOutsideRoot(reg, identity, line)) {
             if (BackupEnabled && !backupKey(reg, root, keyPath, name))
                 logNotBackedUp(L"registry", line);
             else
-                log(registryOutcome(removeKey(reg, line, name), line));
+                log(registryOutcome(removeKey(reg, identity, name), line));
         }
         StepProgress();
     }
@@ -293,11 +317,12 @@ void DeleteValues(plat::HKey root, const std::wstring& keyPath, const std::vecto
     TRegistrySelf reg;
     reg.SetRootKey(root);
     const bool opened = reg.OpenKey(keyPath, false);
+    const std::wstring keyText = RootText(root) + L"\\" + keyPath;
+    const std::wstring identity = opened ? keyIdentity(reg, L"", keyText) : keyText;
     for (const auto& name : names) {
-        const std::wstring keyText = RootText(root) + L"\\" + keyPath;
-        if (opened && reg.ValueExists(name) && !IsValueGone(keyText, name)) {
+        if (opened && reg.ValueExists(name) && !IsValueGone(identity, name)) {
             const std::wstring line = registryLine(root, keyPath, name);
-            log(registryOutcome(removeValue(reg, keyText, name), line));
+            log(registryOutcome(removeValue(reg, identity, name), line));
         }
         StepProgress();
     }
@@ -313,18 +338,21 @@ void DeleteKeysByValue(plat::HKey root, const std::wstring& keyPath, const std::
     // An empty prefix would match every subkey.
     if (prefix.empty()) names.clear();
     for (const auto& name : names) {
-        if (name.empty() || IsKeyGone(registryLine(root, keyPath, name))) continue;
+        const std::wstring line = registryLine(root, keyPath, name);
+        reg.CloseKey();
+        if (name.empty() || !reg.OpenKey(keyPath, false)) continue;
+        const std::wstring identity = keyIdentity(reg, name, line);
+        if (IsKeyGone(identity)) continue;
         reg.CloseKey();
         std::wstring text;
         if (reg.OpenKey(keyPath + L"\\" + name, false)) text = reg.ReadString(valueName);
         if (!startsWith(text, prefix)) continue;
         reg.CloseKey();
-        if (!reg.OpenKey(keyPath, false)) continue;
-        const std::wstring line = registryLine(root, keyPath, name);
+        if (!reg.OpenKey(keyPath, false) || refusedOutsideRoot(reg, identity, line)) continue;
         if (BackupEnabled && !backupKey(reg, root, keyPath, name))
             logNotBackedUp(L"registry", line);
         else
-            log(registryOutcome(removeKey(reg, line, name), line));
+            log(registryOutcome(removeKey(reg, identity, name), line));
     }
     reg.CloseKey();
 }

@@ -41,6 +41,28 @@ private:
 
 std::wstring quoteName(const std::wstring& pattern, const std::wstring& name) { return format1(pattern, name); }
 
+constexpr std::uint32_t kReadAccess = plat::kStandardRightsRead | plat::kKeyQueryValue | plat::kKeyEnumerateSubKeys;
+
+// Deletes `name` below `parent` and its subtree, each key opened relative to
+// its parent's handle without following a final link.
+bool deleteTree(plat::HKey parent, const std::wstring& name, std::uint32_t wow64) {
+    plat::HKey raw = 0;
+    if (plat::regOpenKey(parent, name, kReadAccess | plat::kKeyDelete | wow64, raw, plat::kRegOptionOpenLink) !=
+        plat::kOk)
+        return false;
+    RegKeyHandle key(raw);
+    plat::KeyInfo info;
+    if (!plat::regIsLink(key.get()) && plat::regQueryInfoKey(key.get(), info) == plat::kOk) {
+        // From the last subkey down, so that indexes stay valid.
+        for (std::uint32_t i = info.subKeys; i-- > 0;) {
+            std::wstring sub;
+            if (plat::regEnumKey(key.get(), i, info.maxSubKeyLen + 1, sub) == plat::kOk && !sub.empty())
+                deleteTree(key.get(), sub, wow64);
+        }
+    }
+    return plat::regDeleteOpenedKey(key.get()) == plat::kOk;
+}
+
 }  // namespace
 
 TRegDataType DataTypeOf(std::uint32_t regType) {
@@ -116,8 +138,22 @@ plat::HKey TRegistrySelf::GetKey(const std::wstring& key) {
     bool relative = false;
     std::wstring path = applyPathRule(key, relative);
     plat::HKey handle = 0;
-    if (plat::regOpenKey(baseKey(relative), path, Access, handle) != plat::kOk) return 0;
+    if (plat::regOpenKey(baseKey(relative), path, Access, handle, plat::kRegOptionOpenLink) != plat::kOk) return 0;
     return handle;
+}
+
+std::wstring TRegistrySelf::KeyName(const std::wstring& key) {
+    const std::uint32_t oldAccess = Access;
+    Access = kReadAccess | wow64();
+    RegKeyHandle handle(GetKey(key));
+    Access = oldAccess;
+    return handle ? plat::regKeyName(handle.get()) : std::wstring();
+}
+
+bool TRegistrySelf::WithinRoot(const std::wstring& systemName) const {
+    const std::wstring root = plat::regKeyName(rootKey_) + L"\\";
+    return root.size() > 1 && systemName.size() > root.size() &&
+           plat::sameNameIgnoreCase(systemName.substr(0, root.size()), root);
 }
 
 bool TRegistrySelf::GetKeyInfo(TRegKeyInfo& info) {
@@ -146,8 +182,7 @@ void TRegistrySelf::GetKeyNames(std::vector<std::wstring>& list) {
 
 bool TRegistrySelf::KeyExists(const std::wstring& key) {
     const std::uint32_t oldAccess = Access;
-    Access = plat::kStandardRightsRead | plat::kKeyQueryValue | plat::kKeyEnumerateSubKeys |
-             (oldAccess & (plat::kKeyWow64_64Key | plat::kKeyWow64_32Key));
+    Access = kReadAccess | wow64();
     RegKeyHandle handle(GetKey(key));
     Access = oldAccess;
     return static_cast<bool>(handle);
@@ -206,47 +241,26 @@ bool TRegistrySelf::DeleteValue(const std::wstring& name) {
 
 bool TRegistrySelf::DeleteKey(const std::wstring& key) {
     bool relative = false;
-    std::wstring path = applyPathRule(key, relative);
-    const plat::HKey remembered = currentKey_;
-    const plat::HKey base = baseKey(relative);
-    RegKeyHandle handle(GetKey(key));
-    if (handle) {
-        currentKey_ = handle.get();
-        TRegKeyInfo info;
-        if (GetKeyInfo(info)) {
-            // Depth first, from the last subkey down, so that indexes stay valid.
-            for (std::uint32_t i = info.NumSubKeys; i-- > 0;) {
-                std::wstring name;
-                if (plat::regEnumKey(handle.get(), i, info.MaxSubKeyLen + 1, name) == plat::kOk) {
-                    try {
-                        DeleteKey(name);
-                    } catch (...) {
-                        currentKey_ = remembered;
-                        throw;
-                    }
-                }
-            }
-        }
-        currentKey_ = remembered;
-    }
-    handle.reset();
-    return plat::regDeleteKey(base, path) == plat::kOk;
+    const std::wstring path = applyPathRule(key, relative);
+    return !path.empty() && deleteTree(baseKey(relative), path, wow64());
 }
 
 bool TRegistrySelf::SaveKey(const std::wstring& key, const std::wstring& fileName) {
     PrivilegeGuard guard(*this, L"SeBackupPrivilege");
     RegKeyHandle handle(GetKey(key));
-    if (!handle) return false;
+    if (!handle || plat::regIsLink(handle.get())) return false;
     return plat::regSaveKey(handle.get(), fileName) == plat::kOk;
 }
 
 bool TRegistrySelf::RestoreKey(const std::wstring& key, const std::wstring& fileName) {
     PrivilegeGuard guard(*this, L"SeRestorePrivilege");
     plat::HKey raw = 0;
-    if (plat::regCreateKey(rootKey_, key, plat::kRegOptionBackupRestore, plat::kKeyWrite, raw) != plat::kOk)
+    const std::uint32_t options = plat::kRegOptionBackupRestore | plat::kRegOptionOpenLink;
+    if (plat::regCreateKey(rootKey_, key, options, plat::kKeyWrite | plat::kKeyQueryValue, raw) != plat::kOk)
         return false;
     RegKeyHandle handle(raw);
-    return plat::regRestoreKey(handle.get(), fileName, 0) == plat::kOk;
+    return !plat::regIsLink(handle.get()) && WithinRoot(plat::regKeyName(handle.get())) &&
+           plat::regRestoreKey(handle.get(), fileName, 0) == plat::kOk;
 }
 
 bool TRegistrySelf::EnablePrivilege(const std::wstring& name, bool enable) {

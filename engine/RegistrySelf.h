@@ -82,8 +82,15 @@ public:
 
     bool OpenKey(const std::wstring& key, bool canCreate);
     void CloseKey();
-    // A new handle opened with Access, or 0. The caller owns it.
+    // A new handle opened with Access, or 0. The caller owns it. A key that is
+    // a registry link is opened itself, never its target.
     plat::HKey GetKey(const std::wstring& key);
+    // The name the system gives the key (a link: the link itself), the same
+    // whichever path reaches it; empty when the key cannot be opened.
+    std::wstring KeyName(const std::wstring& key);
+    // Whether a key's system name lies below RootKey: a link in the middle of
+    // a path may lead elsewhere (a user's key to a machine key).
+    bool WithinRoot(const std::wstring& systemName) const;
     bool GetKeyInfo(TRegKeyInfo& info);
     void GetKeyNames(std::vector<std::wstring>& list);
     bool KeyExists(const std::wstring& key);
@@ -95,8 +102,15 @@ public:
                           std::uint32_t bufferSize, TRegDataType& type);
     std::wstring ReadString(const std::wstring& name);
     bool DeleteValue(const std::wstring& name);
+    // Deletes the key with its subtree, depth first, each key through its own
+    // handle. A link, the key itself or any subkey, is deleted as a link and
+    // never descended into: nothing it leads to is touched.
     bool DeleteKey(const std::wstring& key);
+    // Writes the key's hive; a key that is a link is not saved (it has no
+    // content of its own, and its target is not the program's to save).
     bool SaveKey(const std::wstring& key, const std::wstring& fileName);
+    // Loads a hive into the key, made when missing; never into a key that is a
+    // link, nor one a link in its path leads out of RootKey.
     bool RestoreKey(const std::wstring& key, const std::wstring& fileName);
     bool EnablePrivilege(const std::wstring& name, bool enable);
 
@@ -104,6 +118,7 @@ private:
     // Strips a leading "\" and tells whether the path was relative.
     static std::wstring applyPathRule(const std::wstring& key, bool& relative);
     plat::HKey baseKey(bool relative) const;
+    std::uint32_t wow64() const { return Access & (plat::kKeyWow64_64Key | plat::kKeyWow64_32Key); }
 
     plat::HKey currentKey_ = 0;
     plat::HKey rootKey_ = plat::kHKeyCurrentUser;

@@ -277,6 +277,7 @@ inline constexpr std::uint32_t kKeyRead = 0x20019;
 inline constexpr std::uint32_t kKeyWrite = 0x20006;
 inline constexpr std::uint32_t kKeyAllAccess = 0xF003F;
 inline constexpr std::uint32_t kStandardRightsRead = 0x20000;
+inline constexpr std::uint32_t kKeyDelete = 0x10000;  // DELETE
 
 // Options of regOpenKey / regCreateKey (REG_OPTION_...).
 inline constexpr std::uint32_t kRegOptionNonVolatile = 0;
@@ -322,7 +323,16 @@ Error regQueryValue(HKey key, const std::wstring& name, std::uint32_t& type,
                     std::uint32_t capacity = 0xFFFFFFFFu);
 Error regSetValue(HKey key, const std::wstring& name, std::uint32_t type,
                   const std::vector<std::uint8_t>& data);
-Error regDeleteKey(HKey base, const std::wstring& subKey);
+// Deletes the key of this handle itself (NtDeleteKey), never anything a link
+// names: a key opened with kRegOptionOpenLink goes as a link. The handle needs
+// kKeyDelete; a key that still has subkeys stays.
+Error regDeleteOpenedKey(HKey key);
+// The name the system gives the opened key ("\REGISTRY\MACHINE\SOFTWARE\..."),
+// whatever path reached it; empty when it cannot be had.
+std::wstring regKeyName(HKey key);
+// A key opened with kRegOptionOpenLink is a registry link: it holds the
+// REG_LINK value "SymbolicLinkValue" naming its target.
+bool regIsLink(HKey key);
 Error regDeleteValue(HKey key, const std::wstring& name);
 Error regSaveKey(HKey key, const std::wstring& file);
 Error regRestoreKey(HKey key, const std::wstring& file, std::uint32_t flags);

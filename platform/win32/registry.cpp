@@ -1,8 +1,17 @@
 // The registry, advapi32 "W" forms. Handles cross the platform boundary as
 // plain integers; the caller owns and closes what regOpenKey/regCreateKey give.
 #include <windows.h>
+#include <winternl.h>
+
+#include <algorithm>
 
 #include "platform/platform.h"
+
+// The key calls of ntdll that act on a handle rather than on a path.
+extern "C" NTSTATUS NTAPI NtDeleteKey(HANDLE);
+extern "C" NTSTATUS NTAPI NtQueryKey(HANDLE, int, PVOID, ULONG, PULONG);
+extern "C" ULONG NTAPI RtlNtStatusToDosError(NTSTATUS);
+extern "C" NTSTATUS NTAPI RtlFormatCurrentUserKeyPath(PUNICODE_STRING);
 
 namespace plat {
 
@@ -16,6 +25,7 @@ static_assert(kHKeyUsers == static_cast<std::uintptr_t>(static_cast<LONG_PTR>(st
 static_assert(sizeof(HKey) == sizeof(HKEY));
 static_assert(kKeyAllAccess == KEY_ALL_ACCESS && kKeyRead == KEY_READ && kKeyWrite == KEY_WRITE);
 static_assert(kKeyWow64_64Key == KEY_WOW64_64KEY && kKeyWow64_32Key == KEY_WOW64_32KEY);
+static_assert(kKeyDelete == DELETE && kStandardRightsRead == STANDARD_RIGHTS_READ);
 static_assert(kRegOptionBackupRestore == REG_OPTION_BACKUP_RESTORE && kRegOptionOpenLink == REG_OPTION_OPEN_LINK &&
               kRegOptionCreateLink == REG_OPTION_CREATE_LINK);
 
@@ -120,8 +130,42 @@ Error regSetValue(HKey key, const std::wstring& name, std::uint32_t type, const 
                                                static_cast<DWORD>(data.size())));
 }
 
-Error regDeleteKey(HKey base, const std::wstring& subKey) {
-    return static_cast<Error>(::RegDeleteKeyW(toHkey(base), subKey.c_str()));
+Error regDeleteOpenedKey(HKey key) {
+    const NTSTATUS status = ::NtDeleteKey(toHkey(key));
+    return status == 0 ? kOk : static_cast<Error>(::RtlNtStatusToDosError(status));
+}
+
+std::wstring regKeyName(HKey key) {
+    // The predefined roots are no handles of their own: they are named as the system maps them.
+    if (key == kHKeyLocalMachine) return L"\\REGISTRY\\MACHINE";
+    if (key == kHKeyUsers) return L"\\REGISTRY\\USER";
+    if (key == kHKeyCurrentUser) {
+        UNICODE_STRING path{};
+        if (::RtlFormatCurrentUserKeyPath(&path) != 0) return {};
+        std::wstring name(path.Buffer, path.Length / sizeof(wchar_t));
+        ::RtlFreeUnicodeString(&path);
+        return name;
+    }
+    constexpr int kKeyNameInformation = 3;  // KEY_NAME_INFORMATION: ULONG NameLength, WCHAR Name[]
+    std::vector<ULONG> buffer(256);
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        ULONG needed = 0;
+        const auto bytes = static_cast<ULONG>(buffer.size() * sizeof(ULONG));
+        const NTSTATUS status = ::NtQueryKey(toHkey(key), kKeyNameInformation, buffer.data(), bytes, &needed);
+        if (status == 0) {
+            const ULONG length = std::min<ULONG>(buffer[0], bytes - sizeof(ULONG));
+            return std::wstring(reinterpret_cast<const wchar_t*>(buffer.data() + 1), length / sizeof(wchar_t));
+        }
+        if (needed <= bytes) return {};
+        buffer.resize(needed / sizeof(ULONG) + 1);
+    }
+    return {};
+}
+
+bool regIsLink(HKey key) {
+    DWORD type = REG_NONE;
+    return ::RegQueryValueExW(toHkey(key), L"SymbolicLinkValue", nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS &&
+           type == REG_LINK;
 }
 
 Error regDeleteValue(HKey key, const std::wstring& name) {

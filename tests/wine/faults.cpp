@@ -5,6 +5,8 @@
 
 #include "platform/platform.h"
 
+extern "C" LONG NTAPI NtDeleteKey(HANDLE);
+
 namespace faults {
 namespace {
 
@@ -39,7 +41,7 @@ LONG err() { return static_cast<LONG>(::GetLastError()); }  // the registry call
     X(CopyFileW, copyFile) X(DeleteFileW, deleteFile) X(RemoveDirectoryW, removeDirectory)                   \
     X(SetFileInformationByHandle, setFileInformation) X(GetFileInformationByHandle, getFileInformation)      \
     X(CreateFileW, createFileW) X(WritePrivateProfileStringW, writeProfile) X(MoveFileExW, moveFileEx)       \
-    X(RegSaveKeyW, regSaveKey) X(RegDeleteKeyW, regDeleteKey) X(RegDeleteValueW, regDeleteValue)             \
+    X(RegSaveKeyW, regSaveKey) X(NtDeleteKey, deleteKey) X(RegDeleteValueW, regDeleteValue)             \
     X(RegOpenKeyExW, regOpenKey) X(RegCreateKeyExW, regCreateKey) X(MessageBoxW, messageBoxW)                \
     X(InitiateSystemShutdownW, shutdown) X(ReadFile, readFile)
 #define TW_REAL(name, hook) decltype(&::name) real_##name = nullptr;
@@ -78,7 +80,9 @@ BOOL WINAPI moveFileEx(LPCWSTR a, LPCWSTR b, DWORD f) { return !hit(Call::MoveAt
 LONG WINAPI regSaveKey(HKEY key, LPCWSTR file, LPSECURITY_ATTRIBUTES sa) {
     return hit(Call::SaveKey, file) ? err() : real_RegSaveKeyW(key, file, sa);
 }
-LONG WINAPI regDeleteKey(HKEY k, LPCWSTR s) { return hit(Call::DeleteKey, s) ? err() : real_RegDeleteKeyW(k, s); }
+LONG NTAPI deleteKey(HANDLE k) {  // STATUS_ACCESS_DENIED
+    return hit(Call::DeleteKey, plat::regKeyName(reinterpret_cast<plat::HKey>(k)).c_str()) ? 0xC0000022 : real_NtDeleteKey(k);
+}
 LONG WINAPI regDeleteValue(HKEY k, LPCWSTR v) { return hit(Call::DeleteValue, v) ? err() : real_RegDeleteValueW(k, v); }
 constexpr REGSAM kKeyWriting = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | DELETE | WRITE_DAC | WRITE_OWNER;
 LONG WINAPI regOpenKey(HKEY key, LPCWSTR sub, DWORD options, REGSAM sam, PHKEY out) {

@@ -16,7 +16,7 @@ enum class Call {
     WriteFile,        // CreateFileW opened for writing, WritePrivateProfileStringW, by path
     MoveAtReboot,     // MoveFileExW, by source path
     SaveKey,          // RegSaveKeyW, by file path
-    DeleteKey,        // RegDeleteKeyW, by subkey path
+    DeleteKey,        // NtDeleteKey, by the key's system name
     DeleteValue,      // RegDeleteValueW, by value name
     OpenKeyForWrite,  // RegOpenKeyExW/RegCreateKeyExW asking for more than reading, by subkey path
     ShowAsLink,       // GetFileInformationByHandle: the entry's attributes gain the link bit, by final path

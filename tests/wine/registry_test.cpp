@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "backup/BackupUnit.h"
+#include "engine/DeleteMode.h"
 #include "engine/DeleteUnit.h"
 #include "engine/RegistrySelf.h"
 #include "faults.h"
@@ -47,9 +48,6 @@ TEST_F(RegistryObject, PathRuleNamesAndReads) {
     createKey(HKEY_CURRENT_USER, vendor + L"\\" + longName);
     tw::TRegistrySelf reg;  // below HKCU unless told otherwise
     ASSERT_TRUE(reg.OpenKey(vendor, false));
-    tw::TRegKeyInfo info;
-    ASSERT_TRUE(reg.GetKeyInfo(info));
-    EXPECT_EQ(info.NumSubKeys, 2u);
     std::vector<std::wstring> names{L"stale"};
     reg.GetKeyNames(names);
     EXPECT_EQ(sorted(names), (Lines{L"Tool", longName}));
@@ -68,24 +66,6 @@ TEST_F(RegistryObject, PathRuleNamesAndReads) {
     EXPECT_FALSE(reg.KeyExists(vendor));
 }
 
-TEST_F(RegistryObject, DeleteKeyTakesTheWholeTreeOrSaysItCouldNot) {
-    for (const wchar_t* k : {L"\\Drop\\A\\A1\\A11", L"\\Drop\\A\\A2", L"\\Drop\\B", L"\\Keep", L"\\Part\\Free", L"\\Part\\Held"})
-        createKey(HKEY_LOCAL_MACHINE, kKey + k);
-    setString(HKEY_LOCAL_MACHINE, kKey + L"\\Drop\\A\\A1", L"v", L"x");
-    faults::fail(faults::Call::DeleteKey, L"Held");
-    tw::TRegistrySelf reg;
-    reg.SetRootKey(plat::kHKeyLocalMachine);
-    ASSERT_TRUE(reg.OpenKey(kKey, false));
-    EXPECT_TRUE(reg.DeleteKey(L"Drop"));
-    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kKey + L"\\Drop"));
-    EXPECT_EQ(reg.CurrentPath(), kKey);
-    EXPECT_FALSE(reg.DeleteKey(L"Drop"));
-    EXPECT_FALSE(reg.DeleteKey(L"Part"));
-    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kKey + L"\\Part\\Free"));
-    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kKey + L"\\Part\\Held"));
-    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kKey + L"\\Keep"));
-}
-
 TEST_F(RegistryObject, HivesAreSavedUnderThePrivilegeAndNeverOverwritten) {
     setString(HKEY_CURRENT_USER, kKey + L"\\Prefs\\Inner", L"TidewellMarker", L"deep");
     const std::wstring hive = dir + L"prefs.TW";
@@ -93,7 +73,7 @@ TEST_F(RegistryObject, HivesAreSavedUnderThePrivilegeAndNeverOverwritten) {
     ASSERT_FALSE(privilegeEnabled(L"SeBackupPrivilege"));
     EXPECT_TRUE(reg.SaveKey(kKey + L"\\Prefs", hive));
     const auto saved = readFile(hive);
-    EXPECT_NE(saved.value_or(L"").find(L"TidewellMarker"), std::wstring::npos);
+    EXPECT_EQ(hiveString(hive, L"Inner", L"TidewellMarker"), L"deep");
     EXPECT_FALSE(privilegeEnabled(L"SeBackupPrivilege"));
     setString(HKEY_CURRENT_USER, kKey + L"\\Prefs", L"Later", L"x");
     EXPECT_FALSE(reg.SaveKey(kKey + L"\\Prefs", hive));
@@ -103,33 +83,34 @@ TEST_F(RegistryObject, HivesAreSavedUnderThePrivilegeAndNeverOverwritten) {
     // Wine's restore loads nothing but makes the key; the privilege is dropped after.
     EXPECT_TRUE(reg.RestoreKey(kKey + L"\\Back", hive));
     EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, kKey + L"\\Back"));
-    EXPECT_FALSE(privilegeEnabled(L"SeRestorePrivilege"));
-    EXPECT_TRUE(reg.EnablePrivilege(L"SeRestorePrivilege", true));
-    EXPECT_TRUE(privilegeEnabled(L"SeRestorePrivilege"));
-    EXPECT_TRUE(reg.EnablePrivilege(L"SeRestorePrivilege", false));
-    EXPECT_FALSE(privilegeEnabled(L"SeRestorePrivilege"));
+    makeKeyLink(HKEY_CURRENT_USER, kKey + L"\\Linked", L"\\REGISTRY\\MACHINE\\" + kKey);
+    EXPECT_FALSE(reg.RestoreKey(kKey + L"\\Linked", hive));  // never through a link, nor out of its root
+    EXPECT_FALSE(reg.RestoreKey(kKey + L"\\Linked\\Back", hive));
+    EXPECT_FALSE(privilegeEnabled(L"SeRestorePrivilege"));  // hiveString needs it enabled
 }
 
 class RegistryDeletion : public WineTest {};
 
 TEST_F(RegistryDeletion, DeleteKeysTakesTreesAndLooksNowhereElse) {
+    // Look-alike names are names of their own: never re-spelled as "Nvidia\x".
+    for (const wchar_t* k : {L"\\nvlddmkm\\Enum", L"\\nvsvc", L"\\nvsvcKeep", L"\\nvlocked\\Free", L"\\nvlocked\\Held",
+                             L"\\\uFF2Evidia\uFF3Cx", L"\\Nvidia\\x", L"\\\uFF2Evidia"})
+        createKey(HKEY_LOCAL_MACHINE, kServices + k);
     setString(HKEY_LOCAL_MACHINE, kServices + L"\\nvlddmkm\\Parameters\\Deep", L"x", L"y");
-    createKey(HKEY_LOCAL_MACHINE, kServices + L"\\nvlddmkm\\Enum");
-    createKey(HKEY_LOCAL_MACHINE, kServices + L"\\nvsvc");
-    createKey(HKEY_LOCAL_MACHINE, kServices + L"\\nvsvcKeep");
-    createKey(HKEY_LOCAL_MACHINE, kServices + L"\\nvlocked");
     createKey(HKEY_LOCAL_MACHINE, kKey + L"\\nvsvc");  // the same name where the path does not lead
-    faults::fail(faults::Call::DeleteKey, L"nvlocked");
-    tw::DeleteKeys(plat::kHKeyLocalMachine, kServices, {L"nvlddmkm", L"nosuch", L"NVSVC", L"nvlocked"});
+    faults::fail(faults::Call::DeleteKey, L"held");
+    tw::DeleteKeys(plat::kHKeyLocalMachine, kServices, {L"nvlddmkm", L"nosuch", L"NVSVC", L"nvlocked", L"\uFF2Evidia\uFF3Cx"});
     tw::DeleteKeys(plat::kHKeyLocalMachine, kKey + L"\\NoSuch", {L"nvsvc"});
     // The line shows the name as the caller gave it.
     EXPECT_EQ(logLines(), (Lines{L"Deleted registry (HKLM\\" + kServices + L"\\nvlddmkm)",
                                  L"Deleted registry (HKLM\\" + kServices + L"\\NVSVC)",
-                                 L"Not deleted registry (HKLM\\" + kServices + L"\\nvlocked)"}));
-    EXPECT_EQ(steps, 5);
-    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kServices + L"\\nvlddmkm"));
-    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kServices + L"\\nvsvc"));
-    for (const wchar_t* kept : {L"\\Services\\nvsvcKeep", L"\\Services\\nvlocked", L"\\nvsvc"})
+                                 L"Not deleted registry (HKLM\\" + kServices + L"\\nvlocked)",
+                                 L"Deleted registry (HKLM\\" + kServices + L"\\\uFF2Evidia\uFF3Cx)"}));
+    EXPECT_EQ(steps, 6);
+    for (const wchar_t* gone : {L"\\nvlddmkm", L"\\nvsvc", L"\\\uFF2Evidia\uFF3Cx", L"\\nvlocked\\Free"})
+        EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kServices + gone)) << gone;
+    for (const wchar_t* kept : {L"\\Services\\nvsvcKeep", L"\\Services\\nvlocked\\Held", L"\\nvsvc", L"\\Services\\Nvidia\\x",
+                                L"\\Services\\\uFF2Evidia"})
         EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kKey + kept)) << kept;
 }
 
@@ -179,7 +160,7 @@ TEST_F(RegistryDeletion, KeysChosenByTheStartOfAValueWithLetterCase) {
 }
 
 // With backup on a key goes only after its hive is written; a hive that
-// cannot be written, or is there already, keeps the key.
+// cannot be written (one there already: RegistryObject) keeps the key.
 TEST_F(RegistryDeletion, HiveIsSavedBeforeTheKeyGoes) {
     tw::BackupEnabled = true;
     tw::BackupPath = tw::BackupRoot() + kRegItem;
@@ -198,22 +179,53 @@ TEST_F(RegistryDeletion, HiveIsSavedBeforeTheKeyGoes) {
                                  L"Not deleted registry (HKLM\\" + kClass + L"\\0001)"}));
     EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, kServices + L"\\nvsaveless"));
     EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kClass + L"\\0001"));
-    // Named root;path;key.TW; value names are plain text in the hive.
+    // Named root;path;key.TW; the hive, loaded, holds the values.
     const std::wstring userHive = tw::BackupPath + L"HKCU;Software;TidewellTest;Services;nvlddmkm.TW";
     const std::wstring machineHive =
         tw::BackupPath + L"HKLM;Software;TidewellTest;Class;{4d36e968-e325-11ce-bfc1-08002be10318};0000.TW";
     EXPECT_EQ(listFolder(tw::BackupPath), sorted({userHive.substr(tw::BackupPath.size()),
                                                   machineHive.substr(tw::BackupPath.size())}));
-    const auto first = readFile(userHive);
-    EXPECT_NE(first.value_or(L"").find(L"TidewellMarkerDeep"), std::wstring::npos);
-    EXPECT_NE(readFile(machineHive).value_or(L"").find(L"TidewellMarkerClass"), std::wstring::npos);
+    EXPECT_EQ(hiveString(userHive, L"Parameters", L"TidewellMarkerDeep"), L"deep");
+    EXPECT_EQ(hiveString(machineHive, L"", L"TidewellMarkerClass"), L"class");
+}
 
-    setString(HKEY_CURRENT_USER, kServices + L"\\nvlddmkm", L"TidewellMarkerTwo", L"second");
-    tw::RunLog().clear();
-    tw::DeleteKeys(plat::kHKeyCurrentUser, kServices, {L"nvlddmkm"});
-    EXPECT_EQ(logLines(), Lines{L"Not deleted registry (HKCU\\" + kServices + L"\\nvlddmkm)"});
-    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, kServices + L"\\nvlddmkm"));
-    EXPECT_EQ(readFile(userHive), first);
+// A user's key made a link to a machine key (or holding one) goes as a link, the machine key stays and is
+// never saved; with backups on a link itself is left (no content of its own); a name reached through it is refused.
+TEST_F(RegistryDeletion, LinksGoAsLinksNeverTheirTargets) {
+    const std::wstring victim = kKey + L"\\TwVictim", ati = kKey + L"\\ATi", hive = L"HKCU;Software;TidewellTest;ATi.TW";
+    struct Row { const wchar_t* link; const wchar_t* name; bool backup; bool deleted; } rows[] = {
+        {L"", L"ATi", false, true}, {L"", L"ATi", true, false}, {L"\\Sub", L"ATi", true, true},
+        {L"", L"ATi\\Inner", false, false}, {nullptr, L"ATi", true, true}};  // last: no link
+    tw::BackupPath = tw::BackupRoot() + kRegItem;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::wstring(row.link ? row.link : L"(none)") + L" " + row.name);
+        removeKeyTree(HKEY_CURRENT_USER, ati);
+        tw::RunLog().clear();
+        removeTree(tw::BackupPath);
+        setString(HKEY_LOCAL_MACHINE, victim + L"\\Inner", L"Secret", L"machine");
+        row.link ? makeKeyLink(HKEY_CURRENT_USER, ati + row.link, L"\\REGISTRY\\MACHINE\\" + victim)
+                 : setString(HKEY_CURRENT_USER, ati + L"\\Inner", L"Secret", L"user");
+        tw::BackupEnabled = row.backup;
+        tw::DeleteKeys(plat::kHKeyCurrentUser, kKey, {row.name});
+        EXPECT_EQ(logLines(),
+                  Lines{(row.deleted ? L"Deleted registry (HKCU\\" : L"Not deleted registry (HKCU\\") + kKey + L"\\" + row.name + L")"});
+        EXPECT_EQ(keyExists(HKEY_CURRENT_USER, ati), !row.deleted);
+        EXPECT_TRUE(valueExists(HKEY_LOCAL_MACHINE, victim + L"\\Inner", L"Secret"));
+        removeKeyTree(HKEY_LOCAL_MACHINE, victim);  // a saved link then leads nowhere; saved content would show
+        EXPECT_EQ(hiveString(tw::BackupPath + hive, row.link && *row.link ? L"Sub\\Inner" : L"Inner", L"Secret"),
+                  row.link || !row.backup ? std::nullopt : std::optional<std::wstring>(L"user"));
+    }
+}
+
+// A preview names a key once, also through a link in its path (as CurrentControlSet leads to ControlSet00N).
+TEST_F(RegistryDeletion, PreviewNamesAKeyReachedThroughALinkOnce) {
+    setString(HKEY_LOCAL_MACHINE, kKey + L"\\Set001\\Vendor\\Deep", L"Run", L"x");
+    makeKeyLink(HKEY_LOCAL_MACHINE, kKey + L"\\CurrentSet", L"\\REGISTRY\\MACHINE\\" + kKey + L"\\Set001");
+    tw::ReportOnlyScope preview;
+    tw::DeleteKeys(plat::kHKeyLocalMachine, kKey + L"\\CurrentSet", {L"Vendor"});
+    tw::DeleteKeys(plat::kHKeyLocalMachine, kKey + L"\\Set001", {L"VENDOR"});
+    tw::DeleteValues(plat::kHKeyLocalMachine, kKey + L"\\Set001\\Vendor\\Deep", {L"Run"});
+    EXPECT_EQ(logLines(), Lines{L"Would delete registry (HKLM\\" + kKey + L"\\CurrentSet\\Vendor)"});
 }
 
 }  // namespace

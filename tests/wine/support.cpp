@@ -5,10 +5,11 @@
 #include <cstring>
 #include <memory>
 
-#include <shlwapi.h>
+extern "C" LONG NTAPI NtDeleteKey(HANDLE);  // ntdll: deletes the key of the handle, a link as a link
 
 #include "backup/BackupUnit.h"
 #include "engine/DeleteUnit.h"
+#include "engine/RegistrySelf.h"
 #include "faults.h"
 #include "log/LogUnit.h"
 #include "platform/common.h"
@@ -23,9 +24,9 @@ constexpr const wchar_t* kPendingValue = L"PendingFileRenameOperations";
 
 using Key = std::unique_ptr<std::remove_pointer_t<HKEY>, decltype(&::RegCloseKey)>;
 
-Key openKey(HKEY root, const std::wstring& path, REGSAM access, bool create = false) {
+Key openKey(HKEY root, const std::wstring& path, REGSAM access, bool create = false, DWORD options = 0) {
     HKEY key = nullptr;
-    const LONG r = create ? ::RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, access, nullptr, &key, nullptr)
+    const LONG r = create ? ::RegCreateKeyExW(root, path.c_str(), 0, nullptr, options, access, nullptr, &key, nullptr)
                           : ::RegOpenKeyExW(root, path.c_str(), 0, access, &key);
     return Key(r == ERROR_SUCCESS ? key : nullptr, &::RegCloseKey);
 }
@@ -165,7 +166,40 @@ bool valueExists(HKEY root, const std::wstring& path, const std::wstring& name) 
     return !::RegGetValueW(root, path.c_str(), name.c_str(), RRF_RT_ANY, nullptr, nullptr, nullptr);
 }
 
-void removeKeyTree(HKEY root, const std::wstring& path) { ::SHDeleteKeyW(root, path.c_str()); }
+// Key by key, each opened without following a link, so that a link a test
+// made goes as a link (SHDeleteKey would empty and delete its target).
+void removeKeyTree(HKEY root, const std::wstring& path) {
+    HKEY raw = nullptr;
+    if (::RegOpenKeyExW(root, path.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | DELETE, &raw)) return;
+    const Key key(raw, &::RegCloseKey);
+    DWORD count = 0;  // a link opened as itself has no subkeys
+    ::RegQueryInfoKeyW(raw, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    for (wchar_t name[256]; count-- > 0;)
+        if (DWORD n = 256; !::RegEnumKeyExW(raw, count, name, &n, nullptr, nullptr, nullptr, nullptr)) removeKeyTree(raw, name);
+    NtDeleteKey(raw);
+}
+
+void makeKeyLink(HKEY root, const std::wstring& path, const std::wstring& target) {
+    const Key key = openKey(root, path, KEY_ALL_ACCESS | KEY_CREATE_LINK, true, REG_OPTION_CREATE_LINK);
+    ASSERT_TRUE(key) << path;  // the target's name without a terminating zero
+    EXPECT_FALSE(::RegSetValueExW(key.get(), L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(target.data()),
+                                  static_cast<DWORD>(target.size() * sizeof(wchar_t))));
+}
+
+std::optional<std::wstring> hiveString(const std::wstring& file, const std::wstring& subKey, const std::wstring& name) {
+    tw::TRegistrySelf reg;
+    reg.EnablePrivilege(L"SeRestorePrivilege", true);
+    std::optional<std::wstring> value;
+    if (!::RegLoadKeyW(HKEY_USERS, L"TidewellTestHive", file.c_str())) {
+        wchar_t data[1024] = {};
+        DWORD size = sizeof data - sizeof(wchar_t);
+        const std::wstring key = L"TidewellTestHive" + (subKey.empty() ? L"" : L"\\" + subKey);
+        if (!::RegGetValueW(HKEY_USERS, key.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, data, &size)) value = data;
+        EXPECT_FALSE(::RegUnLoadKeyW(HKEY_USERS, L"TidewellTestHive"));
+    }
+    reg.EnablePrivilege(L"SeRestorePrivilege", false);
+    return value;
+}
 
 
 std::vector<std::wstring> pendingRenames() {

@@ -40,7 +40,11 @@ void setDword(HKEY root, const std::wstring& path, const std::wstring& name, DWO
 void createKey(HKEY root, const std::wstring& path);
 bool keyExists(HKEY root, const std::wstring& path);
 bool valueExists(HKEY root, const std::wstring& path, const std::wstring& name);
-void removeKeyTree(HKEY root, const std::wstring& path);
+void removeKeyTree(HKEY root, const std::wstring& path);  // a link goes as a link
+// A registry link at `path` to `target`, a system name ("\\REGISTRY\\MACHINE\\...").
+void makeKeyLink(HKEY root, const std::wstring& path, const std::wstring& target);
+// A string value of a saved hive, read with the hive loaded into a scratch key of HKEY_USERS.
+std::optional<std::wstring> hiveString(const std::wstring& file, const std::wstring& subKey, const std::wstring& name);
 
 // The restart queue (PendingFileRenameOperations) in order, empty strings included.
 std::vector<std::wstring> pendingRenames();
