@@ -3,9 +3,12 @@
 // chosen by their setup file, links, and double-byte names.
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 
 #include "backup/BackupUnit.h"
+#include "engine/DeleteMode.h"
 #include "engine/DeleteUnit.h"
+#include "engine/RestartQueue.h"
 #include "faults.h"
 #include "log/LogUnit.h"
 #include "engine/FolderPath.h"
@@ -112,8 +115,10 @@ TEST_F(DeleteFilesOnDisk, LookAlikeSeparatorsNameOnlyTheListedFile) {
 }
 
 // Each way a file can stay, with backup and deletion at restart on and off:
-// a file in use, a deletion refused, a copy that fails.
+// a file in use, a deletion refused, a copy that fails. Only administrators
+// can change the folders here, as in System32: files are queued by path.
 TEST_F(DeleteFilesOnDisk, FilesThatStayAreCopiedFirstAndQueuedWhenAskedFor) {
+    faults::secure(dir);
     for (const bool backup : {false, true}) {
         for (const bool reboot : {false, true}) {
             const std::wstring f = dir + (backup ? L"B" : L"b") + (reboot ? L"R" : L"r") + L"\\";
@@ -156,6 +161,52 @@ TEST_F(DeleteFilesOnDisk, FilesThatStayAreCopiedFirstAndQueuedWhenAskedFor) {
     EXPECT_TRUE(fileExists(dir + L"nvlast.dll"));
 }
 
+// A file queued for the restart is the file judged, whoever can change its
+// folders meanwhile. Only where administrators alone can change them (as in
+// System32) is its path queued; elsewhere it is moved through its handle
+// into the program's own "Pending" folder (same volume, administrators only)
+// and that path is queued, or else nothing is. A preview queues nothing.
+TEST_F(DeleteFilesOnDisk, TheRestartQueueNamesOnlyTheJudgedFile) {
+    enum Queue { None, ByPath, InPending };
+    struct Row { bool programVolume, folderSecure, pendingSecure, preview; const wchar_t* name; Queue queue; };
+    const wchar_t* lookAlike = L"..\uFF3C..\uFF3Cwindows\uFF3Csystem32\uFF3Ctwcanary.dll";
+    const std::wstring beside = tw::FolderOfPath(tw::programFolder().substr(0, tw::programFolder().size() - 1)) +
+                              L"\\TidewellRestartTest\\", canary = plat::systemFolder(plat::SystemFolder::System) + L"\\twcanary.dll";
+    writeFile(canary, L"system");
+    for (const Row& r : {Row{true, false, true, false, lookAlike, InPending}, Row{true, false, true, false, L"nvold.dll", InPending},
+                         Row{true, false, false, false, lookAlike, None}, Row{false, false, true, false, lookAlike, None},
+                         Row{false, true, false, false, lookAlike, ByPath}, Row{false, true, false, false, L"nvold.dll", ByPath},
+                         Row{false, true, true, true, lookAlike, None}}) {
+        const std::wstring folder = (r.programVolume ? beside : dir) + L"NVIDIA\\", file = folder + r.name;
+        SCOPED_TRACE(file + (r.preview ? L" preview" : L""));
+        faults::reset(), removeTree(folder), makeFolders(folder), writeFile(file, L"judged");
+        ASSERT_TRUE(::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY));
+        if (r.folderSecure) faults::secure(folder);
+        if (r.pendingSecure) faults::secure(tw::programFolder() + L"Pending");
+        const std::size_t before = pendingRenames().size();
+        tw::RunLog().clear(), tw::DeleteAtReboot = true;
+        {
+            std::optional<tw::ReportOnlyScope> preview;
+            if (r.preview) preview.emplace();
+            tw::DeleteFiles(folder, {L"*"});
+        }
+        EXPECT_EQ(logLines(), Lines{L"Not deleted file (" + file + L")"});
+        const Lines queue = pendingRenames(), added(queue.begin() + static_cast<long>(before), queue.end());
+        EXPECT_EQ(fileExists(file), r.queue != InPending);
+        if (r.queue == InPending && added.size() == 2 && added[1].empty()) {
+            EXPECT_EQ(readFile(added[0].substr(4)), L"judged");  // "\\??\\" + its path in Pending
+        }
+        EXPECT_EQ(added.size(), r.queue == None ? 0u : 2u);
+        if (r.queue == ByPath) { EXPECT_EQ(added, (Lines{ntPath(file), L""})); }
+        EXPECT_EQ(readFile(canary), L"system");
+    }
+    faults::reset(), ::DeleteFileW(canary.c_str());
+    for (const std::wstring& f : {beside, tw::programFolder() + L"Pending"}) {
+        for (const std::wstring& name : listFolder(f)) ::SetFileAttributesW((f + L"\\" + name).c_str(), 0);
+        removeTree(f);
+    }
+}
+
 class DeleteFolderOnDisk : public WineTest {};
 
 // A file that stays keeps only its chain of folders; with backup on every
@@ -170,7 +221,7 @@ TEST_F(DeleteFolderOnDisk, WhatStaysKeepsOnlyItsFolderChain) {
             writeFile(tree + f, f);
         }
         ::SetFileAttributesW((tree + L"\\Sub2\\d.txt").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
-        faults::fail(faults::Call::CopyFile, L"uncopied.dll");
+        faults::fail(faults::Call::CopyFile, L"uncopied.dll"), faults::secure(dir);
         tw::BackupEnabled = backup;
         tw::DeleteAtReboot = true;
         tw::BackupPath = tw::BackupRoot() + kFilesItem;

@@ -213,7 +213,7 @@ TEST_F(RunOnWine, ACommandLineRunReportsItsOutcome) {
                           Case{L"old.json", L"-AGEIA", false, false, false, 0, IDOK, 2, nullptr},
                           Case{nonAnsi, L"-AGEIA", false, false, false, 0, IDOK, 0, "deleted"}}) {
         SCOPED_TRACE(tw::toUtf8(c.report) + " " + std::to_string(c.code));
-        faults::reset(), faults::answerMessageBoxes({c.answer});
+        faults::reset(), faults::answerMessageBoxes({c.answer}), faults::secure(sys);
         if (c.locked) faults::fail(faults::Call::DeleteFile, L"PhysXtw");
         removeTree(tw::LogFolder()), fs::remove(reports + L"r.json");
         const std::wstring planted = plantFile(sys + (c.target == L"-ATI" ? L"atiogltw.dll" : L"PhysXtw.dll"));
@@ -338,18 +338,28 @@ TEST_F(RunOnWine, RestoreWritesOnlyWhereItBackedUp) {
 
 }  // namespace
 
-// A file in use is not overwritten: its copy waits beside it for the next start.
+// A file in use is not overwritten: where only administrators can change the
+// folders, its copy waits beside it and the next start deletes the old file,
+// then renames the copy. Elsewhere those paths could lead elsewhere by then:
+// nothing is staged or queued.
 TEST_F(RunOnWine, RestoreOverAFileInUseIsStagedForTheNextStart) {
     makeFolders(tw::BackupRoot() + L"TidewellSet\\Files\\" + encoded(dir));
     writeFile(tw::BackupRoot() + L"TidewellSet\\Files\\" + encoded(dir) + L"\\x.dll", L"backup");
     writeFile(dir + L"x.dll", L"in use");
-    {
-        FileHolder holder(dir + L"x.dll");
-        ASSERT_TRUE(holder.holding());
-        tw::RestoreFiles(L"TidewellSet\\Files\\");
+    for (const bool adminOnly : {false, true}) {
+        if (adminOnly) faults::secure(dir);
+        tw::RunLog().clear();
+        const std::size_t before = pendingRenames().size();
+        {
+            FileHolder holder(dir + L"x.dll");
+            ASSERT_TRUE(holder.holding());
+            tw::RestoreFiles(L"TidewellSet\\Files\\");
+        }
+        EXPECT_EQ(logLines(), Lines{L"Not Restored File (" + dir + L"x.dll)"});
+        EXPECT_EQ(readFile(dir + L"x.dll"), L"in use");
+        EXPECT_EQ(readFile(dir + L"__x.dll"), adminOnly ? std::optional<std::wstring>(L"backup") : std::nullopt);
+        const Lines queue = pendingRenames(), added(queue.begin() + static_cast<long>(before), queue.end());
+        EXPECT_EQ(added, adminOnly ? (Lines{ntPath(dir + L"x.dll"), L"", ntPath(dir + L"__x.dll"), ntPath(dir + L"x.dll")})
+                                   : Lines{});
     }
-    EXPECT_EQ(logLines(), Lines{L"Not Restored File (" + dir + L"x.dll)"});
-    EXPECT_EQ(readFile(dir + L"x.dll"), L"in use");
-    EXPECT_EQ(readFile(dir + L"__x.dll"), L"backup");
-    EXPECT_TRUE(queued(dir + L"x.dll") && queued(dir + L"__x.dll", dir + L"x.dll"));
 }
