@@ -168,20 +168,25 @@ TEST_F(DeleteFilesOnDisk, FilesThatStayAreCopiedFirstAndQueuedWhenAskedFor) {
 // and that path is queued, or else nothing is. A preview queues nothing.
 TEST_F(DeleteFilesOnDisk, TheRestartQueueNamesOnlyTheJudgedFile) {
     enum Queue { None, ByPath, InPending };
-    struct Row { bool programVolume, folderSecure, pendingSecure, preview; const wchar_t* name; Queue queue; };
+    struct Row { bool programVolume; std::wstring folderSddl; bool pendingSecure, preview; const wchar_t* name; Queue queue; };
     const wchar_t* lookAlike = L"..\uFF3C..\uFF3Cwindows\uFF3Csystem32\uFF3Ctwcanary.dll";
     const std::wstring beside = tw::FolderOfPath(tw::programFolder().substr(0, tw::programFolder().size() - 1)) +
                               L"\\TidewellRestartTest\\", canary = plat::systemFolder(plat::SystemFolder::System) + L"\\twcanary.dll";
+    const std::wstring sys32 = faults::kSystem32Sddl;
     writeFile(canary, L"system");
-    for (const Row& r : {Row{true, false, true, false, lookAlike, InPending}, Row{true, false, true, false, L"nvold.dll", InPending},
-                         Row{true, false, false, false, lookAlike, None}, Row{false, false, true, false, lookAlike, None},
-                         Row{false, true, false, false, lookAlike, ByPath}, Row{false, true, false, false, L"nvold.dll", ByPath},
-                         Row{false, true, true, true, lookAlike, None}}) {
+    for (const Row& r : {Row{true, L"", true, false, lookAlike, InPending}, Row{true, L"", true, false, L"nvold.dll", InPending},
+                         Row{true, L"", false, false, lookAlike, None}, Row{false, L"", true, false, lookAlike, None},
+                         Row{false, sys32, false, false, lookAlike, ByPath}, Row{false, sys32, false, false, L"nvold.dll", ByPath},
+                         Row{false, sys32, true, true, lookAlike, None},
+                         // Who may change a folder: the owner, and entries that apply to it (not inherit-only ones).
+                         Row{false, L"O:BUD:P(A;;FA;;;BA)", false, false, lookAlike, None},
+                         Row{false, sys32 + L"(A;;0x4;;;AU)", false, false, lookAlike, None},
+                         Row{false, sys32 + L"(A;OICIIO;GA;;;BU)", false, false, lookAlike, ByPath}}) {
         const std::wstring folder = (r.programVolume ? beside : dir) + L"NVIDIA\\", file = folder + r.name;
         SCOPED_TRACE(file + (r.preview ? L" preview" : L""));
         faults::reset(), removeTree(folder), makeFolders(folder), writeFile(file, L"judged");
         ASSERT_TRUE(::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY));
-        if (r.folderSecure) faults::secure(folder);
+        if (!r.folderSddl.empty()) faults::secure(folder, r.folderSddl.c_str());
         if (r.pendingSecure) faults::secure(tw::programFolder() + L"Pending");
         const std::size_t before = pendingRenames().size();
         tw::RunLog().clear(), tw::DeleteAtReboot = true;

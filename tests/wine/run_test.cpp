@@ -295,29 +295,43 @@ TEST_F(RunOnWine, BackupSetOfARunRestoresFilesAndKeys) {
 }
 
 // A files item whose sub-folders or index name no sound folder: such copies
-// stay where they are, reported with their own path.
+// stay where they are, reported with their own path. A copy whose name is
+// no plain name, or a folder that is the backup store under another
+// spelling (a letter's case beyond ASCII), is not restored: nothing is written.
 TEST_F(RunOnWine, RestoreWritesOnlyWhereItBackedUp) {
     const std::wstring item = tw::BackupRoot() + L"TidewellSet\\NVIDIA - Display - Files\\";
-    struct Case { std::wstring subFolder, index, target; };  // target empty: not restored
+    // target empty: not restored, reported with the copy's path
+    struct Case { std::wstring subFolder, index, target, name = L"x.dll"; bool restored = true; };
+    const std::wstring store = dir + L"J\u00e9r\u00f4me\\Backup", storeRoot = tw::BackupRoot();
     const Case cases[] = {
         {encoded(dir + L"A\\"), L"", dir + L"A\\"},  // no index: the name decodes
         {L"Drivers", L"Drivers\t" + dir + L"B\\\n", dir + L"B\\"},
         {L"C';WINDOWS", L"", L""},
         {L"Drivers", L"Drivers\t" + dir + L"..\\..\\Windows\\\n", L""},
         {encoded(dir + L"C\\"), encoded(dir + L"C\\") + L"\tC:\\Data\\..\\..\\Windows\\\n", dir + L"C\\"},
+        {encoded(dir + L"D\\"), L"", dir + L"D\\", L"..\uFF3C..\uFF3Cwindows\uFF3Csystem32\uFF3Cx.dll", false},
+        {L"Store", L"Store\t" + dir + L"J\u00c9r\u00f4me\\Backup\\TidewellSet\\\n",
+         dir + L"J\u00c9r\u00f4me\\Backup\\TidewellSet\\", L"x.dll", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.subFolder + L" / " + c.index);
-        removeTree(tw::BackupRoot());
+        removeTree(storeRoot), removeTree(dir + L"J\u00e9r\u00f4me");
+        if (c.subFolder == L"Store") {  // the store lies in a folder with a letter beyond ASCII
+            makeFolders(store);
+            ASSERT_TRUE(makeUnixLink(store, storeRoot.substr(0, storeRoot.size() - 1)));
+        }
         makeFolders(item + c.subFolder);
-        writeFile(item + c.subFolder + L"\\x.dll", L"backup");
-        if (!c.index.empty()) writeFile(item + L"folders.idx", c.index);
+        writeFile(item + c.subFolder + L"\\" + c.name, L"backup");
+        std::wstring utf8;  // the index is UTF-8
+        for (const unsigned char b : tw::toUtf8(c.index)) utf8 += static_cast<wchar_t>(b);
+        if (!c.index.empty()) writeFile(item + L"folders.idx", utf8);
         tw::RunLog().clear();
         tw::RestoreFiles(L"TidewellSet\\NVIDIA - Display - Files\\");
         EXPECT_EQ(logLines(), Lines{c.target.empty() ? L"Not Restored File (" + item + c.subFolder + L"\\x.dll)"
-                                                     : L"Restored File (" + c.target + L"x.dll)"});
-        EXPECT_EQ(readFile(c.target + L"x.dll"), c.target.empty() ? std::nullopt : std::optional<std::wstring>(L"backup"));
+                                                     : (c.restored ? L"Restored File (" : L"Not Restored File (") + c.target + c.name + L")"});
+        EXPECT_EQ(readFile(c.target + c.name), c.target.empty() || !c.restored ? std::nullopt : std::optional<std::wstring>(L"backup"));
     }
+    removeUnixLink(storeRoot.substr(0, storeRoot.size() - 1)), removeTree(dir + L"J\u00e9r\u00f4me");
     EXPECT_EQ(listFolder(dir), (Lines{L"A", L"B", L"C"}));
 
     // An index name that leads out of the item is not used for the backup either.
