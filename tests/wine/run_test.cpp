@@ -310,6 +310,7 @@ TEST_F(RunOnWine, RestoreWritesOnlyWhereItBackedUp) {
         {L"Drivers", L"Drivers\t" + dir + L"..\\..\\Windows\\\n", L""},
         {encoded(dir + L"C\\"), encoded(dir + L"C\\") + L"\tC:\\Data\\..\\..\\Windows\\\n", dir + L"C\\"},
         {encoded(dir + L"D\\"), L"", dir + L"D\\", L"..\uFF3C..\uFF3Cwindows\uFF3Csystem32\uFF3Cx.dll", false},
+        {L"Link", L"Link\t" + dir + L"L\\\n", dir + L"L\\", L"x.dll", false},  // a link to T
         {L"Store", L"Store\t" + dir + L"J\u00c9r\u00f4me\\Backup\\TidewellSet\\\n",
          dir + L"J\u00c9r\u00f4me\\Backup\\TidewellSet\\", L"x.dll", false},
     };
@@ -320,6 +321,7 @@ TEST_F(RunOnWine, RestoreWritesOnlyWhereItBackedUp) {
             makeFolders(store);
             ASSERT_TRUE(makeUnixLink(store, storeRoot.substr(0, storeRoot.size() - 1)));
         }
+        if (c.subFolder == L"Link") makeFolders(dir + L"T"), makeUnixLink(dir + L"T", dir + L"L");
         makeFolders(item + c.subFolder);
         writeFile(item + c.subFolder + L"\\" + c.name, L"backup");
         std::wstring utf8;  // the index is UTF-8
@@ -332,7 +334,8 @@ TEST_F(RunOnWine, RestoreWritesOnlyWhereItBackedUp) {
         EXPECT_EQ(readFile(c.target + c.name), c.target.empty() || !c.restored ? std::nullopt : std::optional<std::wstring>(L"backup"));
     }
     removeUnixLink(storeRoot.substr(0, storeRoot.size() - 1)), removeTree(dir + L"J\u00e9r\u00f4me");
-    EXPECT_EQ(listFolder(dir), (Lines{L"A", L"B", L"C"}));
+    EXPECT_EQ(listFolder(dir), (Lines{L"A", L"B", L"C", L"L", L"T"}));
+    EXPECT_EQ(listFolder(dir + L"T"), Lines{});
 
     // An index name that leads out of the item is not used for the backup either.
     removeTree(tw::BackupRoot());
