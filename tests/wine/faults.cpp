@@ -16,7 +16,7 @@ std::vector<Armed> g_armed;
 std::deque<int> g_answers;
 std::vector<std::wstring> g_boxes;
 int g_shutdowns = 0;
-std::vector<std::pair<std::wstring, std::wstring>> g_secured;  // folder (lower case, no trailing "\\"), descriptor
+std::vector<std::pair<std::wstring, std::wstring>> g_secured;  // folderKey, descriptor
 
 std::wstring widen(const wchar_t* s) { return s ? s : L""; }
 std::wstring finalPath(HANDLE file) {
@@ -63,26 +63,21 @@ BOOL WINAPI getFileInformation(HANDLE file, LPBY_HANDLE_FILE_INFORMATION info) {
     if (hit(Call::ShowAsLink, finalPath(file).c_str())) info->dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
     return TRUE;
 }
-DWORD WINAPI getSecurityInfo(HANDLE h, SE_OBJECT_TYPE type, SECURITY_INFORMATION which, PSID* owner, PSID* group,
-                             PACL* dacl, PACL* sacl, PSECURITY_DESCRIPTOR* descriptor) {
-    std::wstring path = finalPath(h);
+// A folder path in lower case without "\\\\?\\", ending in "\\".
+std::wstring folderKey(std::wstring path) {
     if (path.compare(0, 4, L"\\\\?\\") == 0) path.erase(0, 4);
     for (auto& c : path) c = static_cast<wchar_t>(std::towlower(c));
-    if (path.size() > 3 && path.back() == L'\\') path.pop_back();
-    for (const auto& [folder, sddl] : g_secured) {
-        const std::wstring& shorter = path.size() < folder.size() ? path : folder;
-        const std::wstring& longer = path.size() < folder.size() ? folder : path;
-        const bool onTheWay = longer.compare(0, shorter.size(), shorter) == 0 &&
-                              (longer.size() == shorter.size() || longer[shorter.size()] == L'\\' || shorter.back() == L'\\');
-        BOOL present = FALSE, defaulted = FALSE;
-        if (!onTheWay || !::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1,
-                                                                                 descriptor, nullptr))
-            continue;
-        if (owner) ::GetSecurityDescriptorOwner(*descriptor, owner, &defaulted);
-        if (dacl) ::GetSecurityDescriptorDacl(*descriptor, &present, dacl, &defaulted);
-        if (group) *group = nullptr;
-        if (sacl) *sacl = nullptr;
-        return ERROR_SUCCESS;
+    return path.empty() || path.back() != L'\\' ? path + L"\\" : path;
+}
+DWORD WINAPI getSecurityInfo(HANDLE h, SE_OBJECT_TYPE type, SECURITY_INFORMATION which, PSID* owner, PSID* group,
+                             PACL* dacl, PACL* sacl, PSECURITY_DESCRIPTOR* descriptor) {
+    const std::wstring path = folderKey(finalPath(h));
+    BOOL present = FALSE, defaulted = FALSE;
+    for (const auto& [f, sddl] : g_secured) {  // on the way to the folder, or below it
+        if ((f.rfind(path, 0) == 0 || path.rfind(f, 0) == 0) &&
+            ::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, descriptor, nullptr))
+            return ::GetSecurityDescriptorOwner(*descriptor, owner, &defaulted),
+                   ::GetSecurityDescriptorDacl(*descriptor, &present, dacl, &defaulted), ERROR_SUCCESS;
     }
     return real_GetSecurityInfo(h, type, which, owner, group, dacl, sacl, descriptor);
 }
@@ -162,12 +157,7 @@ void fail(Call call, const std::wstring& part, DWORD error, int times) {
     for (auto& c : p) c = static_cast<wchar_t>(std::towlower(c));
     g_armed.push_back({call, std::move(p), error, times});
 }
-void secure(const std::wstring& folder, const wchar_t* sddl) {
-    std::wstring f = folder;
-    for (auto& c : f) c = static_cast<wchar_t>(std::towlower(c));
-    if (f.size() > 3 && f.back() == L'\\') f.pop_back();
-    g_secured.emplace_back(std::move(f), sddl);
-}
+void secure(const std::wstring& folder, const wchar_t* sddl) { g_secured.emplace_back(folderKey(folder), sddl); }
 void reset() { g_secured.clear(), g_armed.clear(), g_answers.clear(), g_boxes.clear(), g_shutdowns = 0; }
 void answerMessageBoxes(std::vector<int> answers) { g_answers.assign(answers.begin(), answers.end()); }
 const std::vector<std::wstring>& messageBoxes() { return g_boxes; }
