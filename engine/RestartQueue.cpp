@@ -67,8 +67,12 @@ std::wstring QueueDeletionAtRestart(const plat::EntryHandle& file) {
     for (int attempt = 0; attempt < 8; ++attempt) {
         const std::wstring to = JoinPath(pendingInfo.finalPath, uniqueName(attempt));
         const plat::Error e = plat::moveEntry(file, to);
-        if (e == plat::kOk) return plat::moveFileAtReboot(to, L"") == plat::kOk ? to : std::wstring();
-        if (e != plat::kErrAlreadyExists && e != plat::kErrFileExists) return {};
+        if (e != plat::kOk && e != plat::kErrAlreadyExists && e != plat::kErrFileExists) return {};
+        if (e != plat::kOk) continue;
+        // In a folder no one else can change its path is safe to use; a
+        // read-only file would outlive the restart (Wine's, at least).
+        plat::setFileAttributes(to, plat::kAttrNormal);
+        return plat::moveFileAtReboot(to, L"") == plat::kOk ? to : std::wstring();
     }
     return {};
 }

@@ -199,6 +199,7 @@ TEST_F(DeleteFilesOnDisk, TheRestartQueueNamesOnlyTheJudgedFile) {
         ASSERT_EQ(added.size(), 2u);
         EXPECT_EQ(added[1], L"");
         EXPECT_EQ(readFile(added[0].substr(4)), L"judged");  // "\\??\\" + its path in Pending
+        EXPECT_EQ(::GetFileAttributesW(added[0].substr(4).c_str()) & FILE_ATTRIBUTE_READONLY, 0u);  // else it outlives the restart
     }
     faults::reset(), removeTree(beside), removeTree(tw::programFolder() + L"Pending");
 }
