@@ -25,6 +25,17 @@ bool IsPlainName(const std::wstring& name) {
     return true;
 }
 
+bool IsRestorableName(const std::wstring& name) {
+    // U+FF3C U+2216 U+FE68 U+29F5 (\), U+FF0F U+2215 U+2044 U+29F8 (/), U+FF1A U+A789 U+FE55 (:),
+    // U+FF0E U+FE52 U+2024 (.), yen (\ in 932), won (\ in 949).
+    static constexpr std::wstring_view kLookAlikes = L"\uFF3C\u2216\uFE68\u29F5\uFF0F\u2215\u2044\u29F8\uFF1A\uA789\uFE55"
+                                                     L"\uFF0E\uFE52\u2024\u00A5\u20A9\uFFE5\uFFE6";
+    if (!IsPlainName(name)) return false;
+    for (wchar_t c : name)
+        if (kLookAlikes.find(c) != std::wstring_view::npos) return false;
+    return true;
+}
+
 bool IsDriveFolder(const std::wstring& path) {
     if (path.size() < 3 || path[1] != L':' || path[2] != L'\\' || path.back() != L'\\') return false;
     const wchar_t d = path[0];

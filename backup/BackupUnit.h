@@ -65,6 +65,10 @@ std::string FolderIndexLine(const std::wstring& name, const std::wstring& folder
 // separator, drive colon, wildcard or control character, not "." or "..",
 // and no trailing dot or blank (which the system would drop).
 bool IsPlainName(const std::wstring& name);
+// A plain name that no code page's best fit turns into a separator, a drive
+// colon or a dot (full-width and other look-alikes of "\", "/", ":" and ".",
+// the yen and won signs): the only names a restore writes.
+bool IsRestorableName(const std::wstring& name);
 // "X:\" followed by plain names, each ending in "\".
 bool IsDriveFolder(const std::wstring& path);
 

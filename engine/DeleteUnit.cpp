@@ -4,6 +4,7 @@
 #include "engine/DeleteMode.h"
 #include "engine/ProtectedFolders.h"
 #include "engine/RegistrySelf.h"
+#include "engine/RestartQueue.h"
 #include "log/LogUnit.h"
 #include "log/RunNotes.h"
 #include "platform/common.h"
@@ -82,8 +83,10 @@ bool removeEntry(const plat::EntryHandle& entry, const std::wstring& path) {
     }
     return plat::deleteEntry(entry) == plat::kOk;
 }
-void scheduleAtRestart(const std::wstring& path) {
-    if (!ReportOnly() && plat::moveFileAtReboot(path, L"") == plat::kOk) NoteQueuedAtRestart(path);
+// Queues the opened file's deletion for the next start of Windows, so that
+// only it goes then (engine/RestartQueue.h); a preview queues nothing.
+void scheduleAtRestart(const plat::EntryHandle& file, const std::wstring& path) {
+    if (!ReportOnly() && !QueueDeletionAtRestart(file).empty()) NoteQueuedAtRestart(path);
 }
 
 // `identity` names the key (the value's key) in the preview's marks.
@@ -134,11 +137,11 @@ bool deleteWalkedFile(const plat::EntryHandle& file, const std::wstring& folder,
             return false;
         }
         if (removeEntry(file, path)) return true;
-        scheduleAtRestart(path);
+        scheduleAtRestart(file, path);
         return false;
     }
     if (removeEntry(file, path)) return true;
-    if (DeleteAtReboot) scheduleAtRestart(path);
+    if (DeleteAtReboot) scheduleAtRestart(file, path);
     return false;
 }
 

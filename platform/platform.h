@@ -114,6 +114,7 @@ private:
 struct EntryInfo {
     std::uint32_t attributes = 0;
     std::wstring finalPath;
+    std::uint32_t volume = 0;  // the volume's serial number: two entries on one volume share it
 };
 
 // One entry of a folder listed through its handle ("." and ".." left out).
@@ -124,6 +125,10 @@ struct DirEntry {
 
 inline constexpr std::uint32_t kOpenForDelete = 1;   // ask for the right to delete as well
 inline constexpr std::uint32_t kOpenFollowLink = 2;  // a final link leads to its target
+// openEntryAt only: a missing folder is made (an existing one opened), or a
+// file is made anew for writing (one there is emptied; never a folder).
+inline constexpr std::uint32_t kCreateFolder = 4;
+inline constexpr std::uint32_t kCreateFile = 8;
 // Opens a path (the forms CreateFileW accepts). With kOpenForDelete, when
 // another program's sharing or the rights refuse deletion, the entry is
 // still opened for reading and deleteEntry reports the refusal.
@@ -145,6 +150,28 @@ Error deleteEntry(const EntryHandle& entry);
 // last-write time and attributes as CopyFileW gives them. No path of the
 // source is read again, so what is copied is what was opened and judged.
 Error copyEntryTo(const EntryHandle& source, const std::wstring& to);
+// The same into a file already made for writing (openEntryAt with kCreateFile).
+Error copyEntryInto(const EntryHandle& source, const EntryHandle& target);
+
+// ---- who can change a folder, and the restart queue ----
+// True when only administrators can change what the handle reaches, as the
+// system reports its owner and access list (GetSecurityInfo): the owner is
+// Administrators, SYSTEM or TrustedInstaller, and no access entry that applies
+// to it (inherit-only ones do not) lets another account write, add, delete,
+// delete below, or change the access list or the owner. On a drive root
+// adding a file or folder is allowed to others (Windows lets every signed-in
+// user make folders there): adding never moves a name that is there.
+// Wine (8.0) reports every file and folder as owned by the running user and
+// keeps no descriptor that is set (SetSecurityInfo succeeds, nothing stays).
+bool onlyAdminsCanChange(const EntryHandle& entry, bool driveRoot);
+// Makes a folder whose owner is Administrators and which only Administrators
+// and SYSTEM can reach (an explicit, protected access list); kErrAlreadyExists
+// when it is there.
+Error createAdminOnlyFolder(const std::wstring& path);
+// Moves what the handle reaches (opened with the right to delete) to the
+// full path `to` (SetFileInformationByHandle with FileRenameInfo); an entry
+// there is never replaced.
+Error moveEntry(const EntryHandle& entry, const std::wstring& to);
 
 // Folders the system names (not the environment). Empty when the system has
 // none, e.g. SysWOW64 on a 32-bit Windows.

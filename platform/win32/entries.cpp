@@ -17,10 +17,15 @@ namespace plat {
 namespace {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-constexpr DWORD kReadRights = FILE_READ_ATTRIBUTES | FILE_LIST_DIRECTORY | SYNCHRONIZE;
+// READ_CONTROL: who can change it is asked of the same handle.
+constexpr DWORD kReadRights = FILE_READ_ATTRIBUTES | FILE_LIST_DIRECTORY | READ_CONTROL | SYNCHRONIZE;
 
 // NtCreateFile options (winternl.h leaves some out).
 constexpr ULONG kFileOpen = 1;                  // FILE_OPEN
+constexpr ULONG kFileOpenIf = 3;                // FILE_OPEN_IF
+constexpr ULONG kFileOverwriteIf = 5;           // FILE_OVERWRITE_IF
+constexpr ULONG kDirectoryFile = 0x1;           // FILE_DIRECTORY_FILE
+constexpr ULONG kNonDirectoryFile = 0x40;       // FILE_NON_DIRECTORY_FILE
 constexpr ULONG kSynchronousIo = 0x20;          // FILE_SYNCHRONOUS_IO_NONALERT
 constexpr ULONG kOpenForBackup = 0x4000;        // FILE_OPEN_FOR_BACKUP_INTENT
 constexpr ULONG kOpenReparsePoint = 0x200000;   // FILE_OPEN_REPARSE_POINT
@@ -71,7 +76,10 @@ Error openEntryAt(const EntryHandle& folder, const std::wstring& name, std::uint
         out.reset();
         return kErrInvalidParameter;
     }
-    return openWithFallback(forDelete, out, [&](DWORD access, HANDLE& h) -> Error {
+    const bool folderMade = (flags & kCreateFolder) != 0, fileMade = (flags & kCreateFile) != 0;
+    const ULONG disposition = folderMade ? kFileOpenIf : fileMade ? kFileOverwriteIf : kFileOpen;
+    const ULONG kind = folderMade ? kDirectoryFile : fileMade ? kNonDirectoryFile : 0;
+    auto open = [&](DWORD access, HANDLE& h) -> Error {
         UNICODE_STRING text;
         text.Buffer = const_cast<PWSTR>(name.c_str());
         text.Length = static_cast<USHORT>(name.size() * sizeof(wchar_t));
@@ -80,14 +88,23 @@ Error openEntryAt(const EntryHandle& folder, const std::wstring& name, std::uint
         InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, raw(folder), nullptr);
         IO_STATUS_BLOCK io{};
         h = nullptr;
-        const NTSTATUS status = NtCreateFile(&h, access, &attributes, &io, nullptr, 0, kShareAll, kFileOpen,
-                                             kSynchronousIo | kOpenForBackup | kOpenReparsePoint, nullptr, 0);
+        const NTSTATUS status =
+            NtCreateFile(&h, access, &attributes, &io, nullptr, FILE_ATTRIBUTE_NORMAL, kShareAll, disposition,
+                         kSynchronousIo | kOpenForBackup | kOpenReparsePoint | kind, nullptr, 0);
         if (status < 0) {
             h = INVALID_HANDLE_VALUE;
             return static_cast<Error>(RtlNtStatusToDosError(status));
         }
         return kOk;
-    });
+    };
+    if (fileMade) {
+        out.reset();
+        HANDLE h = INVALID_HANDLE_VALUE;
+        const Error e = open(kReadRights | GENERIC_WRITE | DELETE, h);
+        if (e == kOk) out.reset(reinterpret_cast<std::uintptr_t>(h));
+        return e;
+    }
+    return openWithFallback(forDelete, out, open);
 }
 
 Error entryInfo(const EntryHandle& entry, EntryInfo& out) {
@@ -95,6 +112,7 @@ Error entryInfo(const EntryHandle& entry, EntryInfo& out) {
     BY_HANDLE_FILE_INFORMATION info{};
     if (!::GetFileInformationByHandle(raw(entry), &info)) return ::GetLastError();
     out.attributes = info.dwFileAttributes;
+    out.volume = info.dwVolumeSerialNumber;
     std::wstring buffer(MAX_PATH, L'\0');
     for (int attempt = 0; attempt < 4; ++attempt) {
         const DWORD n = ::GetFinalPathNameByHandleW(raw(entry), buffer.data(), static_cast<DWORD>(buffer.size()),
@@ -149,17 +167,26 @@ Error copyEntryTo(const EntryHandle& source, const std::wstring& to) {
     BY_HANDLE_FILE_INFORMATION info{};
     if (!::GetFileInformationByHandle(raw(source), &info)) return ::GetLastError();
     if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return ERROR_ACCESS_DENIED;
+    // Replacing a hidden or system file needs those attributes given again; read-only comes last.
+    const DWORD writable = info.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
+    const HANDLE made = ::CreateFileW(to.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS,
+                                      writable != 0 ? writable : FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (made == INVALID_HANDLE_VALUE) return ::GetLastError();
+    EntryHandle target;
+    target.reset(reinterpret_cast<std::uintptr_t>(made));
+    return copyEntryInto(source, target);
+}
+
+Error copyEntryInto(const EntryHandle& source, const EntryHandle& target) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(raw(source), &info)) return ::GetLastError();
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return ERROR_ACCESS_DENIED;
     // The relative open asks for FILE_LIST_DIRECTORY, which is FILE_READ_DATA for a file.
     LARGE_INTEGER start{};
     if (!::SetFilePointerEx(raw(source), start, nullptr, FILE_BEGIN)) return ::GetLastError();
     constexpr DWORD kKept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                             FILE_ATTRIBUTE_ARCHIVE;
     const DWORD kept = (info.dwFileAttributes & kKept) != 0 ? (info.dwFileAttributes & kKept) : FILE_ATTRIBUTE_NORMAL;
-    // Replacing a hidden or system file needs those attributes given again; read-only comes last.
-    const DWORD writable = kept & ~FILE_ATTRIBUTE_READONLY;
-    win::FileHandle target(::CreateFileW(to.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS,
-                                         writable != 0 ? writable : FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!target) return ::GetLastError();
     std::vector<std::uint8_t> buffer(64 * 1024);
     Error e = kOk;
     for (;;) {
@@ -170,7 +197,7 @@ Error copyEntryTo(const EntryHandle& source, const std::wstring& to) {
         }
         if (got == 0) break;
         DWORD put = 0;
-        const BOOL written = ::WriteFile(target.get(), buffer.data(), got, &put, nullptr);
+        const BOOL written = ::WriteFile(raw(target), buffer.data(), got, &put, nullptr);
         if (!written || put != got) {
             e = written ? ERROR_WRITE_FAULT : ::GetLastError();
             break;
@@ -181,13 +208,13 @@ Error copyEntryTo(const EntryHandle& source, const std::wstring& to) {
         basic.LastWriteTime.LowPart = info.ftLastWriteTime.dwLowDateTime;
         basic.LastWriteTime.HighPart = static_cast<LONG>(info.ftLastWriteTime.dwHighDateTime);
         basic.FileAttributes = kept;
-        if (!::SetFileInformationByHandle(target.get(), FileBasicInfo, &basic, sizeof basic)) e = ::GetLastError();
+        if (!::SetFileInformationByHandle(raw(target), FileBasicInfo, &basic, sizeof basic)) e = ::GetLastError();
     }
     if (e != kOk) {
         // No part copy is left to be taken for the file's backup.
         FILE_DISPOSITION_INFO disposition{};
         disposition.DeleteFile = TRUE;
-        ::SetFileInformationByHandle(target.get(), FileDispositionInfo, &disposition, sizeof disposition);
+        ::SetFileInformationByHandle(raw(target), FileDispositionInfo, &disposition, sizeof disposition);
     }
     return e;
 }

@@ -3,13 +3,16 @@
 // report, or a broken promise: the decoder makes a separator or a line break
 // that was not in the bytes; a normalised path that is not absolute, keeps a
 // ".", ".." or empty segment or a trailing blank or dot, or changes when
-// normalised again; a trailing backslash added or taken away wrongly.
+// normalised again; a trailing backslash added or taken away wrongly; a name
+// a restore would write that leaves its folder or holds a look-alike.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
+#include "backup/BackupUnit.h"
 #include "engine/FolderPath.h"
 #include "platform/common.h"
 
@@ -51,5 +54,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(!with.empty() && with.back() == L'\\');
     require(with.compare(0, wide.size(), wide) == 0 && with.size() - wide.size() <= 1);
     require(tw::excludeTrailingBackslash(with) == with.substr(0, with.size() - 1));
+
+    // The same text with look-alikes of "\\", "/", ":" and "." for the real ones: a name a
+    // restore writes is one name of its folder, and no code page's best fit re-spells it.
+    std::wstring alike = wide;
+    for (wchar_t& c : alike) c = c == L'\\' ? L'\uFF3C' : c == L'/' ? L'\u2215' : c == L':' ? L'\uFF1A' : c == L'.' ? L'\uFF0E' : c;
+    for (const std::wstring& name : {wide, alike}) {
+        if (!tw::IsRestorableName(name)) continue;
+        require(tw::NormalizeFolderPathW(L"C:\\F\\" + name) == L"C:\\F\\" + name);
+        for (const wchar_t c : name) require(std::wstring_view(L"\uFF3C\u2216\uFF0F\u2215\uFF1A\uFF0E\u00A5\u20A9").find(c) == std::wstring_view::npos);
+    }
     return 0;
 }

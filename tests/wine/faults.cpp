@@ -3,6 +3,9 @@
 #include <cwctype>
 #include <deque>
 
+#include <aclapi.h>
+#include <sddl.h>
+
 #include "platform/platform.h"
 
 extern "C" LONG NTAPI NtDeleteKey(HANDLE);
@@ -15,6 +18,7 @@ std::vector<Armed> g_armed;
 std::deque<int> g_answers;
 std::vector<std::wstring> g_boxes;
 int g_shutdowns = 0;
+std::vector<std::pair<std::wstring, std::wstring>> g_secured;  // folderKey, descriptor
 
 std::wstring widen(const wchar_t* s) { return s ? s : L""; }
 std::wstring finalPath(HANDLE file) {
@@ -43,7 +47,7 @@ LONG err() { return static_cast<LONG>(::GetLastError()); }  // the registry call
     X(CreateFileW, createFileW) X(WritePrivateProfileStringW, writeProfile) X(MoveFileExW, moveFileEx)       \
     X(RegSaveKeyW, regSaveKey) X(NtDeleteKey, deleteKey) X(RegDeleteValueW, regDeleteValue)             \
     X(RegOpenKeyExW, regOpenKey) X(RegCreateKeyExW, regCreateKey) X(MessageBoxW, messageBoxW)                \
-    X(InitiateSystemShutdownW, shutdown) X(ReadFile, readFile)
+    X(InitiateSystemShutdownW, shutdown) X(ReadFile, readFile) X(GetSecurityInfo, getSecurityInfo)
 #define TW_REAL(name, hook) decltype(&::name) real_##name = nullptr;
 TW_HOOKS(TW_REAL)
 
@@ -60,6 +64,24 @@ BOOL WINAPI getFileInformation(HANDLE file, LPBY_HANDLE_FILE_INFORMATION info) {
     if (!real_GetFileInformationByHandle(file, info)) return FALSE;
     if (hit(Call::ShowAsLink, finalPath(file).c_str())) info->dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
     return TRUE;
+}
+// A folder path in lower case without "\\\\?\\", ending in "\\".
+std::wstring folderKey(std::wstring path) {
+    if (path.compare(0, 4, L"\\\\?\\") == 0) path.erase(0, 4);
+    for (auto& c : path) c = static_cast<wchar_t>(std::towlower(c));
+    return path.empty() || path.back() != L'\\' ? path + L"\\" : path;
+}
+DWORD WINAPI getSecurityInfo(HANDLE h, SE_OBJECT_TYPE type, SECURITY_INFORMATION which, PSID* owner, PSID* group,
+                             PACL* dacl, PACL* sacl, PSECURITY_DESCRIPTOR* descriptor) {
+    const std::wstring path = folderKey(finalPath(h));
+    BOOL present = FALSE, defaulted = FALSE;
+    for (const auto& [f, sddl] : g_secured) {  // on the way to the folder, or below it
+        if ((f.rfind(path, 0) == 0 || path.rfind(f, 0) == 0) &&
+            ::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, descriptor, nullptr))
+            return ::GetSecurityDescriptorOwner(*descriptor, owner, &defaulted),
+                   ::GetSecurityDescriptorDacl(*descriptor, &present, dacl, &defaulted), ERROR_SUCCESS;
+    }
+    return real_GetSecurityInfo(h, type, which, owner, group, dacl, sacl, descriptor);
 }
 BOOL WINAPI readFile(HANDLE file, LPVOID buffer, DWORD size, LPDWORD got, LPOVERLAPPED overlapped) {
     // A copy made through a handle reads its source here.
@@ -139,7 +161,8 @@ void fail(Call call, const std::wstring& part, DWORD error, int times) {
     for (auto& c : p) c = static_cast<wchar_t>(std::towlower(c));
     g_armed.push_back({call, std::move(p), error, times});
 }
-void reset() { g_armed.clear(), g_answers.clear(), g_boxes.clear(), g_shutdowns = 0; }
+void secure(const std::wstring& folder, const wchar_t* sddl) { g_secured.emplace_back(folderKey(folder), sddl); }
+void reset() { g_secured.clear(), g_armed.clear(), g_answers.clear(), g_boxes.clear(), g_shutdowns = 0; }
 void answerMessageBoxes(std::vector<int> answers) { g_answers.assign(answers.begin(), answers.end()); }
 const std::vector<std::wstring>& messageBoxes() { return g_boxes; }
 int shutdownRequests() { return g_shutdowns; }

@@ -25,6 +25,16 @@ enum class Call {
 // Calls whose path contains `part` (any letter case) fail with `error`: the
 // next `times` of them, or all when times < 0.
 void fail(Call call, const std::wstring& part, DWORD error = ERROR_ACCESS_DENIED, int times = -1);
+// The owner and access list Windows gives System32: TrustedInstaller owns it;
+// SYSTEM and Administrators may change it, users only read.
+inline constexpr const wchar_t* kSystem32Sddl =
+    L"O:S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464D:PAI"
+    L"(A;;FA;;;S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464)(A;;0x1301bf;;;SY)"
+    L"(A;OICIIO;GA;;;SY)(A;;0x1301bf;;;BA)(A;OICIIO;GA;;;BA)(A;;0x1200a9;;;BU)(A;OICIIO;GA;;;CO)";
+// Wine keeps no descriptor that is set: GetSecurityInfo answers with `sddl`
+// for the folders on the way to `folder` (its drive root included), `folder`
+// itself and what lies below it.
+void secure(const std::wstring& folder, const wchar_t* sddl = kSystem32Sddl);
 // Disarms everything and forgets the message boxes and shutdown requests.
 void reset();
 

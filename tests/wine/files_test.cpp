@@ -3,9 +3,12 @@
 // chosen by their setup file, links, and double-byte names.
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 
 #include "backup/BackupUnit.h"
+#include "engine/DeleteMode.h"
 #include "engine/DeleteUnit.h"
+#include "engine/RestartQueue.h"
 #include "faults.h"
 #include "log/LogUnit.h"
 #include "engine/FolderPath.h"
@@ -112,8 +115,10 @@ TEST_F(DeleteFilesOnDisk, LookAlikeSeparatorsNameOnlyTheListedFile) {
 }
 
 // Each way a file can stay, with backup and deletion at restart on and off:
-// a file in use, a deletion refused, a copy that fails.
+// a file in use, a deletion refused, a copy that fails. Only administrators
+// can change the folders here, as in System32: files are queued by path.
 TEST_F(DeleteFilesOnDisk, FilesThatStayAreCopiedFirstAndQueuedWhenAskedFor) {
+    faults::secure(dir);
     for (const bool backup : {false, true}) {
         for (const bool reboot : {false, true}) {
             const std::wstring f = dir + (backup ? L"B" : L"b") + (reboot ? L"R" : L"r") + L"\\";
@@ -156,6 +161,49 @@ TEST_F(DeleteFilesOnDisk, FilesThatStayAreCopiedFirstAndQueuedWhenAskedFor) {
     EXPECT_TRUE(fileExists(dir + L"nvlast.dll"));
 }
 
+// A file queued for the restart is the file judged, whoever can change its
+// folders meanwhile. Only where administrators alone can change them (as in
+// System32) is its path queued; elsewhere it is moved through its handle
+// into the program's own "Pending" folder (same volume, administrators only)
+// and that path is queued, or else nothing is. A preview queues nothing.
+TEST_F(DeleteFilesOnDisk, TheRestartQueueNamesOnlyTheJudgedFile) {
+    enum Queue { None, ByPath, InPending };
+    struct Row { bool programVolume; std::wstring folderSddl; bool pendingSecure, preview; const wchar_t* name; Queue queue; };
+    const wchar_t* lookAlike = L"..\uFF3C..\uFF3Cwindows\uFF3Csystem32\uFF3Ccanary.dll";
+    const std::wstring beside = tw::FolderOfPath(tw::programFolder().substr(0, tw::programFolder().size() - 1)) +
+                                L"\\TidewellRestartTest\\", sys32 = faults::kSystem32Sddl;
+    for (const Row& r : {Row{true, L"", true, false, lookAlike, InPending}, Row{true, L"", true, false, L"nvold.dll", InPending},
+                         Row{true, L"", false, false, lookAlike, None}, Row{false, L"", true, false, lookAlike, None},
+                         Row{false, sys32, false, false, lookAlike, ByPath}, Row{false, sys32, false, false, L"nvold.dll", ByPath},
+                         Row{false, sys32, true, true, lookAlike, None},  // a preview
+                         // Who may change a folder: the owner, and entries that apply to it (not inherit-only ones).
+                         Row{false, L"O:BUD:P(A;;FA;;;BA)", false, false, lookAlike, None}, Row{false, sys32 + L"(A;;0x4;;;AU)",
+                         false, false, lookAlike, None}, Row{false, sys32 + L"(A;OICIIO;GA;;;BU)", false, false, lookAlike, ByPath}}) {
+        const std::wstring folder = (r.programVolume ? beside : dir) + L"NVIDIA\\", file = folder + r.name;
+        SCOPED_TRACE(file + (r.preview ? L" preview" : L""));
+        faults::reset(), removeTree(folder), makeFolders(folder), writeFile(file, L"judged");
+        ASSERT_TRUE(::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY));
+        if (!r.folderSddl.empty()) faults::secure(folder, r.folderSddl.c_str());
+        if (r.pendingSecure) faults::secure(tw::programFolder() + L"Pending");
+        const std::size_t before = pendingRenames().size();
+        tw::RunLog().clear(), tw::DeleteAtReboot = true;
+        {
+            std::optional<tw::ReportOnlyScope> preview;
+            if (r.preview) preview.emplace();
+            tw::DeleteFiles(folder, {L"*"});
+        }
+        EXPECT_EQ(logLines(), Lines{L"Not deleted file (" + file + L")"});
+        const Lines queue = pendingRenames(), added(queue.begin() + static_cast<long>(before), queue.end());
+        EXPECT_EQ(fileExists(file), r.queue != InPending);
+        if (r.queue != InPending) { EXPECT_EQ(added, (r.queue == ByPath ? Lines{ntPath(file), L""} : Lines{})); continue; }
+        ASSERT_EQ(added.size(), 2u);
+        EXPECT_EQ(added[1], L"");
+        EXPECT_EQ(readFile(added[0].substr(4)), L"judged");  // "\\??\\" + its path in Pending
+        EXPECT_EQ(::GetFileAttributesW(added[0].substr(4).c_str()) & FILE_ATTRIBUTE_READONLY, 0u);  // else it outlives the restart
+    }
+    faults::reset(), removeTree(beside), removeTree(tw::programFolder() + L"Pending");
+}
+
 class DeleteFolderOnDisk : public WineTest {};
 
 // A file that stays keeps only its chain of folders; with backup on every
@@ -170,7 +218,7 @@ TEST_F(DeleteFolderOnDisk, WhatStaysKeepsOnlyItsFolderChain) {
             writeFile(tree + f, f);
         }
         ::SetFileAttributesW((tree + L"\\Sub2\\d.txt").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
-        faults::fail(faults::Call::CopyFile, L"uncopied.dll");
+        faults::fail(faults::Call::CopyFile, L"uncopied.dll"), faults::secure(dir);
         tw::BackupEnabled = backup;
         tw::DeleteAtReboot = true;
         tw::BackupPath = tw::BackupRoot() + kFilesItem;

@@ -214,7 +214,7 @@ TEST_F(RunOnWine, ACommandLineRunReportsItsOutcome) {
                           Case{L"old.json", L"-AGEIA", false, false, false, 0, IDOK, 2, nullptr},
                           Case{nonAnsi, L"-AGEIA", false, false, false, 0, IDOK, 0, "deleted"}}) {
         SCOPED_TRACE(tw::toUtf8(c.report) + " " + std::to_string(c.code));
-        faults::reset(), faults::answerMessageBoxes({c.answer});
+        faults::reset(), faults::answerMessageBoxes({c.answer}), faults::secure(sys);
         if (c.locked) faults::fail(faults::Call::DeleteFile, L"PhysXtw");
         removeTree(tw::LogFolder()), fs::remove(reports + L"r.json");
         const std::wstring planted = plantFile(sys + (c.target == L"-ATI" ? L"atiogltw.dll" : L"PhysXtw.dll"));
@@ -296,30 +296,47 @@ TEST_F(RunOnWine, BackupSetOfARunRestoresFilesAndKeys) {
 }
 
 // A files item whose sub-folders or index name no sound folder: such copies
-// stay where they are, reported with their own path.
+// stay where they are, reported with their own path. A copy whose name is
+// no plain name, or a folder that is the backup store under another
+// spelling (a letter's case beyond ASCII), is not restored: nothing is written.
 TEST_F(RunOnWine, RestoreWritesOnlyWhereItBackedUp) {
     const std::wstring item = tw::BackupRoot() + L"TidewellSet\\NVIDIA - Display - Files\\";
-    struct Case { std::wstring subFolder, index, target; };  // target empty: not restored
+    // target empty: not restored, reported with the copy's path
+    struct Case { std::wstring subFolder, index, target, name = L"x.dll"; bool restored = true; };
+    const std::wstring store = dir + L"J\u00e9r\u00f4me\\Backup", storeRoot = tw::BackupRoot();
     const Case cases[] = {
         {encoded(dir + L"A\\"), L"", dir + L"A\\"},  // no index: the name decodes
         {L"Drivers", L"Drivers\t" + dir + L"B\\\n", dir + L"B\\"},
         {L"C';WINDOWS", L"", L""},
         {L"Drivers", L"Drivers\t" + dir + L"..\\..\\Windows\\\n", L""},
         {encoded(dir + L"C\\"), encoded(dir + L"C\\") + L"\tC:\\Data\\..\\..\\Windows\\\n", dir + L"C\\"},
+        {encoded(dir + L"D\\"), L"", dir + L"D\\", L"..\uFF3C..\uFF3Cwindows\uFF3Csystem32\uFF3Cx.dll", false},
+        {L"Link", L"Link\t" + dir + L"L\\\n", dir + L"L\\", L"x.dll", false},  // a link to T
+        {L"Store", L"Store\t" + dir + L"J\u00c9r\u00f4me\\Backup\\TidewellSet\\\n",
+         dir + L"J\u00c9r\u00f4me\\Backup\\TidewellSet\\", L"x.dll", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.subFolder + L" / " + c.index);
-        removeTree(tw::BackupRoot());
+        removeTree(storeRoot), removeTree(dir + L"J\u00e9r\u00f4me");
+        if (c.subFolder == L"Store") {  // the store lies in a folder with a letter beyond ASCII
+            makeFolders(store);
+            ASSERT_TRUE(makeUnixLink(store, storeRoot.substr(0, storeRoot.size() - 1)));
+        }
+        if (c.subFolder == L"Link") makeFolders(dir + L"T"), makeUnixLink(dir + L"T", dir + L"L");
         makeFolders(item + c.subFolder);
-        writeFile(item + c.subFolder + L"\\x.dll", L"backup");
-        if (!c.index.empty()) writeFile(item + L"folders.idx", c.index);
+        writeFile(item + c.subFolder + L"\\" + c.name, L"backup");
+        std::wstring utf8;  // the index is UTF-8
+        for (const unsigned char b : tw::toUtf8(c.index)) utf8 += static_cast<wchar_t>(b);
+        if (!c.index.empty()) writeFile(item + L"folders.idx", utf8);
         tw::RunLog().clear();
         tw::RestoreFiles(L"TidewellSet\\NVIDIA - Display - Files\\");
         EXPECT_EQ(logLines(), Lines{c.target.empty() ? L"Not Restored File (" + item + c.subFolder + L"\\x.dll)"
-                                                     : L"Restored File (" + c.target + L"x.dll)"});
-        EXPECT_EQ(readFile(c.target + L"x.dll"), c.target.empty() ? std::nullopt : std::optional<std::wstring>(L"backup"));
+                                                     : (c.restored ? L"Restored File (" : L"Not Restored File (") + c.target + c.name + L")"});
+        EXPECT_EQ(readFile(c.target + c.name), c.target.empty() || !c.restored ? std::nullopt : std::optional<std::wstring>(L"backup"));
     }
-    EXPECT_EQ(listFolder(dir), (Lines{L"A", L"B", L"C"}));
+    removeUnixLink(storeRoot.substr(0, storeRoot.size() - 1)), removeTree(dir + L"J\u00e9r\u00f4me");
+    EXPECT_EQ(listFolder(dir), (Lines{L"A", L"B", L"C", L"L", L"T"}));
+    EXPECT_EQ(listFolder(dir + L"T"), Lines{});
 
     // An index name that leads out of the item is not used for the backup either.
     removeTree(tw::BackupRoot());
@@ -339,18 +356,28 @@ TEST_F(RunOnWine, RestoreWritesOnlyWhereItBackedUp) {
 
 }  // namespace
 
-// A file in use is not overwritten: its copy waits beside it for the next start.
+// A file in use is not overwritten: where only administrators can change the
+// folders, its copy waits beside it and the next start deletes the old file,
+// then renames the copy. Elsewhere those paths could lead elsewhere by then:
+// nothing is staged or queued.
 TEST_F(RunOnWine, RestoreOverAFileInUseIsStagedForTheNextStart) {
     makeFolders(tw::BackupRoot() + L"TidewellSet\\Files\\" + encoded(dir));
     writeFile(tw::BackupRoot() + L"TidewellSet\\Files\\" + encoded(dir) + L"\\x.dll", L"backup");
     writeFile(dir + L"x.dll", L"in use");
-    {
-        FileHolder holder(dir + L"x.dll");
-        ASSERT_TRUE(holder.holding());
-        tw::RestoreFiles(L"TidewellSet\\Files\\");
+    for (const bool adminOnly : {false, true}) {
+        if (adminOnly) faults::secure(dir);
+        tw::RunLog().clear();
+        const std::size_t before = pendingRenames().size();
+        {
+            FileHolder holder(dir + L"x.dll");
+            ASSERT_TRUE(holder.holding());
+            tw::RestoreFiles(L"TidewellSet\\Files\\");
+        }
+        EXPECT_EQ(logLines(), Lines{L"Not Restored File (" + dir + L"x.dll)"});
+        EXPECT_EQ(readFile(dir + L"x.dll"), L"in use");
+        EXPECT_EQ(readFile(dir + L"__x.dll"), adminOnly ? std::optional<std::wstring>(L"backup") : std::nullopt);
+        const Lines queue = pendingRenames(), added(queue.begin() + static_cast<long>(before), queue.end());
+        EXPECT_EQ(added, adminOnly ? (Lines{ntPath(dir + L"x.dll"), L"", ntPath(dir + L"__x.dll"), ntPath(dir + L"x.dll")})
+                                   : Lines{});
     }
-    EXPECT_EQ(logLines(), Lines{L"Not Restored File (" + dir + L"x.dll)"});
-    EXPECT_EQ(readFile(dir + L"x.dll"), L"in use");
-    EXPECT_EQ(readFile(dir + L"__x.dll"), L"backup");
-    EXPECT_TRUE(queued(dir + L"x.dll") && queued(dir + L"__x.dll", dir + L"x.dll"));
 }
