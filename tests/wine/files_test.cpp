@@ -116,17 +116,17 @@ TEST_F(DeleteFilesOnDisk, LookAlikeSeparatorsNameOnlyTheListedFile) {
 }
 
 // Each way a file can stay, with backup and deletion at restart on and off:
-// a file in use, a deletion refused, a copy that fails.
+// a file in use, a deletion refused, a copy that fails, a link (no copy, so kept).
 TEST_F(DeleteFilesOnDisk, FilesThatStayAreCopiedFirstAndQueuedWhenAskedFor) {
     for (const bool backup : {false, true}) {
         for (const bool reboot : {false, true}) {
             const std::wstring f = dir + (backup ? L"Backup" : L"Plain") + (reboot ? L"Queue" : L"") + L"\\";
             SCOPED_TRACE(f);
             makeFolders(f);
-            for (const wchar_t* name : {L"nvfree.dll", L"nvlock.dll", L"nvrefused.dll", L"nvcopy.dll"})
+            for (const wchar_t* name : {L"nvfree.dll", L"nvlock.dll", L"nvrefused.dll", L"nvcopy.dll", L"nvlink.dll"})
                 writeFile(f + name, name);
             faults::fail(faults::Call::DeleteFile, f + L"nvrefused.dll");
-            faults::fail(faults::Call::CopyFile, f + L"nvcopy.dll");
+            faults::fail(faults::Call::CopyFile, f + L"nvcopy.dll"), faults::fail(faults::Call::ShowAsLink, f + L"nvlink.dll");
             tw::RunLog().clear();
             tw::BackupEnabled = backup;
             tw::DeleteAtReboot = reboot;
@@ -143,7 +143,7 @@ TEST_F(DeleteFilesOnDisk, FilesThatStayAreCopiedFirstAndQueuedWhenAskedFor) {
                 EXPECT_EQ(queued(f + name), backup || reboot) << name;
                 EXPECT_EQ(readFile(copies + name).value_or(L"none"), backup ? name : L"none");
             }
-            EXPECT_EQ(fileExists(f + L"nvcopy.dll"), backup);
+            EXPECT_EQ(std::pair(fileExists(f + L"nvcopy.dll"), fileExists(f + L"nvlink.dll")), std::pair(backup, backup));
             EXPECT_FALSE(queued(f + L"nvcopy.dll") || fileExists(copies + L"nvcopy.dll"));  // no part copy left
             const tw::ItemNote* copied = tw::FindItemNote(f + L"nvfree.dll");
             EXPECT_TRUE(plat::sameNameIgnoreCase(copied ? copied->backupCopy : L"", backup ? copies + L"nvfree.dll" : L""));
@@ -153,7 +153,7 @@ TEST_F(DeleteFilesOnDisk, FilesThatStayAreCopiedFirstAndQueuedWhenAskedFor) {
             const std::wstring copy = backup ? L"Not deleted file (" : L"Deleted file (";
             EXPECT_EQ(sorted(logLines()), sorted({L"Deleted file (" + f + L"nvfree.dll)", L"Not deleted file (" + f +
                                                   L"nvlock.dll)", L"Not deleted file (" + f + L"nvrefused.dll)",
-                                                  copy + f + L"nvcopy.dll)"}));
+                                                  copy + f + L"nvcopy.dll)", copy + f + L"nvlink.dll)"}));
         }
     }
     // No usable backup folder: nothing is deleted.
