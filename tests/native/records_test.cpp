@@ -2,9 +2,11 @@
 // command line with the exit codes it ends with and the build it goes to.
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
 #include <optional>
 
 #include "app/Bitness.h"
+#include "app/RunReport.h"
 #include "app/TWUnit.h"
 #include "log/LogUnit.h"
 #include "settings/VarUnit.h"
@@ -88,6 +90,38 @@ TEST(CommandLine, TheBuildThatCleansAndTheArgumentsItIsHandedOverWith) {
         EXPECT_EQ(tw::HandOverCommandLine(to, line), L"\"" + to + L"\"" + arguments) << testing::PrintToString(line);
         EXPECT_EQ(tw::CommandLineHasArguments(line), arguments.find_first_not_of(L" \t") != std::wstring::npos);
     }
+}
+
+// A log line and its note make one report item. A run ends in 1 when an item
+// is neither deleted nor queued, else in 3010 when one waits for the restart;
+// the report names each item's path and copy and counts kinds and outcomes.
+TEST(Report, ItemsOfTheLogLinesTheirCountsAndTheRunsOutcome) {
+    const tw::ItemNote queued{true, {}, {}}, copied{false, L"B:\\set\\a (1).dll", {}}, refused{false, {}, L"no copy"};
+    using Item = std::array<std::wstring, 5>;  // kind, path, outcome, reason, backup
+    tw::RunReport report{L"1", {}, {}, false, {}, {}, {{L"NVIDIA - Display", {}}}, L"", 1};
+    std::vector<tw::ReportItem>& items = report.families[0].items;
+    for (const auto& [line, note, want] : std::vector<std::tuple<std::wstring, const tw::ItemNote*, Item>>{
+             {L"Deleted file (C:\\a (1).dll)", &copied, {L"file", L"C:\\a (1).dll", L"deleted", L"", copied.backupCopy}},
+             {L"Not deleted file (C:\\b)", &queued, {L"file", L"C:\\b", L"deleted at restart", L"", L""}},
+             {L"Not deleted folder (C:\\c)", &refused, {L"folder", L"C:\\c", L"refused", L"no copy", L""}},
+             {L"Would delete registry (HKCU\\d)", nullptr, {L"registry", L"HKCU\\d", L"would delete", L"", L""}},
+             {L"Not deleted file (C:\\e)", &copied, {L"file", L"C:\\e", L"not deleted", L"", copied.backupCopy}},
+             {L"Cannot create file \"C:\\x (1)\".", nullptr, {}}}) {
+        const tw::ReportItem& r = items.emplace_back(tw::ReportItemOf(line, note));
+        EXPECT_EQ((Item{r.kind, r.path, r.outcome, r.reason, r.backup}), want) << testing::PrintToString(line);
+    }
+    for (auto [first, count, code] : {std::tuple{0, 2, 3010}, {1, 2, 1}, {2, 1, 1}, {0, 1, 0}, {3, 1, 0}, {1, 5, 1}})
+        EXPECT_EQ(tw::ExitCodeOf(tw::OutcomeOfItems({{L"", {items.begin() + first, items.begin() + first + count}}})), code)
+            << first << "+" << count;
+    const nlohmann::json json = nlohmann::json::parse(tw::RunReportJson(report));
+    EXPECT_EQ(json["families"][0]["items"][0], nlohmann::json::parse(R"j({"kind": "file", "path": "C:\\a (1).dll",
+        "outcome": "deleted", "backup": "B:\\set\\a (1).dll", "line": "Deleted file (C:\\a (1).dll)"})j"));
+    EXPECT_EQ(json["counts"], nlohmann::json::parse(R"j({"file": {"deleted": 1, "deleted at restart": 1, "not deleted": 1},
+        "folder": {"refused": 1}, "registry": {"would delete": 1}})j"));
+    EXPECT_EQ(json["totals"], nlohmann::json::parse(R"j({"deleted": 1, "deleted at restart": 1, "would delete": 1,
+        "not deleted": 1, "refused": 1})j"));
+    EXPECT_EQ(tw::SummaryLine(report),
+              L"Tidewell: deleted 1, deleted at restart 1, would delete 1, not deleted 1, refused 1, exit code 1");
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "engine/RestartQueue.h"
 #include "faults.h"
 #include "log/LogUnit.h"
+#include "log/RunNotes.h"
 #include "engine/FolderPath.h"
 #include "platform/common.h"
 #include "platform/platform.h"
@@ -35,27 +36,30 @@ class DeleteFilesOnDisk : public WineTest {};
 TEST_F(DeleteFilesOnDisk, PatternsAttributesAndFoldersThatAreNoFiles) {
     for (const wchar_t* name : {L"nvapi.dll", L"NVCPL.DLL", L"nvhidden.sys", L"nvro.dll", L"kernel32.dll", L"nvnodot"})
         writeFile(dir + name, name);
-    makeFolders(dir + L"nvStuff");
+    makeFolders(dir + L"nvStuff"), makeFolders(dir + L"nvEmpty");
     writeFile(dir + L"nvStuff\\inner.txt", L"keep");
     ASSERT_TRUE(::SetFileAttributesW((dir + L"nvhidden.sys").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
     ASSERT_TRUE(::SetFileAttributesW((dir + L"nvro.dll").c_str(), FILE_ATTRIBUTE_READONLY));
     writeFile(dir + L"nvup.dll", L"up");
     makeFolders(dir + L"Sub");
     writeFile(tw::programFolder() + L"tidewell-canary.txt", L"own");
+    ASSERT_TRUE(makeUnixLink(tw::programFolder(), dir + L"Program"));  // still the program's folder
 
     // Patterns never leave their folder, which must be absolute and not the program's.
     tw::DeleteFiles(dir + L"Sub", {L"..\\nvup.dll", L"/nvup.dll", L".."});
-    for (const std::wstring& folder : {std::wstring(), std::wstring(L"."), tw::programFolder() + L"Logs\\.."})
+    for (const std::wstring& folder : {std::wstring(), std::wstring(L"."), tw::programFolder() + L"Logs\\..", dir + L"Program"})
         tw::DeleteFiles(folder, {L"tidewell-canary.txt"});
+    removeUnixLink(dir + L"Program");
     EXPECT_TRUE(logLines().empty());
     // Given without its trailing backslash; "*.*" also takes names without a dot.
     tw::DeleteFiles(dir.substr(0, dir.size() - 1), {L"nv*.*", L"nothing*.*", L"*.sys"});
-    Lines expected = {L"Not deleted file (" + dir + L"nvro.dll)", L"Not deleted file (" + dir + L"nvStuff)"};
+    Lines expected = {L"Not deleted file (" + dir + L"nvro.dll)", L"Not deleted file (" + dir + L"nvStuff)",
+                      L"Not deleted file (" + dir + L"nvEmpty)"};
     for (const wchar_t* gone : {L"nvapi.dll", L"NVCPL.DLL", L"nvhidden.sys", L"nvnodot", L"nvup.dll"})
         expected.push_back(L"Deleted file (" + dir + gone + L")");
     EXPECT_EQ(sorted(logLines()), sorted(expected));
-    EXPECT_EQ(steps, 9);
-    EXPECT_EQ(listFolder(dir), (Lines{L"Sub", L"kernel32.dll", L"nvStuff", L"nvro.dll"}));
+    EXPECT_EQ(steps, 10);
+    EXPECT_EQ(listFolder(dir), (Lines{L"Sub", L"kernel32.dll", L"nvEmpty", L"nvStuff", L"nvro.dll"}));
     EXPECT_EQ(readFile(dir + L"nvStuff\\inner.txt"), L"keep");
     EXPECT_EQ(readFile(tw::programFolder() + L"tidewell-canary.txt"), L"own");
     ::DeleteFileW((tw::programFolder() + L"tidewell-canary.txt").c_str());
@@ -115,19 +119,20 @@ TEST_F(DeleteFilesOnDisk, LookAlikeSeparatorsNameOnlyTheListedFile) {
 }
 
 // Each way a file can stay, with backup and deletion at restart on and off:
-// a file in use, a deletion refused, a copy that fails. Only administrators
-// can change the folders here, as in System32: files are queued by path.
+// a file in use, a deletion refused, a copy that fails, a link (no copy, so kept).
+// Only administrators can change the folders here, as in System32: files are
+// queued by path.
 TEST_F(DeleteFilesOnDisk, FilesThatStayAreCopiedFirstAndQueuedWhenAskedFor) {
     faults::secure(dir);
     for (const bool backup : {false, true}) {
         for (const bool reboot : {false, true}) {
-            const std::wstring f = dir + (backup ? L"B" : L"b") + (reboot ? L"R" : L"r") + L"\\";
+            const std::wstring f = dir + (backup ? L"Backup" : L"Plain") + (reboot ? L"Queue" : L"") + L"\\";
             SCOPED_TRACE(f);
             makeFolders(f);
-            for (const wchar_t* name : {L"nvfree.dll", L"nvlock.dll", L"nvrefused.dll", L"nvcopy.dll"})
+            for (const wchar_t* name : {L"nvfree.dll", L"nvlock.dll", L"nvrefused.dll", L"nvcopy.dll", L"nvlink.dll"})
                 writeFile(f + name, name);
             faults::fail(faults::Call::DeleteFile, f + L"nvrefused.dll");
-            faults::fail(faults::Call::CopyFile, f + L"nvcopy.dll");
+            faults::fail(faults::Call::CopyFile, f + L"nvcopy.dll"), faults::fail(faults::Call::ShowAsLink, f + L"nvlink.dll");
             tw::RunLog().clear();
             tw::BackupEnabled = backup;
             tw::DeleteAtReboot = reboot;
@@ -144,14 +149,17 @@ TEST_F(DeleteFilesOnDisk, FilesThatStayAreCopiedFirstAndQueuedWhenAskedFor) {
                 EXPECT_EQ(queued(f + name), backup || reboot) << name;
                 EXPECT_EQ(readFile(copies + name).value_or(L"none"), backup ? name : L"none");
             }
-            EXPECT_EQ(fileExists(f + L"nvcopy.dll"), backup);
-            EXPECT_FALSE(queued(f + L"nvcopy.dll"));
+            EXPECT_EQ(std::pair(fileExists(f + L"nvcopy.dll"), fileExists(f + L"nvlink.dll")), std::pair(backup, backup));
+            EXPECT_FALSE(queued(f + L"nvcopy.dll") || fileExists(copies + L"nvcopy.dll"));  // no part copy left
+            const tw::ItemNote* copied = tw::FindItemNote(f + L"nvfree.dll");
+            EXPECT_TRUE(plat::sameNameIgnoreCase(copied ? copied->backupCopy : L"", backup ? copies + L"nvfree.dll" : L""));
+            EXPECT_EQ(tw::FindItemNote(f + L"nvcopy.dll") != nullptr, backup);  // refused: no copy
             EXPECT_FALSE(fileExists(f + L"nvfree.dll"));
             EXPECT_EQ(fileExists(copies + L"nvfree.dll"), backup);
             const std::wstring copy = backup ? L"Not deleted file (" : L"Deleted file (";
             EXPECT_EQ(sorted(logLines()), sorted({L"Deleted file (" + f + L"nvfree.dll)", L"Not deleted file (" + f +
                                                   L"nvlock.dll)", L"Not deleted file (" + f + L"nvrefused.dll)",
-                                                  copy + f + L"nvcopy.dll)"}));
+                                                  copy + f + L"nvcopy.dll)", copy + f + L"nvlink.dll)"}));
         }
     }
     // No usable backup folder: nothing is deleted.
