@@ -146,7 +146,8 @@ Names concrete(const std::wstring& item) {
 
 // A line of the routine trace with what differs between machines and runs named.
 std::wstring stable(std::wstring line, const std::wstring& dir) {
-    std::vector<std::pair<std::wstring, std::wstring>> parts = {{dir, L"%TWDIR%"}, {tw::programFolder(), L"<program>\\"}};
+    std::vector<std::pair<std::wstring, std::wstring>> parts = {{dir, L"%TWDIR%"},
+                                                                {tw::programFolder(), L"<program>\\"}};
     for (std::wstring var : {L"LOCALAPPDATA", L"APPDATA", L"ProgramData", L"ProgramFiles", L"SystemRoot", L"HOMEDRIVE"})
         parts.push_back({expand(L"%" + var + L"%"), L"%" + var + L"%"});
     std::ranges::sort(parts, std::greater{}, [](const auto& p) { return p.first.size(); });
