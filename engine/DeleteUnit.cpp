@@ -21,6 +21,24 @@ std::function<void()>& progressHook() {
     return hook;
 }
 
+std::function<void(const std::wstring&)>& routineTrace() {
+    static std::function<void(const std::wstring&)> sink;
+    return sink;
+}
+void addField(std::wstring& line, const std::wstring& text) { line += L'\t' + text; }
+void addField(std::wstring& line, plat::HKey root) { addField(line, RootText(root)); }
+void addField(std::wstring& line, const std::vector<std::wstring>& list) {
+    for (const auto& item : list) addField(line, item);
+}
+// One line to the routine trace, built only when a sink is set.
+template <class... Args>
+void trace(const wchar_t* routine, const Args&... args) {
+    if (!routineTrace()) return;
+    std::wstring line = routine;
+    (addField(line, args), ...);
+    routineTrace()(line);
+}
+
 void log(const std::wstring& line) { RunLog().append(line); }
 // "Not deleted <kind> (<path>)" for an item whose backup copy could not be written.
 void logNotBackedUp(const wchar_t* kind, const std::wstring& path) {
@@ -184,6 +202,9 @@ bool removeJudged(const FolderVerdict& verdict, const std::wstring& text) {
 
 void SetProgressHook(std::function<void()> hook) { progressHook() = std::move(hook); }
 
+void SetRoutineTrace(std::function<void(const std::wstring&)> sink) { routineTrace() = std::move(sink); }
+void TraceRoutine(const wchar_t* name, const std::wstring& argument) { trace(name, argument); }
+
 void StepProgress() {
     if (progressHook()) progressHook()();
 }
@@ -195,16 +216,19 @@ bool IsProtectedFolder(const std::wstring& path) { return !JudgeFolder(path).all
 bool DeleteFolderTree(const std::wstring& folder) { return removeJudged(JudgeFolder(folder), folder); }
 
 void DeleteFolder(const std::wstring& folder) {
+    trace(L"DeleteFolder", folder);
     const bool removed = DeleteFolderTree(includeTrailingBackslash(folder));
     log(folderOutcome(removed, folder));
 }
 
 void DeleteInstallFolder(const std::wstring& folder) {
+    trace(L"DeleteInstallFolder", folder);
     const bool removed = removeJudged(JudgeInstallFolder(folder), includeTrailingBackslash(folder));
     log(folderOutcome(removed, folder));
 }
 
 void DeleteFoldersByCompany(const std::wstring& folder, const std::wstring& prefix) {
+    trace(L"DeleteFoldersByCompany", folder, prefix);
     // An empty prefix would match every folder.
     if (prefix.empty()) return;
     const std::wstring f = includeTrailingBackslash(folder);
@@ -237,6 +261,7 @@ void DeleteFoldersByCompany(const std::wstring& folder, const std::wstring& pref
 // ------------------------------------------------------------------ files ----
 
 void DeleteFiles(const std::wstring& folder, const std::vector<std::wstring>& patterns) {
+    trace(L"DeleteFiles", folder, patterns);
     const std::wstring f = includeTrailingBackslash(folder);
     // Only an absolute folder says where the files are, and the program's own
     // files are never a target's. The folder is listed through its handle for
@@ -296,6 +321,7 @@ bool refusedOutsideRoot(TRegistrySelf& reg, const std::wstring& identity, const 
 }  // namespace
 
 void DeleteKeys(plat::HKey root, const std::wstring& keyPath, const std::vector<std::wstring>& names) {
+    trace(L"DeleteKeys", root, keyPath, names);
     TRegistrySelf reg;
     reg.SetRootKey(root);
     // A path that cannot be opened yields only the progress steps: the names
@@ -317,6 +343,7 @@ void DeleteKeys(plat::HKey root, const std::wstring& keyPath, const std::vector<
 }
 
 void DeleteValues(plat::HKey root, const std::wstring& keyPath, const std::vector<std::wstring>& names) {
+    trace(L"DeleteValues", root, keyPath, names);
     TRegistrySelf reg;
     reg.SetRootKey(root);
     const bool opened = reg.OpenKey(keyPath, false);
@@ -334,6 +361,7 @@ void DeleteValues(plat::HKey root, const std::wstring& keyPath, const std::vecto
 
 void DeleteKeysByValue(plat::HKey root, const std::wstring& keyPath, const std::wstring& valueName,
                        const std::wstring& prefix) {
+    trace(L"DeleteKeysByValue", root, keyPath, valueName, prefix);
     TRegistrySelf reg;
     reg.SetRootKey(root);
     std::vector<std::wstring> names;

@@ -22,6 +22,14 @@ extern std::wstring BackupPath;
 void SetProgressHook(std::function<void()> hook);
 void StepProgress();
 
+// An optional sink told of every call of the routines below, one line per
+// call: the routine's name, then each argument after a tab (a root as its
+// text, a list as its items, each after a tab). Unset by default, when it
+// costs nothing. TraceRoutine passes one such line of another step (the
+// targets report the BackupPath each phase sets) when a sink is set.
+void SetRoutineTrace(std::function<void(const std::wstring&)> sink);
+void TraceRoutine(const wchar_t* name, const std::wstring& argument);
+
 // Deletes the files matching each pattern in one folder, pattern by pattern
 // in the folder's listing order. A folder that is not an absolute drive path,
 // and a pattern holding a path separator, match nothing. The folder is listed

@@ -55,10 +55,12 @@ void Clean(const TargetInfo& target, bool files, bool registry) {
     const ProtectedSetScope protectedSet;
     if (files) {
         BackupPath = targetFolder + L"Files\\";
+        TraceRoutine(L"BackupPath", BackupPath);
         target.cleanFiles();
     }
     if (registry) {
         BackupPath = targetFolder + L"Registry\\";
+        TraceRoutine(L"BackupPath", BackupPath);
         target.cleanRegistry();
     }
 }
