@@ -1,13 +1,15 @@
 // The seven targets on the Wine machine's own folders and registry. For every
-// pattern, key and value a target names, one matching item is planted where
-// it looks, beside near-misses; then each target is previewed and run in turn.
-// A preview names what its run deletes and changes nothing; a run takes its
-// own items and nothing else. The previews' calls of the deletion routines,
-// with their arguments and progress steps, are the ones in families.record.
+// pattern, key and value their calls of the deletion routines in
+// families.record name, one matching item is planted where it looks, beside
+// near-misses; then each target is previewed and run in turn. A preview names
+// what its run deletes and changes nothing; a run takes its own items and
+// nothing else. The previews' calls, with their arguments and progress steps,
+// are the ones recorded.
 #include <algorithm>
 #include <fstream>
 #include <regex>
 #include <set>
+#include <sstream>
 
 #include "app/Preview.h"
 #include "engine/DeleteUnit.h"
@@ -22,125 +24,26 @@ namespace {
 using namespace winetest;
 using Names = std::vector<std::wstring>;
 
-// Item notation: "HKLM\..."/"HKCU\..." a key (planted with a subkey),
-// "key|name=data" a string value; a path ending in "\" a folder (planted with
-// a file), "folder\|company" an installer record folder whose setup.ini names
+// Item notation: "HKLM\\..."/"HKCU\\..." a key (planted with a subkey),
+// "key|name=data" a string value; a path ending in "\\" a folder (planted with
+// a file), "folder\\|company" an installer record folder whose setup.ini names
 // the company; any other path a file. "%VAR%" is taken from the environment
-// (TWDIR is the test's scratch folder); "*" in a key stands for each of the
-// five control sets (under Wine CurrentControlSet is a key of its own).
+// (TWDIR is the test's scratch folder).
 const std::wstring kRun = L"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-const std::wstring kW = L"%SystemRoot%\\", kS = kW + L"System32\\", kD = kS + L"drivers\\", kP = kW + L"prefetch\\";
 const std::wstring kRecords = L"%ProgramFiles%\\InstallShield Installation Information\\";
-const std::wstring kAdapters = L"HKLM\\*\\Control\\Class\\{4D36E968-E325-11CE-BFC1-08002BE10318}\\";
 
-const Names kNvidiaDriverFiles = {
-    L"nvapi*.*",  L"nvapp*.*",    L"nvcod*.*",   L"nvcolor*.*",  L"nvcpl*.*",    L"nvd3d*.*",    L"nvdisp*.*", L"nvExpBar*.*",
-    L"nvgames*.*", L"nvmccs*.*",  L"nvmctray*.*", L"nvmobls*.*", L"nvogl*.*",    L"nvsvc*.*",    L"nvudisp*.*", L"NVUNINST*.*",
-    L"nvvitvs*.*", L"nvwgf2um*.*", L"nvwapps*.*", L"nvwss*.*",   L"nvwsapps*.*", L"nv4_disp*.*", L"nvdsp*.*",  L"nview*.*",
-    L"nvnt4cpl*.*", L"nvshell*.*", L"nvtui*.*",  L"nvucode*.*",  L"nvwddi*.*",   L"nvwdmcpl*.*", L"nvwimg*.*", L"nwiz*.*",
-    L"nv4disp*.*", L"nvgfx*.*",   L"nvdccapp*.*", L"nvmctray*.*", L"nvwcpl*.*",  L"keystone*.*", L"nvdspsch*.*",
-    L"nvhwvid*.*", L"nvrs*.*",    L"nvwrs*.*"};
+// The install folders' values, planted only: the families read them to find their folders.
+const Names kSetup = {L"HKLM\\Software\\ATi Technologies\\Install|InstallDir=%TWDIR%ATI Install",
+                      L"HKLM\\Software\\Realtek\\InstallShield|ProgramFilesDir=%TWDIR%Realtek Audio\\",
+                      L"HKLM\\Software\\AGEIA Technologies|PhysXCore Path=%TWDIR%PhysX Core\\"};
 
-struct Row {
-    const wchar_t* label;
-    std::vector<std::pair<std::wstring, Names>> lists;  // folder: patterns; key: subkeys; kRun: values
-    Names more = {};                                    // further items the target removes
-    Names setup = {};                                   // planted only (install-folder values)
-};
-
-const std::vector<Row> kRows = {
-    {L"NVIDIA - Display",
-     {{kW, {L"NVGfxOgl*.*"}}, {kW + L"SysWOW64\\", kNvidiaDriverFiles}, {kS, kNvidiaDriverFiles},
-      {kD, {L"nvlddmkm*.*", L"NV_Mini*.*", L"NV4_Mini*.*"}},
-      {kS + L"dllcache\\", {L"nv_mini*.*", L"nv4_mini*.*", L"nv4_disp*.*", L"nv_disp*.*", L"nvdisp*.*", L"nv4disp*.*"}},
-      {kP, {L"nvcpl*.*", L"nvudisp*.*", L"nwiz*.*", L"nvuninst*.*", L"nv4*.*"}},
-      {L"HKCU\\Software", {L"NVIDIA nvCpl Container", L"NVIDIA Corporation\\NVIDIA Control Panel",
-                          L"NVIDIA Corporation\\NVControlPanel", L"NVIDIA Corporation\\Global"}},
-      {L"HKLM\\Software\\NVIDIA Corporation", {L"Global", L"NVControlPanel", L"Filters", L"Installer"}},
-      {kRun, {L"NvCplDaemon", L"NvMediaCenter", L"NvSvc"}}, {L"HKLM\\*\\Enum\\Root", {L"LEGACY_NVSVC"}},
-      {L"HKLM\\*\\Services", {L"nvlddmkm"}}},
-     {kW + L"Help\\nvcpl\\", L"%HOMEDRIVE%\\NVIDIA\\", L"%ProgramData%\\NVIDIA\\",
-      kAdapters + L"9990|ProviderName=NVIDIA Corporation"}},
-    {L"NVIDIA - Chipset",
-     {{kD, {L"nvagp*.*", L"nvm60*.*", L"nvmfd*.*", L"nvport*.*", L"nvraid*.*"}},
-      {L"HKLM\\Software\\NVIDIA Corporation", {L"nForce"}}, {L"HKLM\\*\\Enum\\Root", {L"LEGACY_NVPORT"}},
-      {L"HKLM\\*\\Services", {L"nv_agp", L"NVENETFD", L"nvport", L"nvraid", L"nvstor"}}}},
-    {L"ATi - Display",
-     {{kW, {L"atiogl*.*"}}, {L"HKCU\\Software", {L"ATi"}},
-      {kS, {L"ati2e*.*", L"ATIDE*.*", L"atiicd*.*", L"atiogl*.*", L"atipd*.*", L"atitm*.*", L"atium*.*", L"ati*cqag*.*",
-            L"ati*dva*.*", L"ati*mdx*.*", L"ati*sgag*.*", L"ati3d*ag*.*", L"ati3duag*.*", L"ATIDDC*.*", L"atifglpf*.*",
-            L"atiicd*.*", L"atiiie*.*", L"atikvmag*.*", L"atitvo*.*", L"ativco*.*", L"ativda*.*", L"ativmv*.*",
-            L"ativtm*.*", L"ativva*.*", L"atiok*.*"}},
-      {kD, {L"ati*bt*.*", L"ati*md*.*", L"ati*pd*.*", L"ati*ra*.*", L"ati*rv*.*", L"ati*sn*.*", L"ati*tt*.*", L"ati*tu*.*",
-            L"ati*xb*.*", L"ati*xs*.*", L"ati*erec*.*", L"ati*mta*.*", L"ativca*.*", L"ativck*.*", L"ativdk*.*",
-            L"ativmc*.*", L"ativvp*.*", L"ativ*k*.*"}},
-      {kP, {L"ATI*MD*.*", L"ATI*SGAG*.*", L"ATICIM*.*", L"ATIPRB*.*", L"ATISHLX*.*", L"CCC*.*"}},
-      {L"HKLM\\Software", {L"ATi", L"ATI Technologies\\Installed Drivers\\ATI Display Driver",
-                          L"ATI Technologies\\ATI Catalyst Control Center", L"ATI Technologies\\CBT",
-                          L"ATI Technologies\\CDS", L"ATI Technologies Inc."}},
-      {L"HKLM\\Software\\ATI Technologies\\Install",
-       {L"ccc-branding", L"ccc-core-implementation", L"ccc-core-static", L"ccc-graphics-full-existing",
-        L"CCC-Graphics-Full-New", L"ccc-graphics-light", L"ccc-graphics-previews-common", L"ccc-graphics-previews-vista",
-        L"ccc-help-en-US", L"ccc-install", L"ccc-skins", L"ccc-utility", L"ccc-00-core-preinstall", L"ccc-05-core-static",
-        L"ccc-10-core-implementation", L"ccc-15-graphics-full-existing", L"CCC-20-Graphics-Full-New",
-        L"ccc-25-graphics-light", L"ccc-30-graphics-previews-common", L"ccc-45-help-en-US", L"ccc-55-skins",
-        L"ccc-60-utility", L"ATI Display Driver"}},
-      {L"HKLM\\*\\Services", {L"ati2mtag", L"Ati HotKey Poller", L"ATI Smart", L"atikmdag", L"Ati External Event Utility"}}},
-     {L"%TWDIR%ATI Install\\", L"%LOCALAPPDATA%\\ATi\\ACE\\", L"%APPDATA%\\ATi\\ACE\\", L"%HOMEDRIVE%\\ATi\\"},
-     {L"HKLM\\Software\\ATi Technologies\\Install|InstallDir=%TWDIR%ATI Install"}},
-    {L"Creative - Sound",
-     {{kW, {L"CTDCRES*.*", L"CTDV10K*.*", L"CTDVAUD*.*", L"CTRegRun*.*", L"{*.BAK ", L"CTXFIRE*.*", L"CTPRES*.*",
-            L"Updreg*.*", L"{*.CDF"}},
-      {kS, {L"Ct20x*.*", L"ct_oal*.*", L"CTAGENT*.*", L"CTAPO*.*", L"ctasio*.*", L"CTAUDFX*.*", L"ctcoinst*.*",
-            L"CTDC000*.*", L"CTDCIFCE*.*", L"CTDCRES*.*", L"CTDPROXY*.*", L"ctdvinst*.*", L"CTEAPSFX*.*", L"ctedasio*.*",
-            L"CTEDSP*.*", L"ctemupia*.*", L"CTERFXFX*.*", L"CTEXFIFX*.*", L"CTHELPER*.*", L"CTHWIUT*.*", L"CTMMACTL*.*",
-            L"CTMMEP*.*", L"CTOSUSER*.*", L"CTpcmcia*.*", L"ctppld*.*", L"CTPRES*.*", L"ctpxinst*.*", L"CTSBLFX*.*",
-            L"ctscal*.*", L"CTSFINST*.*", L"CTSPKHLP*.*", L"cttele*.*", L"ctthxcal*.*", L"CTxfi*.*", L"ctzap*.*",
-            L"BMX*.rfx", L"cttele32*.*"}},
-      {kD, {L"CT0531FL*.*", L"ctac32*.*", L"ctaud2*.*", L"ctdvda2*.*", L"CTGAME*.*", L"CTMMFILT*.*", L"ctoss2*.*",
-            L"ctprxy2*.*", L"ctsfm2*.*", L"CTOSS2K*.*", L"CTSFM2K*.*"}},
-      {L"HKCU\\Software", {L"Creative Tech"}}, {L"HKLM\\Software", {L"Creative Tech", L"ASIO"}},
-      {L"HKLM\\*\\Control", {L"Creative Tech"}}, {kRun, {L"CTHelper", L"CTxfiHlp"}}},
-     {kS + L"Data\\", kW + L"SysWOW64\\Data\\", L"%ProgramFiles%\\Creative\\",
-      kRecords + L"{TW-CT}\\|Creative Technology Ltd"}},
-    {L"Realtek - Sound",
-     {{kW, {L"HideWin*.*", L"RtHDVCpl*.*", L"RtlExUpd*.*", L"RtlUpd*.*", L"SkyTel*.*"}},
-      {kS, {L"RtkAPO*.*", L"RtkCoInst*.*", L"RtkPgExt*.*", L"SRSHP*.*", L"SRSTS*.*", L"SRSWOW*.*", L"RTKVHDA*.*",
-            L"RtlCPAPI*.*", L"RTCOMDLL*.*", L"RtlUpd*.*", L"RTSndMgr*.*", L"RtHDVCpl*.*"}},
-      {kD, {L"RTKVHDA*.*"}}, {L"HKCU\\Software", {L"Realtek"}},
-      {L"HKLM\\Software", {L"Realtek", L"Avance", L"Realtek Semiconductor Corp."}}, {kRun, {L"RtHDVCpl"}}},
-     {L"%TWDIR%Realtek Audio\\", kRecords + L"{TW-RT}\\|Realtek Semiconductor Corp."},
-     {L"HKLM\\Software\\Realtek\\InstallShield|ProgramFilesDir=%TWDIR%Realtek Audio\\"}},
-    {L"AGEIA - PhysX",
-     {{kW, {L"DIFX*.*"}}, {kS, {L"AgCPanel*.*", L"PhysX*.*"}}, {kP, {L"DIFXSETUP*.*", L"PHYSX*.*", L"RESCANDEVNODE*.*"}},
-      {L"HKLM\\Software", {L"AGEIA Technologies"}}},
-     {L"%TWDIR%PhysX Core\\", kS + L"AGEIA\\", L"%ProgramFiles%\\AGEIA Technologies\\"},
-     {L"HKLM\\Software\\AGEIA Technologies|PhysXCore Path=%TWDIR%PhysX Core\\"}},
-    {L"Microsoft - Mouse",
-     {{kD, {L"point32k*.*", L"point64k*.*"}}, {kP, {L"IP32*.*", L"IP64*.*", L"IPOINT*.*"}},
-      {L"HKCU\\Software", {L"Microsoft\\IntelliPoint"}}, {kRun, {L"IntelliPoint"}}, {L"HKLM\\*\\Services", {L"Point32"}},
-      {L"HKLM\\Software\\MSIPOINT Corporation", {L"Microsoft\\IntelliPoint"}}},
-     {L"%ProgramFiles%\\Microsoft IntelliPoint\\"}},
-};
-
-// Items no target may take: another vendor's record, adapter and log-on program.
-const Names kStrangers = {kRecords + L"{TW-NO}\\|Other Ltd", kRecords + L"{TW-LOW}\\|creative",
-                          kAdapters + L"9991|ProviderName=nVidia", kRun + L"|TidewellKeep=keep.exe"};
+// Items no target may take: another vendor's record and log-on program.
+const Names kStrangers = {kRecords + L"{TW-NO}\\|Other Ltd", kRun + L"|TidewellKeep=keep.exe"};
 
 std::wstring expand(const std::wstring& text) {
     wchar_t out[2048] = {};
     ::ExpandEnvironmentStringsW(text.c_str(), out, std::size(out));
     EXPECT_EQ(std::wstring(out).find(L'%'), std::wstring::npos) << L"not set: " << text;
-    return out;
-}
-
-// One item per control set for "*", with the environment filled in.
-Names concrete(const std::wstring& item) {
-    const std::size_t star = item.find(L'*');
-    if (item.rfind(L"HK", 0) != 0 || star == std::wstring::npos) return {expand(item)};
-    Names out;
-    for (const wchar_t* set : {L"ControlSet001", L"ControlSet002", L"ControlSet003", L"ControlSet004", L"CurrentControlSet"})
-        out.push_back(expand(item.substr(0, star) + L"System\\" + set + item.substr(star + 1)));
     return out;
 }
 
@@ -197,6 +100,51 @@ struct Item {
     }
 };
 
+// The record's calls per family: its label, then each call's routine and arguments.
+struct Family {
+    std::wstring label;
+    std::vector<Names> calls;
+};
+std::vector<Family> recorded(const std::string& record) {
+    std::vector<Family> out;
+    std::istringstream in(record);
+    for (std::string line; std::getline(in, line);) {
+        Names fields(1);
+        for (wchar_t c : tw::fromUtf8(line)) c == L'\t' ? (void)fields.emplace_back() : fields.back().push_back(c);
+        if (fields[0].starts_with(L'[')) out.push_back({fields[0].substr(1, fields[0].size() - 2), {}});
+        else if (!out.empty()) out.back().calls.push_back(Names(fields.begin() + 1, fields.end()));
+    }
+    return out;
+}
+
+// What a recorded call takes, as items to plant where it looks: a file per pattern, each key and value, the
+// folder, an adapter key or installer record of the maker; beside files and makers' items, a near-miss to keep.
+void itemsOf(const Names& call, std::set<Item>& gone, std::vector<Item>& kept) {
+    auto both = [&](const std::wstring& taken, const std::wstring& left) {
+        gone.insert({expand(taken)}), kept.push_back({expand(left)});
+    };
+    auto lower = [](std::wstring text) {
+        for (wchar_t& c : text) c = ::towlower(c);
+        return text;
+    };
+    const std::wstring& routine = call[0];
+    if (routine == L"DeleteFiles")
+        for (std::size_t i = 2; i < call.size(); ++i)
+            both(call[1] + matching(call[i]), call[1] + L"_" + matching(call[i]).substr(1));
+    else if (routine == L"DeleteFolder" || routine == L"DeleteInstallFolder")
+        gone.insert({expand(call[1].ends_with(L'\\') ? call[1] : call[1] + L"\\")});
+    else if (routine == L"DeleteKeys" || routine == L"DeleteValues")
+        for (std::size_t i = 3; i < call.size(); ++i)
+            gone.insert({call[1] + L"\\" + call[2] +
+                         (routine == L"DeleteKeys" ? L"\\" + call[i] : L"|" + call[i] + L"=leftover.exe")});
+    else if (routine == L"DeleteKeysByValue")  // the data begins with the maker's name, in its case
+        both(call[1] + L"\\" + call[2] + L"\\9990|" + call[3] + L"=" + call[4] + L" Corporation",
+             call[1] + L"\\" + call[2] + L"\\9991|" + call[3] + L"=" + lower(call[4]));
+    else if (routine == L"DeleteFoldersByCompany")
+        both(call[1] + L"{TW-" + call[2] + L"}\\|" + call[2] + L" Ltd",
+             call[1] + L"{TW-low" + call[2] + L"}\\|" + lower(call[2]));
+}
+
 class TargetsOnWine : public WineTest {
 protected:
     void SetUp() override {
@@ -215,29 +163,19 @@ protected:
 };
 
 TEST_F(TargetsOnWine, EachTargetTakesEveryItemItNamesAndNothingElse) {
-    std::vector<std::set<Item>> gone;  // per row
+    // The record was taken from the families as first written in code; TW_WRITE_RECORD=1 writes it anew.
+    const std::string file = TW_SOURCE_DIR "/tests/wine/families.record";
+    std::string actual, want{std::istreambuf_iterator<char>(std::ifstream(file, std::ios::binary).rdbuf()), {}};
+    const std::vector<Family> families = recorded(want);
+    ASSERT_EQ(families.size(), tw::TargetTable().size()) << "the record names every family";
+    std::vector<std::set<Item>> gone(families.size());  // per family
     std::vector<Item> kept;
-    for (const auto& text : kStrangers)
-        for (const auto& c : concrete(text)) kept.push_back({c});
-    for (const Row& row : kRows) {
-        std::set<Item> items;
-        auto add = [&](const std::wstring& text) {
-            for (const auto& c : concrete(text)) items.insert({c});
-        };
-        for (const auto& [where, names] : row.lists)
-            for (const std::wstring& name : names) {
-                if (where.rfind(L"HK", 0) == 0) {
-                    add(where + (where == kRun ? L"|" + name + L"=leftover.exe" : L"\\" + name));
-                    continue;
-                }
-                add(where + matching(name));
-                kept.push_back({expand(where + L"_" + matching(name).substr(1))});
-            }
-        for (const auto& text : row.more) add(text);
-        for (const auto& text : row.setup) plant({expand(text)});
+    for (const auto& text : kStrangers) kept.push_back({expand(text)});
+    for (const auto& text : kSetup) plant({expand(text)});
+    for (std::size_t r = 0; r < families.size(); ++r)
+        for (const Names& call : families[r].calls) itemsOf(call, gone[r], kept);
+    for (const auto& items : gone)
         for (const Item& item : items) plant(item);
-        gone.push_back(items);
-    }
     for (const Item& item : kept) plant(item);
 
     // Per call of a routine in the previews: its progress steps, its name and arguments (tab-separated).
@@ -247,18 +185,18 @@ TEST_F(TargetsOnWine, EachTargetTakesEveryItemItNamesAndNothingElse) {
         if (!trace.empty() && trace.back()[0] != L'[') trace.back().insert(0, std::to_wstring(steps - mark) + L"\t");
         mark = steps;
     };
-    for (std::size_t r = 0; r < kRows.size(); ++r) {
-        const Row& row = kRows[r];
-        SCOPED_TRACE(row.label);
-        const tw::TargetInfo* target = tw::FindTargetByLabel(row.label);
+    for (std::size_t r = 0; r < families.size(); ++r) {
+        const std::wstring& label = families[r].label;
+        SCOPED_TRACE(label);
+        const tw::TargetInfo* target = tw::FindTargetByLabel(label);
         ASSERT_NE(target, nullptr);
 
         // The preview first: it changes nothing and counts what the run will take.
         *target->filesSwitch = *target->registrySwitch = true;
         std::vector<tw::PreviewGroup> groups;
-        trace.push_back(L"[" + std::wstring(row.label) + L"]");
+        trace.push_back(L"[" + label + L"]");
         tw::SetRoutineTrace([&](const std::wstring& line) { stepsOfLast(), trace.push_back(stable(line, dir)); });
-        tw::PreviewSelectedTargets({row.label}, groups);
+        tw::PreviewSelectedTargets({label}, groups);
         stepsOfLast();
         tw::SetRoutineTrace(nullptr);
         ASSERT_EQ(groups.size(), 1u);
@@ -286,9 +224,6 @@ TEST_F(TargetsOnWine, EachTargetTakesEveryItemItNamesAndNothingElse) {
             }
         for (const Item& item : kept) EXPECT_TRUE(item.present()) << L"near-miss taken: " << item.text;
     }
-    // The record was taken from the families as first written in code; TW_WRITE_RECORD=1 writes it anew.
-    const std::string file = TW_SOURCE_DIR "/tests/wine/families.record";
-    std::string actual, want{std::istreambuf_iterator<char>(std::ifstream(file, std::ios::binary).rdbuf()), {}};
     for (const std::wstring& line : trace) actual += tw::toUtf8(line) + "\n";
     EXPECT_EQ(want, actual) << "the families' calls differ from " << file;
     if (want != actual && std::getenv("TW_WRITE_RECORD")) std::ofstream(file, std::ios::binary) << actual;
