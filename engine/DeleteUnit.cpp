@@ -40,9 +40,12 @@ void trace(const wchar_t* routine, const Args&... args) {
 }
 
 void log(const std::wstring& line) { RunLog().append(line); }
+// The reason a report gives for an item kept because its copy is not in the backup.
+constexpr const wchar_t* kNoBackupCopy = L"its backup copy could not be written";
+
 // "Not deleted <kind> (<path>)" for an item whose backup copy could not be written.
 void logNotBackedUp(const wchar_t* kind, const std::wstring& path) {
-    NoteRefusal(path, L"its backup copy could not be written");
+    NoteRefusal(path, kNoBackupCopy);
     log(std::wstring(L"Not deleted ") + kind + L" (" + path + L")");
 }
 
@@ -151,7 +154,7 @@ bool deleteWalkedFile(const plat::EntryHandle& file, const std::wstring& folder,
     const std::wstring path = folder + name;
     if (BackupEnabled) {
         if (!backupFile(file, folder, name)) {  // not copied, so it stays
-            NoteRefusal(path, L"its backup copy could not be written");
+            NoteRefusal(path, kNoBackupCopy);
             return false;
         }
         if (removeEntry(file, path)) return true;
