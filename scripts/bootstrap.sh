@@ -18,7 +18,7 @@ export DEBIAN_FRONTEND=noninteractive
 PACKAGES=(
     cmake ninja-build g++ make pkg-config python3
     mingw-w64 g++-mingw-w64-x86-64 g++-mingw-w64-i686 libz-mingw-w64-dev
-    zlib1g-dev libjpeg-dev googletest libgtest-dev nlohmann-json3-dev
+    zlib1g-dev libjpeg-dev googletest libgtest-dev nlohmann-json3-dev libtomlplusplus-dev
     clang libclang-rt-14-dev nasm dpkg-dev
     wine wine64 fonts-wine xvfb xauth x11-utils imagemagick
     libxrender1 libxcursor1 libxrandr2 libxi6 libxinerama1 libxcomposite1
