@@ -11,8 +11,6 @@
 namespace tw {
 namespace {
 
-const TargetInfo* TargetOf(const std::wstring& label) { return FindTargetByLabel(label); }
-
 // Clears the busy flag however the run ends.
 class RunGuard {
 public:
@@ -27,8 +25,8 @@ public:
 int CountSelectedSteps(const std::vector<std::wstring>& labels) {
     int steps = 0;
     for (const std::wstring& label : labels)
-        if (const TargetInfo* target = TargetOf(label))
-            steps += GetWeight(*target, *target->filesSwitch, *target->registrySwitch);
+        if (const Family* family = FindFamilyByLabel(label))
+            steps += GetWeight(*family, SwitchesOf(*family).files, SwitchesOf(*family).registry);
     return steps;
 }
 
@@ -60,9 +58,9 @@ void RunSelectedTargets(const std::vector<std::wstring>& labels, std::vector<Pre
     RunLog().clear();
     ClearItemNotes();
     for (const std::wstring& label : labels) {
-        if (const TargetInfo* target = TargetOf(label)) {
+        if (const Family* family = FindFamilyByLabel(label)) {
             FamilyLines lines(families, label);
-            Clean(*target, *target->filesSwitch, *target->registrySwitch);
+            Clean(*family, SwitchesOf(*family).files, SwitchesOf(*family).registry);
         }
     }
 }

@@ -19,10 +19,10 @@ std::vector<std::pair<std::string, int>> ReportedSettings() {
         {"LogFiles", LogFiles},           {"DisplayWarning", DisplayWarning},
         {"RebootMode", RebootMode},       {"RemoveNVIDIAFolder", RemoveNVIDIAFolder},
         {"RemoveATiFolder", RemoveATiFolder}};
-    for (const TargetInfo& target : TargetTable()) {
-        const std::string section = toUtf8(target.section);
-        settings.emplace_back(section + " Files", *target.filesSwitch);
-        settings.emplace_back(section + " Registry", *target.registrySwitch);
+    for (const Family& family : FamilyTable()) {
+        const std::string section = toUtf8(family.section);
+        settings.emplace_back(section + " Files", SwitchesOf(family).files);
+        settings.emplace_back(section + " Registry", SwitchesOf(family).registry);
     }
     return settings;
 }

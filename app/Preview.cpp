@@ -46,11 +46,11 @@ void PreviewSelectedTargets(const std::vector<std::wstring>& labels, std::vector
     ReportOnlyScope reportOnly;
     ClearItemNotes();
     for (const std::wstring& label : labels) {
-        const TargetInfo* target = FindTargetByLabel(label);
-        if (!target) continue;
+        const Family* family = FindFamilyByLabel(label);
+        if (!family) continue;
         groups.push_back({label, {}});
         GroupFiller filler(groups.back());
-        Clean(*target, *target->filesSwitch, *target->registrySwitch);
+        Clean(*family, SwitchesOf(*family).files, SwitchesOf(*family).registry);
     }
 }
 

@@ -5,13 +5,13 @@
 #include "app/Bitness.h"
 #include "platform/common.h"
 #include "platform/platform.h"
+#include "targets/Target.h"
 
 namespace tw {
 
-const std::vector<std::wstring>& AvailableTargetLabels() {
-    static const std::vector<std::wstring> labels = {
-        L"AGEIA - PhysX",     L"ATi - Display",    L"Creative - Sound", L"Microsoft - Mouse",
-        L"NVIDIA - Chipset",  L"NVIDIA - Display", L"Realtek - Sound"};
+std::vector<std::wstring> AvailableTargetLabels() {
+    std::vector<std::wstring> labels;
+    for (const Family* family : FamiliesByLabel()) labels.push_back(family->label);
     return labels;
 }
 
@@ -97,26 +97,8 @@ PictureRect FitInProportion(int pictureWidth, int pictureHeight, const PictureRe
 
 // ---- command line ----
 
-namespace {
-
-struct Switch {
-    const wchar_t* name;
-    const wchar_t* label;
-};
-
-constexpr Switch kSwitches[] = {
-    {L"-NVIDIA", L"NVIDIA - Display"},   {L"-NVIDIACHIPSET", L"NVIDIA - Chipset"},
-    {L"-ATI", L"ATi - Display"},         {L"-CREATIVE", L"Creative - Sound"},
-    {L"-REALTEK", L"Realtek - Sound"},   {L"-MMOUSE", L"Microsoft - Mouse"},
-    {L"-AGEIA", L"AGEIA - PhysX"},
-};
-
-}  // namespace
-
 std::optional<std::wstring> SwitchLabel(const std::wstring& argument) {
-    const std::wstring upper = upperAscii(argument);
-    for (const Switch& s : kSwitches)
-        if (upper == s.name) return std::wstring(s.label);
+    if (const Family* family = FindFamilyBySwitch(argument)) return family->label;
     return std::nullopt;
 }
 

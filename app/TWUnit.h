@@ -14,8 +14,8 @@
 
 namespace tw {
 
-// The seven target labels of the available list, in their fixed order.
-const std::vector<std::wstring>& AvailableTargetLabels();
+// The families' labels in the available list's order (the family table by label).
+std::vector<std::wstring> AvailableTargetLabels();
 
 // A list of texts with a selection, as a list box holds them.
 class TargetList {

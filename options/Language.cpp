@@ -3,6 +3,7 @@
 #include "platform/common.h"
 #include "platform/platform.h"
 #include "settings/VarUnit.h"
+#include "targets/Target.h"
 
 namespace tw {
 
@@ -115,11 +116,9 @@ bool IsNarrowPlace(Place place) {
     }
 }
 
-const std::vector<std::wstring>& OptionsTargetNodes() {
-    static const std::vector<std::wstring> nodes = {
-        L"AGEIA PhysX",     L"ATi Display",    L"Creative Sound", L"Microsoft Mouse",
-        L"NVIDIA Chipset", L"NVIDIA Display", L"Realtek Sound",
-    };
+std::vector<std::wstring> OptionsTargetNodes() {
+    std::vector<std::wstring> nodes;
+    for (const Family* family : FamiliesByLabel()) nodes.push_back(family->section);
     return nodes;
 }
 

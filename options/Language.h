@@ -55,9 +55,9 @@ bool IsNarrowPlace(Place place);
 // The four page trees, rebuilt in this order by LoadLanguage.
 enum class PageTree { About, Log, Backup, Options };
 
-// The seven fixed child nodes of the Options dialog's "Cleaning" node; they are
-// also the settings-file sections of the targets' switches.
-const std::vector<std::wstring>& OptionsTargetNodes();
+// The child nodes of the Options dialog's "Cleaning" node: the families'
+// settings sections, in the lists' order.
+std::vector<std::wstring> OptionsTargetNodes();
 
 // What LoadLanguage writes into. The windows implement it; tests record it.
 class LanguageTarget {

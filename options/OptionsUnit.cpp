@@ -5,29 +5,14 @@
 #include "options/Language.h"
 #include "platform/common.h"
 #include "settings/VarUnit.h"
+#include "targets/Target.h"
 
 namespace tw {
 
 namespace {
 
-struct TargetSwitches {
-    const wchar_t* name;  // the tree node and the settings section
-    bool* files;
-    bool* registry;
-};
-
-const TargetSwitches kTargets[] = {
-    {L"AGEIA PhysX", &AGEIAPhysXFiles, &AGEIAPhysXRegistry},
-    {L"ATi Display", &ATiDisplayFiles, &ATiDisplayRegistry},
-    {L"Creative Sound", &CreativeSoundFiles, &CreativeSoundRegistry},
-    {L"Microsoft Mouse", &MicrosoftMouseFiles, &MicrosoftMouseRegistry},
-    {L"NVIDIA Chipset", &NVIDIAChipsetFiles, &NVIDIAChipsetRegistry},
-    {L"NVIDIA Display", &NVIDIADisplayFiles, &NVIDIADisplayRegistry},
-    {L"Realtek Sound", &RealtekSoundFiles, &RealtekSoundRegistry},
-};
-
-bool* SwitchOf(const TargetSwitches& target, Phase phase) {
-    return phase == Phase::Files ? target.files : target.registry;
+bool* SwitchOf(const Family& family, Phase phase) {
+    return phase == Phase::Files ? &SwitchesOf(family).files : &SwitchesOf(family).registry;
 }
 
 // Case-insensitive order of the language list, as a sorted list box keeps it.
@@ -46,17 +31,16 @@ OptionsPage OptionsPageOf(const std::wstring& selectedNodeText) {
 }
 
 bool* TargetSwitch(const std::wstring& targetName, Phase phase) {
-    for (const TargetSwitches& target : kTargets)
-        if (targetName == target.name) return SwitchOf(target, phase);
-    return nullptr;
+    const Family* family = FindFamilyBySection(targetName);
+    return family ? SwitchOf(*family, phase) : nullptr;
 }
 
 CheckState PhaseState(Phase phase) {
     int on = 0;
-    for (const TargetSwitches& target : kTargets)
-        if (*SwitchOf(target, phase)) ++on;
+    for (const Family& family : FamilyTable())
+        if (*SwitchOf(family, phase)) ++on;
     if (on == 0) return CheckState::Unchecked;
-    return on == static_cast<int>(std::size(kTargets)) ? CheckState::Checked : CheckState::Grayed;
+    return on == static_cast<int>(FamilyTable().size()) ? CheckState::Checked : CheckState::Grayed;
 }
 
 CheckState ToggledState(CheckState state) {
@@ -135,7 +119,7 @@ void CleaningBoxClick(OptionsView& view, Phase phase, CheckState newState) {
         return;
     }
     if (selected != LanguageText(L"Cleaning") || newState == CheckState::Grayed) return;
-    for (const TargetSwitches& target : kTargets) *SwitchOf(target, phase) = newState == CheckState::Checked;
+    for (const Family& family : FamilyTable()) *SwitchOf(family, phase) = newState == CheckState::Checked;
 }
 
 // ---- Miscellaneous page ----

@@ -152,6 +152,9 @@ Error deleteEntry(const EntryHandle& entry);
 Error copyEntryTo(const EntryHandle& source, const std::wstring& to);
 // The same into a file already made for writing (openEntryAt with kCreateFile).
 Error copyEntryInto(const EntryHandle& source, const EntryHandle& target);
+// Reads an open file from its start, at most `limit` bytes (kErrNotEnoughMemory
+// when it holds more): what is read is what was opened and judged.
+Error readEntryBytes(const EntryHandle& file, std::size_t limit, std::vector<std::uint8_t>& out);
 
 // ---- who can change a folder, and the restart queue ----
 // True when only administrators can change what the handle reaches, as the

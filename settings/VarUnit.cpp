@@ -4,26 +4,13 @@
 
 #include "platform/common.h"
 #include "platform/platform.h"
+#include "targets/Target.h"
 
 namespace tw {
 
 bool DeleteAtReboot = true;
 bool LogFiles = true;
 bool SystemTray = false;
-bool NVIDIADisplayRegistry = true;
-bool NVIDIADisplayFiles = true;
-bool NVIDIAChipsetRegistry = true;
-bool NVIDIAChipsetFiles = true;
-bool ATiDisplayRegistry = true;
-bool ATiDisplayFiles = true;
-bool AGEIAPhysXRegistry = true;
-bool AGEIAPhysXFiles = true;
-bool CreativeSoundRegistry = true;
-bool CreativeSoundFiles = true;
-bool RealtekSoundRegistry = true;
-bool RealtekSoundFiles = true;
-bool MicrosoftMouseRegistry = true;
-bool MicrosoftMouseFiles = true;
 bool RemoveNVIDIAFolder = false;
 bool RemoveATiFolder = false;
 bool DisplayWarning = true;
@@ -42,56 +29,27 @@ struct Switch {
     bool def;
 };
 
-// The switches in the order the loader reads them.
-const Switch kLoadOrder[] = {
+// The general switches, in the order the loader reads and the saver writes
+// them (after the families' sections).
+const Switch kGeneral[] = {
     {L"DeleteReboot", L"Enabled", &DeleteAtReboot, true},
     {L"Logfiles", L"Enabled", &LogFiles, true},
     {L"SystemTray", L"Enabled", &SystemTray, false},
-    {L"NVIDIA Display", L"Registry", &NVIDIADisplayRegistry, true},
-    {L"NVIDIA Display", L"Files", &NVIDIADisplayFiles, true},
-    {L"NVIDIA Chipset", L"Registry", &NVIDIAChipsetRegistry, true},
-    {L"NVIDIA Chipset", L"Files", &NVIDIAChipsetFiles, true},
-    {L"ATi Display", L"Registry", &ATiDisplayRegistry, true},
-    {L"ATi Display", L"Files", &ATiDisplayFiles, true},
-    {L"AGEIA PhysX", L"Registry", &AGEIAPhysXRegistry, true},
-    {L"AGEIA PhysX", L"Files", &AGEIAPhysXFiles, true},
-    {L"Creative Sound", L"Registry", &CreativeSoundRegistry, true},
-    {L"Creative Sound", L"Files", &CreativeSoundFiles, true},
-    {L"Realtek Sound", L"Registry", &RealtekSoundRegistry, true},
-    {L"Realtek Sound", L"Files", &RealtekSoundFiles, true},
-    {L"Microsoft Mouse", L"Registry", &MicrosoftMouseRegistry, true},
-    {L"Microsoft Mouse", L"Files", &MicrosoftMouseFiles, true},
     {L"RemoveNVIDIAFolder", L"Enabled", &RemoveNVIDIAFolder, false},
     {L"RemoveATiFolder", L"Enabled", &RemoveATiFolder, false},
     {L"DisplayWarning", L"Enabled", &DisplayWarning, true},
     {L"Backup", L"Enabled", &BackupEnabled, false},
 };
 
-// The switches in the order the saver writes them: the target switches
-// section by section, then the general switches.
-const Switch kSaveOrder[] = {
-    {L"NVIDIA Chipset", L"Registry", &NVIDIAChipsetRegistry, true},
-    {L"NVIDIA Chipset", L"Files", &NVIDIAChipsetFiles, true},
-    {L"NVIDIA Display", L"Registry", &NVIDIADisplayRegistry, true},
-    {L"NVIDIA Display", L"Files", &NVIDIADisplayFiles, true},
-    {L"ATi Display", L"Registry", &ATiDisplayRegistry, true},
-    {L"ATi Display", L"Files", &ATiDisplayFiles, true},
-    {L"AGEIA PhysX", L"Registry", &AGEIAPhysXRegistry, true},
-    {L"AGEIA PhysX", L"Files", &AGEIAPhysXFiles, true},
-    {L"Creative Sound", L"Registry", &CreativeSoundRegistry, true},
-    {L"Creative Sound", L"Files", &CreativeSoundFiles, true},
-    {L"Microsoft Mouse", L"Registry", &MicrosoftMouseRegistry, true},
-    {L"Microsoft Mouse", L"Files", &MicrosoftMouseFiles, true},
-    {L"Realtek Sound", L"Registry", &RealtekSoundRegistry, true},
-    {L"Realtek Sound", L"Files", &RealtekSoundFiles, true},
-    {L"DeleteReboot", L"Enabled", &DeleteAtReboot, true},
-    {L"Logfiles", L"Enabled", &LogFiles, true},
-    {L"SystemTray", L"Enabled", &SystemTray, false},
-    {L"RemoveNVIDIAFolder", L"Enabled", &RemoveNVIDIAFolder, false},
-    {L"RemoveATiFolder", L"Enabled", &RemoveATiFolder, false},
-    {L"DisplayWarning", L"Enabled", &DisplayWarning, true},
-    {L"Backup", L"Enabled", &BackupEnabled, false},
-};
+std::vector<PhaseSwitches>& familySwitches() {
+    static std::vector<PhaseSwitches> switches;
+    return switches;
+}
+
+bool readSwitch(const std::wstring& file, const wchar_t* section, const wchar_t* key, bool def) {
+    long long value = 0;
+    return ParseSettingInteger(plat::profileRead(file, section, key, L""), value) ? value != 0 : def;
+}
 
 long long readInteger(const std::wstring& file, const wchar_t* section, const wchar_t* key,
                       long long def) {
@@ -111,21 +69,45 @@ std::wstring SettingsFilePath() { return SettingsFilePathFor(plat::executablePat
 
 bool SettingsFileExists() { return fileExists(SettingsFilePath()); }
 
+PhaseSwitches& FamilySwitches(std::size_t index) {
+    std::vector<PhaseSwitches>& switches = familySwitches();
+    if (index >= switches.size()) switches.resize(index + 1);
+    return switches[index];
+}
+
+bool* ConditionSetting(const std::wstring& name) {
+    if (name == L"RemoveNVIDIAFolder") return &RemoveNVIDIAFolder;
+    if (name == L"RemoveATiFolder") return &RemoveATiFolder;
+    return nullptr;
+}
+
+bool IsGeneralSection(const std::wstring& section) {
+    for (const Switch& s : kGeneral)
+        if (equalsIgnoreCase(section, s.section)) return true;
+    return equalsIgnoreCase(section, L"Reboot") || equalsIgnoreCase(section, L"Languages");
+}
+
 TVarUnit::TVarUnit() {
     const std::wstring file = SettingsFilePath();
-    for (const Switch& s : kLoadOrder) {
-        long long value = 0;
-        if (ParseSettingInteger(plat::profileRead(file, s.section, s.key, L""), value))
-            *s.variable = value != 0;
-        else
-            *s.variable = s.def;
+    for (const Switch& s : kGeneral) *s.variable = readSwitch(file, s.section, s.key, s.def);
+    const std::vector<Family>& families = FamilyTable();
+    familySwitches().assign(families.size(), PhaseSwitches{});
+    for (std::size_t i = 0; i < families.size(); ++i) {
+        PhaseSwitches& on = familySwitches()[i];
+        on.registry = readSwitch(file, families[i].section.c_str(), L"Registry", true);
+        on.files = readSwitch(file, families[i].section.c_str(), L"Files", true);
     }
     RebootMode = static_cast<int>(readInteger(file, L"Reboot", L"Reboot", kDefaultRebootMode));
 }
 
 void SaveSettings() {
     const std::wstring file = SettingsFilePath();
-    for (const Switch& s : kSaveOrder) write(file, s.section, s.key, *s.variable ? L"1" : L"0");
+    const std::vector<Family>& families = FamilyTable();
+    for (std::size_t i = 0; i < families.size(); ++i) {
+        write(file, families[i].section.c_str(), L"Registry", FamilySwitches(i).registry ? L"1" : L"0");
+        write(file, families[i].section.c_str(), L"Files", FamilySwitches(i).files ? L"1" : L"0");
+    }
+    for (const Switch& s : kGeneral) write(file, s.section, s.key, *s.variable ? L"1" : L"0");
     write(file, L"Reboot", L"Reboot", std::to_wstring(RebootMode));
     write(file, L"Languages", L"Current", CurrentLanguageName());
 }

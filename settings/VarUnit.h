@@ -6,6 +6,7 @@
 // value; SaveSettings writes the variables back.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace tw {
@@ -14,25 +15,26 @@ namespace tw {
 extern bool DeleteAtReboot;
 extern bool LogFiles;
 extern bool SystemTray;
-extern bool NVIDIADisplayRegistry;
-extern bool NVIDIADisplayFiles;
-extern bool NVIDIAChipsetRegistry;
-extern bool NVIDIAChipsetFiles;
-extern bool ATiDisplayRegistry;
-extern bool ATiDisplayFiles;
-extern bool AGEIAPhysXRegistry;
-extern bool AGEIAPhysXFiles;
-extern bool CreativeSoundRegistry;
-extern bool CreativeSoundFiles;
-extern bool RealtekSoundRegistry;
-extern bool RealtekSoundFiles;
-extern bool MicrosoftMouseRegistry;
-extern bool MicrosoftMouseFiles;
 extern bool RemoveNVIDIAFolder;
 extern bool RemoveATiFolder;
 extern bool DisplayWarning;
 extern bool BackupEnabled;
 extern int RebootMode;  // 0 no restart, 1 ask, 2 restart at once; other values act as 0
+
+// The two switches of one driver family, one entry per family of the family
+// table (targets/Target.h) in its order; the section is the family's.
+struct PhaseSwitches {
+    bool files = true;
+    bool registry = true;
+};
+// The switches of the family at `index` of the table (a family added to the
+// table after the last load starts with both on).
+PhaseSwitches& FamilySwitches(std::size_t index);
+// The switch a family step names in its condition ("RemoveNVIDIAFolder", ...;
+// see StepConditionSettings); null for any other name.
+bool* ConditionSetting(const std::wstring& name);
+// True for the sections the settings use for themselves (letter case ignored).
+bool IsGeneralSection(const std::wstring& section);
 
 // Loading: constructing a TVarUnit reads every key into its variable.
 class TVarUnit {

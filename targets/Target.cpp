@@ -1,67 +1,258 @@
 #include "targets/Target.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "engine/DeleteMode.h"
 #include "engine/DeleteUnit.h"
 #include "engine/ProtectedFolders.h"
 #include "engine/RegistrySelf.h"
+#include "engine/RestartQueue.h"
 #include "platform/common.h"
 #include "settings/VarUnit.h"
-#include "targets/AGEIA.h"
-#include "targets/ATi.h"
-#include "targets/Creative.h"
-#include "targets/MSIPoint.h"
-#include "targets/NVIDIA.h"
-#include "targets/NVIDIA_CHIPSET.h"
-#include "targets/Realtek.h"
 
 namespace tw {
 
-const std::vector<TargetInfo>& TargetTable() {
-    static const std::vector<TargetInfo> table = {
-        {L"AGEIA - PhysX", L"AGEIA PhysX", L"-AGEIA", L"AGEIA - PhysX - ", 6, 1, &AGEIAPhysXFiles,
-         &AGEIAPhysXRegistry, &AGEIA::CleanFiles, &AGEIA::CleanRegistry},
-        {L"ATi - Display", L"ATi Display", L"-ATI", L"ATi - Display - ", 50, 35, &ATiDisplayFiles,
-         &ATiDisplayRegistry, &ATi::CleanFiles, &ATi::CleanRegistry},
-        {L"Creative - Sound", L"Creative Sound", L"-CREATIVE", L"Creative - Sound - ", 57, 3,
-         &CreativeSoundFiles, &CreativeSoundRegistry, &Creative::CleanFiles, &Creative::CleanRegistry},
-        {L"Microsoft - Mouse", L"Microsoft Mouse", L"-MMOUSE", L"Microsoft - Mouse - ", 5, 4,
-         &MicrosoftMouseFiles, &MicrosoftMouseRegistry, &MSIPoint::CleanFiles, &MSIPoint::CleanRegistry},
-        {L"NVIDIA - Chipset", L"NVIDIA Chipset", L"-NVIDIACHIPSET", L"NVIDIA - Chipset - ", 5, 7,
-         &NVIDIAChipsetFiles, &NVIDIAChipsetRegistry, &NVIDIA_CHIPSET::CleanFiles,
-         &NVIDIA_CHIPSET::CleanRegistry},
-        {L"NVIDIA - Display", L"NVIDIA Display", L"-NVIDIA", L"NVIDIA - Display - ", 57, 13,
-         &NVIDIADisplayFiles, &NVIDIADisplayRegistry, &NVIDIA::CleanFiles, &NVIDIA::CleanRegistry},
-        {L"Realtek - Sound", L"Realtek Sound", L"-REALTEK", L"Realtek - Sound - ", 19, 4, &RealtekSoundFiles,
-         &RealtekSoundRegistry, &Realtek::CleanFiles, &Realtek::CleanRegistry},
-    };
-    return table;
+namespace {
+
+constexpr std::size_t kMaxFamilyFile = 256 * 1024;
+
+struct Table {
+    std::vector<Family> families;
+    std::size_t builtIn = 0;
+    std::vector<FamilyProblem> problems;
+};
+
+// The built-in files are the program's own: one that does not read is a
+// fault of the build, which the tests catch; it is left out like any other.
+Table& table() {
+    static Table t = [] {
+        Table made;
+        for (const BuiltInFamilyFile& file : BuiltInFamilyFiles()) {
+            FamilyParse parsed = ParseFamily(file.text, false);
+            if (auto* d = std::get_if<FamilyDescription>(&parsed))
+                made.families.push_back(Family{std::move(*d), false, file.name});
+        }
+        made.builtIn = made.families.size();
+        return made;
+    }();
+    return t;
 }
 
-const TargetInfo* FindTargetByLabel(const std::wstring& label) {
-    for (const TargetInfo& t : TargetTable())
-        if (label == t.label) return &t;
+// What makes a family known to the rest of the program: no two may share one.
+std::wstring clashOf(const FamilyDescription& d, const Family& other) {
+    if (equalsIgnoreCase(d.label, other.label)) return L"the label \"" + d.label + L"\"";
+    if (equalsIgnoreCase(d.section, other.section)) return L"the section \"" + d.section + L"\"";
+    if (equalsIgnoreCase(d.commandSwitch, other.commandSwitch)) return L"the switch \"" + d.commandSwitch + L"\"";
+    if (equalsIgnoreCase(d.backupPrefix, other.backupPrefix)) return L"the backup prefix \"" + d.backupPrefix + L"\"";
+    return {};
+}
+
+bool isTomlFile(const plat::DirEntry& entry) {
+    return (entry.attributes & (plat::kAttrDirectory | plat::kAttrReparsePoint)) == 0 && entry.name.size() > 5 &&
+           equalsIgnoreCase(entry.name.substr(entry.name.size() - 5), L".toml");
+}
+
+// Reads one listed file through the folder's handle: it must be a plain file
+// in that folder that only administrators can change.
+std::optional<FamilyProblem> readOwnFile(const plat::EntryHandle& dir, const std::wstring& folder,
+                                         const std::wstring& name, std::vector<std::uint8_t>& bytes) {
+    const std::wstring path = JoinPath(folder, name);
+    plat::EntryHandle file;
+    plat::EntryInfo info;
+    if (plat::openEntryAt(dir, name, 0, file) != plat::kOk || plat::entryInfo(file, info) != plat::kOk ||
+        (info.attributes & (plat::kAttrDirectory | plat::kAttrReparsePoint)) != 0 ||
+        !equalsIgnoreCase(FolderOfPath(info.finalPath), folder))
+        return FamilyProblem{path, 0, L"the file cannot be opened as a plain file of the folder"};
+    if (!plat::onlyAdminsCanChange(file, false))
+        return FamilyProblem{path, 0,
+                             L"others than administrators can change the file: make Administrators its owner and "
+                             L"let no other account write to it"};
+    const plat::Error e = plat::readEntryBytes(file, kMaxFamilyFile, bytes);
+    if (e != plat::kOk)
+        return FamilyProblem{path, 0, e == plat::kErrNotEnoughMemory ? L"the file is larger than 256 KB"
+                                                                      : L"the file cannot be read: " + plat::errorText(e)};
+    return std::nullopt;
+}
+
+// ---- running the steps ----
+
+// A step's folder, or nothing when the environment value it begins with is unset or empty.
+std::optional<std::wstring> FolderOf(const std::wstring& text) {
+    const std::wstring name = FolderVariable(text);
+    if (name.empty()) return text;
+    std::optional<std::wstring> value = plat::getEnv(name);
+    if (!value || value->empty()) return std::nullopt;
+    return JoinFolder(text, *value);
+}
+
+// One key path per control set where "<ControlSet>" stands.
+std::vector<std::wstring> KeyPaths(const std::wstring& path) {
+    const std::size_t at = path.find(L"<ControlSet>");
+    if (at == std::wstring::npos) return {path};
+    std::vector<std::wstring> out;
+    for (const std::wstring& set : ControlSets())
+        out.push_back(path.substr(0, at) + set.substr(set.find(L'\\') + 1) + path.substr(at + 12));
+    return out;
+}
+
+// A folder a preview has already named is gone, as it would be in the run.
+bool FolderToTake(const FamilyStep& step, const std::wstring& folder) {
+    return !folder.empty() && (!step.ifExists || (directoryExists(folder) && !IsGone(folder)));
+}
+
+void RunStep(const Family& family, const FamilyStep& step) {
+    if (!step.ifSetting.empty() && !*ConditionSetting(step.ifSetting)) return;
+    const KeyText key = SplitKeyText(step.key);
+    const plat::HKey root = key.machine ? plat::kHKeyLocalMachine : plat::kHKeyCurrentUser;
+    switch (step.kind) {
+    case StepKind::Files:
+        if (const auto folder = FolderOf(step.folder))
+            DeleteFiles(*folder, step.names);
+        else  // nothing to search, but the progress bar still takes its steps
+            for (std::size_t i = 0; i < step.names.size(); ++i) StepProgress();
+        return;
+    case StepKind::Folder:
+        // A family of the user's own names no folder that a system or
+        // environment folder holds the vendor's name in: each is held to the
+        // rule for a vendor's install folder.
+        if (const auto folder = FolderOf(step.folder); folder && FolderToTake(step, *folder))
+            family.own ? DeleteInstallFolder(*folder) : DeleteFolder(*folder);
+        return;
+    case StepKind::InstallFolder:
+        // Read while the registry phase has not yet removed the key.
+        if (const std::wstring folder = ReadMachineString(key.path, step.value); FolderToTake(step, folder))
+            DeleteInstallFolder(folder);
+        return;
+    case StepKind::FoldersByCompany:
+        if (const auto folder = FolderOf(step.folder)) DeleteFoldersByCompany(*folder, step.prefix);
+        return;
+    case StepKind::Keys:
+        for (const std::wstring& path : KeyPaths(key.path)) DeleteKeys(root, path, step.names);
+        return;
+    case StepKind::Values:
+        for (const std::wstring& path : KeyPaths(key.path)) DeleteValues(root, path, step.names);
+        return;
+    case StepKind::KeysByValue:
+        for (const std::wstring& path : KeyPaths(key.path)) DeleteKeysByValue(root, path, step.value, step.prefix);
+        return;
+    }
+}
+
+}  // namespace
+
+const std::vector<Family>& FamilyTable() { return table().families; }
+
+std::vector<const Family*> FamiliesByLabel() {
+    std::vector<const Family*> out;
+    for (const Family& f : FamilyTable()) out.push_back(&f);
+    std::stable_sort(out.begin(), out.end(), [](const Family* a, const Family* b) {
+        const std::wstring ua = upperAscii(a->label), ub = upperAscii(b->label);
+        return ua != ub ? ua < ub : a->label < b->label;
+    });
+    return out;
+}
+
+const Family* FindFamilyByLabel(const std::wstring& label) {
+    for (const Family& f : FamilyTable())
+        if (label == f.label) return &f;
     return nullptr;
 }
 
-int GetWeight(const TargetInfo& target, bool files, bool registry) {
-    return (files ? target.filesWeight : 0) + (registry ? target.registryWeight : 0);
+const Family* FindFamilyBySwitch(const std::wstring& argument) {
+    for (const Family& f : FamilyTable())
+        if (upperAscii(argument) == upperAscii(f.commandSwitch)) return &f;
+    return nullptr;
 }
 
-void Clean(const TargetInfo& target, bool files, bool registry) {
-    // The backup set is named by a time stamp taken afresh by every target.
+const Family* FindFamilyBySection(const std::wstring& section) {
+    for (const Family& f : FamilyTable())
+        if (section == f.section) return &f;
+    return nullptr;
+}
+
+std::size_t IndexOf(const Family& family) { return static_cast<std::size_t>(&family - FamilyTable().data()); }
+
+PhaseSwitches& SwitchesOf(const Family& family) { return FamilySwitches(IndexOf(family)); }
+
+std::wstring ProblemText(const FamilyProblem& problem) {
+    return problem.file + (problem.line > 0 ? L", line " + std::to_wstring(problem.line) : L"") + L": " +
+           problem.reason;
+}
+
+std::wstring OwnFamiliesFolder() { return programFolder() + L"Families"; }
+
+std::vector<FamilyProblem> LoadOwnFamilies(const std::wstring& folder) {
+    Table& t = table();
+    t.families.resize(t.builtIn);
+    t.problems.clear();
+    plat::EntryHandle dir;
+    plat::EntryInfo info;
+    std::vector<plat::DirEntry> entries;
+    if (plat::openEntry(folder, plat::kOpenFollowLink, dir) != plat::kOk || plat::entryInfo(dir, info) != plat::kOk ||
+        (info.attributes & plat::kAttrDirectory) == 0 || plat::listEntries(dir, entries) != plat::kOk)
+        return {};
+    std::erase_if(entries, [](const plat::DirEntry& e) { return !isTomlFile(e); });
+    if (entries.empty()) return {};
+    std::sort(entries.begin(), entries.end(), [](const plat::DirEntry& a, const plat::DirEntry& b) {
+        return plat::compareTextIgnoreCase(a.name, b.name) < 0;
+    });
+    // A family runs with the administrator's rights: one that a standard user
+    // could have put there, or changed, is not read at all.
+    if (!OnlyAdminsCanChangePath(info.finalPath)) {
+        t.problems.push_back({info.finalPath, 0,
+                              L"others than administrators can change this folder or a folder above it, so no "
+                              L"family in it is read: make Administrators the owner of the folder and let no other "
+                              L"account write to it or to the folders above it"});
+        return t.problems;
+    }
+    for (const plat::DirEntry& entry : entries) {
+        std::vector<std::uint8_t> bytes;
+        if (auto problem = readOwnFile(dir, info.finalPath, entry.name, bytes)) {
+            t.problems.push_back(*problem);
+            continue;
+        }
+        const std::wstring path = JoinPath(info.finalPath, entry.name);
+        FamilyParse parsed = ParseFamily(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), true);
+        if (auto* error = std::get_if<FamilyFileError>(&parsed)) {
+            t.problems.push_back({path, error->line, error->reason});
+            continue;
+        }
+        auto& d = std::get<FamilyDescription>(parsed);
+        std::wstring clash;
+        for (const Family& other : t.families)
+            if (clash.empty()) clash = clashOf(d, other);
+        if (clash.empty() && IsGeneralSection(d.section)) clash = L"the section \"" + d.section + L"\"";
+        if (!clash.empty()) {
+            t.problems.push_back({path, 0, clash + L" is taken by another family or by the settings"});
+            continue;
+        }
+        t.families.push_back(Family{std::move(d), true, entry.name});
+    }
+    return t.problems;
+}
+
+const std::vector<FamilyProblem>& OwnFamilyProblems() { return table().problems; }
+
+int GetWeight(const Family& family, bool files, bool registry) {
+    return (files ? family.filesWeight : 0) + (registry ? family.registryWeight : 0);
+}
+
+void Clean(const Family& family, bool files, bool registry) {
+    // The backup set is named by a time stamp taken afresh by every family.
     std::wstring folder = programFolder() + L"Backup\\" + fileTimeStamp();
     folder = replaceAll(folder, L"/", L"-");
-    const std::wstring targetFolder = folder + L"\\" + target.backupPrefix;
+    const std::wstring familyFolder = folder + L"\\" + family.backupPrefix;
     const ProtectedSetScope protectedSet;
     if (files) {
-        BackupPath = targetFolder + L"Files\\";
+        BackupPath = familyFolder + L"Files\\";
         TraceRoutine(L"BackupPath", BackupPath);
-        target.cleanFiles();
+        for (const FamilyStep& step : family.files) RunStep(family, step);
     }
     if (registry) {
-        BackupPath = targetFolder + L"Registry\\";
+        BackupPath = familyFolder + L"Registry\\";
         TraceRoutine(L"BackupPath", BackupPath);
-        target.cleanRegistry();
+        for (const FamilyStep& step : family.registry) RunStep(family, step);
     }
 }
 
@@ -72,25 +263,6 @@ const StringList& ControlSets() {
     return sets;
 }
 
-std::optional<std::wstring> EnvFolder(const std::wstring& name) {
-    std::optional<std::wstring> value = plat::getEnv(name);
-    if (!value || value->empty()) return std::nullopt;
-    return value;
-}
-
-std::optional<std::wstring> WindowsFolder() {
-    std::optional<std::wstring> root = EnvFolder(L"SYSTEMROOT");
-    if (!root) return std::nullopt;
-    return *root + L"\\";
-}
-
-std::optional<std::wstring> SystemFolder() { return Below(WindowsFolder(), L"System32\\"); }
-
-std::optional<std::wstring> Below(const std::optional<std::wstring>& folder, const std::wstring& sub) {
-    if (!folder) return std::nullopt;
-    return *folder + sub;
-}
-
 std::wstring ReadMachineString(const std::wstring& keyPath, const std::wstring& valueName) {
     TRegistrySelf reg;
     reg.SetRootKey(plat::kHKeyLocalMachine);
@@ -98,24 +270,6 @@ std::wstring ReadMachineString(const std::wstring& keyPath, const std::wstring& 
     std::wstring value = reg.ReadString(valueName);
     reg.CloseKey();
     return value;
-}
-
-void DeleteFolderIfExists(const std::wstring& folder) {
-    // A folder a preview has already named is gone, as it would be in the run.
-    if (!folder.empty() && directoryExists(folder) && !IsGone(folder)) DeleteFolder(folder);
-}
-
-void DeleteInstallFolderIfExists(const std::wstring& folder) {
-    if (!folder.empty() && directoryExists(folder) && !IsGone(folder)) DeleteInstallFolder(folder);
-}
-
-void DeleteFilesIn(const std::optional<std::wstring>& folder, const StringList& patterns) {
-    if (folder) {
-        DeleteFiles(*folder, patterns);
-    } else {
-        // Nothing to search, but the progress bar still takes its steps.
-        for (std::size_t i = 0; i < patterns.size(); ++i) StepProgress();
-    }
 }
 
 }  // namespace tw

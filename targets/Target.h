@@ -1,75 +1,87 @@
-// The seven cleaning targets behind one contract, and the table that names
-// them to the rest of the program.
+// The table of driver families, and the one piece of code that runs a family.
 //
-// A target is one driver family: constant lists of file patterns, folders,
-// registry keys and values, and a fixed order of steps in a file phase and a
-// registry phase. Clean(Files, Registry) names the backup folder of each
-// phase and runs the phases whose switch is on.
+// Every family is a family file (see targets/FamilyFormat.h): the seven that
+// come with the program are built into it from targets/families/*.toml, in
+// the order of their file names, which is the order of their sections in the
+// settings file; families of the user's own are read from the "Families"
+// folder beside the program and follow them. Everything that names families
+// (the lists, Options, the command line, the settings, the preview, the run,
+// the backup) iterates this table.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/platform.h"
+#include "settings/VarUnit.h"
+#include "targets/FamilyFormat.h"
 
 namespace tw {
 
 using StringList = std::vector<std::wstring>;
 
-struct TargetInfo {
-    const wchar_t* label;         // list label, the key by which the program finds a target
-    const wchar_t* section;    // settings-file section of its two switches
-    const wchar_t* commandSwitch; // command-line switch
-    const wchar_t* backupPrefix;  // backup item folders: prefix + "Files" / "Registry"
-    int filesWeight;
-    int registryWeight;
-    bool* filesSwitch;         // settings variables
-    bool* registrySwitch;
-    void (*cleanFiles)();
-    void (*cleanRegistry)();
+struct Family : FamilyDescription {
+    bool own = false;   // read from the Families folder
+    std::wstring file;  // its file's name
 };
 
-// The seven targets in the order of the available list (alphabetical by label).
-const std::vector<TargetInfo>& TargetTable();
+// The table: built-in families first, then the user's own.
+const std::vector<Family>& FamilyTable();
+// The table in the lists' order: by label, letter case ignored.
+std::vector<const Family*> FamiliesByLabel();
 // Exact match, letter case included; nullptr for an unknown label.
-const TargetInfo* FindTargetByLabel(const std::wstring& label);
+const Family* FindFamilyByLabel(const std::wstring& label);
+// The family a command-line argument names (letter case ignored); nullptr for none.
+const Family* FindFamilyBySwitch(const std::wstring& argument);
+// The family whose settings section (the Options page) is `section`, with case.
+const Family* FindFamilyBySection(const std::wstring& section);
+std::size_t IndexOf(const Family& family);
+// The family's two switches of the settings.
+PhaseSwitches& SwitchesOf(const Family& family);
 
-// Progress steps reserved for a target: files weight + registry weight of the
+// The built-in family files, as built into the program.
+struct BuiltInFamilyFile {
+    const wchar_t* name;
+    std::string_view text;
+};
+const std::vector<BuiltInFamilyFile>& BuiltInFamilyFiles();
+
+// A family file that was not loaded: which file, where in it, and why.
+struct FamilyProblem {
+    std::wstring file;
+    int line = 0;  // 0: the file as a whole (or the folder)
+    std::wstring reason;
+};
+// "<file>, line <n>: <reason>" (no line part for 0).
+std::wstring ProblemText(const FamilyProblem& problem);
+
+// "Families\" beside the program.
+std::wstring OwnFamiliesFolder();
+// Reads the families of the user's own from `folder` (its *.toml files, in
+// name order), replacing those read before; no folder: none. Families are
+// read only when administrators alone can change the folder, every folder
+// above it and the file itself; a file that breaks a rule of the format, or
+// whose label, section, switch or backup prefix another family already has,
+// is left out whole. Returns what was left out, each once.
+std::vector<FamilyProblem> LoadOwnFamilies(const std::wstring& folder);
+// What the last LoadOwnFamilies left out.
+const std::vector<FamilyProblem>& OwnFamilyProblems();
+
+// Progress steps reserved for a family: files weight + registry weight of the
 // switches that are on. Fixed numbers, not counts of the steps a run makes.
-int GetWeight(const TargetInfo& target, bool files, bool registry);
+int GetWeight(const Family& family, bool files, bool registry);
 // Takes a time stamp, points BackupPath at the stamp folder's item folders
 // and runs the enabled phases, files first.
-void Clean(const TargetInfo& target, bool files, bool registry);
-
-// ---- conventions shared by the target modules ----
+void Clean(const Family& family, bool files, bool registry);
 
 // The five control sets, in the order every system-configuration list is applied.
 const StringList& ControlSets();
 
-// An environment variable's value, or nothing when it is unset or empty: a
-// step whose folder would be built from it is skipped, so no drive-less path
-// is ever handed to a deletion routine.
-std::optional<std::wstring> EnvFolder(const std::wstring& name);
-// SYSTEMROOT + "\": the Windows folder.
-std::optional<std::wstring> WindowsFolder();
-// The Windows folder + "System32\".
-std::optional<std::wstring> SystemFolder();
-// folder + sub when the folder is known.
-std::optional<std::wstring> Below(const std::optional<std::wstring>& folder, const std::wstring& sub);
-
 // Reads a string value below HKEY_LOCAL_MACHINE (empty when the key or value
 // is absent; a value of another type raises "Invalid data type for '%s'").
 std::wstring ReadMachineString(const std::wstring& keyPath, const std::wstring& valueName);
-
-// DeleteFolder after a folder-exists test on the same path.
-void DeleteFolderIfExists(const std::wstring& folder);
-// The same for a folder a registry value names whole (a vendor's install
-// folder): DeleteInstallFolder. A fixed name below a system or environment
-// folder goes through DeleteFolderIfExists.
-void DeleteInstallFolderIfExists(const std::wstring& folder);
-
-// DeleteFiles on `folder` when it is known.
-void DeleteFilesIn(const std::optional<std::wstring>& folder, const StringList& patterns);
 
 }  // namespace tw

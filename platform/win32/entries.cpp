@@ -219,6 +219,20 @@ Error copyEntryInto(const EntryHandle& source, const EntryHandle& target) {
     return e;
 }
 
+Error readEntryBytes(const EntryHandle& file, std::size_t limit, std::vector<std::uint8_t>& out) {
+    out.clear();
+    LARGE_INTEGER start{};
+    if (!::SetFilePointerEx(raw(file), start, nullptr, FILE_BEGIN)) return ::GetLastError();
+    std::vector<std::uint8_t> buffer(64 * 1024);
+    for (;;) {
+        DWORD got = 0;
+        if (!::ReadFile(raw(file), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) return ::GetLastError();
+        if (got == 0) return kOk;
+        if (out.size() + got > limit) return kErrNotEnoughMemory;
+        out.insert(out.end(), buffer.begin(), buffer.begin() + got);
+    }
+}
+
 std::wstring systemFolder(SystemFolder which) {
     auto fromCall = [](UINT (WINAPI *call)(LPWSTR, UINT)) {
         std::wstring buffer(MAX_PATH, L'\0');

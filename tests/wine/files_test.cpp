@@ -247,8 +247,7 @@ TEST_F(DeleteFolderOnDisk, WhatStaysKeepsOnlyItsFolderChain) {
         EXPECT_EQ(steps, 0);
         tw::RunLog().clear();
         faults::reset();  // and the next run takes the rest
-        tw::DeleteFolderIfExists(tree);
-        tw::DeleteFolderIfExists(tree);
+        tw::DeleteFolder(tree);
         EXPECT_EQ(logLines(), Lines{L"Deleted folder (" + tree + L")"});
         EXPECT_FALSE(folderExists(tree));
     }

@@ -127,7 +127,7 @@ TEST_F(ProtectedFolders, InstallFoldersNamedByTheRegistry) {
         makeFolders(folder), writeFile(folder + L"\\tidewell.dat", L"x");
         setString(HKEY_LOCAL_MACHINE, v.key, v.name, folder);
         tw::RunLog().clear();
-        tw::Clean(*tw::FindTargetByLabel(v.target), true, false);
+        tw::Clean(*tw::FindFamilyByLabel(v.target), true, false);
         removeKeyTree(HKEY_LOCAL_MACHINE, std::wstring(v.key).substr(0, std::wstring(v.key).find(L'\\', 9)));
         EXPECT_EQ(logLines(), std::vector<std::wstring>{L"Not deleted folder (" + folder + L")"}) << v.target;
         EXPECT_TRUE(::DeleteFileW((folder + L"\\tidewell.dat").c_str())) << L"deleted: " << folder;

@@ -62,7 +62,7 @@ class RunOnWine : public WineTest {
 protected:
     void SetUp() override {
         WineTest::SetUp();
-        for (const tw::TargetInfo& t : tw::TargetTable()) *t.filesSwitch = *t.registrySwitch = true;
+        for (const tw::Family& f : tw::FamilyTable()) tw::SwitchesOf(f) = {true, true};
         tw::DisplayWarning = tw::LogFiles = true;
         tw::RebootMode = 0;
         tw::CleaningBusy = false;
@@ -265,7 +265,7 @@ TEST_F(RunOnWine, BackupSetOfARunRestoresFilesAndKeys) {
     for (const wchar_t* root : {L"HKCU", L"HKLM"}) plantKey(root + std::wstring(L"\\Software\\NVIDIA Corporation\\Global"));
     tw::BackupEnabled = true;
     const std::wstring before = stamp();
-    tw::Clean(*tw::FindTargetByLabel(L"NVIDIA - Display"), true, true);
+    tw::Clean(*tw::FindFamilyByLabel(L"NVIDIA - Display"), true, true);
     const std::wstring after = stamp();
     ASSERT_FALSE(fileExists(driver) || folderExists(data));
 

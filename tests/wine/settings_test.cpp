@@ -5,6 +5,7 @@
 #include "faults.h"
 #include "options/OptionsUnit.h"
 #include "program_folder.h"
+#include "targets/Target.h"
 
 namespace {
 
@@ -13,18 +14,20 @@ using tw::CheckState, tw::Phase;
 using Switches = std::vector<bool>;
 using Events = std::vector<std::wstring>;
 
-// Every switch in loading order, with the value a missing file gives it.
-const std::pair<bool*, bool> kSwitches[] = {
-    {&tw::DeleteAtReboot, 1}, {&tw::LogFiles, 1}, {&tw::SystemTray, 0}, {&tw::NVIDIADisplayRegistry, 1},
-    {&tw::NVIDIADisplayFiles, 1}, {&tw::NVIDIAChipsetRegistry, 1}, {&tw::NVIDIAChipsetFiles, 1},
-    {&tw::ATiDisplayRegistry, 1}, {&tw::ATiDisplayFiles, 1}, {&tw::AGEIAPhysXRegistry, 1}, {&tw::AGEIAPhysXFiles, 1},
-    {&tw::CreativeSoundRegistry, 1}, {&tw::CreativeSoundFiles, 1}, {&tw::RealtekSoundRegistry, 1},
-    {&tw::RealtekSoundFiles, 1}, {&tw::MicrosoftMouseRegistry, 1}, {&tw::MicrosoftMouseFiles, 1},
-    {&tw::RemoveNVIDIAFolder, 0}, {&tw::RemoveATiFolder, 0}, {&tw::DisplayWarning, 1}, {&tw::BackupEnabled, 0}};
+// Every switch, with the value a missing file gives it: the general ones, then each family's two.
+std::vector<std::pair<bool*, bool>> allSwitches() {
+    std::vector<std::pair<bool*, bool>> out = {{&tw::DeleteAtReboot, 1},     {&tw::LogFiles, 1},
+                                               {&tw::SystemTray, 0},         {&tw::RemoveNVIDIAFolder, 0},
+                                               {&tw::RemoveATiFolder, 0},    {&tw::DisplayWarning, 1},
+                                               {&tw::BackupEnabled, 0}};
+    for (std::size_t i = 0; i < tw::FamilyTable().size(); ++i)
+        out.insert(out.end(), {{&tw::FamilySwitches(i).registry, 1}, {&tw::FamilySwitches(i).files, 1}});
+    return out;
+}
 
 // Every variable away from its first value: loading must set each again.
 void scramble() {
-    for (auto [variable, def] : kSwitches) *variable = !def;
+    for (auto [variable, def] : allSwitches()) *variable = !def;
     tw::RebootMode = 2;
 }
 
@@ -48,6 +51,7 @@ TEST_F(Settings, MissingFileGivesDefaultsAndTheFirstSaveWritesEveryKeyInOrder) {
 // One variable at a time away from its default: a save and a load bring back
 // exactly that change, so no two variables share or swap a key.
 TEST_F(Settings, EveryVariableRoundTripsThroughItsOwnKey) {
+    const auto kSwitches = allSwitches();
     for (const auto& changed : kSwitches) {
         removeFiles();
         tw::TVarUnit defaults;
@@ -58,7 +62,7 @@ TEST_F(Settings, EveryVariableRoundTripsThroughItsOwnKey) {
         EXPECT_EQ(tw::RebootMode, -3);
         for (std::size_t i = 0; i < std::size(kSwitches); ++i)
             EXPECT_EQ(*kSwitches[i].first, kSwitches[i].second != (&kSwitches[i] == &changed))
-                << L"changed " << &changed - kSwitches << L", read " << i;
+                << L"changed " << &changed - kSwitches.data() << L", read " << i;
     }
 }
 
@@ -80,7 +84,7 @@ TEST_F(Settings, WithoutLanguageFileTheTreesComeInEnglishAndInOrder) {
     Recorder r;
     tw::LoadLanguage(L"Deutsch", r);
     Texts options = {L"3", L"Cleaning", L"Language", L"Miscellaneous"};
-    options.insert(options.end(), tw::OptionsTargetNodes().begin(), tw::OptionsTargetNodes().end());
+    for (const std::wstring& node : tw::OptionsTargetNodes()) options.push_back(node);
     EXPECT_EQ(r.trees, (std::vector<Texts>{{L"0", L"About", L"Donate", L"Contact"}, {L"1", L"View log", L"Remove log"},
                                            {L"2", L"Restore backup", L"Remove backup"}, options}));
     EXPECT_EQ(tw::LanguageText(L"Remove Button"), L"Remove Button");

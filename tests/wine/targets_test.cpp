@@ -167,7 +167,7 @@ TEST_F(TargetsOnWine, EachTargetTakesEveryItemItNamesAndNothingElse) {
     const std::string file = TW_SOURCE_DIR "/tests/wine/families.record";
     std::string actual, want{std::istreambuf_iterator<char>(std::ifstream(file, std::ios::binary).rdbuf()), {}};
     const std::vector<Family> families = recorded(want);
-    ASSERT_EQ(families.size(), tw::TargetTable().size()) << "the record names every family";
+    ASSERT_EQ(families.size(), tw::FamilyTable().size()) << "the record names every family";
     std::vector<std::set<Item>> gone(families.size());  // per family
     std::vector<Item> kept;
     for (const auto& text : kStrangers) kept.push_back({expand(text)});
@@ -188,11 +188,11 @@ TEST_F(TargetsOnWine, EachTargetTakesEveryItemItNamesAndNothingElse) {
     for (std::size_t r = 0; r < families.size(); ++r) {
         const std::wstring& label = families[r].label;
         SCOPED_TRACE(label);
-        const tw::TargetInfo* target = tw::FindTargetByLabel(label);
+        const tw::Family* target = tw::FindFamilyByLabel(label);
         ASSERT_NE(target, nullptr);
 
         // The preview first: it changes nothing and counts what the run will take.
-        *target->filesSwitch = *target->registrySwitch = true;
+        tw::SwitchesOf(*target) = {true, true};
         std::vector<tw::PreviewGroup> groups;
         trace.push_back(L"[" + label + L"]");
         tw::SetRoutineTrace([&](const std::wstring& line) { stepsOfLast(), trace.push_back(stable(line, dir)); });
@@ -233,7 +233,7 @@ TEST_F(TargetsOnWine, EachTargetTakesEveryItemItNamesAndNothingElse) {
 TEST_F(TargetsOnWine, UnpackFoldersStayWhileTheirSwitchesAreOff) {
     tw::RemoveNVIDIAFolder = tw::RemoveATiFolder = false;
     for (const wchar_t* folder : {L"%HOMEDRIVE%\\NVIDIA\\", L"%HOMEDRIVE%\\ATi\\"}) plant({expand(folder)});
-    for (const wchar_t* t : {L"NVIDIA - Display", L"ATi - Display"}) tw::Clean(*tw::FindTargetByLabel(t), true, false);
+    for (const wchar_t* t : {L"NVIDIA - Display", L"ATi - Display"}) tw::Clean(*tw::FindFamilyByLabel(t), true, false);
     for (const Item& folder : planted) EXPECT_TRUE(folder.present()) << folder.text;
 }
 
