@@ -57,6 +57,8 @@ private:
 void RunSelectedTargets(const std::vector<std::wstring>& labels, std::vector<PreviewGroup>* families) {
     RunLog().clear();
     ClearItemNotes();
+    for (const FamilyProblem& problem : TakeUntoldFamilyProblems())
+        RunLog().append(L"Family file not loaded (" + ProblemText(problem) + L")");
     for (const std::wstring& label : labels) {
         if (const Family* family = FindFamilyByLabel(label)) {
             FamilyLines lines(families, label);

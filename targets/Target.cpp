@@ -21,6 +21,7 @@ struct Table {
     std::vector<Family> families;
     std::size_t builtIn = 0;
     std::vector<FamilyProblem> problems;
+    bool problemsTold = false;
 };
 
 // The built-in files are the program's own: one that does not read is a
@@ -186,6 +187,7 @@ std::vector<FamilyProblem> LoadOwnFamilies(const std::wstring& folder) {
     Table& t = table();
     t.families.resize(t.builtIn);
     t.problems.clear();
+    t.problemsTold = false;
     plat::EntryHandle dir;
     plat::EntryInfo info;
     std::vector<plat::DirEntry> entries;
@@ -233,6 +235,13 @@ std::vector<FamilyProblem> LoadOwnFamilies(const std::wstring& folder) {
 }
 
 const std::vector<FamilyProblem>& OwnFamilyProblems() { return table().problems; }
+
+std::vector<FamilyProblem> TakeUntoldFamilyProblems() {
+    Table& t = table();
+    if (t.problemsTold) return {};
+    t.problemsTold = true;
+    return t.problems;
+}
 
 int GetWeight(const Family& family, bool files, bool registry) {
     return (files ? family.filesWeight : 0) + (registry ? family.registryWeight : 0);

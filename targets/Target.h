@@ -69,6 +69,8 @@ std::wstring OwnFamiliesFolder();
 std::vector<FamilyProblem> LoadOwnFamilies(const std::wstring& folder);
 // What the last LoadOwnFamilies left out.
 const std::vector<FamilyProblem>& OwnFamilyProblems();
+// The same, the first time only: the first run's log tells them.
+std::vector<FamilyProblem> TakeUntoldFamilyProblems();
 
 // Progress steps reserved for a family: files weight + registry weight of the
 // switches that are on. Fixed numbers, not counts of the steps a run makes.

@@ -18,6 +18,7 @@
 #include "options/win/OptionsForm.h"
 #include "platform/common.h"
 #include "settings/VarUnit.h"
+#include "targets/Target.h"
 #include "tw_version.h"
 
 namespace {
@@ -276,6 +277,8 @@ void TTWForm::OnCreate() {
     // Each step is guarded on its own: a settings file that cannot be written
     // is reported, and the window is still created.
     twui::Guarded(0, [] {
+        // The user's own families join the table before the settings name their switches.
+        tw::LoadOwnFamilies(tw::OwnFamiliesFolder());
         tw::TVarUnit load;
         (void)load;
         if (!tw::SettingsFileExists()) tw::SaveSettings();
@@ -391,6 +394,13 @@ void TTWForm::CreateToolBar() {
 void TTWForm::OnShown() {
     LanguageWindows target(*this, dialogs_);
     tw::LoadLanguage(tw::CurrentLanguageName(), target);
+    // Family files that were left out are told once; an unattended start finds them in its log.
+    if (!tw::OwnFamilyProblems().empty() && !tw::ParseCommandLine(twui::CommandLineArguments()).quit) {
+        std::wstring text = tw::LanguageText(L"Family Files Not Loaded",
+                                             L"These family files were not loaded. Every other family works as before.");
+        for (const tw::FamilyProblem& problem : tw::OwnFamilyProblems()) text += L"\r\n\r\n" + tw::ProblemText(problem);
+        MessageBoxW(hwnd_, text.c_str(), L"Tidewell", MB_OK | MB_ICONWARNING);
+    }
     ProcessCommandLine();
 }
 
