@@ -5,7 +5,7 @@
 #include "app/Bitness.h"
 #include "platform/common.h"
 #include "platform/platform.h"
-#include "targets/Target.h"
+#include "targets/FamilyTable.h"
 
 namespace tw {
 

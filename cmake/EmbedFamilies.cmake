@@ -13,7 +13,7 @@ foreach(file IN LISTS FILES)
     math(EXPR index "${index} + 1")
 endforeach()
 set(text "// Made at build time from targets/families/*.toml; do not edit.
-#include \"targets/Target.h\"
+#include \"targets/FamilyTable.h\"
 
 namespace tw {
 namespace {

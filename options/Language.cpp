@@ -3,7 +3,7 @@
 #include "platform/common.h"
 #include "platform/platform.h"
 #include "settings/VarUnit.h"
-#include "targets/Target.h"
+#include "targets/FamilyTable.h"
 
 namespace tw {
 

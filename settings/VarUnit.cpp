@@ -4,7 +4,7 @@
 
 #include "platform/common.h"
 #include "platform/platform.h"
-#include "targets/Target.h"
+#include "targets/FamilyTable.h"
 
 namespace tw {
 

@@ -22,7 +22,7 @@ extern bool BackupEnabled;
 extern int RebootMode;  // 0 no restart, 1 ask, 2 restart at once; other values act as 0
 
 // The two switches of one driver family, one entry per family of the family
-// table (targets/Target.h) in its order; the section is the family's.
+// table (targets/FamilyTable.h) in its order; the section is the family's.
 struct PhaseSwitches {
     bool files = true;
     bool registry = true;

@@ -17,29 +17,6 @@ namespace {
 
 constexpr std::size_t kMaxFamilyFile = 256 * 1024;
 
-struct Table {
-    std::vector<Family> families;
-    std::size_t builtIn = 0;
-    std::vector<FamilyProblem> problems;
-    bool problemsTold = false;
-};
-
-// The built-in files are the program's own: one that does not read is a
-// fault of the build, which the tests catch; it is left out like any other.
-Table& table() {
-    static Table t = [] {
-        Table made;
-        for (const BuiltInFamilyFile& file : BuiltInFamilyFiles()) {
-            FamilyParse parsed = ParseFamily(file.text, false);
-            if (auto* d = std::get_if<FamilyDescription>(&parsed))
-                made.families.push_back(Family{std::move(*d), false, file.name});
-        }
-        made.builtIn = made.families.size();
-        return made;
-    }();
-    return t;
-}
-
 // What makes a family known to the rest of the program: no two may share one.
 std::wstring clashOf(const FamilyDescription& d, const Family& other) {
     if (equalsIgnoreCase(d.label, other.label)) return L"the label \"" + d.label + L"\"";
@@ -142,52 +119,14 @@ void RunStep(const Family& family, const FamilyStep& step) {
 
 }  // namespace
 
-const std::vector<Family>& FamilyTable() { return table().families; }
-
-std::vector<const Family*> FamiliesByLabel() {
-    std::vector<const Family*> out;
-    for (const Family& f : FamilyTable()) out.push_back(&f);
-    std::stable_sort(out.begin(), out.end(), [](const Family* a, const Family* b) {
-        const std::wstring ua = upperAscii(a->label), ub = upperAscii(b->label);
-        return ua != ub ? ua < ub : a->label < b->label;
-    });
-    return out;
-}
-
-const Family* FindFamilyByLabel(const std::wstring& label) {
-    for (const Family& f : FamilyTable())
-        if (label == f.label) return &f;
-    return nullptr;
-}
-
-const Family* FindFamilyBySwitch(const std::wstring& argument) {
-    for (const Family& f : FamilyTable())
-        if (upperAscii(argument) == upperAscii(f.commandSwitch)) return &f;
-    return nullptr;
-}
-
-const Family* FindFamilyBySection(const std::wstring& section) {
-    for (const Family& f : FamilyTable())
-        if (section == f.section) return &f;
-    return nullptr;
-}
-
-std::size_t IndexOf(const Family& family) { return static_cast<std::size_t>(&family - FamilyTable().data()); }
-
 PhaseSwitches& SwitchesOf(const Family& family) { return FamilySwitches(IndexOf(family)); }
-
-std::wstring ProblemText(const FamilyProblem& problem) {
-    return problem.file + (problem.line > 0 ? L", line " + std::to_wstring(problem.line) : L"") + L": " +
-           problem.reason;
-}
 
 std::wstring OwnFamiliesFolder() { return programFolder() + L"Families"; }
 
 std::vector<FamilyProblem> LoadOwnFamilies(const std::wstring& folder) {
-    Table& t = table();
-    t.families.resize(t.builtIn);
-    t.problems.clear();
-    t.problemsTold = false;
+    std::vector<Family> own;
+    std::vector<FamilyProblem> problems;
+    SetOwnFamilies({}, {});
     plat::EntryHandle dir;
     plat::EntryInfo info;
     std::vector<plat::DirEntry> entries;
@@ -202,45 +141,40 @@ std::vector<FamilyProblem> LoadOwnFamilies(const std::wstring& folder) {
     // A family runs with the administrator's rights: one that a standard user
     // could have put there, or changed, is not read at all.
     if (!OnlyAdminsCanChangePath(info.finalPath)) {
-        t.problems.push_back({info.finalPath, 0,
-                              L"others than administrators can change this folder or a folder above it, so no "
-                              L"family in it is read: make Administrators the owner of the folder and let no other "
-                              L"account write to it or to the folders above it"});
-        return t.problems;
+        problems.push_back({info.finalPath, 0,
+                            L"others than administrators can change this folder or a folder above it, so no "
+                            L"family in it is read: make Administrators the owner of the folder and let no other "
+                            L"account write to it or to the folders above it"});
+        SetOwnFamilies({}, problems);
+        return problems;
     }
     for (const plat::DirEntry& entry : entries) {
         std::vector<std::uint8_t> bytes;
         if (auto problem = readOwnFile(dir, info.finalPath, entry.name, bytes)) {
-            t.problems.push_back(*problem);
+            problems.push_back(*problem);
             continue;
         }
         const std::wstring path = JoinPath(info.finalPath, entry.name);
         FamilyParse parsed = ParseFamily(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), true);
         if (auto* error = std::get_if<FamilyFileError>(&parsed)) {
-            t.problems.push_back({path, error->line, error->reason});
+            problems.push_back({path, error->line, error->reason});
             continue;
         }
         auto& d = std::get<FamilyDescription>(parsed);
         std::wstring clash;
-        for (const Family& other : t.families)
+        for (const Family& other : FamilyTable())
+            if (clash.empty()) clash = clashOf(d, other);
+        for (const Family& other : own)
             if (clash.empty()) clash = clashOf(d, other);
         if (clash.empty() && IsGeneralSection(d.section)) clash = L"the section \"" + d.section + L"\"";
         if (!clash.empty()) {
-            t.problems.push_back({path, 0, clash + L" is taken by another family or by the settings"});
+            problems.push_back({path, 0, clash + L" is taken by another family or by the settings"});
             continue;
         }
-        t.families.push_back(Family{std::move(d), true, entry.name});
+        own.push_back(Family{std::move(d), true, entry.name});
     }
-    return t.problems;
-}
-
-const std::vector<FamilyProblem>& OwnFamilyProblems() { return table().problems; }
-
-std::vector<FamilyProblem> TakeUntoldFamilyProblems() {
-    Table& t = table();
-    if (t.problemsTold) return {};
-    t.problemsTold = true;
-    return t.problems;
+    SetOwnFamilies(std::move(own), problems);
+    return problems;
 }
 
 int GetWeight(const Family& family, bool files, bool registry) {

@@ -75,12 +75,12 @@ DWORD WINAPI getSecurityInfo(HANDLE h, SE_OBJECT_TYPE type, SECURITY_INFORMATION
                              PACL* dacl, PACL* sacl, PSECURITY_DESCRIPTOR* descriptor) {
     const std::wstring path = folderKey(finalPath(h));
     BOOL present = FALSE, defaulted = FALSE;
-    for (const auto& [f, sddl] : g_secured) {  // on the way to the folder, or below it
-        if ((f.rfind(path, 0) == 0 || path.rfind(f, 0) == 0) &&
-            ::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, descriptor, nullptr))
-            return ::GetSecurityDescriptorOwner(*descriptor, owner, &defaulted),
-                   ::GetSecurityDescriptorDacl(*descriptor, &present, dacl, &defaulted), ERROR_SUCCESS;
-    }
+    for (bool exact : {true, false})
+        for (const auto& [f, sddl] : g_secured)  // the path itself first; then on the way to the folder, or below it
+            if ((exact ? f == path : f.rfind(path, 0) == 0 || path.rfind(f, 0) == 0) &&
+                ::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, descriptor, nullptr))
+                return ::GetSecurityDescriptorOwner(*descriptor, owner, &defaulted),
+                       ::GetSecurityDescriptorDacl(*descriptor, &present, dacl, &defaulted), ERROR_SUCCESS;
     return real_GetSecurityInfo(h, type, which, owner, group, dacl, sacl, descriptor);
 }
 BOOL WINAPI readFile(HANDLE file, LPVOID buffer, DWORD size, LPDWORD got, LPOVERLAPPED overlapped) {

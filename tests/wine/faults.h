@@ -33,7 +33,7 @@ inline constexpr const wchar_t* kSystem32Sddl =
     L"(A;OICIIO;GA;;;SY)(A;;0x1301bf;;;BA)(A;OICIIO;GA;;;BA)(A;;0x1200a9;;;BU)(A;OICIIO;GA;;;CO)";
 // Wine keeps no descriptor that is set: GetSecurityInfo answers with `sddl`
 // for the folders on the way to `folder` (its drive root included), `folder`
-// itself and what lies below it.
+// itself and what lies below it; an entry for exactly the path asked wins.
 void secure(const std::wstring& folder, const wchar_t* sddl = kSystem32Sddl);
 // Disarms everything and forgets the message boxes and shutdown requests.
 void reset();

@@ -255,6 +255,63 @@ TEST_F(RunOnWine, ACommandLineRunReportsItsOutcome) {
     ::SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL), fs::remove(reports + nonAnsi);
 }
 
+// A family of the user's own is read only from a folder that administrators alone can change, and only
+// from such a file; a bad or clashing file is left out whole, told once. The family then lists, previews,
+// cleans with backup and restores like a built-in one.
+TEST_F(RunOnWine, OwnFamilyFromAnAdminOnlyFolderListsPreviewsCleansAndRestores) {
+    const std::wstring folder = dir + L"Families", acme = dir + L"Acme\\";
+    const std::wstring head = L"label = \"Acme - Audio\"\nsection = \"Acme Audio\"\nswitch = \"-ACME\"\n"
+                              L"backup-prefix = \"Acme - Audio - \"\nweights = { files = 2, registry = 1 }\n";
+    const std::wstring steps = L"[[files]]\ndelete = \"files\"\nfolder = '" + acme + L"'\npatterns = ['acmedrv*.sys']\n"
+                               L"[[registry]]\ndelete = \"keys\"\nkey = 'HKCU\\Software'\nnames = ['Acme Audio']\n";
+    makeFolders(folder);
+    writeFile(folder + L"\\acme.toml", head + steps);
+    writeFile(folder + L"\\broken.toml", head + L"[[files]]\ndelete = 'all'\n");
+    writeFile(folder + L"\\clash.toml", tw::replaceAll(head, L"-ACME", L"-nvidia") + steps);
+    writeFile(folder + L"\\open.toml", tw::replaceAll(tw::replaceAll(head, L"Acme", L"Open"), L"-ACME", L"-OPEN") + steps);
+    const std::size_t builtIn = tw::FamilyTable().size();
+    auto reasons = [](const std::vector<tw::FamilyProblem>& problems) {
+        Lines out;
+        for (const auto& p : problems) out.push_back(std::to_wstring(p.line) + L" " + p.reason.substr(0, 30));
+        return out;
+    };
+    EXPECT_EQ(reasons(tw::LoadOwnFamilies(folder)), Lines{L"0 others than administrators can"});
+    EXPECT_EQ(tw::FamilyTable().size(), builtIn);
+    faults::secure(folder), faults::secure(folder + L"\\open.toml", L"O:BUD:(A;;FA;;;BU)");
+    EXPECT_EQ(reasons(tw::LoadOwnFamilies(folder)),
+              (Lines{L"7 no step deletes \"all\"", L"0 the switch \"-nvidia\" is taken ", L"0 others than administrators can"}));
+    EXPECT_EQ(tw::ProblemText(tw::OwnFamilyProblems()[0]), folder + L"\\broken.toml, line 7: no step deletes \"all\"");
+    ASSERT_EQ(tw::FamilyTable().size(), builtIn + 1);
+    const std::wstring label = L"Acme - Audio";
+    EXPECT_EQ(tw::SwitchLabel(L"-acme"), label);
+    EXPECT_EQ(tw::AvailableTargetLabels().front(), label) << L"in the list by label";
+
+    makeFolders(acme);
+    const std::wstring driver = plantFile(acme + L"acmedrv64.sys", L"driver"), other = plantFile(acme + L"acmecpl.exe");
+    plantKey(L"HKCU\\Software\\Acme Audio");
+    tw::BackupEnabled = true;
+    View view;
+    view.labels = {label};
+    std::vector<tw::PreviewGroup> groups;
+    ASSERT_EQ(tw::RunPreview(view, groups, false, true), tw::RunOutcome::Finished);
+    ASSERT_EQ(groups.size(), 1u);
+    const Lines named = {L"Would delete file (" + driver + L")", L"Would delete registry (HKCU\\Software\\Acme Audio)"};
+    EXPECT_EQ(groups[0].lines, named);
+    ASSERT_EQ(tw::RunCleaning(view, true), tw::RunOutcome::Finished);
+    Lines want = {L"Deleted file (" + driver + L")", L"Deleted registry (HKCU\\Software\\Acme Audio)"};
+    for (const auto& problem : tw::OwnFamilyProblems()) want.push_back(L"Family file not loaded (" + tw::ProblemText(problem) + L")");
+    tw::SortLines(want);
+    EXPECT_EQ(logLines(), want);
+    EXPECT_FALSE(fileExists(driver) || keyExists(HKEY_CURRENT_USER, L"Software\\Acme Audio"));
+    EXPECT_TRUE(fileExists(other));
+    tw::RunLog().clear();
+    tw::RestoreFiles(listFolder(tw::BackupRoot())[0] + L"\\Acme - Audio - Files\\");
+    EXPECT_EQ(readFile(driver), L"driver");
+    tw::LoadOwnFamilies(L"");
+    EXPECT_EQ(tw::FamilyTable().size(), builtIn);
+    removeTree(folder), removeTree(acme);
+}
+
 // A run with backups on, restored: the set is named by the time stamp, each
 // target phase has its item, and files and keys come back where they were.
 TEST_F(RunOnWine, BackupSetOfARunRestoresFilesAndKeys) {
