@@ -2,6 +2,8 @@
 // each with its line and its reason and nothing loaded.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "targets/FamilyFormat.h"
 
 namespace {
@@ -28,6 +30,10 @@ TEST(FamilyFiles, AGoodFileGivesItsStepsInOrder) {
     ASSERT_EQ(d.registry.size(), 1u);
     EXPECT_EQ(d.registry[0].kind, tw::StepKind::KeysByValue);
     EXPECT_EQ(d.registry[0].prefix + d.registry[0].value, L"AcmeProviderName");
+    // The example family of the help parses as a family of the user's own.
+    std::ifstream example(TW_SOURCE_DIR "/examples/families/intel-graphics.toml", std::ios::binary);
+    const auto parsedExample = tw::ParseFamily(std::string(std::istreambuf_iterator<char>(example), {}), true);
+    EXPECT_TRUE(std::holds_alternative<tw::FamilyDescription>(parsedExample));
     // A backslash between an environment value and the rest is never doubled.
     EXPECT_EQ(tw::JoinFolder(L"%HOMEDRIVE%\\Acme\\", L"C:"), L"C:\\Acme\\");
     EXPECT_EQ(tw::JoinFolder(L"%APPDATA%\\Acme", L"C:\\Users\\A\\"), L"C:\\Users\\A\\Acme");
