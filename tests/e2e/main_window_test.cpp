@@ -61,6 +61,22 @@ TEST_F(MainWindowTest, ChooseTargetsPreviewAndClean) {
     EXPECT_EQ(setting(L"Languages", L"Current"), L"English") << "the settings were not saved";
 }
 
+// Families of one's own from a folder that others can change (every folder, under Wine) are refused
+// whole: the start says why, naming the folder, and the lists keep the built-in families only.
+TEST_F(MainWindowTest, FamiliesFolderOthersCanChangeIsRefusedAtStart) {
+    ASSERT_TRUE(CreateDirectoryW((folder_ + L"Families").c_str(), nullptr));
+    ASSERT_TRUE(writeFileBytes(folder_ + L"Families\\acme.toml", "label = \"Acme\"\n"));
+    launch();
+    const HWND box = waitFor(kMessageBox);
+    ASSERT_NE(box, nullptr) << "no word of the refused folder";
+    const std::wstring text = windowText(control(box, 0xFFFF));
+    EXPECT_EQ(text.find(L"These family files were not loaded."), 0u) << text;
+    EXPECT_NE(text.find(L"\\Families: others than administrators can change this folder"), std::wstring::npos) << text;
+    ASSERT_TRUE(answerMessageBox(box, IDOK));
+    EXPECT_EQ(listItems(ctl(IDC_LIST_ITEMS)), kAvailable);
+    closeProgram();
+}
+
 // With the tray on, minimizing hides the window, the tray menu brings it
 // back and its Close ends the program, storing nothing that Options changed
 // without applying it.
