@@ -38,6 +38,7 @@ int RunFromCommandLine(CleaningView& view, const CommandLineRequest& request, st
     report.preview = request.preview;
     report.arguments = request.arguments;
     report.settings = ReportedSettings();
+    for (const FamilyProblem& problem : OwnFamilyProblems()) report.familyFilesNotLoaded.push_back(ProblemText(problem));
     report.families = ReportFamilies(record.families, FindItemNote);
     report.error = record.error;
     report.exitCode = ExitCodeOf(outcome);

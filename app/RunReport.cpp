@@ -131,6 +131,8 @@ std::string RunReportJson(const RunReport& report) {
     json["counts"] = Json::object();
     for (const auto& [kind, outcomes] : counts) json["counts"][utf8(kind)] = countsOf(outcomes);
     json["totals"] = countsOf(totalsOf(report.families));
+    json["familyFilesNotLoaded"] = Json::array();
+    for (const std::wstring& problem : report.familyFilesNotLoaded) json["familyFilesNotLoaded"].push_back(utf8(problem));
     json["error"] = utf8(report.error);
     json["exitCode"] = report.exitCode;
     return json.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";

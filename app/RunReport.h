@@ -65,6 +65,7 @@ struct RunReport {
     std::vector<std::wstring> arguments;
     std::vector<std::pair<std::string, int>> settings;  // name, value (a switch as 0 or 1)
     std::vector<ReportFamily> families;
+    std::vector<std::wstring> familyFilesNotLoaded;  // "file, line n: reason" of each family file left out
     std::wstring error;  // the text of the error that ended the run
     int exitCode = 0;
 };
