@@ -98,7 +98,7 @@ TEST(CommandLine, TheBuildThatCleansAndTheArgumentsItIsHandedOverWith) {
 TEST(Report, ItemsOfTheLogLinesTheirCountsAndTheRunsOutcome) {
     const tw::ItemNote queued{true, {}, {}}, copied{false, L"B:\\set\\a (1).dll", {}}, refused{false, {}, L"no copy"};
     using Item = std::array<std::wstring, 5>;  // kind, path, outcome, reason, backup
-    tw::RunReport report{L"1", {}, {}, false, {}, {}, {{L"NVIDIA - Display", {}}}, L"", 1};
+    tw::RunReport report{L"1", {}, {}, false, {}, {}, {{L"NVIDIA - Display", {}}}, {}, L"", 1};
     std::vector<tw::ReportItem>& items = report.families[0].items;
     for (const auto& [line, note, want] : std::vector<std::tuple<std::wstring, const tw::ItemNote*, Item>>{
              {L"Deleted file (C:\\a (1).dll)", &copied, {L"file", L"C:\\a (1).dll", L"deleted", L"", copied.backupCopy}},
