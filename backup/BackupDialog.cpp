@@ -1,6 +1,7 @@
 #include "backup/BackupDialog.h"
 
 #include "backup/BackupUnit.h"
+#include "backup/DriverBackup.h"
 #include "engine/DeleteUnit.h"
 #include "engine/ProtectedFolders.h"
 #include "options/Language.h"
@@ -115,6 +116,7 @@ ItemKind KindOfItem(const std::wstring& item) {
     };
     if (endsIn(L"Files")) return ItemKind::Files;
     if (endsIn(L"Registry")) return ItemKind::Registry;
+    if (endsIn(L"Drivers")) return ItemKind::Drivers;
     return ItemKind::None;
 }
 
@@ -127,6 +129,7 @@ void RestoreCheckedItems(const std::wstring& set, const std::vector<CheckEntry>&
             switch (KindOfItem(entry.name)) {
             case ItemKind::Files: RestoreFiles(item); break;
             case ItemKind::Registry: RestoreRegistry(item); break;
+            case ItemKind::Drivers: RestoreDrivers(item); break;
             case ItemKind::None: break;
             }
         }

@@ -37,8 +37,9 @@ std::wstring MegabyteText(std::uint64_t bytes, const std::wstring& separator);
 // "<set>MB / <root>MB" with the user's decimal separator.
 std::wstring SizeText(const std::wstring& set);
 
-enum class ItemKind { Files, Registry, None };
-// By the name alone, with case: ends in "Files", else in "Registry", else none.
+enum class ItemKind { Files, Registry, Drivers, None };
+// By the name alone, with case: ends in "Files", else in "Registry", else in
+// "Drivers" (backup/DriverBackup.h), else none.
 ItemKind KindOfItem(const std::wstring& item);
 
 // Restores every checked item of a set, first to last: the run log is

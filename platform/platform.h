@@ -367,6 +367,54 @@ Error regDeleteValue(HKey key, const std::wstring& name);
 Error regSaveKey(HKey key, const std::wstring& file);
 Error regRestoreKey(HKey key, const std::wstring& file, std::uint32_t flags);
 
+// ------------------------------------------------ driver packages, devices ----
+// The system's own calls (setupapi): INFs are read by its INF parser, devices
+// listed and removed by its device installer, packages removed from and
+// put back into the driver store by it.
+
+inline constexpr Error kErrDeviceInUse = 2404;       // ERROR_DEVICE_IN_USE
+inline constexpr Error kErrInWow64 = 0xE0000235u;    // ERROR_IN_WOW64
+
+// The [Version] lines of an INF as SetupOpenInfFileW, SetupFindFirstLineW
+// and SetupGetStringFieldW give them: "%key%" tokens are replaced from its
+// [Strings] section by the system. A missing line leaves its fields empty.
+struct InfVersion {
+    std::wstring provider;       // Provider
+    std::wstring className;      // Class
+    std::wstring classGuid;      // ClassGUID, as written
+    std::wstring driverDate;     // DriverVer, field 1
+    std::wstring driverVersion;  // DriverVer, field 2
+};
+// kOk, or the error of SetupOpenInfFileW (no such file, not an INF).
+Error readInfVersion(const std::wstring& infPath, InfVersion& out);
+
+// Whether a device is attached now, as DEVPKEY_Device_IsPresent says;
+// Unknown when the system gives no answer.
+enum class Presence { Present, NotPresent, Unknown };
+
+struct DeviceRecord {
+    std::wstring instanceId;                // "PCI\\VEN_10DE&DEV_1C82&...\\4&2C3B&0&0008"
+    std::wstring className;                 // SPDRP_CLASS, else the name of its class GUID
+    std::wstring classGuid;                 // "{4d36e968-e325-11ce-bfc1-08002be10318}"
+    std::vector<std::wstring> hardwareIds;  // SPDRP_HARDWAREID
+    std::wstring description;               // SPDRP_FRIENDLYNAME, else SPDRP_DEVICEDESC
+    std::wstring infPath;                   // InfPath of its driver key ("oem12.inf"); empty: none
+    Presence presence = Presence::Unknown;
+};
+// Every device the system records, attached or not: SetupDiGetClassDevsW
+// with DIGCF_ALLCLASSES and without DIGCF_PRESENT.
+Error listDevices(std::vector<DeviceRecord>& out);
+// Removes one device (SetupDiCallClassInstaller with DIF_REMOVE, for the
+// whole machine), opened by its instance id; only while that opened device
+// reads as not present, else kErrDeviceInUse.
+Error removeDevice(const std::wstring& instanceId);
+// SetupUninstallOEMInfW of a published INF ("oem12.inf"), SUOI_FORCEDELETE
+// when `force`: the system removes the INF and its package from the store.
+Error uninstallDriverPackage(const std::wstring& publishedName, bool force);
+// SetupCopyOEMInfW of an INF beside its package's files: the system stages
+// the package and publishes the INF; `publishedName` receives its name there.
+Error installDriverPackage(const std::wstring& infPath, std::wstring& publishedName);
+
 // --------------------------------------------------- privileges, restart ----
 
 using Handle = std::uintptr_t;  // 0: none
