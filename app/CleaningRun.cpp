@@ -26,7 +26,8 @@ int CountSelectedSteps(const std::vector<std::wstring>& labels) {
     int steps = 0;
     for (const std::wstring& label : labels)
         if (const Family* family = FindFamilyByLabel(label))
-            steps += GetWeight(*family, SwitchesOf(*family).files, SwitchesOf(*family).registry);
+            steps += GetWeight(*family, SwitchesOf(*family).files, SwitchesOf(*family).registry,
+                      SwitchesOf(*family).drivers);
     return steps;
 }
 
@@ -62,7 +63,8 @@ void RunSelectedTargets(const std::vector<std::wstring>& labels, std::vector<Pre
     for (const std::wstring& label : labels) {
         if (const Family* family = FindFamilyByLabel(label)) {
             FamilyLines lines(families, label);
-            Clean(*family, SwitchesOf(*family).files, SwitchesOf(*family).registry);
+            Clean(*family, SwitchesOf(*family).files, SwitchesOf(*family).registry,
+                      SwitchesOf(*family).drivers);
         }
     }
 }

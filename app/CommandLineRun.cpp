@@ -23,6 +23,7 @@ std::vector<std::pair<std::string, int>> ReportedSettings() {
         const std::string section = toUtf8(family.section);
         settings.emplace_back(section + " Files", SwitchesOf(family).files);
         settings.emplace_back(section + " Registry", SwitchesOf(family).registry);
+        settings.emplace_back(section + " Drivers", SwitchesOf(family).drivers);
     }
     return settings;
 }

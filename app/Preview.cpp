@@ -50,7 +50,8 @@ void PreviewSelectedTargets(const std::vector<std::wstring>& labels, std::vector
         if (!family) continue;
         groups.push_back({label, {}});
         GroupFiller filler(groups.back());
-        Clean(*family, SwitchesOf(*family).files, SwitchesOf(*family).registry);
+        Clean(*family, SwitchesOf(*family).files, SwitchesOf(*family).registry,
+                      SwitchesOf(*family).drivers);
     }
 }
 
@@ -70,6 +71,8 @@ PreviewCounts CountPreviewLines(const std::vector<std::wstring>& lines) {
             ++counts.folders;
         else if (startsWith(line, L"Would delete registry ("))
             ++counts.registry;
+        else if (startsWith(line, L"Would delete driver package (") || startsWith(line, L"Would delete device ("))
+            ++counts.drivers;
         else if (startsWith(line, L"Not deleted "))
             ++counts.notDeleted;
     }
@@ -87,7 +90,7 @@ std::wstring PreviewWindowText(const std::vector<PreviewGroup>& groups, const Pr
         const PreviewCounts c = CountPreviewLines(group.lines);
         out += group.label + L" (" + texts.files + L": " + std::to_wstring(c.files) + L", " + texts.folders +
                L": " + std::to_wstring(c.folders) + L", " + texts.registry + L": " + std::to_wstring(c.registry) +
-               L", " + texts.notDeleted + L": " + std::to_wstring(c.notDeleted) + L")\r\n";
+               (c.drivers ? L", " + texts.drivers + L": " + std::to_wstring(c.drivers) : L"") + L", " + texts.notDeleted + L": " + std::to_wstring(c.notDeleted) + L")\r\n";
         if (group.lines.empty()) out += L"    " + texts.nothing + L"\r\n";
         for (const std::wstring& line : group.lines) out += L"    " + line + L"\r\n";
         out += L"\r\n";

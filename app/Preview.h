@@ -30,6 +30,7 @@ struct PreviewCounts {
     int files = 0;       // "Would delete file (..."
     int folders = 0;     // "Would delete folder (..."
     int registry = 0;    // "Would delete registry (..."
+    int drivers = 0;     // "Would delete driver package (..." and "Would delete device (..."
     int notDeleted = 0;  // "Not deleted ..."
     bool operator==(const PreviewCounts&) const = default;
 };
@@ -44,6 +45,7 @@ struct PreviewTexts {
     std::wstring files = L"Files";
     std::wstring folders = L"Folders";
     std::wstring registry = L"Registry";
+    std::wstring drivers = L"Drivers";
     std::wstring notDeleted = L"Not deleted";
     std::wstring nothing = L"Nothing to delete";
 };

@@ -68,6 +68,7 @@ const std::vector<LanguageKey>& LanguageKeys() {
         {L"Options Language Label", L"Select the language you want to use:", {P::OptionsLanguageLabel}},
         {L"Options File Cleaning", L"Files", {P::OptionsFileCleaning}},
         {L"Options Registry Cleaning", L"Registry", {P::OptionsRegistryCleaning}},
+        {L"Options Drivers Cleaning", L"Driver packages and devices", {P::OptionsDriversCleaning}},
         {L"Options Systemtray", L"Enable systemtray", {P::OptionsSystemtray}},
         {L"Options LogFiles Label", L"Save log to file after cleaning", {P::OptionsLogFiles}},
         {L"Options Delete At Reboot Label", L"Delete files at reboot (If failed)", {P::OptionsDeleteAtReboot}},
@@ -95,6 +96,7 @@ const std::vector<LanguageKey>& LanguageKeys() {
         {L"Preview Files", L"Files", {P::PreviewFiles}},
         {L"Preview Folders", L"Folders", {P::PreviewFolders}},
         {L"Preview Registry", L"Registry", {P::PreviewRegistry}},
+        {L"Preview Drivers", L"Drivers", {P::PreviewDrivers}},
         {L"Preview Not Deleted", L"Not deleted", {P::PreviewNotDeleted}},
         {L"Preview Nothing", L"Nothing to delete", {P::PreviewNothing}},
     };

@@ -29,7 +29,7 @@ enum class Place {
     AboutTitle, AboutDonate, AboutBitness,
     // Options dialog
     OptionsTitle, OptionsOK, OptionsCancel, OptionsApply, OptionsLanguageLabel,
-    OptionsFileCleaning, OptionsRegistryCleaning, OptionsSystemtray, OptionsLogFiles,
+    OptionsFileCleaning, OptionsRegistryCleaning, OptionsDriversCleaning, OptionsSystemtray, OptionsLogFiles,
     OptionsDeleteAtReboot, OptionsRemoveNVIDIA, OptionsRemoveATi, OptionsWarning, OptionsBackup,
     OptionsGeneral, OptionsReboot, OptionsDontReboot, OptionsPrompt, OptionsAfterCleaning,
     // desktop icon restorer
@@ -38,7 +38,7 @@ enum class Place {
     DesktopRemoveLabel, DesktopSaveComboBox, DesktopResolution,
     // Preview window (Tools > Preview)
     MenuPreview, PreviewTitle, PreviewClean, PreviewSave, PreviewClose, PreviewFiles,
-    PreviewFolders, PreviewRegistry, PreviewNotDeleted, PreviewNothing,
+    PreviewFolders, PreviewRegistry, PreviewDrivers, PreviewNotDeleted, PreviewNothing,
     Count
 };
 

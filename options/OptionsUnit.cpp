@@ -12,7 +12,8 @@ namespace tw {
 namespace {
 
 bool* SwitchOf(const Family& family, Phase phase) {
-    return phase == Phase::Files ? &SwitchesOf(family).files : &SwitchesOf(family).registry;
+    PhaseSwitches& on = SwitchesOf(family);
+    return phase == Phase::Files ? &on.files : phase == Phase::Registry ? &on.registry : &on.drivers;
 }
 
 // Case-insensitive order of the language list, as a sorted list box keeps it.
@@ -84,8 +85,7 @@ void ListViewItemsClick(OptionsView& view) {
     const std::wstring selected = view.selectedNodeText();
     switch (OptionsPageOf(selected)) {
     case OptionsPage::Cleaning:
-        view.setCleaningBox(Phase::Files, PhaseState(Phase::Files));
-        view.setCleaningBox(Phase::Registry, PhaseState(Phase::Registry));
+        for (Phase phase : {Phase::Files, Phase::Registry, Phase::Drivers}) view.setCleaningBox(phase, PhaseState(phase));
         view.showPage(OptionsPage::Cleaning);
         return;
     case OptionsPage::Language:
@@ -104,11 +104,9 @@ void ListViewItemsClick(OptionsView& view) {
 }
 
 bool ShowTarget(OptionsView& view, const std::wstring& targetName) {
-    const bool* files = TargetSwitch(targetName, Phase::Files);
-    const bool* registry = TargetSwitch(targetName, Phase::Registry);
-    if (!files || !registry) return false;
-    view.setCleaningBox(Phase::Files, *files ? CheckState::Checked : CheckState::Unchecked);
-    view.setCleaningBox(Phase::Registry, *registry ? CheckState::Checked : CheckState::Unchecked);
+    if (!FindFamilyBySection(targetName)) return false;
+    for (Phase phase : {Phase::Files, Phase::Registry, Phase::Drivers})
+        view.setCleaningBox(phase, *TargetSwitch(targetName, phase) ? CheckState::Checked : CheckState::Unchecked);
     return true;
 }
 

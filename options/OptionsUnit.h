@@ -26,8 +26,8 @@ enum class OptionsPage { Cleaning, Language, Miscellaneous, Target };
 // target node.
 OptionsPage OptionsPageOf(const std::wstring& selectedNodeText);
 
-// The two phases of a target, one check box each on the Cleaning page.
-enum class Phase { Files, Registry };
+// The phases of a target, one check box each on the Cleaning page.
+enum class Phase { Files, Registry, Drivers };
 enum class CheckState { Unchecked, Checked, Grayed };
 
 // The switch of one target and phase, found by the target's settings section

@@ -96,6 +96,7 @@ TVarUnit::TVarUnit() {
         PhaseSwitches& on = familySwitches()[i];
         on.registry = readSwitch(file, families[i].section.c_str(), L"Registry", true);
         on.files = readSwitch(file, families[i].section.c_str(), L"Files", true);
+        on.drivers = readSwitch(file, families[i].section.c_str(), L"Drivers", false);
     }
     RebootMode = static_cast<int>(readInteger(file, L"Reboot", L"Reboot", kDefaultRebootMode));
 }
@@ -106,6 +107,7 @@ void SaveSettings() {
     for (std::size_t i = 0; i < families.size(); ++i) {
         write(file, families[i].section.c_str(), L"Registry", FamilySwitches(i).registry ? L"1" : L"0");
         write(file, families[i].section.c_str(), L"Files", FamilySwitches(i).files ? L"1" : L"0");
+        write(file, families[i].section.c_str(), L"Drivers", FamilySwitches(i).drivers ? L"1" : L"0");
     }
     for (const Switch& s : kGeneral) write(file, s.section, s.key, *s.variable ? L"1" : L"0");
     write(file, L"Reboot", L"Reboot", std::to_wstring(RebootMode));

@@ -26,6 +26,7 @@ extern int RebootMode;  // 0 no restart, 1 ask, 2 restart at once; other values 
 struct PhaseSwitches {
     bool files = true;
     bool registry = true;
+    bool drivers = false;  // driver packages and devices: off unless asked for
 };
 // The switches of the family at `index` of the table (a family added to the
 // table after the last load starts with both on).

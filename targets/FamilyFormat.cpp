@@ -166,7 +166,7 @@ public:
 
     FamilyDescription read() {
         Fields top{doc_, doc_};
-        top.only({"label", "section", "switch", "backup-prefix", "weights", "lists", "files", "registry"});
+        top.only({"label", "section", "switch", "backup-prefix", "weights", "lists", "files", "registry", "drivers"});
         FamilyDescription d;
         d.label = top.text("label");
         d.section = top.text("section");
@@ -180,9 +180,12 @@ public:
             fail(top.need("backup-prefix"), L"the backup prefix " + quoted(d.backupPrefix) + L" cannot begin a folder name");
         readWeights(top.need("weights"), d);
         if (const toml::node* lists = top.find("lists")) readLists(*lists);
-        d.files = readSteps(top.find("files"), true);
-        d.registry = readSteps(top.find("registry"), false);
-        if (d.files.empty() && d.registry.empty()) fail(doc_, L"the family has no step");
+        d.files = readSteps(top.find("files"), Phase::Files);
+        d.registry = readSteps(top.find("registry"), Phase::Registry);
+        d.drivers = readSteps(top.find("drivers"), Phase::Drivers);
+        if (d.files.empty() && d.registry.empty() && d.drivers.empty()) fail(doc_, L"the family has no step");
+        if (driversWeight_ < 0) driversWeight_ = static_cast<int>(d.drivers.size());
+        d.driversWeight = driversWeight_;
         return d;
     }
 
@@ -200,9 +203,10 @@ private:
         const toml::table* t = node.as_table();
         if (!t) fail(node, L"\"weights\" must be a table: { files = N, registry = N }");
         Fields f{*t, node};
-        f.only({"files", "registry"});
+        f.only({"files", "registry", "drivers"});
         d.filesWeight = weight(f.need("files"));
         d.registryWeight = weight(f.need("registry"));
+        if (const toml::node* drivers = f.find("drivers")) driversWeight_ = weight(*drivers);
     }
 
     static int weight(const toml::node& node) {
@@ -237,30 +241,40 @@ private:
         return out;
     }
 
-    std::vector<FamilyStep> readSteps(const toml::node* node, bool filePhase) {
+    enum class Phase { Files, Registry, Drivers };
+    static constexpr const wchar_t* kPhaseNames[] = {L"files", L"registry", L"drivers"};
+
+    std::vector<FamilyStep> readSteps(const toml::node* node, Phase phase) {
         std::vector<FamilyStep> steps;
         if (!node) return steps;
+        const std::wstring name = kPhaseNames[static_cast<int>(phase)];
         const toml::array* a = node->as_array();
-        if (!a || !a->is_array_of_tables()) fail(*node, filePhase ? L"\"files\" must be written [[files]]" : L"\"registry\" must be written [[registry]]");
+        if (!a || !a->is_array_of_tables()) fail(*node, quoted(name) + L" must be written [[" + name + L"]]");
         if (a->size() > kMaxSteps) fail(*node, L"more than " + std::to_wstring(kMaxSteps) + L" steps");
-        for (const toml::node& entry : *a) steps.push_back(readStep(*entry.as_table(), entry, filePhase));
+        for (const toml::node& entry : *a) steps.push_back(readStep(*entry.as_table(), entry, phase));
         return steps;
     }
 
-    FamilyStep readStep(const toml::table& t, const toml::node& at, bool filePhase) {
-        static const std::map<std::wstring, std::pair<StepKind, bool>> kinds = {
-            {L"files", {StepKind::Files, true}},         {L"folder", {StepKind::Folder, true}},
-            {L"install-folder", {StepKind::InstallFolder, true}}, {L"folders-by-company", {StepKind::FoldersByCompany, true}},
-            {L"keys", {StepKind::Keys, false}},          {L"values", {StepKind::Values, false}},
-            {L"keys-by-value", {StepKind::KeysByValue, false}}};
+    FamilyStep readStep(const toml::table& t, const toml::node& at, Phase phase) {
+        static const std::map<std::wstring, std::pair<StepKind, Phase>> kinds = {
+            {L"files", {StepKind::Files, Phase::Files}},
+            {L"folder", {StepKind::Folder, Phase::Files}},
+            {L"install-folder", {StepKind::InstallFolder, Phase::Files}},
+            {L"folders-by-company", {StepKind::FoldersByCompany, Phase::Files}},
+            {L"keys", {StepKind::Keys, Phase::Registry}},
+            {L"values", {StepKind::Values, Phase::Registry}},
+            {L"keys-by-value", {StepKind::KeysByValue, Phase::Registry}},
+            {L"devices", {StepKind::Devices, Phase::Drivers}},
+            {L"driver-packages", {StepKind::DriverPackages, Phase::Drivers}}};
         Fields f{t, at};
         FamilyStep step;
         step.line = lineOf(at);
         const std::wstring kind = f.text("delete");
         const auto found = kinds.find(kind);
         if (found == kinds.end()) fail(f.need("delete"), L"no step deletes " + quoted(kind));
-        if (found->second.second != filePhase)
-            fail(f.need("delete"), quoted(kind) + (filePhase ? L" is a step of [[registry]]" : L" is a step of [[files]]"));
+        if (found->second.second != phase)
+            fail(f.need("delete"), quoted(kind) + L" is a step of [[" +
+                                       kPhaseNames[static_cast<int>(found->second.second)] + L"]]");
         step.kind = found->second.first;
         if (const toml::node* s = f.find("if-setting")) {
             step.ifSetting = textOf(*s, L"\"if-setting\"");
@@ -310,6 +324,22 @@ private:
             step.value = f.text("value");
             step.prefix = f.text("prefix");
             break;
+        case StepKind::Devices:
+        case StepKind::DriverPackages: {
+            const bool devices = step.kind == StepKind::Devices;
+            f.only({"delete", "classes", devices ? "hardware-ids" : "providers", "if-setting"});
+            step.classes = names(f.need("classes"), L"\"classes\"");
+            step.names = names(f.need(devices ? "hardware-ids" : "providers"),
+                               devices ? L"\"hardware-ids\"" : L"\"providers\"");
+            // A family of the user's own names hardware and makers, not a whole bus or every maker.
+            if (own_)
+                for (const std::wstring& n : step.names)
+                    if (n.size() < (devices ? 8u : 3u))
+                        fail(f.need(devices ? "hardware-ids" : "providers"),
+                             quoted(n) + (devices ? L" is too short a hardware-id prefix (8 characters at least)"
+                                                  : L" is too short a provider name (3 characters at least)"));
+            break;
+        }
         }
         return step;
     }
@@ -332,6 +362,7 @@ private:
     const toml::table& doc_;
     const bool own_;
     std::map<std::string, const toml::node*> lists_;
+    int driversWeight_ = -1;  // not given
 };
 
 }  // namespace

@@ -33,6 +33,12 @@
 // the value and the rest is never doubled. A key begins with "HKLM\" or
 // "HKCU\"; "<ControlSet>" in it makes one call for each control set.
 //
+// An optional third phase, [[drivers]], removes what the system's device
+// installation keeps: "devices" (classes, hardware-ids: the devices of
+// removed hardware, matched by class and hardware-id prefix) and
+// "driver-packages" (providers, classes: the packages in the driver store).
+// Its weight (`drivers` in `weights`) is one step per step when not given.
+//
 // Reading never half-succeeds: a file is either read whole or refused with
 // the line and the reason. A family of the user's own is held to stricter
 // rules (ParseFamily's `own`): every pattern has a literal stem, and no key
@@ -46,12 +52,14 @@
 
 namespace tw {
 
-enum class StepKind { Files, Folder, InstallFolder, FoldersByCompany, Keys, Values, KeysByValue };
+enum class StepKind { Files, Folder, InstallFolder, FoldersByCompany, Keys, Values, KeysByValue, Devices, DriverPackages };
 
 struct FamilyStep {
     StepKind kind = StepKind::Files;
     std::wstring folder;              // Files, Folder, FoldersByCompany: the folder as written
-    std::vector<std::wstring> names;  // Files: patterns; Keys, Values: names below the key
+    std::vector<std::wstring> names;  // Files: patterns; Keys, Values: names below the key;
+                                      // Devices: hardware-id prefixes; DriverPackages: providers
+    std::vector<std::wstring> classes;  // Devices, DriverPackages: device setup class names
     std::wstring key;                 // registry steps and InstallFolder: "HKLM\\..." as written
     std::wstring value;               // InstallFolder, KeysByValue: the value's name
     std::wstring prefix;              // FoldersByCompany: the company; KeysByValue: the data's start
@@ -67,8 +75,10 @@ struct FamilyDescription {
     std::wstring backupPrefix;
     int filesWeight = 0;
     int registryWeight = 0;
+    int driversWeight = 0;
     std::vector<FamilyStep> files;
     std::vector<FamilyStep> registry;
+    std::vector<FamilyStep> drivers;
 };
 
 struct FamilyFileError {

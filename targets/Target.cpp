@@ -5,6 +5,7 @@
 
 #include "engine/DeleteMode.h"
 #include "engine/DeleteUnit.h"
+#include "engine/DriverStore.h"
 #include "engine/ProtectedFolders.h"
 #include "engine/RegistrySelf.h"
 #include "engine/RestartQueue.h"
@@ -114,6 +115,12 @@ void RunStep(const Family& family, const FamilyStep& step) {
     case StepKind::KeysByValue:
         for (const std::wstring& path : KeyPaths(key.path)) DeleteKeysByValue(root, path, step.value, step.prefix);
         return;
+    case StepKind::Devices:
+        RemoveDevices(step.classes, step.names);
+        return;
+    case StepKind::DriverPackages:
+        RemoveDriverPackages(step.names, step.classes);
+        return;
     }
 }
 
@@ -177,16 +184,24 @@ std::vector<FamilyProblem> LoadOwnFamilies(const std::wstring& folder) {
     return problems;
 }
 
-int GetWeight(const Family& family, bool files, bool registry) {
-    return (files ? family.filesWeight : 0) + (registry ? family.registryWeight : 0);
+int GetWeight(const Family& family, bool files, bool registry, bool drivers) {
+    return (files ? family.filesWeight : 0) + (registry ? family.registryWeight : 0) +
+           (drivers ? family.driversWeight : 0);
 }
 
-void Clean(const Family& family, bool files, bool registry) {
+void Clean(const Family& family, bool files, bool registry, bool drivers) {
     // The backup set is named by a time stamp taken afresh by every family.
     std::wstring folder = programFolder() + L"Backup\\" + fileTimeStamp();
     folder = replaceAll(folder, L"/", L"-");
     const std::wstring familyFolder = folder + L"\\" + family.backupPrefix;
     const ProtectedSetScope protectedSet;
+    // The devices and packages first: which package a present device uses is
+    // read from its driver key, which the registry phase may remove.
+    if (drivers && !family.drivers.empty()) {
+        BackupPath = familyFolder + L"Drivers\\";
+        TraceRoutine(L"BackupPath", BackupPath);
+        for (const FamilyStep& step : family.drivers) RunStep(family, step);
+    }
     if (files) {
         BackupPath = familyFolder + L"Files\\";
         TraceRoutine(L"BackupPath", BackupPath);

@@ -28,12 +28,12 @@ std::wstring OwnFamiliesFolder();
 // is left out whole. Returns what was left out, each once.
 std::vector<FamilyProblem> LoadOwnFamilies(const std::wstring& folder);
 
-// Progress steps reserved for a family: files weight + registry weight of the
-// switches that are on. Fixed numbers, not counts of the steps a run makes.
-int GetWeight(const Family& family, bool files, bool registry);
+// Progress steps reserved for a family: the weights of the phases whose
+// switches are on. Fixed numbers, not counts of the steps a run makes.
+int GetWeight(const Family& family, bool files, bool registry, bool drivers = false);
 // Takes a time stamp, points BackupPath at the stamp folder's item folders
-// and runs the enabled phases, files first.
-void Clean(const Family& family, bool files, bool registry);
+// and runs the enabled phases: devices and driver packages, files, registry.
+void Clean(const Family& family, bool files, bool registry, bool drivers = false);
 
 // The five control sets, in the order every system-configuration list is applied.
 const StringList& ControlSets();

@@ -678,6 +678,7 @@ void TTWForm::SetPlaceText(tw::Place place, const std::wstring& text) {
     case P::PreviewFiles: tw::PreviewMessages().files = text; return;
     case P::PreviewFolders: tw::PreviewMessages().folders = text; return;
     case P::PreviewRegistry: tw::PreviewMessages().registry = text; return;
+    case P::PreviewDrivers: tw::PreviewMessages().drivers = text; return;
     case P::PreviewNotDeleted: tw::PreviewMessages().notDeleted = text; return;
     case P::PreviewNothing: tw::PreviewMessages().nothing = text; return;
     default: break;

@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr int kCleaningPage[] = {IDC_OPT_CLEAN_GROUP, IDC_OPT_FILES, IDC_OPT_REGISTRY};
+constexpr int kCleaningPage[] = {IDC_OPT_CLEAN_GROUP, IDC_OPT_FILES, IDC_OPT_REGISTRY, IDC_OPT_DRIVERS};
 constexpr int kLanguagePage[] = {IDC_OPT_LANG_GROUP, IDC_OPT_LANG_LABEL, IDC_OPT_LANG_COMBO};
 constexpr int kMiscellaneousPage[] = {
     IDC_OPT_GENERAL,      IDC_OPT_LOGFILES,    IDC_OPT_SYSTRAY,       IDC_OPT_DELETE_REBOOT,
@@ -45,6 +45,7 @@ constexpr PlaceControl kPlaces[] = {
     {tw::Place::OptionsLanguageLabel, IDC_OPT_LANG_LABEL},
     {tw::Place::OptionsFileCleaning, IDC_OPT_FILES},
     {tw::Place::OptionsRegistryCleaning, IDC_OPT_REGISTRY},
+    {tw::Place::OptionsDriversCleaning, IDC_OPT_DRIVERS},
     {tw::Place::OptionsSystemtray, IDC_OPT_SYSTRAY},
     {tw::Place::OptionsLogFiles, IDC_OPT_LOGFILES},
     {tw::Place::OptionsDeleteAtReboot, IDC_OPT_DELETE_REBOOT},
@@ -106,7 +107,7 @@ bool TOptionsForm::OnCommand(int id, int code, HWND /*control*/) {
     default: break;
     }
     if (code != BN_CLICKED) return false;
-    if (id == IDC_OPT_FILES || id == IDC_OPT_REGISTRY) {
+    if (id == IDC_OPT_FILES || id == IDC_OPT_REGISTRY || id == IDC_OPT_DRIVERS) {
         CleaningBoxClicked(id);
         return true;
     }
@@ -136,13 +137,17 @@ INT_PTR TOptionsForm::OnMessage(UINT msg, WPARAM, LPARAM, bool& handled) {
     return 0;
 }
 
-// The two cleaning boxes are three-state boxes that the program sets itself;
+tw::Phase TOptionsForm::PhaseOf(int id) {
+    return id == IDC_OPT_FILES ? tw::Phase::Files : id == IDC_OPT_REGISTRY ? tw::Phase::Registry : tw::Phase::Drivers;
+}
+
+// The cleaning boxes are three-state boxes that the program sets itself;
 // a click toggles them as a two-state box would (grayed turns checked).
 void TOptionsForm::CleaningBoxClicked(int id) {
     HWND box = item(id);
     const tw::CheckState next = tw::ToggledState(CheckStateOf(box));
     SendMessageW(box, BM_SETCHECK, ButtonState(next), 0);
-    tw::CleaningBoxClick(*this, id == IDC_OPT_FILES ? tw::Phase::Files : tw::Phase::Registry, next);
+    tw::CleaningBoxClick(*this, PhaseOf(id), next);
 }
 
 bool TOptionsForm::SetPlaceText(tw::Place place, const std::wstring& text) {
@@ -179,8 +184,8 @@ void TOptionsForm::showPage(tw::OptionsPage page) {
 }
 
 void TOptionsForm::setCleaningBox(tw::Phase phase, tw::CheckState state) {
-    const int id = phase == tw::Phase::Files ? IDC_OPT_FILES : IDC_OPT_REGISTRY;
-    SendMessageW(item(id), BM_SETCHECK, ButtonState(state), 0);
+    for (const int id : {IDC_OPT_FILES, IDC_OPT_REGISTRY, IDC_OPT_DRIVERS})
+        if (PhaseOf(id) == phase) SendMessageW(item(id), BM_SETCHECK, ButtonState(state), 0);
 }
 
 void TOptionsForm::setMiscBox(tw::MiscOption option, bool checked) {

@@ -49,6 +49,7 @@ private:
     void hideDialog() override;
 
     void CleaningBoxClicked(int id);
+    static tw::Phase PhaseOf(int id);
 
     TTWForm* main_ = nullptr;
     std::unique_ptr<LanguageWindows> languageWindows_;

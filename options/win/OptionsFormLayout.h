@@ -16,6 +16,7 @@ inline constexpr Control kControls[] = {
     {IDC_OPT_CLEAN_GROUP, 126, 8, 280, 245, 1, twlayout::Kind::Frame},
     {IDC_OPT_FILES, 140, 28, 250, 17, 1, twlayout::Kind::Plain},
     {IDC_OPT_REGISTRY, 140, 50, 250, 17, 1, twlayout::Kind::Plain},
+    {IDC_OPT_DRIVERS, 140, 72, 250, 17, 1, twlayout::Kind::Plain},
     {IDC_OPT_LANG_GROUP, 126, 8, 280, 245, 2, twlayout::Kind::Frame},
     {IDC_OPT_LANG_LABEL, 140, 28, 250, 14, 2, twlayout::Kind::Plain},
     {IDC_OPT_LANG_COMBO, 140, 46, 250, 200, 2, twlayout::Kind::DropDown},

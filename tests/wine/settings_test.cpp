@@ -21,7 +21,8 @@ std::vector<std::pair<bool*, bool>> allSwitches() {
                                                {&tw::RemoveATiFolder, 0},    {&tw::DisplayWarning, 1},
                                                {&tw::BackupEnabled, 0}};
     for (std::size_t i = 0; i < tw::FamilyTable().size(); ++i)
-        out.insert(out.end(), {{&tw::FamilySwitches(i).registry, 1}, {&tw::FamilySwitches(i).files, 1}});
+        out.insert(out.end(), {{&tw::FamilySwitches(i).registry, 1}, {&tw::FamilySwitches(i).files, 1},
+                               {&tw::FamilySwitches(i).drivers, 0}});
     return out;
 }
 
@@ -41,7 +42,7 @@ TEST_F(Settings, MissingFileGivesDefaultsAndTheFirstSaveWritesEveryKeyInOrder) {
     std::wstring expected;
     for (const wchar_t* target : {L"NVIDIA Chipset", L"NVIDIA Display", L"ATi Display", L"AGEIA PhysX", L"Creative Sound",
                                L"Microsoft Mouse", L"Realtek Sound"})
-        expected += std::wstring(L"[") + target + L"]\r\nRegistry=1\r\nFiles=1\r\n";
+        expected += std::wstring(L"[") + target + L"]\r\nRegistry=1\r\nFiles=1\r\nDrivers=0\r\n";
     expected += L"[DeleteReboot]\r\nEnabled=1\r\n[Logfiles]\r\nEnabled=1\r\n[SystemTray]\r\nEnabled=0\r\n"
                 L"[RemoveNVIDIAFolder]\r\nEnabled=0\r\n[RemoveATiFolder]\r\nEnabled=0\r\n[DisplayWarning]\r\n"
                 L"Enabled=1\r\n[Backup]\r\nEnabled=0\r\n[Reboot]\r\nReboot=0\r\n[Languages]\r\nCurrent=English\r\n";
