@@ -28,7 +28,33 @@ std::vector<std::pair<std::string, int>> ReportedSettings() {
     return settings;
 }
 
+namespace {
+
+// "-DRIVERS" turns every family's driver phase on for this run only: the
+// settings keep their own switches, which the program stores when it ends.
+class DriversForThisRun {
+public:
+    explicit DriversForThisRun(bool on) {
+        if (!on) return;
+        for (const Family& family : FamilyTable()) {
+            saved_.push_back(SwitchesOf(family).drivers);
+            SwitchesOf(family).drivers = true;
+        }
+    }
+    ~DriversForThisRun() {
+        for (std::size_t i = 0; i < saved_.size(); ++i) FamilySwitches(i).drivers = saved_[i];
+    }
+    DriversForThisRun(const DriversForThisRun&) = delete;
+    DriversForThisRun& operator=(const DriversForThisRun&) = delete;
+
+private:
+    std::vector<bool> saved_;
+};
+
+}  // namespace
+
 int RunFromCommandLine(CleaningView& view, const CommandLineRequest& request, std::vector<PreviewGroup>& groups) {
+    const DriversForThisRun drivers(request.drivers);
     RunReport report;
     report.started = std::chrono::system_clock::now();
     RunRecord record;

@@ -123,6 +123,8 @@ CommandLineRequest ParseCommandLine(const std::vector<std::wstring>& arguments) 
             request.quit = true;
         else if (IsPreviewSwitch(argument))
             request.preview = true;
+        else if (upperAscii(argument) == L"-DRIVERS")
+            request.drivers = true;
         else if (auto path = ReportSwitchPath(argument))
             request.reportPath = *path;
     }

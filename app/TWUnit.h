@@ -93,6 +93,7 @@ struct CommandLineRequest {
     bool clean = false;                // at least one argument was given
     bool quit = false;                 // "-QUIT" was among them
     bool preview = false;              // "-PREVIEW": a preview instead of a run
+    bool drivers = false;              // "-DRIVERS": the families' driver phase on for this run
     std::optional<std::wstring> reportPath;  // "-REPORT=<file>" (the last one given)
 };
 CommandLineRequest ParseCommandLine(const std::vector<std::wstring>& arguments);
