@@ -13,8 +13,8 @@ extern const StringList kPrefetchFiles;
 extern const StringList kMachineKeys;
 
 int GetWeight(bool files, bool registry);
-void Clean(bool files, bool registry);
-void CleanFiles();
-void CleanRegistry();
+void Clean(DeletionContext& context, bool files, bool registry);
+void CleanFiles(DeletionContext& context);
+void CleanRegistry(DeletionContext& context);
 
 }  // namespace tw::AGEIA

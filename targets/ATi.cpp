@@ -59,28 +59,28 @@ const wchar_t* const kLabel = L"ATi - Display";
 }  // namespace
 
 int GetWeight(bool files, bool registry) { return tw::GetWeight(*FindTargetByLabel(kLabel), files, registry); }
-void Clean(bool files, bool registry) { tw::Clean(*FindTargetByLabel(kLabel), files, registry); }
+void Clean(DeletionContext& context, bool files, bool registry) { tw::Clean(context, *FindTargetByLabel(kLabel), files, registry); }
 
-void CleanFiles() {
+void CleanFiles(DeletionContext& context) {
     const std::optional<std::wstring> w = WindowsFolder();
     const std::optional<std::wstring> s = SystemFolder();
-    DeleteFilesIn(w, kWindowsFiles);
-    DeleteFilesIn(s, kSystemFiles);
-    DeleteFilesIn(Below(s, L"drivers\\"), kDriverFolderFiles);
-    DeleteFilesIn(Below(w, L"prefetch\\"), kPrefetchFiles);
+    DeleteFilesIn(context, w, kWindowsFiles);
+    DeleteFilesIn(context, s, kSystemFiles);
+    DeleteFilesIn(context, Below(s, L"drivers\\"), kDriverFolderFiles);
+    DeleteFilesIn(context, Below(w, L"prefetch\\"), kPrefetchFiles);
     // Read while the registry phase has not yet removed the key.
-    DeleteInstallFolderIfExists(ReadMachineString(L"Software\\ATi Technologies\\Install", L"InstallDir"));
-    if (auto local = EnvFolder(L"LOCALAPPDATA")) DeleteFolderIfExists(includeTrailingBackslash(*local) + L"ATi\\ACE");
-    if (auto roaming = EnvFolder(L"APPDATA")) DeleteFolderIfExists(includeTrailingBackslash(*roaming) + L"ATi\\ACE");
+    DeleteInstallFolderIfExists(context, ReadMachineString(L"Software\\ATi Technologies\\Install", L"InstallDir"));
+    if (auto local = EnvFolder(L"LOCALAPPDATA")) DeleteFolderIfExists(context, includeTrailingBackslash(*local) + L"ATi\\ACE");
+    if (auto roaming = EnvFolder(L"APPDATA")) DeleteFolderIfExists(context, includeTrailingBackslash(*roaming) + L"ATi\\ACE");
     if (RemoveATiFolder)
-        if (auto drive = EnvFolder(L"HOMEDRIVE")) DeleteFolderIfExists(*drive + L"\\ATi\\");
+        if (auto drive = EnvFolder(L"HOMEDRIVE")) DeleteFolderIfExists(context, *drive + L"\\ATi\\");
 }
 
-void CleanRegistry() {
-    DeleteKeys(plat::kHKeyCurrentUser, L"Software", kUserKeys);
-    DeleteKeys(plat::kHKeyLocalMachine, L"Software", kMachineKeys);
+void CleanRegistry(DeletionContext& context) {
+    DeleteKeys(context, plat::kHKeyCurrentUser, L"Software", kUserKeys);
+    DeleteKeys(context, plat::kHKeyLocalMachine, L"Software", kMachineKeys);
     for (const std::wstring& set : ControlSets())
-        DeleteKeys(plat::kHKeyLocalMachine, set + L"\\Services", kServiceKeys);
+        DeleteKeys(context, plat::kHKeyLocalMachine, set + L"\\Services", kServiceKeys);
 }
 
 }  // namespace tw::ATi

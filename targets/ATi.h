@@ -16,8 +16,8 @@ extern const StringList kMachineKeys;
 extern const StringList kServiceKeys;
 
 int GetWeight(bool files, bool registry);
-void Clean(bool files, bool registry);
-void CleanFiles();
-void CleanRegistry();
+void Clean(DeletionContext& context, bool files, bool registry);
+void CleanFiles(DeletionContext& context);
+void CleanRegistry(DeletionContext& context);
 
 }  // namespace tw::ATi

@@ -28,27 +28,27 @@ const wchar_t* const kLabel = L"Creative - Sound";
 }  // namespace
 
 int GetWeight(bool files, bool registry) { return tw::GetWeight(*FindTargetByLabel(kLabel), files, registry); }
-void Clean(bool files, bool registry) { tw::Clean(*FindTargetByLabel(kLabel), files, registry); }
+void Clean(DeletionContext& context, bool files, bool registry) { tw::Clean(context, *FindTargetByLabel(kLabel), files, registry); }
 
-void CleanFiles() {
+void CleanFiles(DeletionContext& context) {
     const std::optional<std::wstring> w = WindowsFolder();
     const std::optional<std::wstring> s = SystemFolder();
     const std::optional<std::wstring> programs = EnvFolder(L"Programfiles");
-    if (s) DeleteFolderIfExists(*s + L"Data\\");
-    if (w) DeleteFolderIfExists(*w + L"SysWOW64\\Data\\");
-    if (programs) DeleteFolderIfExists(*programs + L"\\Creative\\");
-    DeleteFilesIn(w, kWindowsFiles);
-    DeleteFilesIn(s, kSystemFiles);
-    DeleteFilesIn(Below(s, L"drivers\\"), kDriverFolderFiles);
-    if (programs) DeleteFoldersByCompany(*programs + L"\\InstallShield Installation Information\\", L"Creative");
+    if (s) DeleteFolderIfExists(context, *s + L"Data\\");
+    if (w) DeleteFolderIfExists(context, *w + L"SysWOW64\\Data\\");
+    if (programs) DeleteFolderIfExists(context, *programs + L"\\Creative\\");
+    DeleteFilesIn(context, w, kWindowsFiles);
+    DeleteFilesIn(context, s, kSystemFiles);
+    DeleteFilesIn(context, Below(s, L"drivers\\"), kDriverFolderFiles);
+    if (programs) DeleteFoldersByCompany(context, *programs + L"\\InstallShield Installation Information\\", L"Creative");
 }
 
-void CleanRegistry() {
-    DeleteKeys(plat::kHKeyCurrentUser, L"Software", kUserKeys);
-    DeleteKeys(plat::kHKeyLocalMachine, L"Software", kMachineKeys);
+void CleanRegistry(DeletionContext& context) {
+    DeleteKeys(context, plat::kHKeyCurrentUser, L"Software", kUserKeys);
+    DeleteKeys(context, plat::kHKeyLocalMachine, L"Software", kMachineKeys);
     for (const std::wstring& set : ControlSets())
-        DeleteKeys(plat::kHKeyLocalMachine, set + L"\\Control", kControlKeys);
-    DeleteValues(plat::kHKeyLocalMachine, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", kLogonValues);
+        DeleteKeys(context, plat::kHKeyLocalMachine, set + L"\\Control", kControlKeys);
+    DeleteValues(context, plat::kHKeyLocalMachine, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", kLogonValues);
 }
 
 }  // namespace tw::Creative

@@ -18,21 +18,21 @@ const wchar_t* const kLabel = L"Microsoft - Mouse";
 }  // namespace
 
 int GetWeight(bool files, bool registry) { return tw::GetWeight(*FindTargetByLabel(kLabel), files, registry); }
-void Clean(bool files, bool registry) { tw::Clean(*FindTargetByLabel(kLabel), files, registry); }
+void Clean(DeletionContext& context, bool files, bool registry) { tw::Clean(context, *FindTargetByLabel(kLabel), files, registry); }
 
-void CleanFiles() {
+void CleanFiles(DeletionContext& context) {
     const std::optional<std::wstring> w = WindowsFolder();
-    DeleteFilesIn(Below(w, L"System32\\drivers\\"), kDriverFolderFiles);
-    DeleteFilesIn(Below(w, L"prefetch\\"), kPrefetchFiles);
-    if (auto programs = EnvFolder(L"ProgramFiles")) DeleteFolderIfExists(*programs + L"\\Microsoft IntelliPoint");
+    DeleteFilesIn(context, Below(w, L"System32\\drivers\\"), kDriverFolderFiles);
+    DeleteFilesIn(context, Below(w, L"prefetch\\"), kPrefetchFiles);
+    if (auto programs = EnvFolder(L"ProgramFiles")) DeleteFolderIfExists(context, *programs + L"\\Microsoft IntelliPoint");
 }
 
-void CleanRegistry() {
-    DeleteKeys(plat::kHKeyCurrentUser, L"Software", kUserKeys);
-    DeleteKeys(plat::kHKeyLocalMachine, L"Software\\MSIPOINT Corporation", kMachineKeys);
-    DeleteValues(plat::kHKeyLocalMachine, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", kLogonValues);
+void CleanRegistry(DeletionContext& context) {
+    DeleteKeys(context, plat::kHKeyCurrentUser, L"Software", kUserKeys);
+    DeleteKeys(context, plat::kHKeyLocalMachine, L"Software\\MSIPOINT Corporation", kMachineKeys);
+    DeleteValues(context, plat::kHKeyLocalMachine, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", kLogonValues);
     for (const std::wstring& set : ControlSets())
-        DeleteKeys(plat::kHKeyLocalMachine, set + L"\\Services", kServiceKeys);
+        DeleteKeys(context, plat::kHKeyLocalMachine, set + L"\\Services", kServiceKeys);
 }
 
 }  // namespace tw::MSIPoint

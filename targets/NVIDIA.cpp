@@ -34,33 +34,33 @@ const wchar_t* const kDisplayClass = L"\\Control\\Class\\{4D36E968-E325-11CE-BFC
 }  // namespace
 
 int GetWeight(bool files, bool registry) { return tw::GetWeight(*FindTargetByLabel(kLabel), files, registry); }
-void Clean(bool files, bool registry) { tw::Clean(*FindTargetByLabel(kLabel), files, registry); }
+void Clean(DeletionContext& context, bool files, bool registry) { tw::Clean(context, *FindTargetByLabel(kLabel), files, registry); }
 
-void CleanFiles() {
+void CleanFiles(DeletionContext& context) {
     const std::optional<std::wstring> w = WindowsFolder();
     const std::optional<std::wstring> s = SystemFolder();
-    DeleteFilesIn(w, kWindowsFiles);
-    DeleteFilesIn(Below(w, L"SysWOW64\\"), kDriverFiles);
-    DeleteFilesIn(s, kDriverFiles);
-    DeleteFilesIn(Below(s, L"drivers\\"), kDriverFolderFiles);
-    DeleteFilesIn(Below(s, L"dllcache\\"), kDllCacheFiles);
-    DeleteFilesIn(Below(w, L"prefetch\\"), kPrefetchFiles);
-    if (w) DeleteFolderIfExists(*w + L"Help\\nvcpl\\");
+    DeleteFilesIn(context, w, kWindowsFiles);
+    DeleteFilesIn(context, Below(w, L"SysWOW64\\"), kDriverFiles);
+    DeleteFilesIn(context, s, kDriverFiles);
+    DeleteFilesIn(context, Below(s, L"drivers\\"), kDriverFolderFiles);
+    DeleteFilesIn(context, Below(s, L"dllcache\\"), kDllCacheFiles);
+    DeleteFilesIn(context, Below(w, L"prefetch\\"), kPrefetchFiles);
+    if (w) DeleteFolderIfExists(context, *w + L"Help\\nvcpl\\");
     if (RemoveNVIDIAFolder)
-        if (auto drive = EnvFolder(L"HOMEDRIVE")) DeleteFolderIfExists(*drive + L"\\NVIDIA\\");
-    if (auto data = EnvFolder(L"ProgramData")) DeleteFolderIfExists(*data + L"\\NVIDIA\\");
+        if (auto drive = EnvFolder(L"HOMEDRIVE")) DeleteFolderIfExists(context, *drive + L"\\NVIDIA\\");
+    if (auto data = EnvFolder(L"ProgramData")) DeleteFolderIfExists(context, *data + L"\\NVIDIA\\");
 }
 
-void CleanRegistry() {
-    DeleteKeys(plat::kHKeyCurrentUser, L"Software", kUserKeys);
-    DeleteKeys(plat::kHKeyLocalMachine, L"Software\\NVIDIA Corporation", kMachineKeys);
-    DeleteValues(plat::kHKeyLocalMachine, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", kLogonValues);
+void CleanRegistry(DeletionContext& context) {
+    DeleteKeys(context, plat::kHKeyCurrentUser, L"Software", kUserKeys);
+    DeleteKeys(context, plat::kHKeyLocalMachine, L"Software\\NVIDIA Corporation", kMachineKeys);
+    DeleteValues(context, plat::kHKeyLocalMachine, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", kLogonValues);
     for (const std::wstring& set : ControlSets())
-        DeleteKeys(plat::kHKeyLocalMachine, set + L"\\Enum\\Root", kLegacyKeys);
+        DeleteKeys(context, plat::kHKeyLocalMachine, set + L"\\Enum\\Root", kLegacyKeys);
     for (const std::wstring& set : ControlSets())
-        DeleteKeys(plat::kHKeyLocalMachine, set + L"\\Services", kServiceKeys);
+        DeleteKeys(context, plat::kHKeyLocalMachine, set + L"\\Services", kServiceKeys);
     for (const std::wstring& set : ControlSets())
-        DeleteKeysByValue(plat::kHKeyLocalMachine, set + kDisplayClass, L"ProviderName", L"NVIDIA");
+        DeleteKeysByValue(context, plat::kHKeyLocalMachine, set + kDisplayClass, L"ProviderName", L"NVIDIA");
 }
 
 }  // namespace tw::NVIDIA

@@ -16,19 +16,19 @@ const wchar_t* const kLabel = L"NVIDIA - Chipset";
 }  // namespace
 
 int GetWeight(bool files, bool registry) { return tw::GetWeight(*FindTargetByLabel(kLabel), files, registry); }
-void Clean(bool files, bool registry) { tw::Clean(*FindTargetByLabel(kLabel), files, registry); }
+void Clean(DeletionContext& context, bool files, bool registry) { tw::Clean(context, *FindTargetByLabel(kLabel), files, registry); }
 
-void CleanFiles() {
+void CleanFiles(DeletionContext& context) {
     const std::optional<std::wstring> w = WindowsFolder();
-    DeleteFilesIn(Below(w, L"System32\\drivers\\"), kDriverFolderFiles);
+    DeleteFilesIn(context, Below(w, L"System32\\drivers\\"), kDriverFolderFiles);
 }
 
-void CleanRegistry() {
-    DeleteKeys(plat::kHKeyLocalMachine, L"Software\\NVIDIA Corporation", kMachineKeys);
+void CleanRegistry(DeletionContext& context) {
+    DeleteKeys(context, plat::kHKeyLocalMachine, L"Software\\NVIDIA Corporation", kMachineKeys);
     for (const std::wstring& set : ControlSets())
-        DeleteKeys(plat::kHKeyLocalMachine, set + L"\\Enum\\Root", kLegacyKeys);
+        DeleteKeys(context, plat::kHKeyLocalMachine, set + L"\\Enum\\Root", kLegacyKeys);
     for (const std::wstring& set : ControlSets())
-        DeleteKeys(plat::kHKeyLocalMachine, set + L"\\Services", kServiceKeys);
+        DeleteKeys(context, plat::kHKeyLocalMachine, set + L"\\Services", kServiceKeys);
 }
 
 }  // namespace tw::NVIDIA_CHIPSET

@@ -20,23 +20,23 @@ const wchar_t* const kLabel = L"Realtek - Sound";
 }  // namespace
 
 int GetWeight(bool files, bool registry) { return tw::GetWeight(*FindTargetByLabel(kLabel), files, registry); }
-void Clean(bool files, bool registry) { tw::Clean(*FindTargetByLabel(kLabel), files, registry); }
+void Clean(DeletionContext& context, bool files, bool registry) { tw::Clean(context, *FindTargetByLabel(kLabel), files, registry); }
 
-void CleanFiles() {
+void CleanFiles(DeletionContext& context) {
     const std::optional<std::wstring> w = WindowsFolder();
     const std::optional<std::wstring> s = SystemFolder();
-    DeleteFilesIn(w, kWindowsFiles);
-    DeleteInstallFolderIfExists(ReadMachineString(L"Software\\Realtek\\InstallShield", L"ProgramFilesDir"));
-    DeleteFilesIn(s, kSystemFiles);
-    DeleteFilesIn(Below(s, L"drivers\\"), kDriverFolderFiles);
+    DeleteFilesIn(context, w, kWindowsFiles);
+    DeleteInstallFolderIfExists(context, ReadMachineString(L"Software\\Realtek\\InstallShield", L"ProgramFilesDir"));
+    DeleteFilesIn(context, s, kSystemFiles);
+    DeleteFilesIn(context, Below(s, L"drivers\\"), kDriverFolderFiles);
     if (auto programs = EnvFolder(L"Programfiles"))
-        DeleteFoldersByCompany(*programs + L"\\InstallShield Installation Information\\", L"Realtek");
+        DeleteFoldersByCompany(context, *programs + L"\\InstallShield Installation Information\\", L"Realtek");
 }
 
-void CleanRegistry() {
-    DeleteKeys(plat::kHKeyCurrentUser, L"Software", kUserKeys);
-    DeleteKeys(plat::kHKeyLocalMachine, L"Software", kMachineKeys);
-    DeleteValues(plat::kHKeyLocalMachine, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", kLogonValues);
+void CleanRegistry(DeletionContext& context) {
+    DeleteKeys(context, plat::kHKeyCurrentUser, L"Software", kUserKeys);
+    DeleteKeys(context, plat::kHKeyLocalMachine, L"Software", kMachineKeys);
+    DeleteValues(context, plat::kHKeyLocalMachine, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", kLogonValues);
 }
 
 }  // namespace tw::Realtek

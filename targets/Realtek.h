@@ -15,8 +15,8 @@ extern const StringList kMachineKeys;
 extern const StringList kLogonValues;
 
 int GetWeight(bool files, bool registry);
-void Clean(bool files, bool registry);
-void CleanFiles();
-void CleanRegistry();
+void Clean(DeletionContext& context, bool files, bool registry);
+void CleanFiles(DeletionContext& context);
+void CleanRegistry(DeletionContext& context);
 
 }  // namespace tw::Realtek

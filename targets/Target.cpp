@@ -1,8 +1,6 @@
 #include "targets/Target.h"
 
-#include "engine/DeleteMode.h"
 #include "engine/DeleteUnit.h"
-#include "engine/ProtectedFolders.h"
 #include "engine/RegistrySelf.h"
 #include "platform/common.h"
 #include "settings/VarUnit.h"
@@ -47,21 +45,19 @@ int GetWeight(const TargetInfo& target, bool files, bool registry) {
     return (files ? target.filesWeight : 0) + (registry ? target.registryWeight : 0);
 }
 
-void Clean(const TargetInfo& target, bool files, bool registry) {
+void Clean(DeletionContext& context, const TargetInfo& target, bool files, bool registry) {
     // The backup set is named by a time stamp taken afresh by every target.
     std::wstring folder = programFolder() + L"Backup\\" + fileTimeStamp();
     folder = replaceAll(folder, L"/", L"-");
     const std::wstring targetFolder = folder + L"\\" + target.backupPrefix;
-    const ProtectedSetScope protectedSet;
+    context.BeginTarget();
     if (files) {
-        BackupPath = targetFolder + L"Files\\";
-        TraceRoutine(L"BackupPath", BackupPath);
-        target.cleanFiles();
+        context.SetBackupPath(targetFolder + L"Files\\");
+        target.cleanFiles(context);
     }
     if (registry) {
-        BackupPath = targetFolder + L"Registry\\";
-        TraceRoutine(L"BackupPath", BackupPath);
-        target.cleanRegistry();
+        context.SetBackupPath(targetFolder + L"Registry\\");
+        target.cleanRegistry(context);
     }
 }
 
@@ -100,21 +96,21 @@ std::wstring ReadMachineString(const std::wstring& keyPath, const std::wstring& 
     return value;
 }
 
-void DeleteFolderIfExists(const std::wstring& folder) {
+void DeleteFolderIfExists(DeletionContext& context, const std::wstring& folder) {
     // A folder a preview has already named is gone, as it would be in the run.
-    if (!folder.empty() && directoryExists(folder) && !IsGone(folder)) DeleteFolder(folder);
+    if (!folder.empty() && directoryExists(folder) && !context.IsGone(folder)) DeleteFolder(context, folder);
 }
 
-void DeleteInstallFolderIfExists(const std::wstring& folder) {
-    if (!folder.empty() && directoryExists(folder) && !IsGone(folder)) DeleteInstallFolder(folder);
+void DeleteInstallFolderIfExists(DeletionContext& context, const std::wstring& folder) {
+    if (!folder.empty() && directoryExists(folder) && !context.IsGone(folder)) DeleteInstallFolder(context, folder);
 }
 
-void DeleteFilesIn(const std::optional<std::wstring>& folder, const StringList& patterns) {
+void DeleteFilesIn(DeletionContext& context, const std::optional<std::wstring>& folder, const StringList& patterns) {
     if (folder) {
-        DeleteFiles(*folder, patterns);
+        DeleteFiles(context, *folder, patterns);
     } else {
         // Nothing to search, but the progress bar still takes its steps.
-        for (std::size_t i = 0; i < patterns.size(); ++i) StepProgress();
+        for (std::size_t i = 0; i < patterns.size(); ++i) context.StepProgress();
     }
 }
 

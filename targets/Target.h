@@ -3,14 +3,15 @@
 //
 // A target is one driver family: constant lists of file patterns, folders,
 // registry keys and values, and a fixed order of steps in a file phase and a
-// registry phase. Clean(Files, Registry) names the backup folder of each
-// phase and runs the phases whose switch is on.
+// registry phase. Clean(context, Files, Registry) names the backup folder of
+// each phase and runs the phases whose switch is on.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "engine/DeletionContext.h"
 #include "platform/platform.h"
 
 namespace tw {
@@ -26,8 +27,8 @@ struct TargetInfo {
     int registryWeight;
     bool* filesSwitch;         // settings variables
     bool* registrySwitch;
-    void (*cleanFiles)();
-    void (*cleanRegistry)();
+    void (*cleanFiles)(DeletionContext&);
+    void (*cleanRegistry)(DeletionContext&);
 };
 
 // The seven targets in the order of the available list (alphabetical by label).
@@ -38,9 +39,10 @@ const TargetInfo* FindTargetByLabel(const std::wstring& label);
 // Progress steps reserved for a target: files weight + registry weight of the
 // switches that are on. Fixed numbers, not counts of the steps a run makes.
 int GetWeight(const TargetInfo& target, bool files, bool registry);
-// Takes a time stamp, points BackupPath at the stamp folder's item folders
-// and runs the enabled phases, files first.
-void Clean(const TargetInfo& target, bool files, bool registry);
+// Takes a time stamp, points the context's BackupPath at the stamp folder's
+// item folders and runs the enabled phases, files first, with the protected
+// set collected afresh for the target.
+void Clean(DeletionContext& context, const TargetInfo& target, bool files, bool registry);
 
 // ---- conventions shared by the target modules ----
 
@@ -63,13 +65,13 @@ std::optional<std::wstring> Below(const std::optional<std::wstring>& folder, con
 std::wstring ReadMachineString(const std::wstring& keyPath, const std::wstring& valueName);
 
 // DeleteFolder after a folder-exists test on the same path.
-void DeleteFolderIfExists(const std::wstring& folder);
+void DeleteFolderIfExists(DeletionContext& context, const std::wstring& folder);
 // The same for a folder a registry value names whole (a vendor's install
 // folder): DeleteInstallFolder. A fixed name below a system or environment
 // folder goes through DeleteFolderIfExists.
-void DeleteInstallFolderIfExists(const std::wstring& folder);
+void DeleteInstallFolderIfExists(DeletionContext& context, const std::wstring& folder);
 
 // DeleteFiles on `folder` when it is known.
-void DeleteFilesIn(const std::optional<std::wstring>& folder, const StringList& patterns);
+void DeleteFilesIn(DeletionContext& context, const std::optional<std::wstring>& folder, const StringList& patterns);
 
 }  // namespace tw
