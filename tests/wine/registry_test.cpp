@@ -216,7 +216,8 @@ TEST_F(RegistryDeletion, LinksGoAsLinksNeverTheirTargets) {
     }
 }
 
-// A preview names a key once, also through a link in its path (as CurrentControlSet leads to ControlSet00N).
+// A preview names a key once, also through a link in its path (as CurrentControlSet leads to ControlSet00N);
+// what one preview has named is not gone for another context.
 TEST_F(RegistryDeletion, PreviewNamesAKeyReachedThroughALinkOnce) {
     setString(HKEY_LOCAL_MACHINE, kKey + L"\\Set001\\Vendor\\Deep", L"Run", L"x");
     makeKeyLink(HKEY_LOCAL_MACHINE, kKey + L"\\CurrentSet", L"\\REGISTRY\\MACHINE\\" + kKey + L"\\Set001");
@@ -224,7 +225,13 @@ TEST_F(RegistryDeletion, PreviewNamesAKeyReachedThroughALinkOnce) {
     tw::DeleteKeys(preview, plat::kHKeyLocalMachine, kKey + L"\\CurrentSet", {L"Vendor"});
     tw::DeleteKeys(preview, plat::kHKeyLocalMachine, kKey + L"\\Set001", {L"VENDOR"});
     tw::DeleteValues(preview, plat::kHKeyLocalMachine, kKey + L"\\Set001\\Vendor\\Deep", {L"Run"});
-    EXPECT_EQ(logLines(), Lines{L"Would delete registry (HKLM\\" + kKey + L"\\CurrentSet\\Vendor)"});
+    // The marks are the preview's own: another preview names the key again, and a run deletes it.
+    tw::DeletionContext other(tw::RunLog(), tw::DeletionContext::Mode::Report);
+    for (tw::DeletionContext* c : {&other, &context})
+        tw::DeleteKeys(*c, plat::kHKeyLocalMachine, kKey + L"\\Set001", {L"Vendor"});
+    EXPECT_EQ(logLines(), (Lines{L"Would delete registry (HKLM\\" + kKey + L"\\CurrentSet\\Vendor)",
+                                 L"Would delete registry (HKLM\\" + kKey + L"\\Set001\\Vendor)",
+                                 L"Deleted registry (HKLM\\" + kKey + L"\\Set001\\Vendor)"}));
 }
 
 }  // namespace
