@@ -79,7 +79,7 @@ public:
     const wchar_t* deletedWord() const override { return L"Deleted "; }
     bool copyFile(DeletionContext& context, const plat::EntryHandle& file, const std::wstring& folder,
                   const std::wstring& name) const override {
-        const std::wstring target = PrepareFileBackupFolder(context.BackupPath, folder);
+        const std::wstring target = context.FileBackupFolder(folder);
         if (target.empty() || plat::copyEntryTo(file, target + name) != plat::kOk) return false;
         NoteBackupCopy(folder + name, target + name);
         return true;
@@ -305,34 +305,48 @@ void DeleteFiles(DeletionContext& context, const std::wstring& folder, const std
     trace(context, L"DeleteFiles", folder, patterns);
     const std::wstring f = includeTrailingBackslash(folder);
     // Only an absolute folder says where the files are, and the program's own
-    // files are never a target's. The folder is listed through its handle for
-    // each pattern (an earlier pattern's files are gone), each match is opened
-    // relative to it, and what is judged is what is backed up and deleted: a
+    // files are never a target's. Each match is opened relative to the
+    // folder's handle, and what is judged is what is backed up and deleted: a
     // pattern never leaves its folder.
     plat::EntryHandle dir;
     plat::EntryInfo dirInfo;
-    const bool usable = NormalizeFolderPathW(f).has_value() &&
-                        plat::openEntry(f, plat::kOpenFollowLink, dir) == plat::kOk &&
-                        plat::entryInfo(dir, dirInfo) == plat::kOk &&
-                        !IsInsideProgramFolder(dirInfo.finalPath, context.protection.backupSetsMayGo);
+    std::vector<plat::DirEntry> entries;
+    if (NormalizeFolderPathW(f).has_value() && plat::openEntry(f, plat::kOpenFollowLink, dir) == plat::kOk &&
+        plat::entryInfo(dir, dirInfo) == plat::kOk &&
+        !IsInsideProgramFolder(dirInfo.finalPath, context.protection.backupSetsMayGo))
+        plat::listEntries(dir, entries);
+    // The folder is listed once for all patterns (a listing costs as much as
+    // many deletions). A later pattern sees the listing as a fresh one would
+    // show it: what an earlier pattern removed, or what left the folder after
+    // it was opened (moved away for the restart), is gone.
+    enum Seen : char { kNotYet, kStayed, kUnopened, kGone };
+    std::vector<Seen> seen(entries.size(), kNotYet);
     for (const auto& pattern : patterns) {
-        std::vector<plat::DirEntry> entries;
-        if (usable && pattern.find_first_of(L"\\/:") == std::wstring::npos && pattern != L"..")
-            plat::listEntries(dir, entries);
-        for (const auto& e : entries) {
-            if (!MatchesPattern(e.name, pattern)) continue;
-            const std::wstring path = f + e.name;
+        const bool plain = pattern.find_first_of(L"\\/:") == std::wstring::npos && pattern != L"..";
+        const FilePattern wanted(plain ? pattern : std::wstring());
+        for (std::size_t i = 0; plain && i < entries.size(); ++i) {
+            const std::wstring& name = entries[i].name;
+            if (seen[i] == kGone || !wanted.Matches(name)) continue;
+            const std::wstring path = f + name;
             if (context.IsGone(path)) continue;
-            plat::EntryHandle file;
+            plat::EntryHandle file, probe;
             plat::EntryInfo info;
             bool removed = false;
-            if (!openListed(dir, dirInfo.finalPath, e.name, file, info) ||
-                (info.attributes & plat::kAttrDirectory) != 0)
-                removed = false;  // a pattern names files only
-            else if ((info.attributes & kReparse) != 0)  // a link has no content of its own to back up
-                removed = !context.BackupEnabled && callsOf(context).removeEntry(context, file, path);
-            else
-                removed = deleteWalkedFile(context, file, f, e.name);
+            if (!openListed(dir, dirInfo.finalPath, name, file, info)) {
+                if (seen[i] == kStayed && plat::openEntryAt(dir, name, 0, probe) == plat::kErrFileNotFound) {
+                    seen[i] = kGone;
+                    continue;
+                }
+                seen[i] = kUnopened;
+            } else {
+                if ((info.attributes & plat::kAttrDirectory) != 0)
+                    removed = false;  // a pattern names files only
+                else if ((info.attributes & kReparse) != 0)  // a link has no content of its own to back up
+                    removed = !context.BackupEnabled && callsOf(context).removeEntry(context, file, path);
+                else
+                    removed = deleteWalkedFile(context, file, f, name);
+                seen[i] = removed ? kGone : kStayed;
+            }
             context.log.append(outcome(context, removed, L"file", path));
         }
         context.StepProgress();

@@ -1,6 +1,7 @@
 #include "engine/DeletionContext.h"
 
 #include "platform/common.h"
+#include "store/BackupStore.h"
 
 namespace tw {
 
@@ -26,6 +27,12 @@ bool markedOrBelow(const std::set<std::wstring>& set, const std::wstring& path) 
 void DeletionContext::SetBackupPath(const std::wstring& itemFolder) {
     BackupPath = itemFolder;
     if (trace) trace(L"BackupPath\t" + BackupPath);
+}
+
+std::wstring DeletionContext::FileBackupFolder(const std::wstring& folder) {
+    const auto [it, fresh] = backupFolders_.try_emplace(BackupPath + L'\t' + folder);
+    if (fresh || it->second.empty()) it->second = PrepareFileBackupFolder(BackupPath, folder);
+    return it->second;
 }
 
 void DeletionContext::MarkGone(const std::wstring& path) { gonePaths_.insert(markOf(path)); }

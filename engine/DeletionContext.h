@@ -17,6 +17,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
 
@@ -66,6 +67,10 @@ public:
     void StepProgress() const {
         if (progress) progress();
     }
+    // The sub-folder of BackupPath that receives the copies of files from
+    // `folder` (store/BackupStore.h): prepared at the first copy and kept for
+    // the rest of the phase. Empty when it could not be prepared.
+    std::wstring FileBackupFolder(const std::wstring& folder);
 
     // What this preview has named so far is gone for the steps after it, as
     // it is in the run: a file matched by two patterns, a folder inside a
@@ -83,6 +88,7 @@ public:
 private:
     Mode mode_;
     std::set<std::wstring> gonePaths_, goneKeys_, goneValues_;
+    std::map<std::wstring, std::wstring> backupFolders_;  // by BackupPath, a tab and the source folder
 };
 
 }  // namespace tw
