@@ -115,6 +115,11 @@ TEST_F(DeleteFilesOnDisk, LookAlikeSeparatorsNameOnlyTheListedFile) {
     EXPECT_EQ(sorted(logLines()), sorted(expected));
     EXPECT_EQ(listFolder(dir + L"sys"), Lines{});
     EXPECT_EQ(readFile(dir + L"victim\\keep.txt"), L"keep");
+    // The next phase's copies from the same folder go into its own item.
+    writeFile(dir + L"sys\\nvapi.dll", L"next");
+    context.BackupPath = tw::BackupRoot() + L"EngineWineSet\\Next - Files\\";
+    tw::DeleteFiles(context, dir + L"sys", {L"nvapi.dll"});
+    EXPECT_EQ(readFile(context.BackupPath + tw::EncodeFolder(dir + L"sys\\") + L"\\nvapi.dll"), L"next");
 }
 
 // Each way a file can stay, with backup and deletion at restart on and off:
