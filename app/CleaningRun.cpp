@@ -55,16 +55,26 @@ private:
 
 }  // namespace
 
-void RunSelectedTargets(const std::vector<std::wstring>& labels, std::vector<PreviewGroup>* families) {
+DeletionContext SettingsContext(TRunLog& log, DeletionContext::Mode mode, std::function<void()> progress) {
+    DeletionContext context(log, mode);
+    context.BackupEnabled = BackupEnabled;
+    context.DeleteAtReboot = DeleteAtReboot;
+    context.progress = std::move(progress);
+    return context;
+}
+
+void RunSelectedTargets(const std::vector<std::wstring>& labels, std::vector<PreviewGroup>* families,
+                        std::function<void()> progress) {
     RunLog().clear();
     ClearItemNotes();
     for (const FamilyProblem& problem : TakeUntoldFamilyProblems())
         RunLog().append(L"Family file not loaded (" + ProblemText(problem) + L")");
+    DeletionContext context = SettingsContext(RunLog(), DeletionContext::Mode::Act, std::move(progress));
     for (const std::wstring& label : labels) {
         if (const Family* family = FindFamilyByLabel(label)) {
             FamilyLines lines(families, label);
-            Clean(*family, SwitchesOf(*family).files, SwitchesOf(*family).registry,
-                      SwitchesOf(*family).drivers);
+            const PhaseSwitches& on = SwitchesOf(*family);
+            Clean(context, *family, on.files, on.registry, on.drivers);
         }
     }
 }
@@ -100,7 +110,7 @@ RunOutcome finishRun(CleaningView& view, const std::vector<std::wstring>& labels
     const MainMessageTexts& texts = MainMessages();
     view.setProgressMax(CountSelectedSteps(labels));
     view.setProgressPosition(0);
-    RunSelectedTargets(labels, &record.families);
+    RunSelectedTargets(labels, &record.families, [&view] { view.stepProgress(); });
     SortLog();
     if (LogFiles) SaveLog();
     const RunOutcome outcome = OutcomeOfItems(ReportFamilies(record.families, FindItemNote));
@@ -165,7 +175,7 @@ RunOutcome RunPreview(CleaningView& view, std::vector<PreviewGroup>& groups, boo
     view.setProgressMax(CountSelectedSteps(labels));
     view.setProgressPosition(0);
     try {
-        PreviewSelectedTargets(labels, groups);
+        PreviewSelectedTargets(labels, groups, [&view] { view.stepProgress(); });
     } catch (...) {
         if (!unattended) throw;
         std::vector<std::wstring> lines = PreviewLogLines(groups);

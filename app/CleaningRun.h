@@ -6,11 +6,13 @@
 // synchronously; CleaningBusy keeps a second start out while one is going on.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "app/Preview.h"
 #include "app/TWUnit.h"
+#include "engine/DeletionContext.h"
 
 namespace tw {
 
@@ -25,9 +27,14 @@ struct RunRecord {
 
 // Sum of the weights of the targets in the list (unknown labels add nothing).
 int CountSelectedSteps(const std::vector<std::wstring>& labels);
+// The context of a run (Act) or a preview (Report) writing to `log`, with
+// BackupEnabled and DeleteAtReboot as the settings have them; `progress` is
+// told of each step.
+DeletionContext SettingsContext(TRunLog& log, DeletionContext::Mode mode, std::function<void()> progress = {});
 // Clears the run log and the item notes and cleans each target of the list,
 // top to bottom; `families` (when given) receives each target's lines.
-void RunSelectedTargets(const std::vector<std::wstring>& labels, std::vector<PreviewGroup>* families = nullptr);
+void RunSelectedTargets(const std::vector<std::wstring>& labels, std::vector<PreviewGroup>* families = nullptr,
+                        std::function<void()> progress = {});
 // Enables the shutdown privilege and asks the system to restart; true when
 // the system took the request.
 bool RebootSystem();

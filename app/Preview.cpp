@@ -1,6 +1,6 @@
 #include "app/Preview.h"
 
-#include "engine/DeleteMode.h"
+#include "app/CleaningRun.h"
 #include "log/LogUnit.h"
 #include "log/RunNotes.h"
 #include "platform/platform.h"
@@ -12,24 +12,12 @@ namespace {
 
 bool startsWith(const std::wstring& text, const wchar_t* prefix) { return text.rfind(prefix, 0) == 0; }
 
-// Gives the run log back as it was, and the lines a target wrote to its group,
-// however the target ends.
-class RunLogLoan {
-public:
-    RunLogLoan() : kept_(RunLog().lines()) {}
-    ~RunLogLoan() { RunLog().replace(std::move(kept_)); }
-    RunLogLoan(const RunLogLoan&) = delete;
-    RunLogLoan& operator=(const RunLogLoan&) = delete;
-
-private:
-    std::vector<std::wstring> kept_;
-};
-
+// Gives the lines a target wrote to its group, however the target ends.
 class GroupFiller {
 public:
-    explicit GroupFiller(PreviewGroup& group) : group_(group) { RunLog().clear(); }
+    GroupFiller(PreviewGroup& group, TRunLog& log) : group_(group), log_(log) { log_.clear(); }
     ~GroupFiller() {
-        group_.lines = RunLog().lines();
+        group_.lines = log_.lines();
         SortLines(group_.lines);
     }
     GroupFiller(const GroupFiller&) = delete;
@@ -37,21 +25,25 @@ public:
 
 private:
     PreviewGroup& group_;
+    TRunLog& log_;
 };
 
 }  // namespace
 
-void PreviewSelectedTargets(const std::vector<std::wstring>& labels, std::vector<PreviewGroup>& groups) {
-    RunLogLoan loan;
-    ReportOnlyScope reportOnly;
+void PreviewSelectedTargets(const std::vector<std::wstring>& labels, std::vector<PreviewGroup>& groups,
+                            std::function<void()> progress, std::function<void(const std::wstring&)> trace) {
+    // The preview's lines go to a log of its own: the run log stays as it is.
+    TRunLog log;
+    DeletionContext context = SettingsContext(log, DeletionContext::Mode::Report, std::move(progress));
+    context.trace = std::move(trace);
     ClearItemNotes();
     for (const std::wstring& label : labels) {
         const Family* family = FindFamilyByLabel(label);
         if (!family) continue;
         groups.push_back({label, {}});
-        GroupFiller filler(groups.back());
-        Clean(*family, SwitchesOf(*family).files, SwitchesOf(*family).registry,
-                      SwitchesOf(*family).drivers);
+        GroupFiller filler(groups.back(), log);
+        const PhaseSwitches& on = SwitchesOf(*family);
+        Clean(context, *family, on.files, on.registry, on.drivers);
     }
 }
 

@@ -1,9 +1,10 @@
 // The preview: what a cleaning run of the clean list would delete, found by
 // running the same targets with the deletion routines only reporting (see
-// engine/DeleteMode.h). Tools > Preview shows it in the Preview window; the
-// command-line switch "-PREVIEW" saves it as a log file.
+// engine/DeletionContext.h). Tools > Preview shows it in the Preview window;
+// the command-line switch "-PREVIEW" saves it as a log file.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,7 +20,11 @@ struct PreviewGroup {
 // its two switches from the settings; an unknown label is skipped. `groups`
 // receives one group per target as it runs, so that the lines found before an
 // error (which is passed on) are kept. The run log is left as it was.
-void PreviewSelectedTargets(const std::vector<std::wstring>& labels, std::vector<PreviewGroup>& groups);
+// `progress` is told of each step, `trace` of each call of a deletion routine
+// (see DeletionContext).
+void PreviewSelectedTargets(const std::vector<std::wstring>& labels, std::vector<PreviewGroup>& groups,
+                            std::function<void()> progress = {},
+                            std::function<void(const std::wstring&)> trace = {});
 
 // Every line of the groups in one list, sorted like the run log: the lines
 // of the saved preview.

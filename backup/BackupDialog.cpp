@@ -3,11 +3,12 @@
 #include "backup/BackupUnit.h"
 #include "backup/DriverBackup.h"
 #include "engine/DeleteUnit.h"
-#include "engine/ProtectedFolders.h"
+#include "log/LogUnit.h"
 #include "options/Language.h"
 #include "platform/common.h"
 #include "platform/platform.h"
 #include "settings/VarUnit.h"
+#include "store/BackupStore.h"
 
 namespace tw {
 
@@ -21,18 +22,6 @@ bool isPlainName(const std::wstring& name) {
     return !name.empty() && name != L"." && name != L".." &&
            name.find_first_of(L"\\/:*?") == std::wstring::npos;
 }
-
-// Gives BackupEnabled back the value it had, however the scope is left.
-class BackupSwitchedOff {
-public:
-    BackupSwitchedOff() : saved_(BackupEnabled) { BackupEnabled = false; }
-    ~BackupSwitchedOff() { BackupEnabled = saved_; }
-    BackupSwitchedOff(const BackupSwitchedOff&) = delete;
-    BackupSwitchedOff& operator=(const BackupSwitchedOff&) = delete;
-
-private:
-    bool saved_;
-};
 
 }  // namespace
 
@@ -140,13 +129,12 @@ void RestoreCheckedItems(const std::wstring& set, const std::vector<CheckEntry>&
 std::vector<std::size_t> RemoveCheckedSets(const std::vector<CheckEntry>& sets) {
     std::vector<std::size_t> removed;
     const std::wstring root = BackupRoot();
+    // Backup off: removing a set backs nothing up. Only here may backup sets go.
+    DeletionContext context(RunLog());
+    context.protection.backupSetsMayGo = true;
     for (std::size_t i = sets.size(); i-- > 0;) {
         if (!sets[i].checked) continue;
-        if (isPlainName(sets[i].name)) {
-            BackupSwitchedOff off;
-            const BackupSetRemoval removal;
-            DeleteFolder(root + sets[i].name + L"\\");
-        }
+        if (isPlainName(sets[i].name)) DeleteFolder(context, root + sets[i].name + L"\\");
         removed.push_back(i);
     }
     return removed;

@@ -48,9 +48,9 @@ ItemKind KindOfItem(const std::wstring& item);
 void RestoreCheckedItems(const std::wstring& set, const std::vector<CheckEntry>& items);
 
 // Deletes the folder of every checked set, from the last entry to the first,
-// with BackupEnabled off meanwhile (given back afterwards, also when an error
-// is raised). Returns the indexes of the entries to take out of the list,
-// highest first: every checked entry, whether its folder went or not.
+// with backup off whatever BackupEnabled says. Returns the indexes of the
+// entries to take out of the list, highest first: every checked entry,
+// whether its folder went or not.
 std::vector<std::size_t> RemoveCheckedSets(const std::vector<CheckEntry>& sets);
 
 }  // namespace tw

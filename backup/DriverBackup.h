@@ -11,18 +11,9 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "store/DriverPackages.h"
 
 namespace tw {
-
-inline constexpr const wchar_t* kPackageCopyName = L"Package";
-
-// Copies a published INF and the package folder opened as `package` (its
-// final path `packagePath`) into itemFolder + the INF's name + "\"; true when
-// every file is there. Each entry of the folder is opened relative to the
-// folder above it and must be what its name reaches there; a link anywhere
-// in it, or a name that is no plain name, fails the copy.
-bool BackupDriverPackage(const std::wstring& itemFolder, const std::wstring& infFolder, const std::wstring& infName,
-                         const plat::EntryHandle& package, const std::wstring& packagePath);
 
 // Restores a drivers item (path relative to the backup root, "set\item\"):
 // its hive files as RestoreRegistry does, then each package, published again

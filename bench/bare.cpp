@@ -1,11 +1,15 @@
 // The floor of the benchmark: the Win32 calls a seven-target cleaning run
 // makes (FindFirstFileW/FindNextFileW per pattern, DeleteFileW, RegOpenKeyExW,
 // RegDeleteKeyW depth first, RegDeleteValueW, the adapter class walk), in the
-// targets' order, with no log, no progress bar, no settings and no backup.
+// targets' order, with no log, no progress bar and no settings. With a backup
+// folder, the floor of a run with backup on: each file is first copied
+// (CopyFileW) into a sub-folder of it, one per source folder, and each key
+// first saved (RegSaveKeyW) into it; what could not be copied stays.
 // The lists are the targets' own constant lists; folders come from
 // SYSTEMROOT and the other environment variables, as in the targets.
 //
-//   tw_bench_bare        exit code 0; prints the number of files and keys deleted
+//   tw_bench_bare [backup <folder>]
+//       exit code 0; prints the number of files and keys deleted
 #include "bench_common.h"
 
 #include "targets/AGEIA.h"
@@ -17,6 +21,7 @@
 #include "targets/Realtek.h"
 
 #include <cstdio>
+#include <map>
 
 namespace {
 
@@ -31,6 +36,28 @@ std::wstring envVarW(const wchar_t* name) {
 
 int filesDeleted = 0;
 int keysDeleted = 0;
+std::wstring backupFolder;  // empty: backup off
+int hivesSaved = 0;
+
+// The backup sub-folder of a source folder, made at its first copy.
+std::wstring backupOf(const std::wstring& folder) {
+    static std::map<std::wstring, std::wstring> made;
+    auto [it, fresh] = made.try_emplace(folder);
+    if (fresh) {
+        std::wstring name = folder;
+        for (wchar_t& c : name)
+            if (c == L'\\' || c == L':') c = L';';
+        it->second = backupFolder + name + L"\\";
+        CreateDirectoryW(it->second.c_str(), nullptr);
+    }
+    return it->second;
+}
+
+// Deletes a file, first copied into the backup when backups are on.
+void deleteFile(const std::wstring& folder, const std::wstring& name) {
+    if (!backupFolder.empty() && !CopyFileW((folder + name).c_str(), (backupOf(folder) + name).c_str(), FALSE)) return;
+    if (DeleteFileW((folder + name).c_str())) ++filesDeleted;
+}
 
 void deleteFiles(const std::wstring& folder, const List& patterns) {
     for (const std::wstring& pattern : patterns) {
@@ -40,9 +67,27 @@ void deleteFiles(const std::wstring& folder, const List& patterns) {
         do {
             const std::wstring name = fd.cFileName;
             if (name == L"." || name == L"..") continue;
-            if (DeleteFileW((folder + name).c_str())) ++filesDeleted;
+            deleteFile(folder, name);
         } while (FindNextFileW(find.get(), &fd));
     }
+}
+
+// Saves a key into the backup when backups are on; false when it could not be saved.
+bool saveKey(HKEY parent, const std::wstring& name) {
+    if (backupFolder.empty()) return true;
+    Key k;
+    if (RegOpenKeyExW(parent, name.c_str(), 0, KEY_READ, k.out()) != ERROR_SUCCESS) return false;
+    const std::wstring file = backupFolder + std::to_wstring(++hivesSaved) + L".TW";
+    return RegSaveKeyW(k.get(), file.c_str(), nullptr) == ERROR_SUCCESS;
+}
+
+void enableBackupPrivilege() {
+    HANDLE token = nullptr;
+    TOKEN_PRIVILEGES p{1, {{{0, 0}, SE_PRIVILEGE_ENABLED}}};
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token) &&
+        LookupPrivilegeValueW(nullptr, L"SeBackupPrivilege", &p.Privileges[0].Luid))
+        AdjustTokenPrivileges(token, FALSE, &p, 0, nullptr, nullptr);
+    if (token) CloseHandle(token);
 }
 
 bool deleteTree(HKEY parent, const std::wstring& name) {
@@ -66,7 +111,7 @@ void deleteKeys(HKEY root, const std::wstring& path, const List& names) {
     for (const std::wstring& name : names) {
         Key probe;
         if (RegOpenKeyExW(k.get(), name.c_str(), 0, KEY_READ, probe.out()) != ERROR_SUCCESS) continue;
-        if (deleteTree(k.get(), name)) ++keysDeleted;
+        if (saveKey(k.get(), name) && deleteTree(k.get(), name)) ++keysDeleted;
     }
 }
 
@@ -99,7 +144,7 @@ void deleteAdaptersOf(const std::wstring& vendor) {
                 matching.push_back(name);
         }
         for (const std::wstring& n : matching)
-            if (deleteTree(k.get(), n)) ++keysDeleted;
+            if (saveKey(k.get(), n) && deleteTree(k.get(), n)) ++keysDeleted;
     }
 }
 
@@ -113,8 +158,8 @@ void deleteFolder(const std::wstring& folder) {
                 if (name == L"." || name == L"..") continue;
                 if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                     deleteFolder(folder + name + L"\\");
-                else if (DeleteFileW((folder + name).c_str()))
-                    ++filesDeleted;
+                else
+                    deleteFile(folder, name);
             } while (FindNextFileW(find.get(), &fd));
         }
     }
@@ -217,9 +262,17 @@ void cleanMouse(const std::wstring& w) {
 
 }  // namespace
 
-int main() {
+int wmain(int argc, wchar_t** argv) {
     const std::wstring root = envVarW(L"SYSTEMROOT");
     if (root.empty()) return 1;
+    if (argc == 3 && std::wstring(argv[1]) == L"backup") {
+        backupFolder = argv[2];
+        if (backupFolder.back() != L'\\') backupFolder += L'\\';
+        CreateDirectoryW(backupFolder.c_str(), nullptr);
+        enableBackupPrivilege();
+    } else if (argc != 1) {
+        return 1;
+    }
     const std::wstring w = root + L"\\";
     cleanNvidia(w);
     cleanChipset(w);

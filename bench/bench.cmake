@@ -17,6 +17,9 @@ endforeach()
 set_target_properties(tw_bench_runner PROPERTIES OUTPUT_NAME tw_bench_run)
 # The bare floor walks the targets' own lists.
 target_link_libraries(tw_bench_bare PRIVATE tidewell_core tidewell_platform_win32)
+if(MINGW)
+    target_link_options(tw_bench_bare PRIVATE -municode)
+endif()
 target_link_libraries(tw_bench_runner PRIVATE psapi user32)
 # GCC 12 reports a false overlap inside std::string's operator+ (GCC bug 105329).
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")

@@ -4,7 +4,9 @@
 //    against a bare window of the same size (tw_bench_barewindow), and the
 //    peak working set of both at rest;
 //  - full seven-target cleaning runs on the synthetic machine against the bare
-//    Win32 calls (tw_bench_bare), with backup off and on, at two machine sizes.
+//    Win32 calls (tw_bench_bare), with backup off and on, at two machine sizes;
+//    with backup on, also against the bare calls that copy each file (and
+//    save each key) into a backup folder before deleting it.
 // Every figure gives the minimum and the median of the rounds.
 //
 //   tw_bench_run <Tidewell.exe> <scratch folder> [rounds] [startup [other.exe...]]
@@ -285,7 +287,7 @@ public:
         return o.exitCode == 0;
     }
 
-    // One measured run: "tidewell" with backup on or off, "bare", or "quit"
+    // One measured run: "tidewell" or "bare" with backup on or off, or "quit"
     // (Tidewell with -QUIT only: start-up and exit). False when the run did
     // not do its work.
     bool measure(const std::string& what, int files, bool backup) {
@@ -296,7 +298,9 @@ public:
         const std::string system = windows_ + "\\System32\\";
         Outcome o;
         if (what == "bare") {
-            o = run("\"" + tools_ + "tw_bench_bare.exe\"", "");
+            const std::string copies = scratch_ + "\\barebackup";
+            removeTree(copies);
+            o = run("\"" + tools_ + "tw_bench_bare.exe\"" + (backup ? " backup \"" + copies + "\"" : ""), "");
         } else {
             const std::string folder = folders_["prog"];
             writeSettings(folder, backup);
@@ -393,6 +397,7 @@ int main(int argc, char** argv) {
                 ok = bench.measure("tidewell", size, false) && ok;
                 ok = bench.measure("bare", size, false) && ok;
                 ok = bench.measure("tidewell", size, true) && ok;
+                ok = bench.measure("bare", size, true) && ok;
             }
         }
         bench.unseed();
@@ -424,12 +429,20 @@ int main(int argc, char** argv) {
             printFigure("Tidewell -QUIT alone (start-up and exit)", bench.time("quit" + at), "s");
             printFigure("Tidewell, backup off, start-up taken off", bench.difference("tidewell" + at, "quit" + at),
                         "s");
+            printFigure("bare Win32 calls copying first (backup on)", bench.time("bare+backup" + at), "s");
             printFigure("Tidewell, backup on", bench.time("tidewell+backup" + at), "s");
+            printFigure("Tidewell, backup on, start-up taken off",
+                        bench.difference("tidewell+backup" + at, "quit" + at), "s");
             printRatio("Tidewell/bare, backup off", bench.time("tidewell" + at), bench.time("bare" + at),
                        "goal at most 1.3");
             printRatio("Tidewell/bare, start-up taken off", bench.difference("tidewell" + at, "quit" + at),
                        bench.time("bare" + at), "goal at most 1.2");
-            printRatio("Tidewell/bare, backup on", bench.time("tidewell+backup" + at), bench.time("bare" + at), "");
+            printRatio("Tidewell/bare copying, backup on", bench.time("tidewell+backup" + at),
+                       bench.time("bare+backup" + at), "goal at most 1.3");
+            printRatio("Tidewell/bare copying, start-up taken off",
+                       bench.difference("tidewell+backup" + at, "quit" + at), bench.time("bare+backup" + at), "");
+            printRatio("Tidewell backup on/bare, no copies", bench.time("tidewell+backup" + at),
+                       bench.time("bare" + at), "");
         }
         std::printf("\ngrowth from 2000 to 20000 files\n");
         printRatio("Tidewell, backup off", bench.time("tidewell@20000"), bench.time("tidewell@2000"), "");

@@ -1,30 +1,18 @@
 #include "engine/DeleteUnit.h"
 
-#include "backup/BackupUnit.h"
-#include "engine/DeleteMode.h"
+#include "engine/FolderPath.h"
 #include "engine/ProtectedFolders.h"
 #include "engine/RegistrySelf.h"
 #include "engine/RestartQueue.h"
 #include "log/LogUnit.h"
 #include "log/RunNotes.h"
 #include "platform/common.h"
-#include "settings/VarUnit.h"
+#include "store/BackupStore.h"
 
 namespace tw {
 
-std::wstring BackupPath;
-
 namespace {
 
-std::function<void()>& progressHook() {
-    static std::function<void()> hook;
-    return hook;
-}
-
-std::function<void(const std::wstring&)>& routineTrace() {
-    static std::function<void(const std::wstring&)> sink;
-    return sink;
-}
 void addField(std::wstring& line, const std::wstring& text) { line += L'\t' + text; }
 void addField(std::wstring& line, plat::HKey root) { addField(line, RootText(root)); }
 void addField(std::wstring& line, const std::vector<std::wstring>& list) {
@@ -32,109 +20,151 @@ void addField(std::wstring& line, const std::vector<std::wstring>& list) {
 }
 // One line to the routine trace, built only when a sink is set.
 template <class... Args>
-void trace(const wchar_t* routine, const Args&... args) {
-    if (!routineTrace()) return;
+void trace(const DeletionContext& context, const wchar_t* routine, const Args&... args) {
+    if (!context.trace) return;
     std::wstring line = routine;
     (addField(line, args), ...);
-    routineTrace()(line);
+    context.trace(line);
 }
 
-void log(const std::wstring& line) { RunLog().append(line); }
 // The reason a report gives for an item kept because its copy is not in the backup.
 constexpr const wchar_t* kNoBackupCopy = L"its backup copy could not be written";
-
-// "Not deleted <kind> (<path>)" for an item whose backup copy could not be written.
-void logNotBackedUp(const wchar_t* kind, const std::wstring& path) {
-    NoteRefusal(path, kNoBackupCopy);
-    log(std::wstring(L"Not deleted ") + kind + L" (" + path + L")");
-}
 
 // Folder links (junctions, symbolic links) carry this attribute.
 constexpr std::uint32_t kReparse = plat::kAttrReparsePoint;
 
 // A backup item folder that can receive copies: an absolute drive path.
-bool backupPathUsable() { return NormalizeFolderPathW(BackupPath).has_value(); }
-
-// ---- the acting calls ----
-// In a preview (ReportOnly) each one only answers, from what can be known
-// without trying, whether it would succeed, and marks what would go; the
-// decisions around them are the run's own.
-
-// Copies an opened file of `folder` into the backup under its own name,
-// reading it through its handle; true when the copy is there.
-bool backupFile(const plat::EntryHandle& file, const std::wstring& folder, const std::wstring& name) {
-    if (!backupPathUsable()) return false;
-    if (ReportOnly()) return true;
-    std::wstring target = PrepareFileBackupFolder(BackupPath, folder);
-    if (target.empty() || plat::copyEntryTo(file, target + name) != plat::kOk) return false;
-    NoteBackupCopy(folder + name, target + name);
-    return true;
-}
-
-std::wstring registryLine(plat::HKey root, const std::wstring& keyPath, const std::wstring& name);
-
-// Saves a key below the open key into the backup; true when the hive is written.
-bool backupKey(TRegistrySelf& reg, plat::HKey root, const std::wstring& keyPath, const std::wstring& name) {
-    const std::wstring file = HiveFileName(root, keyPath, name);
-    if (!backupPathUsable() || RootText(root).empty() || file.empty()) return false;
-    if (ReportOnly()) return true;
-    const std::wstring folder = includeTrailingBackslash(BackupPath);
-    if (!forceDirectories(folder) || !reg.SaveKey(name, folder + file)) return false;
-    NoteBackupCopy(registryLine(root, keyPath, name), folder + file);
-    return true;
+bool backupPathUsable(const DeletionContext& context) {
+    return NormalizeFolderPathW(context.BackupPath).has_value();
 }
 
 std::wstring registryLine(plat::HKey root, const std::wstring& keyPath, const std::wstring& name) {
     return RootText(root) + L"\\" + keyPath + L"\\" + name;
 }
 
-// A read-only entry cannot be deleted (nor can a folder as a file).
-bool wouldRemove(const std::wstring& path, std::uint32_t attributes) {
-    if ((attributes & plat::kAttrReadOnly) != 0) return false;
-    MarkGone(path);
-    return true;
-}
+// ---- the acting calls ----
+// Kept apart from the decisions around them, which are the same in a run and
+// a preview. A run acts; a preview only answers, from what can be known
+// without trying, whether each call would succeed, and marks what would go.
+class ActingCalls {
+public:
+    virtual ~ActingCalls() = default;
+    // "Deleted " in a run, "Would delete " in a preview: the start of the
+    // line of an item that goes.
+    virtual const wchar_t* deletedWord() const = 0;
+    // Copies an opened file of `folder` into the backup item folder under its
+    // own name, reading it through its handle; true when the copy is there.
+    virtual bool copyFile(DeletionContext& context, const plat::EntryHandle& file, const std::wstring& folder,
+                          const std::wstring& name) const = 0;
+    // Saves the key `name` below the open key as the hive file `hive` of the
+    // backup item folder; `line` names the key. True when the hive is written.
+    virtual bool saveKey(DeletionContext& context, TRegistrySelf& reg, const std::wstring& name,
+                         const std::wstring& hive, const std::wstring& line) const = 0;
+    // Deletes an opened entry (a file, an emptied folder, a link) through its
+    // handle; `path` is its path as the walk spells it.
+    virtual bool removeEntry(DeletionContext& context, const plat::EntryHandle& entry,
+                             const std::wstring& path) const = 0;
+    // Queues the opened file's deletion for the next start of Windows, so
+    // that only it goes then (engine/RestartQueue.h).
+    virtual void queueAtRestart(const plat::EntryHandle& file, const std::wstring& path) const = 0;
+    // `identity` names the key (the value's key) in the preview's marks.
+    virtual bool removeKey(DeletionContext& context, TRegistrySelf& reg, const std::wstring& identity,
+                           const std::wstring& name) const = 0;
+    virtual bool removeValue(DeletionContext& context, TRegistrySelf& reg, const std::wstring& identity,
+                             const std::wstring& name) const = 0;
+};
 
-// The acting calls of the walk, kept apart from its decisions. `path` is the
-// entry's path as the walk spells it.
-bool removeEntry(const plat::EntryHandle& entry, const std::wstring& path) {
-    if (ReportOnly()) {
+class RunCalls final : public ActingCalls {
+public:
+    const wchar_t* deletedWord() const override { return L"Deleted "; }
+    bool copyFile(DeletionContext& context, const plat::EntryHandle& file, const std::wstring& folder,
+                  const std::wstring& name) const override {
+        const std::wstring target = context.FileBackupFolder(folder);
+        if (target.empty() || plat::copyEntryTo(file, target + name) != plat::kOk) return false;
+        NoteBackupCopy(folder + name, target + name);
+        return true;
+    }
+    bool saveKey(DeletionContext& context, TRegistrySelf& reg, const std::wstring& name, const std::wstring& hive,
+                 const std::wstring& line) const override {
+        const std::wstring folder = includeTrailingBackslash(context.BackupPath);
+        if (!forceDirectories(folder) || !reg.SaveKey(name, folder + hive)) return false;
+        NoteBackupCopy(line, folder + hive);
+        return true;
+    }
+    bool removeEntry(DeletionContext&, const plat::EntryHandle& entry, const std::wstring&) const override {
+        return plat::deleteEntry(entry) == plat::kOk;
+    }
+    void queueAtRestart(const plat::EntryHandle& file, const std::wstring& path) const override {
+        if (!QueueDeletionAtRestart(file).empty()) NoteQueuedAtRestart(path);
+    }
+    bool removeKey(DeletionContext&, TRegistrySelf& reg, const std::wstring&, const std::wstring& name) const override {
+        return reg.DeleteKey(name);
+    }
+    bool removeValue(DeletionContext&, TRegistrySelf& reg, const std::wstring&,
+                     const std::wstring& name) const override {
+        return reg.DeleteValue(name);
+    }
+};
+
+class PreviewCalls final : public ActingCalls {
+public:
+    const wchar_t* deletedWord() const override { return L"Would delete "; }
+    bool copyFile(DeletionContext&, const plat::EntryHandle&, const std::wstring&,
+                  const std::wstring&) const override {
+        return true;
+    }
+    bool saveKey(DeletionContext&, TRegistrySelf&, const std::wstring&, const std::wstring&,
+                 const std::wstring&) const override {
+        return true;
+    }
+    // A read-only entry cannot be deleted (nor can a folder as a file).
+    bool removeEntry(DeletionContext& context, const plat::EntryHandle& entry,
+                     const std::wstring& path) const override {
         plat::EntryInfo info;
-        return plat::entryInfo(entry, info) == plat::kOk && wouldRemove(path, info.attributes);
-    }
-    return plat::deleteEntry(entry) == plat::kOk;
-}
-// Queues the opened file's deletion for the next start of Windows, so that
-// only it goes then (engine/RestartQueue.h); a preview queues nothing.
-void scheduleAtRestart(const plat::EntryHandle& file, const std::wstring& path) {
-    if (!ReportOnly() && !QueueDeletionAtRestart(file).empty()) NoteQueuedAtRestart(path);
-}
-
-// `identity` names the key (the value's key) in the preview's marks.
-bool removeKey(TRegistrySelf& reg, const std::wstring& identity, const std::wstring& name) {
-    if (ReportOnly()) {
-        MarkKeyGone(identity);
+        if (plat::entryInfo(entry, info) != plat::kOk || (info.attributes & plat::kAttrReadOnly) != 0) return false;
+        context.MarkGone(path);
         return true;
     }
-    return reg.DeleteKey(name);
-}
-
-bool removeValue(TRegistrySelf& reg, const std::wstring& identity, const std::wstring& name) {
-    if (ReportOnly()) {
-        MarkValueGone(identity, name);
+    void queueAtRestart(const plat::EntryHandle&, const std::wstring&) const override {}
+    bool removeKey(DeletionContext& context, TRegistrySelf&, const std::wstring& identity,
+                   const std::wstring&) const override {
+        context.MarkKeyGone(identity);
         return true;
     }
-    return reg.DeleteValue(name);
+    bool removeValue(DeletionContext& context, TRegistrySelf&, const std::wstring& identity,
+                     const std::wstring& name) const override {
+        context.MarkValueGone(identity, name);
+        return true;
+    }
+};
+
+// The one place that tells a run from a preview.
+const ActingCalls& callsOf(const DeletionContext& context) {
+    static const RunCalls run;
+    static const PreviewCalls preview;
+    if (context.Reporting()) return preview;
+    return run;
+}
+
+// The policy for one file or key: with backup on, its copy is written first
+// and without one it stays (a refusal, noted); then it is deleted; a file
+// that could not be deleted is queued for the restart when its copy is safe
+// or DeleteAtReboot says so (`queue` is empty for a key: keys are never
+// queued). True when the item is gone.
+template <class Copy, class Remove, class Queue>
+bool backUpAndDelete(DeletionContext& context, const std::wstring& path, Copy copy, Remove remove, Queue queue) {
+    if (context.BackupEnabled && !copy()) {
+        NoteRefusal(path, kNoBackupCopy);
+        return false;
+    }
+    if (remove()) return true;
+    if (context.BackupEnabled || context.DeleteAtReboot) queue();
+    return false;
 }
 
 // "Deleted registry (...)" or, in a preview, "Would delete registry (...)".
-std::wstring registryOutcome(bool removed, const std::wstring& line) {
-    return (removed ? DeletedWord() + std::wstring(L"registry (") : std::wstring(L"Not deleted registry (")) + line +
-           L")";
-}
-std::wstring folderOutcome(bool removed, const std::wstring& folder) {
-    return (removed ? DeletedWord() + std::wstring(L"folder (") : std::wstring(L"Not deleted folder (")) + folder +
-           L")";
+std::wstring outcome(const DeletionContext& context, bool removed, const wchar_t* kind, const std::wstring& line) {
+    return (removed ? callsOf(context).deletedWord() : L"Not deleted ") + std::wstring(kind) + L" (" + line + L")";
 }
 
 // Opens one listed name relative to its folder's handle; false when it
@@ -147,35 +177,50 @@ bool openListed(const plat::EntryHandle& dir, const std::wstring& dirFinalPath, 
            plat::sameNameIgnoreCase(info.finalPath, JoinPath(dirFinalPath, name));
 }
 
-// A file of the walk, opened and checked: backed up first when backups are
-// on (read through the same handle), then deleted through its handle, or
-// left to the restart.
-bool deleteWalkedFile(const plat::EntryHandle& file, const std::wstring& folder, const std::wstring& name) {
+// Backs up an opened file of `folder` (read through its handle), or a key
+// below the open key: only into a usable item folder, and a key only under a
+// root and a name that make a hive file name.
+bool backUpFile(DeletionContext& context, const plat::EntryHandle& file, const std::wstring& folder,
+                const std::wstring& name) {
+    return backupPathUsable(context) && callsOf(context).copyFile(context, file, folder, name);
+}
+bool backUpKey(DeletionContext& context, TRegistrySelf& reg, plat::HKey root, const std::wstring& keyPath,
+               const std::wstring& name) {
+    const std::wstring hive = HiveFileName(root, keyPath, name);
+    return backupPathUsable(context) && !RootText(root).empty() && !hive.empty() &&
+           callsOf(context).saveKey(context, reg, name, hive, registryLine(root, keyPath, name));
+}
+
+// A file of the walk, opened and checked: backed up, deleted through its
+// handle, or left to the restart.
+bool deleteWalkedFile(DeletionContext& context, const plat::EntryHandle& file, const std::wstring& folder,
+                      const std::wstring& name) {
     const std::wstring path = folder + name;
-    if (BackupEnabled) {
-        if (!backupFile(file, folder, name)) {  // not copied, so it stays
-            NoteRefusal(path, kNoBackupCopy);
-            return false;
-        }
-        if (removeEntry(file, path)) return true;
-        scheduleAtRestart(file, path);
-        return false;
-    }
-    if (removeEntry(file, path)) return true;
-    if (DeleteAtReboot) scheduleAtRestart(file, path);
-    return false;
+    const ActingCalls& calls = callsOf(context);
+    return backUpAndDelete(
+        context, path, [&] { return backUpFile(context, file, folder, name); },
+        [&] { return calls.removeEntry(context, file, path); }, [&] { calls.queueAtRestart(file, path); });
+}
+
+// A key below the open key, judged: backed up, then deleted.
+bool deleteKey(DeletionContext& context, TRegistrySelf& reg, plat::HKey root, const std::wstring& keyPath,
+               const std::wstring& name, const std::wstring& identity) {
+    return backUpAndDelete(
+        context, registryLine(root, keyPath, name), [&] { return backUpKey(context, reg, root, keyPath, name); },
+        [&] { return callsOf(context).removeKey(context, reg, identity, name); }, [] {});
 }
 
 // The walk below a folder that has passed the protected-folder rule: `dir`
 // is its open handle, `text` its path as given (with trailing backslash; it
 // names backups and the restart queue), `finalPath` what the handle reaches.
-bool deleteTree(const plat::EntryHandle& dir, const std::wstring& text, const std::wstring& finalPath) {
+bool deleteTree(DeletionContext& context, const plat::EntryHandle& dir, const std::wstring& text,
+                const std::wstring& finalPath) {
     std::vector<plat::DirEntry> entries;
     if (plat::listEntries(dir, entries) != plat::kOk) return false;
     bool ok = true;
     for (const auto& e : entries) {
         const std::wstring& name = e.name;
-        if (IsGone(text + name)) continue;  // named earlier in this preview
+        if (context.IsGone(text + name)) continue;  // named earlier in this preview
         plat::EntryHandle entry;
         plat::EntryInfo info;
         if (!openListed(dir, finalPath, e.name, entry, info)) {
@@ -184,58 +229,51 @@ bool deleteTree(const plat::EntryHandle& dir, const std::wstring& text, const st
         }
         if ((info.attributes & kReparse) != 0) {
             // A link, also one swapped in after the listing: removed itself, never followed.
-            if (!removeEntry(entry, text + name)) ok = false;
+            if (!callsOf(context).removeEntry(context, entry, text + name)) ok = false;
         } else if ((info.attributes & plat::kAttrDirectory) != 0) {
-            if (!deleteTree(entry, text + name + L"\\", info.finalPath)) ok = false;
-        } else if (!deleteWalkedFile(entry, text, name)) {
+            if (!deleteTree(context, entry, text + name + L"\\", info.finalPath)) ok = false;
+        } else if (!deleteWalkedFile(context, entry, text, name)) {
             ok = false;
         }
     }
-    return ok && removeEntry(dir, text);
+    return ok && callsOf(context).removeEntry(context, dir, text);
 }
 
 // Removes a judged folder: a link itself, anything else with its tree.
-bool removeJudged(const FolderVerdict& verdict, const std::wstring& text) {
+bool removeJudged(DeletionContext& context, const FolderVerdict& verdict, const std::wstring& text) {
     if (!verdict.allowed) return false;
-    if (verdict.link) return removeEntry(verdict.handle, text);
-    return deleteTree(verdict.handle, includeTrailingBackslash(text), verdict.finalPath);
+    if (verdict.link) return callsOf(context).removeEntry(context, verdict.handle, text);
+    return deleteTree(context, verdict.handle, includeTrailingBackslash(text), verdict.finalPath);
 }
 
 }  // namespace
 
-void SetProgressHook(std::function<void()> hook) { progressHook() = std::move(hook); }
-
-void SetRoutineTrace(std::function<void(const std::wstring&)> sink) { routineTrace() = std::move(sink); }
-void TraceRoutine(const wchar_t* name, const std::wstring& argument) { trace(name, argument); }
-
-void StepProgress() {
-    if (progressHook()) progressHook()();
-}
-
 // ---------------------------------------------------------------- folders ----
 
-bool IsProtectedFolder(const std::wstring& path) { return !JudgeFolder(path).allowed; }
-
-bool DeleteFolderTree(const std::wstring& folder) { return removeJudged(JudgeFolder(folder), folder); }
-
-void DeleteFolder(const std::wstring& folder) {
-    trace(L"DeleteFolder", folder);
-    const bool removed = DeleteFolderTree(includeTrailingBackslash(folder));
-    log(folderOutcome(removed, folder));
+bool IsProtectedFolder(const std::wstring& path) {
+    ProtectionRule fresh;
+    return !JudgeFolder(path, fresh).allowed;
 }
 
-void DeleteInstallFolder(const std::wstring& folder) {
-    trace(L"DeleteInstallFolder", folder);
-    const bool removed = removeJudged(JudgeInstallFolder(folder), includeTrailingBackslash(folder));
-    log(folderOutcome(removed, folder));
+void DeleteFolder(DeletionContext& context, const std::wstring& folder) {
+    trace(context, L"DeleteFolder", folder);
+    const std::wstring text = includeTrailingBackslash(folder);
+    const bool removed = removeJudged(context, JudgeFolder(text, context.protection), text);
+    context.log.append(outcome(context, removed, L"folder", folder));
 }
 
-void DeleteFoldersByCompany(const std::wstring& folder, const std::wstring& prefix) {
-    trace(L"DeleteFoldersByCompany", folder, prefix);
+void DeleteInstallFolder(DeletionContext& context, const std::wstring& folder) {
+    trace(context, L"DeleteInstallFolder", folder);
+    const bool removed = removeJudged(context, JudgeInstallFolder(folder, context.protection),
+                                      includeTrailingBackslash(folder));
+    context.log.append(outcome(context, removed, L"folder", folder));
+}
+
+void DeleteFoldersByCompany(DeletionContext& context, const std::wstring& folder, const std::wstring& prefix) {
+    trace(context, L"DeleteFoldersByCompany", folder, prefix);
     // An empty prefix would match every folder.
     if (prefix.empty()) return;
     const std::wstring f = includeTrailingBackslash(folder);
-    const std::wstring wantedPrefix = prefix;
     plat::EntryHandle dir;
     plat::EntryInfo dirInfo;
     std::vector<plat::DirEntry> entries;
@@ -246,57 +284,72 @@ void DeleteFoldersByCompany(const std::wstring& folder, const std::wstring& pref
         if ((e.attributes & (plat::kAttrHidden | plat::kAttrSystem)) != 0) continue;
         if ((e.attributes & plat::kAttrDirectory) == 0) continue;
         const std::wstring& name = e.name;
-        if (IsGone(f + name)) continue;
+        if (context.IsGone(f + name)) continue;
         const std::wstring company = plat::profileRead(f + name + L"\\setup.ini", L"Startup",
                                                        L"CompanyName", L"Not");
-        if (company.compare(0, wantedPrefix.size(), wantedPrefix) != 0) continue;
+        if (company.compare(0, prefix.size(), prefix) != 0) continue;
         // The folder is opened relative to the listed one and must still be in it.
         plat::EntryHandle sub;
         plat::EntryInfo subInfo;
         FolderVerdict verdict;
         if (openListed(dir, dirInfo.finalPath, e.name, sub, subInfo))
-            verdict = JudgeOpenedFolder(std::move(sub), e.attributes);
-        const bool removed = removeJudged(verdict, f + name);
-        log(folderOutcome(removed, f + name));
+            verdict = JudgeOpenedFolder(std::move(sub), e.attributes, context.protection);
+        const bool removed = removeJudged(context, verdict, f + name);
+        context.log.append(outcome(context, removed, L"folder", f + name));
     }
 }
 
 // ------------------------------------------------------------------ files ----
 
-void DeleteFiles(const std::wstring& folder, const std::vector<std::wstring>& patterns) {
-    trace(L"DeleteFiles", folder, patterns);
+void DeleteFiles(DeletionContext& context, const std::wstring& folder, const std::vector<std::wstring>& patterns) {
+    trace(context, L"DeleteFiles", folder, patterns);
     const std::wstring f = includeTrailingBackslash(folder);
     // Only an absolute folder says where the files are, and the program's own
-    // files are never a target's. The folder is listed through its handle for
-    // each pattern (an earlier pattern's files are gone), each match is opened
-    // relative to it, and what is judged is what is backed up and deleted: a
+    // files are never a target's. Each match is opened relative to the
+    // folder's handle, and what is judged is what is backed up and deleted: a
     // pattern never leaves its folder.
     plat::EntryHandle dir;
     plat::EntryInfo dirInfo;
-    const bool usable = NormalizeFolderPathW(f).has_value() &&
-                        plat::openEntry(f, plat::kOpenFollowLink, dir) == plat::kOk &&
-                        plat::entryInfo(dir, dirInfo) == plat::kOk && !IsInsideProgramFolder(dirInfo.finalPath);
+    std::vector<plat::DirEntry> entries;
+    if (NormalizeFolderPathW(f).has_value() && plat::openEntry(f, plat::kOpenFollowLink, dir) == plat::kOk &&
+        plat::entryInfo(dir, dirInfo) == plat::kOk &&
+        !IsInsideProgramFolder(dirInfo.finalPath, context.protection.backupSetsMayGo))
+        plat::listEntries(dir, entries);
+    // The folder is listed once for all patterns (a listing costs as much as
+    // many deletions). A later pattern sees the listing as a fresh one would
+    // show it: what an earlier pattern removed, or what left the folder after
+    // it was opened (moved away for the restart), is gone.
+    enum Seen : char { kNotYet, kStayed, kUnopened, kGone };
+    std::vector<Seen> seen(entries.size(), kNotYet);
     for (const auto& pattern : patterns) {
-        std::vector<plat::DirEntry> entries;
-        if (usable && pattern.find_first_of(L"\\/:") == std::wstring::npos && pattern != L"..")
-            plat::listEntries(dir, entries);
-        for (const auto& e : entries) {
-            if (!MatchesPattern(e.name, pattern)) continue;
-            const std::wstring path = f + e.name;
-            if (IsGone(path)) continue;
-            plat::EntryHandle file;
+        const bool plain = pattern.find_first_of(L"\\/:") == std::wstring::npos && pattern != L"..";
+        const FilePattern wanted(plain ? pattern : std::wstring());
+        for (std::size_t i = 0; plain && i < entries.size(); ++i) {
+            const std::wstring& name = entries[i].name;
+            if (seen[i] == kGone || !wanted.Matches(name)) continue;
+            const std::wstring path = f + name;
+            if (context.IsGone(path)) continue;
+            plat::EntryHandle file, probe;
             plat::EntryInfo info;
             bool removed = false;
-            if (!openListed(dir, dirInfo.finalPath, e.name, file, info) ||
-                (info.attributes & plat::kAttrDirectory) != 0)
-                removed = false;  // a pattern names files only
-            else if ((info.attributes & kReparse) != 0)
-                removed = !BackupEnabled && removeEntry(file, path);  // a link has no content of its own to back up
-            else
-                removed = deleteWalkedFile(file, f, e.name);
-            log(removed ? DeletedWord() + std::wstring(L"file (") + path + L")" : L"Not deleted file (" + path + L")");
+            if (!openListed(dir, dirInfo.finalPath, name, file, info)) {
+                if (seen[i] == kStayed && plat::openEntryAt(dir, name, 0, probe) == plat::kErrFileNotFound) {
+                    seen[i] = kGone;
+                    continue;
+                }
+                seen[i] = kUnopened;
+            } else {
+                if ((info.attributes & plat::kAttrDirectory) != 0)
+                    removed = false;  // a pattern names files only
+                else if ((info.attributes & kReparse) != 0)  // a link has no content of its own to back up
+                    removed = !context.BackupEnabled && callsOf(context).removeEntry(context, file, path);
+                else
+                    removed = deleteWalkedFile(context, file, f, name);
+                seen[i] = removed ? kGone : kStayed;
+            }
+            context.log.append(outcome(context, removed, L"file", path));
         }
-        StepProgress();
+        context.StepProgress();
     }
 }
 
@@ -315,16 +368,18 @@ std::wstring keyIdentity(TRegistrySelf& reg, const std::wstring& name, const std
 // A link in the middle of a path may lead out of the root the key was named
 // under (a user's key to a machine key): such a key is refused, and so is one
 // whose place cannot be told. Links inside the root (CurrentControlSet) stay.
-bool refusedOutsideRoot(TRegistrySelf& reg, const std::wstring& identity, const std::wstring& line) {
+bool refusedOutsideRoot(DeletionContext& context, TRegistrySelf& reg, const std::wstring& identity,
+                        const std::wstring& line) {
     if (reg.WithinRoot(identity)) return false;
     NoteRefusal(line, L"a registry link leads it out of " + RootText(reg.RootKey()));
-    log(L"Not deleted registry (" + line + L")");
+    context.log.append(L"Not deleted registry (" + line + L")");
     return true;
 }
 }  // namespace
 
-void DeleteKeys(plat::HKey root, const std::wstring& keyPath, const std::vector<std::wstring>& names) {
-    trace(L"DeleteKeys", root, keyPath, names);
+void DeleteKeys(DeletionContext& context, plat::HKey root, const std::wstring& keyPath,
+                const std::vector<std::wstring>& names) {
+    trace(context, L"DeleteKeys", root, keyPath, names);
     TRegistrySelf reg;
     reg.SetRootKey(root);
     // A path that cannot be opened yields only the progress steps: the names
@@ -334,37 +389,35 @@ void DeleteKeys(plat::HKey root, const std::wstring& keyPath, const std::vector<
         const std::wstring line = registryLine(root, keyPath, name);
         const std::wstring identity =
             opened && !name.empty() && reg.KeyExists(name) ? keyIdentity(reg, name, line) : std::wstring();
-        if (!identity.empty() && !IsKeyGone(identity) && !refusedOutsideRoot(reg, identity, line)) {
-            if (BackupEnabled && !backupKey(reg, root, keyPath, name))
-                logNotBackedUp(L"registry", line);
-            else
-                log(registryOutcome(removeKey(reg, identity, name), line));
-        }
-        StepProgress();
+        if (!identity.empty() && !context.IsKeyGone(identity) && !refusedOutsideRoot(context, reg, identity, line))
+            context.log.append(
+                outcome(context, deleteKey(context, reg, root, keyPath, name, identity), L"registry", line));
+        context.StepProgress();
     }
     reg.CloseKey();
 }
 
-void DeleteValues(plat::HKey root, const std::wstring& keyPath, const std::vector<std::wstring>& names) {
-    trace(L"DeleteValues", root, keyPath, names);
+void DeleteValues(DeletionContext& context, plat::HKey root, const std::wstring& keyPath,
+                  const std::vector<std::wstring>& names) {
+    trace(context, L"DeleteValues", root, keyPath, names);
     TRegistrySelf reg;
     reg.SetRootKey(root);
     const bool opened = reg.OpenKey(keyPath, false);
     const std::wstring keyText = RootText(root) + L"\\" + keyPath;
     const std::wstring identity = opened ? keyIdentity(reg, L"", keyText) : keyText;
     for (const auto& name : names) {
-        if (opened && reg.ValueExists(name) && !IsValueGone(identity, name)) {
-            const std::wstring line = registryLine(root, keyPath, name);
-            log(registryOutcome(removeValue(reg, identity, name), line));
+        if (opened && reg.ValueExists(name) && !context.IsValueGone(identity, name)) {
+            const bool removed = callsOf(context).removeValue(context, reg, identity, name);
+            context.log.append(outcome(context, removed, L"registry", registryLine(root, keyPath, name)));
         }
-        StepProgress();
+        context.StepProgress();
     }
     reg.CloseKey();
 }
 
-void DeleteKeysByValue(plat::HKey root, const std::wstring& keyPath, const std::wstring& valueName,
-                       const std::wstring& prefix) {
-    trace(L"DeleteKeysByValue", root, keyPath, valueName, prefix);
+void DeleteKeysByValue(DeletionContext& context, plat::HKey root, const std::wstring& keyPath,
+                       const std::wstring& valueName, const std::wstring& prefix) {
+    trace(context, L"DeleteKeysByValue", root, keyPath, valueName, prefix);
     TRegistrySelf reg;
     reg.SetRootKey(root);
     std::vector<std::wstring> names;
@@ -376,17 +429,14 @@ void DeleteKeysByValue(plat::HKey root, const std::wstring& keyPath, const std::
         reg.CloseKey();
         if (name.empty() || !reg.OpenKey(keyPath, false)) continue;
         const std::wstring identity = keyIdentity(reg, name, line);
-        if (IsKeyGone(identity)) continue;
+        if (context.IsKeyGone(identity)) continue;
         reg.CloseKey();
         std::wstring text;
         if (reg.OpenKey(keyPath + L"\\" + name, false)) text = reg.ReadString(valueName);
         if (!startsWith(text, prefix)) continue;
         reg.CloseKey();
-        if (!reg.OpenKey(keyPath, false) || refusedOutsideRoot(reg, identity, line)) continue;
-        if (BackupEnabled && !backupKey(reg, root, keyPath, name))
-            logNotBackedUp(L"registry", line);
-        else
-            log(registryOutcome(removeKey(reg, identity, name), line));
+        if (!reg.OpenKey(keyPath, false) || refusedOutsideRoot(context, reg, identity, line)) continue;
+        context.log.append(outcome(context, deleteKey(context, reg, root, keyPath, name, identity), L"registry", line));
     }
     reg.CloseKey();
 }

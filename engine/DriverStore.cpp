@@ -2,9 +2,8 @@
 
 #include <cstring>
 
-#include "backup/BackupUnit.h"
-#include "backup/DriverBackup.h"
-#include "engine/DeleteMode.h"
+#include "store/BackupStore.h"
+#include "store/DriverPackages.h"
 #include "engine/DeleteUnit.h"
 #include "engine/FolderPath.h"
 #include "engine/ProtectedFolders.h"
@@ -12,7 +11,6 @@
 #include "log/LogUnit.h"
 #include "log/RunNotes.h"
 #include "platform/common.h"
-#include "settings/VarUnit.h"
 
 namespace tw {
 
@@ -83,23 +81,26 @@ std::wstring processRefusal() {
     return L"a 32-bit process on 64-bit Windows cannot change drivers (ERROR_IN_WOW64); the 64-bit build does";
 }
 
-void report(bool removed, const wchar_t* kind, const std::wstring& text) {
-    RunLog().append((removed ? std::wstring(DeletedWord()) : std::wstring(L"Not deleted ")) + kind + L" (" + text +
+void report(DeletionContext& context, bool removed, const wchar_t* kind, const std::wstring& text) {
+    const std::wstring word = context.Reporting() ? L"Would delete " : L"Deleted ";
+    context.log.append((removed ? word : std::wstring(L"Not deleted ")) + kind + L" (" + text +
                     L")");
 }
-void refuse(const wchar_t* kind, const std::wstring& text, const std::wstring& reason) {
+void refuse(DeletionContext& context, const wchar_t* kind, const std::wstring& text, const std::wstring& reason) {
     NoteRefusal(text, reason);
-    report(false, kind, text);
+    report(context, false, kind, text);
 }
 
-void trace(const wchar_t* routine, const std::vector<std::wstring>& a, const std::vector<std::wstring>& b) {
-    std::wstring fields;
+void trace(const DeletionContext& context, const wchar_t* routine, const std::vector<std::wstring>& a,
+           const std::vector<std::wstring>& b) {
+    if (!context.trace) return;
+    std::wstring fields = routine;
     for (const auto* list : {&a, &b})
-        for (const std::wstring& item : *list) fields += (fields.empty() ? L"" : L"\t") + item;
-    TraceRoutine(routine, fields);
+        for (const std::wstring& item : *list) fields += L"\t" + item;
+    context.trace(fields);
 }
 
-bool backupPathUsable() { return NormalizeFolderPathW(BackupPath).has_value(); }
+bool backupPathUsable(const DeletionContext& context) { return NormalizeFolderPathW(context.BackupPath).has_value(); }
 
 // A string value, or the first string of a list value; empty when neither.
 std::wstring firstString(plat::HKey key, const std::wstring& name) {
@@ -137,25 +138,25 @@ bool openPackageFolder(const std::wstring& infName, plat::EntryHandle& out, std:
 
 // The INF and its package folder into the backup; a preview only checks
 // that both can be had.
-bool backupPackage(const std::wstring& infFolder, const std::wstring& infName, const std::wstring& text) {
+bool backupPackage(DeletionContext& context, const std::wstring& infFolder, const std::wstring& infName, const std::wstring& text) {
     plat::EntryHandle package;
     std::wstring packagePath;
-    if (!backupPathUsable() || !openPackageFolder(infName, package, packagePath)) return false;
-    if (ReportOnly()) return true;
-    if (!BackupDriverPackage(BackupPath, infFolder, infName, package, packagePath)) return false;
-    NoteBackupCopy(text, includeTrailingBackslash(BackupPath) + infName + L"\\");
+    if (!backupPathUsable(context) || !openPackageFolder(infName, package, packagePath)) return false;
+    if (context.Reporting()) return true;
+    if (!BackupDriverPackage(context.BackupPath, infFolder, infName, package, packagePath)) return false;
+    NoteBackupCopy(text, includeTrailingBackslash(context.BackupPath) + infName + L"\\");
     return true;
 }
 
 // The device's key saved as a hive file, as DeleteKeys saves a key.
-bool backupDeviceKey(const std::wstring& instanceId, const std::wstring& text) {
+bool backupDeviceKey(DeletionContext& context, const std::wstring& instanceId, const std::wstring& text) {
     const std::wstring path = std::wstring(kEnumKey) + L"\\" + instanceId;
     const std::size_t cut = path.rfind(L'\\');
     const std::wstring keyPath = path.substr(0, cut), name = path.substr(cut + 1);
     const std::wstring file = HiveFileName(plat::kHKeyLocalMachine, keyPath, name);
-    if (!backupPathUsable() || file.empty()) return false;
-    if (ReportOnly()) return true;
-    const std::wstring folder = includeTrailingBackslash(BackupPath);
+    if (!backupPathUsable(context) || file.empty()) return false;
+    if (context.Reporting()) return true;
+    const std::wstring folder = includeTrailingBackslash(context.BackupPath);
     TRegistrySelf reg;
     reg.SetRootKey(plat::kHKeyLocalMachine);
     reg.Access = plat::kKeyRead;
@@ -183,8 +184,8 @@ bool BootCriticalClass(const std::wstring& className, const std::wstring& classG
     return false;
 }
 
-void RemoveDriverPackages(const std::vector<std::wstring>& providers, const std::vector<std::wstring>& classes) {
-    trace(L"RemoveDriverPackages", providers, classes);
+void RemoveDriverPackages(DeletionContext& context, const std::vector<std::wstring>& providers, const std::vector<std::wstring>& classes) {
+    trace(context, L"RemoveDriverPackages", providers, classes);
     const std::wstring infFolder = includeTrailingBackslash(plat::systemFolder(plat::SystemFolder::Windows)) + L"inf\\";
     std::vector<plat::FindData> infs;
     plat::findEntries(infFolder + L"oem*.inf", infs);
@@ -194,36 +195,36 @@ void RemoveDriverPackages(const std::vector<std::wstring>& providers, const std:
     for (const plat::FindData& e : infs) {
         const std::wstring path = infFolder + e.name;
         plat::InfVersion inf;
-        if ((e.attributes & plat::kAttrDirectory) != 0 || IsGone(path) || plat::readInfVersion(path, inf) != plat::kOk ||
+        if ((e.attributes & plat::kAttrDirectory) != 0 || context.IsGone(path) || plat::readInfVersion(path, inf) != plat::kOk ||
             !providerMatches(inf.provider, providers) || !anySame(inf.className, classes))
             continue;
         const std::wstring text = e.name + L": " + inf.provider + L", " + inf.className + L", " +
                                   (inf.driverVersion.empty() ? inf.driverDate : inf.driverVersion);
         std::wstring refusal = blocked.empty() ? packageRefusal(e.name, inf, devicesListed ? &devices : nullptr) : blocked;
-        if (refusal.empty() && BackupEnabled && !backupPackage(infFolder, e.name, text)) refusal = kNoBackupCopy;
+        if (refusal.empty() && context.BackupEnabled && !backupPackage(context, infFolder, e.name, text)) refusal = kNoBackupCopy;
         if (!refusal.empty()) {
-            refuse(kPackage, text, refusal);
+            refuse(context, kPackage, text, refusal);
             continue;
         }
         bool removed = true;
-        if (ReportOnly())
-            MarkGone(path);
+        if (context.Reporting())
+            context.MarkGone(path);
         else  // forced: no present device uses it, as judged above
             removed = plat::uninstallDriverPackage(e.name, true) == plat::kOk;
-        report(removed, kPackage, text);
+        report(context, removed, kPackage, text);
     }
-    StepProgress();
+    context.StepProgress();
 }
 
-void RemoveDevices(const std::vector<std::wstring>& classes, const std::vector<std::wstring>& hardwareIdPrefixes) {
-    trace(L"RemoveDevices", classes, hardwareIdPrefixes);
+void RemoveDevices(DeletionContext& context, const std::vector<std::wstring>& classes, const std::vector<std::wstring>& hardwareIdPrefixes) {
+    trace(context, L"RemoveDevices", classes, hardwareIdPrefixes);
     std::vector<plat::DeviceRecord> devices;
     plat::listDevices(devices);
     const std::wstring blocked = processRefusal();
     for (const plat::DeviceRecord& d : devices) {
         const std::wstring key = L"HKLM\\" + std::wstring(kEnumKey) + L"\\" + d.instanceId;
         if (d.presence == plat::Presence::Present || !anySame(d.className, classes) ||
-            !hardwareIdMatches(d.hardwareIds, hardwareIdPrefixes) || IsKeyGone(key))
+            !hardwareIdMatches(d.hardwareIds, hardwareIdPrefixes) || context.IsKeyGone(key))
             continue;
         const std::wstring text =
             d.instanceId + L": " + d.className + (d.description.empty() ? L"" : L", " + d.description);
@@ -232,19 +233,19 @@ void RemoveDevices(const std::vector<std::wstring>& classes, const std::vector<s
             refusal = L"whether it is attached could not be told";
         if (refusal.empty() && BootCriticalClass(d.className, d.classGuid))
             refusal = L"of a class Windows needs to start (" + d.className + L")";
-        if (refusal.empty() && BackupEnabled && !backupDeviceKey(d.instanceId, text)) refusal = kNoBackupCopy;
+        if (refusal.empty() && context.BackupEnabled && !backupDeviceKey(context, d.instanceId, text)) refusal = kNoBackupCopy;
         if (!refusal.empty()) {
-            refuse(kDevice, text, refusal);
+            refuse(context, kDevice, text, refusal);
             continue;
         }
         bool removed = true;
-        if (ReportOnly())
-            MarkKeyGone(key);
+        if (context.Reporting())
+            context.MarkKeyGone(key);
         else  // only while it still reads as not present
             removed = plat::removeDevice(d.instanceId) == plat::kOk;
-        report(removed, kDevice, text);
+        report(context, removed, kDevice, text);
     }
-    StepProgress();
+    context.StepProgress();
 }
 
 }  // namespace tw

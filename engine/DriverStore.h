@@ -1,9 +1,9 @@
 // The deletion routines for what a driver leaves in the system's device
 // installation: its packages in the driver store and the devices of removed
 // hardware. In the style of DeleteUnit: each routine backs up what it removes
-// when BackupEnabled is on (into BackupPath, a drivers item: see
-// backup/DriverBackup.h), acts only outside a preview (ReportOnly), writes
-// one line per item it names, and returns nothing. Each call is one
+// when the context's BackupEnabled is on (into its BackupPath, a drivers
+// item: see backup/DriverBackup.h), acts only outside a preview, writes one
+// line per item it names to the context's log, and returns nothing. Each call is one
 // progress step.
 //
 // Lines (a preview writes "Would delete " for "Deleted "):
@@ -34,6 +34,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/DeletionContext.h"
+
 namespace tw {
 
 // Removes the published packages (%windir%\inf\oem*.inf) whose INF names
@@ -45,7 +47,7 @@ namespace tw {
 // folder (System32\DriverStore\FileRepository\<package>, as the driver
 // database names it) are copied first. The package goes with
 // SetupUninstallOEMInf forced, after the refusals above.
-void RemoveDriverPackages(const std::vector<std::wstring>& providers, const std::vector<std::wstring>& classes);
+void RemoveDriverPackages(DeletionContext& context, const std::vector<std::wstring>& providers, const std::vector<std::wstring>& classes);
 
 // Removes the devices that are not present, of one of `classes`, with a
 // hardware id beginning with one of `hardwareIdPrefixes` ("PCI\VEN_10DE";
@@ -53,7 +55,7 @@ void RemoveDriverPackages(const std::vector<std::wstring>& providers, const std:
 // device's key (HKLM\SYSTEM\CurrentControlSet\Enum\<instance id>) is saved
 // first. Call it before RemoveDriverPackages: a package is refused while a
 // device it serves is listed present.
-void RemoveDevices(const std::vector<std::wstring>& classes, const std::vector<std::wstring>& hardwareIdPrefixes);
+void RemoveDevices(DeletionContext& context, const std::vector<std::wstring>& classes, const std::vector<std::wstring>& hardwareIdPrefixes);
 
 // The class names and GUIDs refused above: System, Computer, Processor,
 // DiskDrive, HDC, SCSIAdapter, Volume, VolumeSnapshot, Keyboard, HIDClass, USB.

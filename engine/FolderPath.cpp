@@ -103,10 +103,14 @@ bool matches(const wchar_t* p, const wchar_t* pEnd, const wchar_t* n, const wcha
 
 }  // namespace
 
-bool MatchesPattern(const std::wstring& name, const std::wstring& pattern) {
-    const std::wstring p = systemPattern(pattern);
-    return !name.empty() && matches(p.data(), p.data() + p.size(), name.data(), name.data() + name.size());
+FilePattern::FilePattern(const std::wstring& pattern) : system_(systemPattern(pattern)) {}
+
+bool FilePattern::Matches(const std::wstring& name) const {
+    return !name.empty() &&
+           matches(system_.data(), system_.data() + system_.size(), name.data(), name.data() + name.size());
 }
+
+bool MatchesPattern(const std::wstring& name, const std::wstring& pattern) { return FilePattern(pattern).Matches(name); }
 
 bool IsSameOrAncestor(const std::wstring& folder, const std::wstring& other) {
     if (folder.empty() || other.size() < folder.size()) return false;

@@ -20,6 +20,15 @@ std::optional<std::wstring> NormalizeFolderPathW(const std::wstring& path);
 // the DOS wildcards), so "nv*.*" also matches "nvfile" without a dot. Letter
 // case is ignored as the file system ignores it, in every script.
 bool MatchesPattern(const std::wstring& name, const std::wstring& pattern);
+// The same pattern rewritten once, for matching many names.
+class FilePattern {
+public:
+    explicit FilePattern(const std::wstring& pattern);
+    bool Matches(const std::wstring& name) const;
+
+private:
+    std::wstring system_;
+};
 
 // True when `folder` is `other` or one of the folders holding it. Both are
 // normalised or final paths; names are compared as the file system does.

@@ -2,11 +2,11 @@
 
 #include <map>
 
-#include "backup/BackupUnit.h"
 #include "engine/FolderPath.h"
 #include "engine/RegistrySelf.h"
 #include "log/LogUnit.h"
 #include "platform/common.h"
+#include "store/BackupStore.h"
 
 namespace tw {
 
@@ -127,20 +127,16 @@ bool insideWindows(const std::wstring& finalPath, const ProtectedSet& set) {
     return false;
 }
 
-bool backupSetRemoval = false;
-std::optional<ProtectedSet>* scopedSet = nullptr;
-
 }  // namespace
 
-ProtectedSetScope::ProtectedSetScope() : outer_(scopedSet) { scopedSet = &set_; }
-ProtectedSetScope::~ProtectedSetScope() { scopedSet = outer_; }
-
-BackupSetRemoval::BackupSetRemoval() { backupSetRemoval = true; }
-BackupSetRemoval::~BackupSetRemoval() { backupSetRemoval = false; }
+const ProtectedSet& ProtectionRule::Set() {
+    if (!set_) set_ = CollectProtectedFolders();
+    return *set_;
+}
 
 std::wstring ProgramFolderFinalPath() { return reach(programFolder()); }
 
-bool IsInsideProgramFolder(const std::wstring& finalPath) {
+bool IsInsideProgramFolder(const std::wstring& finalPath, bool backupSetsMayGo) {
     const std::wstring program = ProgramFolderFinalPath();
     if (program.empty()) return false;
     // A program kept in a drive root guards the root's own files, not the
@@ -149,7 +145,7 @@ bool IsInsideProgramFolder(const std::wstring& finalPath) {
     for (const wchar_t* data : {L"Backup", L"Logs", L"Desktop Icon"})
         own = own || IsSameOrAncestor(reach(JoinPath(program, data)), finalPath);
     if (!own) return false;
-    if (!backupSetRemoval) return true;
+    if (!backupSetsMayGo) return true;
     // A backup set is a folder below the backup root, never the root itself.
     const std::wstring backup = reach(BackupRoot());
     return backup.empty() || plat::sameNameIgnoreCase(backup, finalPath) || !IsSameOrAncestor(backup, finalPath);
@@ -267,7 +263,8 @@ bool IsProtectedFinalPath(const std::wstring& finalPath, const ProtectedSet& set
     return false;
 }
 
-FolderVerdict JudgeOpenedFolder(plat::EntryHandle handle, std::uint32_t listedAttributes, bool installFolder) {
+FolderVerdict JudgeOpenedFolder(plat::EntryHandle handle, std::uint32_t listedAttributes, ProtectionRule& rule,
+                                bool installFolder) {
     FolderVerdict v;
     plat::EntryInfo info;
     if (!handle || plat::entryInfo(handle, info) != plat::kOk) return v;
@@ -277,11 +274,9 @@ FolderVerdict JudgeOpenedFolder(plat::EntryHandle handle, std::uint32_t listedAt
     // cannot be removed as a link.
     if (listedAttributes != plat::kInvalidAttributes && (listedAttributes & plat::kAttrReparsePoint) != 0 && !link)
         return v;
-    std::optional<ProtectedSet> fresh;
-    std::optional<ProtectedSet>& slot = scopedSet ? *scopedSet : fresh;
-    if (!slot) slot = CollectProtectedFolders();
-    const ProtectedSet& set = *slot;
-    if (IsProtectedFinalPath(info.finalPath, set) || IsInsideProgramFolder(info.finalPath)) return v;
+    const ProtectedSet& set = rule.Set();
+    if (IsProtectedFinalPath(info.finalPath, set) || IsInsideProgramFolder(info.finalPath, rule.backupSetsMayGo))
+        return v;
     if (installFolder && insideWindows(info.finalPath, set)) return v;
     if (link) {
         // A link to a protected folder stays: removing it would break the paths that use it.
@@ -301,16 +296,19 @@ FolderVerdict JudgeOpenedFolder(plat::EntryHandle handle, std::uint32_t listedAt
 }
 
 namespace {
-FolderVerdict judgePath(const std::wstring& path, bool installFolder) {
+FolderVerdict judgePath(const std::wstring& path, ProtectionRule& rule, bool installFolder) {
     const auto norm = NormalizeFolderPathW(path);
     if (!norm || norm->size() <= 3) return {};  // unusable, or a drive root
     plat::EntryHandle h;
     if (plat::openEntry(path, plat::kOpenForDelete, h) != plat::kOk) return {};
-    return JudgeOpenedFolder(std::move(h), plat::getFileAttributes(excludeTrailingBackslash(path)), installFolder);
+    return JudgeOpenedFolder(std::move(h), plat::getFileAttributes(excludeTrailingBackslash(path)), rule,
+                             installFolder);
 }
 }  // namespace
 
-FolderVerdict JudgeFolder(const std::wstring& path) { return judgePath(path, false); }
-FolderVerdict JudgeInstallFolder(const std::wstring& path) { return judgePath(path, true); }
+FolderVerdict JudgeFolder(const std::wstring& path, ProtectionRule& rule) { return judgePath(path, rule, false); }
+FolderVerdict JudgeInstallFolder(const std::wstring& path, ProtectionRule& rule) {
+    return judgePath(path, rule, true);
+}
 
 }  // namespace tw

@@ -40,20 +40,20 @@ struct ProtectedSet {
     std::vector<std::wstring> windows;
 };
 ProtectedSet CollectProtectedFolders();
-// While one lives, the set is collected at the first judgement and kept for
-// the rest: a target's cleaning changes neither the system's folders, the
-// profiles nor the environment. The program's own folders are judged afresh
-// every time (a backup set is made while the target is cleaned).
-class ProtectedSetScope {
+// The protected folders one target's judgements compare with, and whether
+// backup sets may go. The set is collected at the first judgement and kept
+// until Forget: a target's cleaning changes neither the system's folders,
+// the profiles nor the environment. The program's own folders are judged
+// afresh every time (a backup set is made while the target is cleaned).
+class ProtectionRule {
 public:
-    ProtectedSetScope();
-    ~ProtectedSetScope();
-    ProtectedSetScope(const ProtectedSetScope&) = delete;
-    ProtectedSetScope& operator=(const ProtectedSetScope&) = delete;
+    const ProtectedSet& Set();
+    void Forget() { set_.reset(); }
+    // Only the Backup dialog's removal of backup sets says so.
+    bool backupSetsMayGo = false;
 
 private:
     std::optional<ProtectedSet> set_;
-    std::optional<ProtectedSet>* outer_;
 };
 // True for a drive or share root and for what the set protects.
 bool IsProtectedFinalPath(const std::wstring& finalPath, const ProtectedSet& set);
@@ -62,16 +62,10 @@ bool IsProtectedFinalPath(const std::wstring& finalPath, const ProtectedSet& set
 // spelling when it cannot be opened.
 std::wstring ProgramFolderFinalPath();
 // True when a final path lies inside the program's own folder: its settings,
-// logs, backup sets and layouts are never a target's to delete. Only the
-// Backup dialog removes backup sets, inside a BackupSetRemoval scope.
-bool IsInsideProgramFolder(const std::wstring& finalPath);
-class BackupSetRemoval {
-public:
-    BackupSetRemoval();
-    ~BackupSetRemoval();
-    BackupSetRemoval(const BackupSetRemoval&) = delete;
-    BackupSetRemoval& operator=(const BackupSetRemoval&) = delete;
-};
+// logs, backup sets and layouts are never a target's to delete. With
+// backupSetsMayGo (only the Backup dialog's removal), a backup set, a folder
+// below the backup root, is not.
+bool IsInsideProgramFolder(const std::wstring& finalPath, bool backupSetsMayGo = false);
 
 // A candidate folder, opened and judged. When allowed, the handle is open
 // (with the right to delete when granted) and every later step acts through
@@ -86,14 +80,15 @@ struct FolderVerdict {
 // absolute drive path, is a drive root, cannot be opened, is no folder, is
 // protected, or is a link leading to a protected folder or one the system
 // followed when asked not to (Wine does).
-FolderVerdict JudgeFolder(const std::wstring& path);
+FolderVerdict JudgeFolder(const std::wstring& path, ProtectionRule& rule);
 // A folder named whole by a registry value (a vendor's install folder): the
 // same rule, and refused as well when it lies inside the Windows folder.
-FolderVerdict JudgeInstallFolder(const std::wstring& path);
+FolderVerdict JudgeInstallFolder(const std::wstring& path, ProtectionRule& rule);
 // The same for an entry already opened (without following a final link);
 // listedAttributes are what the path or the listing showed for it.
 // With installFolder, JudgeInstallFolder's rule.
-FolderVerdict JudgeOpenedFolder(plat::EntryHandle handle, std::uint32_t listedAttributes, bool installFolder = false);
+FolderVerdict JudgeOpenedFolder(plat::EntryHandle handle, std::uint32_t listedAttributes, ProtectionRule& rule,
+                                bool installFolder = false);
 
 // "C:\A" + "b" -> "C:\A\b"; a root keeps its single backslash.
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);

@@ -63,7 +63,10 @@ std::wstring QueueDeletionAtRestart(const plat::EntryHandle& file) {
         return plat::moveFileAtReboot(info.finalPath, L"") == plat::kOk ? info.finalPath : std::wstring();
     plat::EntryHandle pending;
     plat::EntryInfo pendingInfo;
-    if (!openPendingFolder(pending, pendingInfo) || pendingInfo.volume != info.volume) return {};
+    std::uint32_t volume = 0, pendingVolume = 1;
+    if (!openPendingFolder(pending, pendingInfo) || plat::entryVolume(file, volume) != plat::kOk ||
+        plat::entryVolume(pending, pendingVolume) != plat::kOk || pendingVolume != volume)
+        return {};
     for (int attempt = 0; attempt < 8; ++attempt) {
         const std::wstring to = JoinPath(pendingInfo.finalPath, uniqueName(attempt));
         const plat::Error e = plat::moveEntry(file, to);

@@ -108,13 +108,12 @@ private:
     std::uintptr_t value_ = 0;
 };
 
-// What an open handle reaches: its attributes (GetFileInformationByHandle)
-// and its final path (GetFinalPathNameByHandleW, "\\?\" and "\\?\UNC\"
-// removed: "C:\Users\User", "\\server\share\x").
+// What an open handle reaches: its attributes (GetFileInformationByHandleEx
+// with FileBasicInfo) and its final path (GetFinalPathNameByHandleW, "\\?\"
+// and "\\?\UNC\" removed: "C:\Users\User", "\\server\share\x").
 struct EntryInfo {
     std::uint32_t attributes = 0;
     std::wstring finalPath;
-    std::uint32_t volume = 0;  // the volume's serial number: two entries on one volume share it
 };
 
 // One entry of a folder listed through its handle ("." and ".." left out).
@@ -137,6 +136,9 @@ Error openEntry(const std::wstring& path, std::uint32_t flags, EntryHandle& out)
 // with the folder as root): no path text is rebuilt.
 Error openEntryAt(const EntryHandle& folder, const std::wstring& name, std::uint32_t flags, EntryHandle& out);
 Error entryInfo(const EntryHandle& entry, EntryInfo& out);
+// The serial number of the volume an open entry lies on: two entries on one
+// volume share it.
+Error entryVolume(const EntryHandle& entry, std::uint32_t& serial);
 // The entries of an open folder (GetFileInformationByHandleEx with
 // FileIdBothDirectoryInfo), in the file system's order.
 Error listEntries(const EntryHandle& folder, std::vector<DirEntry>& out);

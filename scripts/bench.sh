@@ -11,6 +11,9 @@
 #    control sets of 1,000 services; and the same at 2,000 files) against the
 #    bare Win32 calls, whole (goal at most 1.3) and with Tidewell's own
 #    start-up and exit taken off (goal at most 1.2), with backup off and on;
+#    with backup on also against bare calls that copy each file (CopyFileW)
+#    and save each key (RegSaveKeyW) into a backup folder before deleting it
+#    (goal at most 1.3);
 #  - the growth from 2,000 to 20,000 files.
 #
 # Environment:

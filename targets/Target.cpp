@@ -3,10 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "engine/DeleteMode.h"
 #include "engine/DeleteUnit.h"
 #include "engine/DriverStore.h"
-#include "engine/ProtectedFolders.h"
 #include "engine/RegistrySelf.h"
 #include "engine/RestartQueue.h"
 #include "platform/common.h"
@@ -76,50 +74,50 @@ std::vector<std::wstring> KeyPaths(const std::wstring& path) {
 }
 
 // A folder a preview has already named is gone, as it would be in the run.
-bool FolderToTake(const FamilyStep& step, const std::wstring& folder) {
-    return !folder.empty() && (!step.ifExists || (directoryExists(folder) && !IsGone(folder)));
+bool FolderToTake(const DeletionContext& context, const FamilyStep& step, const std::wstring& folder) {
+    return !folder.empty() && (!step.ifExists || (directoryExists(folder) && !context.IsGone(folder)));
 }
 
-void RunStep(const Family& family, const FamilyStep& step) {
+void RunStep(DeletionContext& context, const Family& family, const FamilyStep& step) {
     if (!step.ifSetting.empty() && !*ConditionSetting(step.ifSetting)) return;
     const KeyText key = SplitKeyText(step.key);
     const plat::HKey root = key.machine ? plat::kHKeyLocalMachine : plat::kHKeyCurrentUser;
     switch (step.kind) {
     case StepKind::Files:
         if (const auto folder = FolderOf(step.folder))
-            DeleteFiles(*folder, step.names);
+            DeleteFiles(context, *folder, step.names);
         else  // nothing to search, but the progress bar still takes its steps
-            for (std::size_t i = 0; i < step.names.size(); ++i) StepProgress();
+            for (std::size_t i = 0; i < step.names.size(); ++i) context.StepProgress();
         return;
     case StepKind::Folder:
         // A family of the user's own names no folder that a system or
         // environment folder holds the vendor's name in: each is held to the
         // rule for a vendor's install folder.
-        if (const auto folder = FolderOf(step.folder); folder && FolderToTake(step, *folder))
-            family.own ? DeleteInstallFolder(*folder) : DeleteFolder(*folder);
+        if (const auto folder = FolderOf(step.folder); folder && FolderToTake(context, step, *folder))
+            family.own ? DeleteInstallFolder(context, *folder) : DeleteFolder(context, *folder);
         return;
     case StepKind::InstallFolder:
         // Read while the registry phase has not yet removed the key.
-        if (const std::wstring folder = ReadMachineString(key.path, step.value); FolderToTake(step, folder))
-            DeleteInstallFolder(folder);
+        if (const std::wstring folder = ReadMachineString(key.path, step.value); FolderToTake(context, step, folder))
+            DeleteInstallFolder(context, folder);
         return;
     case StepKind::FoldersByCompany:
-        if (const auto folder = FolderOf(step.folder)) DeleteFoldersByCompany(*folder, step.prefix);
+        if (const auto folder = FolderOf(step.folder)) DeleteFoldersByCompany(context, *folder, step.prefix);
         return;
     case StepKind::Keys:
-        for (const std::wstring& path : KeyPaths(key.path)) DeleteKeys(root, path, step.names);
+        for (const std::wstring& path : KeyPaths(key.path)) DeleteKeys(context, root, path, step.names);
         return;
     case StepKind::Values:
-        for (const std::wstring& path : KeyPaths(key.path)) DeleteValues(root, path, step.names);
+        for (const std::wstring& path : KeyPaths(key.path)) DeleteValues(context, root, path, step.names);
         return;
     case StepKind::KeysByValue:
-        for (const std::wstring& path : KeyPaths(key.path)) DeleteKeysByValue(root, path, step.value, step.prefix);
+        for (const std::wstring& path : KeyPaths(key.path)) DeleteKeysByValue(context, root, path, step.value, step.prefix);
         return;
     case StepKind::Devices:
-        RemoveDevices(step.classes, step.names);
+        RemoveDevices(context, step.classes, step.names);
         return;
     case StepKind::DriverPackages:
-        RemoveDriverPackages(step.names, step.classes);
+        RemoveDriverPackages(context, step.names, step.classes);
         return;
     }
 }
@@ -189,28 +187,25 @@ int GetWeight(const Family& family, bool files, bool registry, bool drivers) {
            (drivers ? family.driversWeight : 0);
 }
 
-void Clean(const Family& family, bool files, bool registry, bool drivers) {
+void Clean(DeletionContext& context, const Family& family, bool files, bool registry, bool drivers) {
     // The backup set is named by a time stamp taken afresh by every family.
     std::wstring folder = programFolder() + L"Backup\\" + fileTimeStamp();
     folder = replaceAll(folder, L"/", L"-");
     const std::wstring familyFolder = folder + L"\\" + family.backupPrefix;
-    const ProtectedSetScope protectedSet;
+    context.BeginTarget();
     // The devices and packages first: which package a present device uses is
     // read from its driver key, which the registry phase may remove.
     if (drivers && !family.drivers.empty()) {
-        BackupPath = familyFolder + L"Drivers\\";
-        TraceRoutine(L"BackupPath", BackupPath);
-        for (const FamilyStep& step : family.drivers) RunStep(family, step);
+        context.SetBackupPath(familyFolder + L"Drivers\\");
+        for (const FamilyStep& step : family.drivers) RunStep(context, family, step);
     }
     if (files) {
-        BackupPath = familyFolder + L"Files\\";
-        TraceRoutine(L"BackupPath", BackupPath);
-        for (const FamilyStep& step : family.files) RunStep(family, step);
+        context.SetBackupPath(familyFolder + L"Files\\");
+        for (const FamilyStep& step : family.files) RunStep(context, family, step);
     }
     if (registry) {
-        BackupPath = familyFolder + L"Registry\\";
-        TraceRoutine(L"BackupPath", BackupPath);
-        for (const FamilyStep& step : family.registry) RunStep(family, step);
+        context.SetBackupPath(familyFolder + L"Registry\\");
+        for (const FamilyStep& step : family.registry) RunStep(context, family, step);
     }
 }
 

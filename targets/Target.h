@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/DeletionContext.h"
 #include "platform/platform.h"
 #include "settings/VarUnit.h"
 #include "targets/FamilyTable.h"
@@ -31,9 +32,10 @@ std::vector<FamilyProblem> LoadOwnFamilies(const std::wstring& folder);
 // Progress steps reserved for a family: the weights of the phases whose
 // switches are on. Fixed numbers, not counts of the steps a run makes.
 int GetWeight(const Family& family, bool files, bool registry, bool drivers = false);
-// Takes a time stamp, points BackupPath at the stamp folder's item folders
-// and runs the enabled phases: devices and driver packages, files, registry.
-void Clean(const Family& family, bool files, bool registry, bool drivers = false);
+// Takes a time stamp, points the context's BackupPath at the stamp folder's
+// item folders and runs the enabled phases (devices and driver packages,
+// files, registry), with the protected set collected afresh for the family.
+void Clean(DeletionContext& context, const Family& family, bool files, bool registry, bool drivers = false);
 
 // The five control sets, in the order every system-configuration list is applied.
 const StringList& ControlSets();

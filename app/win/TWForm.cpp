@@ -12,7 +12,6 @@
 #include "app/win/TWFormLayout.h"
 #include "app/win/TWFormRes.h"
 #include "backup/win/BackupForm.h"
-#include "engine/DeleteUnit.h"
 #include "desktop/win/DesktopIconForm.h"
 #include "log/win/LogForm.h"
 #include "options/win/OptionsForm.h"
@@ -228,7 +227,6 @@ LRESULT TTWForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         DestroyWindow(hwnd_);
         return 0;
     case WM_DESTROY: {
-        tw::SetProgressHook(nullptr);
         SetTrayVisible(false);
         // The settings are saved at every exit; a failure is shown, the exit
         // goes on. After an unattended command line nobody is there to close
@@ -286,8 +284,6 @@ void TTWForm::OnCreate() {
     });
     SetTrayVisible(tw::SystemTray);
     tw::CleaningBusy = false;
-    // The deletion routines step the progress bar.
-    tw::SetProgressHook([this] { stepProgress(); });
 }
 
 void TTWForm::CreateControls() {

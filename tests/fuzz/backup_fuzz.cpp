@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "backup/BackupUnit.h"
 #include "platform/common.h"
+#include "store/BackupStore.h"
 
 namespace {
 

@@ -32,10 +32,10 @@ endif()
     set(S ${CMAKE_SOURCE_DIR})
     tw_fuzz_target(png_fuzz MAX_LEN 65536 SOURCES ${CMAKE_CURRENT_LIST_DIR}/png_fuzz.cpp ${S}/app/PngImage.cpp
                    LIBRARIES ZLIB::ZLIB)
-    tw_fuzz_target(path_fuzz MAX_LEN 1024 SOURCES ${CMAKE_CURRENT_LIST_DIR}/path_fuzz.cpp ${S}/engine/FolderPath.cpp ${S}/backup/BackupNames.cpp
+    tw_fuzz_target(path_fuzz MAX_LEN 1024 SOURCES ${CMAKE_CURRENT_LIST_DIR}/path_fuzz.cpp ${S}/engine/FolderPath.cpp ${S}/store/BackupNames.cpp
                    ${S}/platform/common.cpp ${S}/tests/native/system_text.cpp)
     tw_fuzz_target(backup_fuzz MAX_LEN 4096 SOURCES ${CMAKE_CURRENT_LIST_DIR}/backup_fuzz.cpp
-                   ${S}/backup/BackupNames.cpp ${S}/platform/common.cpp ${S}/tests/native/system_text.cpp)
+                   ${S}/store/BackupNames.cpp ${S}/platform/common.cpp ${S}/tests/native/system_text.cpp)
     tw_fuzz_target(family_fuzz MAX_LEN 8192 SOURCES ${CMAKE_CURRENT_LIST_DIR}/family_fuzz.cpp ${S}/targets/FamilyFormat.cpp
                    ${S}/platform/common.cpp ${S}/tests/native/system_text.cpp)
 endif()

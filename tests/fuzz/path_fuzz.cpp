@@ -12,9 +12,9 @@
 #include <string>
 #include <string_view>
 
-#include "backup/BackupUnit.h"
 #include "engine/FolderPath.h"
 #include "platform/common.h"
+#include "store/BackupStore.h"
 
 namespace {
 

@@ -52,6 +52,8 @@ TEST(FamilyFiles, ABadFileIsRefusedWholeWithItsLineAndReason) {
     for (const Row& row : std::vector<Row>{
              {"label = \"x\"\nlabel = \"y\"\n", false, 2, L"cannot redefine"},  // the TOML reader's own
              {"label = \"x\n", false, 1, L""},                                       // unclosed text
+             {"\xEF\xBB\xB8#", false, 1, L"beyond ASCII"},  // toml++ would reach undefined behaviour on these
+             {"a = '\xC3\xA9' # \xC3\xA9\nb = \"\"\"x\\\n  \xC3\xA9\"\"\"\n", false, 3, L"beyond ASCII"},
              {kHead, false, 1, L"no step"},
              {kHead.substr(kHead.find('\n') + 1) + files + "['a*']\n", false, 1, L"\"label\" is missing"},
              {kHead + "colour = 1\n" + files + "['acme*']\n", false, 6, L"\"colour\" is not a key"},

@@ -4,9 +4,9 @@
 
 #include <optional>
 
-#include "backup/BackupUnit.h"
 #include "engine/FolderPath.h"
 #include "platform/common.h"
+#include "store/BackupStore.h"
 
 namespace {
 

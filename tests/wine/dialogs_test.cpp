@@ -7,11 +7,10 @@
 #include "about/AboutUnit.h"
 #include "app/TWUnit.h"
 #include "backup/BackupDialog.h"
-#include "backup/BackupUnit.h"
-#include "engine/DeleteUnit.h"
 #include "faults.h"
 #include "options/OptionsUnit.h"
 #include "program_folder.h"
+#include "store/BackupStore.h"
 
 namespace {
 
@@ -111,7 +110,6 @@ TEST_F(Dialogs, BackupSetsItemsSizesAndRemoval) {
     EXPECT_EQ(tw::SizeText(L"a"), L"1" + sep + L"5MB / 2" + sep + L"5MB");
 
     faults::fail(faults::Call::DeleteFile, L"\\c\\X - Files\\C';\\f.dll");
-    tw::BackupPath = root + L"e\\X - Files\\";
     tw::BackupEnabled = true;
     EXPECT_EQ(tw::RemoveCheckedSets({{L"a", true}, {L"b", false}, {L"c", true}, {L"d", true}, {L"", true},
                                      {L"..", true}}),

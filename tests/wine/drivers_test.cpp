@@ -14,7 +14,8 @@
 
 #include "backup/BackupDialog.h"
 #include "backup/BackupUnit.h"
-#include "engine/DeleteMode.h"
+#include "store/BackupStore.h"
+#include "engine/DeletionContext.h"
 #include "engine/DeleteUnit.h"
 #include "engine/DriverStore.h"
 #include "faults.h"
@@ -82,8 +83,8 @@ protected:
     void SetUp() override {
         WineTest::SetUp();
         if (!runningUnderWine()) GTEST_SKIP() << "plants the driver store and devices as Windows lays them out";
-        tw::BackupEnabled = true;
-        tw::BackupPath = tw::BackupRoot() + kItem;
+        context.BackupEnabled = true;
+        context.BackupPath = tw::BackupRoot() + kItem;
         for (const std::wstring& folder : {infFolder, repository}) before[folder] = listFolder(folder);
         // Wine publishes an INF under its own name unless that is taken; Windows always as oem<number>.inf.
         writeFile(infFolder + L"tidewell.inf", L"; taken");
@@ -158,23 +159,23 @@ TEST_F(DriversOnWine, PackagesGoOnlyWhereNoRuleRefusesAndComeBackFromTheBackup) 
         if (r.refusal) refusals[text] = r.refusal;
         if (i < 2) gone.push_back(name);
     }
-    const auto removeAll = [] { tw::RemoveDriverPackages({L"Tidewell Test", L"Other"}, {L"Display", L""}); };
+    const auto removeAll = [&](tw::DeletionContext& c) { tw::RemoveDriverPackages(c, {L"Tidewell Test", L"Other"}, {L"Display", L""}); };
     Lines preview;
     {
-        tw::ReportOnlyScope scope;
-        removeAll(), removeAll();  // what a preview named is gone for the steps after it
+        tw::DeletionContext reporting(tw::RunLog(), tw::DeletionContext::Mode::Report);
+        removeAll(reporting), removeAll(reporting);  // what a preview named is gone for the steps after it
         preview = logLines();
     }
-    EXPECT_FALSE(folderExists(tw::BackupPath));
+    EXPECT_FALSE(folderExists(context.BackupPath));
     for (const auto& [name, text] : texts) EXPECT_EQ(copiesOf(name), 1) << name;
-    tw::RunLog().clear(), removeAll(), removeAll();
+    tw::RunLog().clear(), removeAll(context), removeAll(context);
     EXPECT_EQ(sorted(logLines()), sorted(named));
     EXPECT_EQ(sorted(preview), sorted(named)) << "the preview named other packages than the run removed";
     for (const auto& [text, reason] : refusals)
         EXPECT_EQ(tw::FindItemNote(text)->refusal.rfind(reason, 0), 0u) << text;
     for (const auto& [name, text] : texts)
         EXPECT_EQ(copiesOf(name), std::count(gone.begin(), gone.end(), name) ? 0 : 1) << name;
-    EXPECT_EQ(readFile(tw::BackupPath + gone[0] + L"\\Package\\x64\\tidewell.dll"), L"dll");
+    EXPECT_EQ(readFile(context.BackupPath + gone[0] + L"\\Package\\x64\\tidewell.dll"), L"dll");
 
     tw::RestoreCheckedItems(L"DriverSet", {{L"Tidewell - Test - Drivers", true}});
     EXPECT_EQ(sorted(logLines()), sorted({L"Restored Driver Package (" + gone[0] + L")",
@@ -183,7 +184,7 @@ TEST_F(DriversOnWine, PackagesGoOnlyWhereNoRuleRefusesAndComeBackFromTheBackup) 
 
     // Nothing goes whose backup was not written: a copy that fails, a package the database names by no plain
     // name, a link in the package folder or in its place.
-    tw::RunLog().clear(), tw::BackupPath = tw::BackupRoot() + L"DriverSet2\\Tidewell - Test - Drivers\\";
+    tw::RunLog().clear(), context.BackupPath = tw::BackupRoot() + L"DriverSet2\\Tidewell - Test - Drivers\\";
     Lines kept;
     for (int n = 10; n < 14; ++n) kept.push_back(publish(L"Tidewell Test", L"Display", kDisplay, n));
     faults::fail(faults::Call::CopyFile, L"tidewell.inf_amd64_10\\x64");
@@ -191,7 +192,7 @@ TEST_F(DriversOnWine, PackagesGoOnlyWhereNoRuleRefusesAndComeBackFromTheBackup) 
     ASSERT_TRUE(makeUnixLink(dir, repository + L"tidewell.inf_amd64_12\\x64\\out"));
     removeTree(repository + L"tidewell.inf_amd64_13");
     ASSERT_TRUE(makeUnixLink(repository + L"tidewell.inf_amd64_12", repository + L"tidewell.inf_amd64_13"));
-    removeAll();
+    removeAll(context);
     const Lines after = logLines();
     for (int n = 10; n < 14; ++n) {
         const std::wstring line =
@@ -218,17 +219,17 @@ TEST_F(DriversOnWine, OnlyDevicesLeftBehindGo) {
             want.push_back(std::wstring(r.line) + L" device (ROOT\\TIDEWELLTEST\\000" + std::to_wstring(i) + L": " +
                            r.className + L")");
     }
-    const auto removeAll = [] { tw::RemoveDevices({L"Display", L"HIDClass"}, {L"pci\\ven_10de", L"HID\\VEN_10DE", L""}); };
+    const auto removeAll = [&](tw::DeletionContext& c) { tw::RemoveDevices(c, {L"Display", L"HIDClass"}, {L"pci\\ven_10de", L"HID\\VEN_10DE", L""}); };
     {
-        tw::ReportOnlyScope scope;
-        removeAll(), removeAll();
+        tw::DeletionContext reporting(tw::RunLog(), tw::DeletionContext::Mode::Report);
+        removeAll(reporting), removeAll(reporting);
     }
     EXPECT_EQ(sorted(logLines()), sorted(want));
     for (int i = 0; i < 6; ++i) EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kEnum + L"000" + std::to_wstring(i))) << i;
-    tw::RunLog().clear(), removeAll(), removeAll();
+    tw::RunLog().clear(), removeAll(context), removeAll(context);
     EXPECT_EQ(sorted(logLines()), sorted(want));
     for (int i = 0; i < 6; ++i) EXPECT_EQ(keyExists(HKEY_LOCAL_MACHINE, kEnum + L"000" + std::to_wstring(i)), i != 0) << i;
-    EXPECT_EQ(hiveString(tw::BackupPath + L"HKLM;SYSTEM;CurrentControlSet;Enum;ROOT;TIDEWELLTEST;0000.TW", L"", L"ClassGUID"),
+    EXPECT_EQ(hiveString(context.BackupPath + L"HKLM;SYSTEM;CurrentControlSet;Enum;ROOT;TIDEWELLTEST;0000.TW", L"", L"ClassGUID"),
               guidText(kDisplay));
 }
 

@@ -43,7 +43,7 @@ LONG err() { return static_cast<LONG>(::GetLastError()); }  // the registry call
 // ---- the replacements; each keeps the real function's address ----
 #define TW_HOOKS(X)                                                                                          \
     X(CopyFileW, copyFile) X(DeleteFileW, deleteFile) X(RemoveDirectoryW, removeDirectory)                   \
-    X(SetFileInformationByHandle, setFileInformation) X(GetFileInformationByHandle, getFileInformation)      \
+    X(SetFileInformationByHandle, setFileInformation) X(GetFileInformationByHandleEx, getFileInformation)    \
     X(CreateFileW, createFileW) X(WritePrivateProfileStringW, writeProfile) X(MoveFileExW, moveFileEx)       \
     X(RegSaveKeyW, regSaveKey) X(NtDeleteKey, deleteKey) X(RegDeleteValueW, regDeleteValue)             \
     X(RegOpenKeyExW, regOpenKey) X(RegCreateKeyExW, regCreateKey) X(MessageBoxW, messageBoxW)                \
@@ -60,9 +60,10 @@ BOOL WINAPI setFileInformation(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, LPVO
     if (kind == FileDispositionInfo && hit(Call::DeleteFile, finalPath(file).c_str())) return FALSE;
     return real_SetFileInformationByHandle(file, kind, info, size);
 }
-BOOL WINAPI getFileInformation(HANDLE file, LPBY_HANDLE_FILE_INFORMATION info) {
-    if (!real_GetFileInformationByHandle(file, info)) return FALSE;
-    if (hit(Call::ShowAsLink, finalPath(file).c_str())) info->dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+BOOL WINAPI getFileInformation(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID info, DWORD size) {
+    if (!real_GetFileInformationByHandleEx(file, kind, info, size)) return FALSE;
+    if (kind == FileBasicInfo && hit(Call::ShowAsLink, finalPath(file).c_str()))
+        static_cast<FILE_BASIC_INFO*>(info)->FileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
     return TRUE;
 }
 // A folder path in lower case without "\\\\?\\", ending in "\\".

@@ -19,7 +19,7 @@ enum class Call {
     DeleteKey,        // NtDeleteKey, by the key's system name
     DeleteValue,      // RegDeleteValueW, by value name
     OpenKeyForWrite,  // RegOpenKeyExW/RegCreateKeyExW asking for more than reading, by subkey path
-    ShowAsLink,       // GetFileInformationByHandle: the entry's attributes gain the link bit, by final path
+    ShowAsLink,       // GetFileInformationByHandleEx: the entry's basic attributes gain the link bit, by final path
 };
 
 // Calls whose path contains `part` (any letter case) fail with `error`: the

@@ -5,17 +5,16 @@
 #include <cstdlib>
 #include <optional>
 
-#include "backup/BackupUnit.h"
-#include "engine/DeleteMode.h"
 #include "engine/DeleteUnit.h"
+#include "engine/FolderPath.h"
 #include "engine/RestartQueue.h"
 #include "faults.h"
 #include "log/LogUnit.h"
 #include "log/RunNotes.h"
-#include "engine/FolderPath.h"
 #include "platform/common.h"
 #include "platform/platform.h"
 #include "settings/VarUnit.h"
+#include "store/BackupStore.h"
 #include "support.h"
 #include "targets/Target.h"
 
@@ -46,13 +45,13 @@ TEST_F(DeleteFilesOnDisk, PatternsAttributesAndFoldersThatAreNoFiles) {
     ASSERT_TRUE(makeUnixLink(tw::programFolder(), dir + L"Program"));  // still the program's folder
 
     // Patterns never leave their folder, which must be absolute and not the program's.
-    tw::DeleteFiles(dir + L"Sub", {L"..\\nvup.dll", L"/nvup.dll", L".."});
+    tw::DeleteFiles(context, dir + L"Sub", {L"..\\nvup.dll", L"/nvup.dll", L".."});
     for (const std::wstring& folder : {std::wstring(), std::wstring(L"."), tw::programFolder() + L"Logs\\..", dir + L"Program"})
-        tw::DeleteFiles(folder, {L"tidewell-canary.txt"});
+        tw::DeleteFiles(context, folder, {L"tidewell-canary.txt"});
     removeUnixLink(dir + L"Program");
     EXPECT_TRUE(logLines().empty());
     // Given without its trailing backslash; "*.*" also takes names without a dot.
-    tw::DeleteFiles(dir.substr(0, dir.size() - 1), {L"nv*.*", L"nothing*.*", L"*.sys"});
+    tw::DeleteFiles(context, dir.substr(0, dir.size() - 1), {L"nv*.*", L"nothing*.*", L"*.sys"});
     Lines expected = {L"Not deleted file (" + dir + L"nvro.dll)", L"Not deleted file (" + dir + L"nvStuff)",
                       L"Not deleted file (" + dir + L"nvEmpty)"};
     for (const wchar_t* gone : {L"nvapi.dll", L"NVCPL.DLL", L"nvhidden.sys", L"nvnodot", L"nvup.dll"})
@@ -104,18 +103,23 @@ TEST_F(DeleteFilesOnDisk, LookAlikeSeparatorsNameOnlyTheListedFile) {
                          L"nvapi\uFF3C\uFF0E\uFF0E\uFF3C\uFF0E\uFF0E\uFF3Cvictim\uFF3Ckeep.txt", L"nvapi.dll"};
     makeFolders(dir + L"sys");
     for (const std::wstring& name : names) writeFile(dir + L"sys\\" + name, L"MZ\x90" + std::to_wstring(name.size()));
-    tw::BackupEnabled = true;
-    tw::BackupPath = tw::BackupRoot() + kFilesItem;
-    tw::DeleteFiles(dir + L"sys", {L"nvapi*.*"});
+    context.BackupEnabled = true;
+    context.BackupPath = tw::BackupRoot() + kFilesItem;
+    tw::DeleteFiles(context, dir + L"sys", {L"nvapi*.*"});
     Lines expected;
     for (const std::wstring& name : names) {
         expected.push_back(L"Deleted file (" + dir + L"sys\\" + name + L")");
-        EXPECT_EQ(readFile(tw::BackupPath + tw::EncodeFolder(dir + L"sys\\") + L"\\" + name),
+        EXPECT_EQ(readFile(context.BackupPath + tw::EncodeFolder(dir + L"sys\\") + L"\\" + name),
                   L"MZ\x90" + std::to_wstring(name.size())) << testing::PrintToString(name);
     }
     EXPECT_EQ(sorted(logLines()), sorted(expected));
     EXPECT_EQ(listFolder(dir + L"sys"), Lines{});
     EXPECT_EQ(readFile(dir + L"victim\\keep.txt"), L"keep");
+    // The next phase's copies from the same folder go into its own item.
+    writeFile(dir + L"sys\\nvapi.dll", L"next");
+    context.BackupPath = tw::BackupRoot() + L"EngineWineSet\\Next - Files\\";
+    tw::DeleteFiles(context, dir + L"sys", {L"nvapi.dll"});
+    EXPECT_EQ(readFile(context.BackupPath + tw::EncodeFolder(dir + L"sys\\") + L"\\nvapi.dll"), L"next");
 }
 
 // Each way a file can stay, with backup and deletion at restart on and off:
@@ -134,15 +138,15 @@ TEST_F(DeleteFilesOnDisk, FilesThatStayAreCopiedFirstAndQueuedWhenAskedFor) {
             faults::fail(faults::Call::DeleteFile, f + L"nvrefused.dll");
             faults::fail(faults::Call::CopyFile, f + L"nvcopy.dll"), faults::fail(faults::Call::ShowAsLink, f + L"nvlink.dll");
             tw::RunLog().clear();
-            tw::BackupEnabled = backup;
-            tw::DeleteAtReboot = reboot;
-            tw::BackupPath = tw::BackupRoot() + kFilesItem;
+            context.BackupEnabled = backup;
+            context.DeleteAtReboot = reboot;
+            context.BackupPath = tw::BackupRoot() + kFilesItem;
             {
                 FileHolder holder(f + L"nvlock.dll");
                 ASSERT_TRUE(holder.holding());
-                tw::DeleteFiles(f, {L"nv*.dll"});
+                tw::DeleteFiles(context, f, {L"nv*.dll"});
             }
-            const std::wstring copies = tw::BackupPath + tw::EncodeFolder(f) + L"\\";
+            const std::wstring copies = context.BackupPath + tw::EncodeFolder(f) + L"\\";
             // With backup on, a copied file goes at restart in any case; an uncopied one stays.
             for (const std::wstring name : {L"nvlock.dll", L"nvrefused.dll"}) {
                 EXPECT_EQ(readFile(f + name), name);
@@ -164,8 +168,8 @@ TEST_F(DeleteFilesOnDisk, FilesThatStayAreCopiedFirstAndQueuedWhenAskedFor) {
     }
     // No usable backup folder: nothing is deleted.
     writeFile(dir + L"nvlast.dll", L"x");
-    tw::BackupPath.clear();
-    tw::DeleteFiles(dir, {L"nvlast.dll"});
+    context.BackupPath.clear();
+    tw::DeleteFiles(context, dir, {L"nvlast.dll"});
     EXPECT_TRUE(fileExists(dir + L"nvlast.dll"));
 }
 
@@ -194,16 +198,14 @@ TEST_F(DeleteFilesOnDisk, TheRestartQueueNamesOnlyTheJudgedFile) {
         if (!r.folderSddl.empty()) faults::secure(folder, r.folderSddl.c_str());
         if (r.pendingSecure) faults::secure(tw::programFolder() + L"Pending");
         const std::size_t before = pendingRenames().size();
-        tw::RunLog().clear(), tw::DeleteAtReboot = true;
-        {
-            std::optional<tw::ReportOnlyScope> preview;
-            if (r.preview) preview.emplace();
-            tw::DeleteFiles(folder, {L"*"});
-        }
-        EXPECT_EQ(logLines(), Lines{L"Not deleted file (" + file + L")"});
+        tw::RunLog().clear();
+        tw::DeletionContext run(tw::RunLog(), r.preview ? tw::DeletionContext::Mode::Report : tw::DeletionContext::Mode::Act);
+        run.DeleteAtReboot = true;
+        tw::DeleteFiles(run, folder, {L"*", L"*.dll"});  // the second pattern names again what stayed, not what left
+        EXPECT_EQ(logLines(), Lines(r.queue == InPending ? 1 : 2, L"Not deleted file (" + file + L")"));
         const Lines queue = pendingRenames(), added(queue.begin() + static_cast<long>(before), queue.end());
         EXPECT_EQ(fileExists(file), r.queue != InPending);
-        if (r.queue != InPending) { EXPECT_EQ(added, (r.queue == ByPath ? Lines{ntPath(file), L""} : Lines{})); continue; }
+        if (r.queue != InPending) { EXPECT_EQ(added, (r.queue == ByPath ? Lines{ntPath(file), L"", ntPath(file), L""} : Lines{})); continue; }
         ASSERT_EQ(added.size(), 2u);
         EXPECT_EQ(added[1], L"");
         EXPECT_EQ(readFile(added[0].substr(4)), L"judged");  // "\\??\\" + its path in Pending
@@ -227,14 +229,14 @@ TEST_F(DeleteFolderOnDisk, WhatStaysKeepsOnlyItsFolderChain) {
         }
         ::SetFileAttributesW((tree + L"\\Sub2\\d.txt").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
         faults::fail(faults::Call::CopyFile, L"uncopied.dll"), faults::secure(dir);
-        tw::BackupEnabled = backup;
-        tw::DeleteAtReboot = true;
-        tw::BackupPath = tw::BackupRoot() + kFilesItem;
+        context.BackupEnabled = backup;
+        context.DeleteAtReboot = true;
+        context.BackupPath = tw::BackupRoot() + kFilesItem;
         tw::RunLog().clear();
         {
             FileHolder holder(tree + L"\\Sub2\\Deep\\locked.dll");
             ASSERT_TRUE(holder.holding());
-            tw::DeleteFolder(tree);
+            tw::DeleteFolder(context, tree);
         }
         EXPECT_EQ(logLines(), Lines{L"Not deleted folder (" + tree + L")"});
         EXPECT_EQ(listFolder(tree), backup ? (Lines{L"Sub2", L"Sub3"}) : Lines{L"Sub2"});
@@ -242,12 +244,12 @@ TEST_F(DeleteFolderOnDisk, WhatStaysKeepsOnlyItsFolderChain) {
         EXPECT_TRUE(queued(tree + L"\\Sub2\\Deep\\locked.dll"));
         EXPECT_EQ(listFolder(tree + L"\\Sub3"), backup ? Lines{L"uncopied.dll"} : Lines{});
         EXPECT_FALSE(queued(tree + L"\\Sub3\\uncopied.dll"));
-        const std::wstring copies = tw::BackupPath + tw::EncodeFolder(tree + L"\\");
+        const std::wstring copies = context.BackupPath + tw::EncodeFolder(tree + L"\\");
         EXPECT_EQ(fileExists(copies + L"Sub2;Deep;\\locked.dll") && fileExists(copies + L"Sub2;\\d.txt"), backup);
         EXPECT_EQ(steps, 0);
         tw::RunLog().clear();
         faults::reset();  // and the next run takes the rest
-        tw::DeleteFolder(tree);
+        tw::DeleteFolder(context, tree);
         EXPECT_EQ(logLines(), Lines{L"Deleted folder (" + tree + L")"});
         EXPECT_FALSE(folderExists(tree));
     }
@@ -269,8 +271,8 @@ TEST_F(DeleteFolderOnDisk, CompanyIsReadFromEachSetupFile) {
     writeFile(dir + L"RealtekFile.txt", L"[Startup]\r\nCompanyName=Realtek\r\n");
     ASSERT_TRUE(::SetFileAttributesW((dir + L"Hidden").c_str(), FILE_ATTRIBUTE_HIDDEN));
     FileHolder holder(dir + L"InUse\\driver.sys");
-    tw::DeleteFoldersByCompany(dir, L"Realtek");
-    tw::DeleteFoldersByCompany(dir, L"");
+    tw::DeleteFoldersByCompany(context, dir, L"Realtek");
+    tw::DeleteFoldersByCompany(context, dir, L"");
     EXPECT_EQ(sorted(logLines()), sorted({L"Deleted folder (" + dir + L"Audio1)", L"Deleted folder (" + dir + L"Audio4)",
                                           L"Not deleted folder (" + dir + L"InUse)"}));
     EXPECT_EQ(listFolder(dir), (Lines{L"Audio2", L"Audio3", L"Hidden", L"InUse", L"RealtekFile.txt"}));
@@ -291,11 +293,11 @@ TEST_F(DeleteFolderOnDisk, LinksAreNeverFollowed) {
     ASSERT_TRUE(makeUnixLink(dir + L"Outside\\canary.txt", dir + L"Tree\\file-link.txt"));
     ASSERT_TRUE(makeUnixLink(dir + L"Outside", dir + L"TopLink"));
     ASSERT_TRUE(makeUnixLink(tw::programFolder(), dir + L"Program"));
-    tw::BackupEnabled = true;
-    tw::BackupPath = tw::BackupRoot() + kFilesItem;
-    tw::DeleteFolder(dir + L"Tree");
-    tw::DeleteFolder(dir + L"TopLink");
-    tw::DeleteFolder(dir + L"Program\\Backup");  // a link in the middle: it is the backup folder
+    context.BackupEnabled = true;
+    context.BackupPath = tw::BackupRoot() + kFilesItem;
+    tw::DeleteFolder(context, dir + L"Tree");
+    tw::DeleteFolder(context, dir + L"TopLink");
+    tw::DeleteFolder(context, dir + L"Program\\Backup");  // a link in the middle: it is the backup folder
     EXPECT_EQ(logLines(), (Lines{L"Not deleted folder (" + dir + L"Tree)", L"Not deleted folder (" + dir + L"TopLink)",
                                  L"Not deleted folder (" + dir + L"Program\\Backup)"}));
     for (const wchar_t* f : {L"Outside\\canary.txt", L"Outside\\Deep\\canary.txt", L"Tree\\Shown\\canary.txt"})
@@ -303,10 +305,10 @@ TEST_F(DeleteFolderOnDisk, LinksAreNeverFollowed) {
     EXPECT_FALSE(fileExists(dir + L"Tree\\a.txt"));
     EXPECT_FALSE(folderExists(dir + L"Tree\\Sub\\Deep"));
     // Only the tree's own files were copied.
-    const std::wstring copies = tw::BackupPath + tw::EncodeFolder(dir + L"Tree\\") + L"\\";
+    const std::wstring copies = context.BackupPath + tw::EncodeFolder(dir + L"Tree\\") + L"\\";
     EXPECT_EQ(readFile(copies + L"a.txt"), L"alive");
     EXPECT_FALSE(fileExists(copies + L"file-link.txt"));
-    EXPECT_FALSE(folderExists(tw::BackupPath + tw::EncodeFolder(dir + L"Tree\\Shown\\")));
+    EXPECT_FALSE(folderExists(context.BackupPath + tw::EncodeFolder(dir + L"Tree\\Shown\\")));
     for (const wchar_t* link : {L"Tree\\Sub\\ToOutside", L"Tree\\file-link.txt", L"TopLink", L"Program"})
         removeUnixLink(dir + link);
 }
@@ -331,11 +333,11 @@ TEST_F(DeleteFolderOnDisk, DoubleByteNamesWhoseSecondByteIsABackslash) {
     EXPECT_EQ(listFolder(dir), (Lines{L"Keep", hyo, hyo + L"X"}));
     EXPECT_EQ(listFolder(dir + hyo + L"\\" + hyo), Lines{L"Sub"});
 
-    tw::DeleteFolder(tw::LogFolder() + hyo + L"X\\..");
-    tw::DeleteFolder(tw::programFolder() + hyo + L"X\\..");
-    tw::DeleteFiles(dir + hyo + L"X", {hyo + L".dll"});
-    tw::DeleteFolder(dir + hyo + L"X");
-    tw::DeleteFolder(dir + hyo);
+    tw::DeleteFolder(context, tw::LogFolder() + hyo + L"X\\..");
+    tw::DeleteFolder(context, tw::programFolder() + hyo + L"X\\..");
+    tw::DeleteFiles(context, dir + hyo + L"X", {hyo + L".dll"});
+    tw::DeleteFolder(context, dir + hyo + L"X");
+    tw::DeleteFolder(context, dir + hyo);
     EXPECT_EQ(logLines(), (Lines{L"Not deleted folder (" + tw::LogFolder() + hyo + L"X\\..)",
                                  L"Not deleted folder (" + tw::programFolder() + hyo + L"X\\..)",
                                  L"Deleted file (" + dir + hyo + L"X\\" + hyo + L".dll)",

@@ -5,10 +5,10 @@
 // elsewhere here and may only add.
 #include <shlobj.h>
 
-#include "backup/BackupUnit.h"
 #include "engine/DeleteUnit.h"
 #include "log/LogUnit.h"
 #include "platform/common.h"
+#include "store/BackupStore.h"
 #include "support.h"
 #include "targets/Target.h"
 
@@ -106,7 +106,7 @@ TEST_F(ProtectedFolders, WhatTheSystemNamesWhateverTheSpellingAndEnvironment) {
     makeFolders(windows + L"\\TidewellSvc");
     makeFolders(tw::BackupRoot() + L"Set");
     for (const auto& [folder, expected] : rows) EXPECT_EQ(tw::IsProtectedFolder(folder), expected) << folder;
-    tw::DeleteFolder(dir + L"Staff\\Ann\\AppData\\LocalLow");
+    tw::DeleteFolder(context, dir + L"Staff\\Ann\\AppData\\LocalLow");
     EXPECT_EQ(logLines(), std::vector<std::wstring>{L"Not deleted folder (" + dir + L"Staff\\Ann\\AppData\\LocalLow)"});
     EXPECT_TRUE(folderExists(dir + L"Staff\\Ann\\AppData\\LocalLow"));
     removeUnixLink(dir + L"ToWindows");
@@ -127,7 +127,7 @@ TEST_F(ProtectedFolders, InstallFoldersNamedByTheRegistry) {
         makeFolders(folder), writeFile(folder + L"\\tidewell.dat", L"x");
         setString(HKEY_LOCAL_MACHINE, v.key, v.name, folder);
         tw::RunLog().clear();
-        tw::Clean(*tw::FindFamilyByLabel(v.target), true, false);
+        tw::Clean(context, *tw::FindFamilyByLabel(v.target), true, false);
         removeKeyTree(HKEY_LOCAL_MACHINE, std::wstring(v.key).substr(0, std::wstring(v.key).find(L'\\', 9)));
         EXPECT_EQ(logLines(), std::vector<std::wstring>{L"Not deleted folder (" + folder + L")"}) << v.target;
         EXPECT_TRUE(::DeleteFileW((folder + L"\\tidewell.dat").c_str())) << L"deleted: " << folder;

@@ -3,13 +3,12 @@
 // value, and refused steps injected through faults.h.
 #include <algorithm>
 
-#include "backup/BackupUnit.h"
-#include "engine/DeleteMode.h"
 #include "engine/DeleteUnit.h"
 #include "engine/RegistrySelf.h"
 #include "faults.h"
 #include "log/LogUnit.h"
 #include "settings/VarUnit.h"
+#include "store/BackupStore.h"
 #include "support.h"
 
 namespace {
@@ -99,8 +98,8 @@ TEST_F(RegistryDeletion, DeleteKeysTakesTreesAndLooksNowhereElse) {
     setString(HKEY_LOCAL_MACHINE, kServices + L"\\nvlddmkm\\Parameters\\Deep", L"x", L"y");
     createKey(HKEY_LOCAL_MACHINE, kKey + L"\\nvsvc");  // the same name where the path does not lead
     faults::fail(faults::Call::DeleteKey, L"held");
-    tw::DeleteKeys(plat::kHKeyLocalMachine, kServices, {L"nvlddmkm", L"nosuch", L"NVSVC", L"nvlocked", L"\uFF2Evidia\uFF3Cx"});
-    tw::DeleteKeys(plat::kHKeyLocalMachine, kKey + L"\\NoSuch", {L"nvsvc"});
+    tw::DeleteKeys(context, plat::kHKeyLocalMachine, kServices, {L"nvlddmkm", L"nosuch", L"NVSVC", L"nvlocked", L"\uFF2Evidia\uFF3Cx"});
+    tw::DeleteKeys(context, plat::kHKeyLocalMachine, kKey + L"\\NoSuch", {L"nvsvc"});
     // The line shows the name as the caller gave it.
     EXPECT_EQ(logLines(), (Lines{L"Deleted registry (HKLM\\" + kServices + L"\\nvlddmkm)",
                                  L"Deleted registry (HKLM\\" + kServices + L"\\NVSVC)",
@@ -121,10 +120,10 @@ TEST_F(RegistryDeletion, DeleteValuesReportsOnlyValuesThatWereThere) {
     setString(HKEY_CURRENT_USER, run, L"NvLocked", L"x");
     setString(HKEY_CURRENT_USER, run, L"Other", L"keep");
     faults::fail(faults::Call::DeleteValue, L"NvLocked");
-    tw::BackupEnabled = true;  // values are never backed up
-    tw::BackupPath = tw::BackupRoot() + kRegItem;
-    tw::DeleteValues(plat::kHKeyCurrentUser, run, {L"NvCplDaemon", L"NWIZ", L"Missing", L"NvLocked"});
-    tw::DeleteValues(plat::kHKeyCurrentUser, run + L"\\NoSuch", {L"Other"});
+    context.BackupEnabled = true;  // values are never backed up
+    context.BackupPath = tw::BackupRoot() + kRegItem;
+    tw::DeleteValues(context, plat::kHKeyCurrentUser, run, {L"NvCplDaemon", L"NWIZ", L"Missing", L"NvLocked"});
+    tw::DeleteValues(context, plat::kHKeyCurrentUser, run + L"\\NoSuch", {L"Other"});
     EXPECT_EQ(logLines(), (Lines{L"Deleted registry (HKCU\\" + run + L"\\NvCplDaemon)",
                                  L"Deleted registry (HKCU\\" + run + L"\\NWIZ)",
                                  L"Not deleted registry (HKCU\\" + run + L"\\NvLocked)"}));
@@ -132,7 +131,7 @@ TEST_F(RegistryDeletion, DeleteValuesReportsOnlyValuesThatWereThere) {
     EXPECT_FALSE(valueExists(HKEY_CURRENT_USER, run, L"nwiz"));
     EXPECT_TRUE(valueExists(HKEY_CURRENT_USER, run, L"NvLocked"));
     EXPECT_TRUE(valueExists(HKEY_CURRENT_USER, run, L"Other"));
-    EXPECT_FALSE(folderExists(tw::BackupPath));
+    EXPECT_FALSE(folderExists(context.BackupPath));
 }
 
 TEST_F(RegistryDeletion, KeysChosenByTheStartOfAValueWithLetterCase) {
@@ -142,8 +141,8 @@ TEST_F(RegistryDeletion, KeysChosenByTheStartOfAValueWithLetterCase) {
         setString(HKEY_LOCAL_MACHINE, kClass + L"\\000" + std::to_wstring(i), L"ProviderName", providers[i].first);
     createKey(HKEY_LOCAL_MACHINE, kClass + L"\\0000\\Settings");
     createKey(HKEY_LOCAL_MACHINE, kClass + L"\\Properties");
-    tw::DeleteKeysByValue(plat::kHKeyLocalMachine, kClass, L"ProviderName", L"NVIDIA");
-    tw::DeleteKeysByValue(plat::kHKeyLocalMachine, kClass, L"ProviderName", L"");
+    tw::DeleteKeysByValue(context, plat::kHKeyLocalMachine, kClass, L"ProviderName", L"NVIDIA");
+    tw::DeleteKeysByValue(context, plat::kHKeyLocalMachine, kClass, L"ProviderName", L"");
     EXPECT_EQ(sorted(logLines()), (Lines{L"Deleted registry (HKLM\\" + kClass + L"\\0000)",
                                          L"Deleted registry (HKLM\\" + kClass + L"\\0001)"}));
     for (std::size_t i = 0; i < providers.size(); ++i)
@@ -153,7 +152,7 @@ TEST_F(RegistryDeletion, KeysChosenByTheStartOfAValueWithLetterCase) {
     // A value that is no string ends the routine there, with the key left.
     setDword(HKEY_LOCAL_MACHINE, kClass + L"\\0002", L"ProviderName", 1);
     setString(HKEY_LOCAL_MACHINE, kClass + L"\\0003", L"ProviderName", L"NVIDIA");
-    EXPECT_THROW(tw::DeleteKeysByValue(plat::kHKeyLocalMachine, kClass, L"ProviderName", L"NVIDIA"),
+    EXPECT_THROW(tw::DeleteKeysByValue(context, plat::kHKeyLocalMachine, kClass, L"ProviderName", L"NVIDIA"),
                  tw::ERegistryException);
     EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kClass + L"\\0002"));
     EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kClass + L"\\0003"));
@@ -162,8 +161,8 @@ TEST_F(RegistryDeletion, KeysChosenByTheStartOfAValueWithLetterCase) {
 // With backup on a key goes only after its hive is written; a hive that
 // cannot be written (one there already: RegistryObject) keeps the key.
 TEST_F(RegistryDeletion, HiveIsSavedBeforeTheKeyGoes) {
-    tw::BackupEnabled = true;
-    tw::BackupPath = tw::BackupRoot() + kRegItem;
+    context.BackupEnabled = true;
+    context.BackupPath = tw::BackupRoot() + kRegItem;
     setString(HKEY_CURRENT_USER, kServices + L"\\nvlddmkm\\Parameters", L"TidewellMarkerDeep", L"deep");
     createKey(HKEY_CURRENT_USER, kServices + L"\\nvsaveless");
     setString(HKEY_LOCAL_MACHINE, kClass + L"\\0000", L"ProviderName", L"NVIDIA Corporation");
@@ -171,8 +170,8 @@ TEST_F(RegistryDeletion, HiveIsSavedBeforeTheKeyGoes) {
     setString(HKEY_LOCAL_MACHINE, kClass + L"\\0001", L"ProviderName", L"NVIDIA nosave");
     faults::fail(faults::Call::SaveKey, L"nvsaveless");
     faults::fail(faults::Call::SaveKey, L"0001.TW");
-    tw::DeleteKeys(plat::kHKeyCurrentUser, kServices, {L"nvlddmkm", L"nvsaveless"});
-    tw::DeleteKeysByValue(plat::kHKeyLocalMachine, kClass, L"ProviderName", L"NVIDIA");
+    tw::DeleteKeys(context, plat::kHKeyCurrentUser, kServices, {L"nvlddmkm", L"nvsaveless"});
+    tw::DeleteKeysByValue(context, plat::kHKeyLocalMachine, kClass, L"ProviderName", L"NVIDIA");
     EXPECT_EQ(logLines(), (Lines{L"Deleted registry (HKCU\\" + kServices + L"\\nvlddmkm)",
                                  L"Not deleted registry (HKCU\\" + kServices + L"\\nvsaveless)",
                                  L"Deleted registry (HKLM\\" + kClass + L"\\0000)",
@@ -180,11 +179,11 @@ TEST_F(RegistryDeletion, HiveIsSavedBeforeTheKeyGoes) {
     EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, kServices + L"\\nvsaveless"));
     EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kClass + L"\\0001"));
     // Named root;path;key.TW; the hive, loaded, holds the values.
-    const std::wstring userHive = tw::BackupPath + L"HKCU;Software;TidewellTest;Services;nvlddmkm.TW";
+    const std::wstring userHive = context.BackupPath + L"HKCU;Software;TidewellTest;Services;nvlddmkm.TW";
     const std::wstring machineHive =
-        tw::BackupPath + L"HKLM;Software;TidewellTest;Class;{4d36e968-e325-11ce-bfc1-08002be10318};0000.TW";
-    EXPECT_EQ(listFolder(tw::BackupPath), sorted({userHive.substr(tw::BackupPath.size()),
-                                                  machineHive.substr(tw::BackupPath.size())}));
+        context.BackupPath + L"HKLM;Software;TidewellTest;Class;{4d36e968-e325-11ce-bfc1-08002be10318};0000.TW";
+    EXPECT_EQ(listFolder(context.BackupPath), sorted({userHive.substr(context.BackupPath.size()),
+                                                  machineHive.substr(context.BackupPath.size())}));
     EXPECT_EQ(hiveString(userHive, L"Parameters", L"TidewellMarkerDeep"), L"deep");
     EXPECT_EQ(hiveString(machineHive, L"", L"TidewellMarkerClass"), L"class");
 }
@@ -196,36 +195,43 @@ TEST_F(RegistryDeletion, LinksGoAsLinksNeverTheirTargets) {
     struct Row { const wchar_t* link; const wchar_t* name; bool backup; bool deleted; } rows[] = {
         {L"", L"ATi", false, true}, {L"", L"ATi", true, false}, {L"\\Sub", L"ATi", true, true},
         {L"", L"ATi\\Inner", false, false}, {nullptr, L"ATi", true, true}};  // last: no link
-    tw::BackupPath = tw::BackupRoot() + kRegItem;
+    context.BackupPath = tw::BackupRoot() + kRegItem;
     for (const auto& row : rows) {
         SCOPED_TRACE(std::wstring(row.link ? row.link : L"(none)") + L" " + row.name);
         removeKeyTree(HKEY_CURRENT_USER, ati);
         tw::RunLog().clear();
-        removeTree(tw::BackupPath);
+        removeTree(context.BackupPath);
         setString(HKEY_LOCAL_MACHINE, victim + L"\\Inner", L"Secret", L"machine");
         row.link ? makeKeyLink(HKEY_CURRENT_USER, ati + row.link, L"\\REGISTRY\\MACHINE\\" + victim)
                  : setString(HKEY_CURRENT_USER, ati + L"\\Inner", L"Secret", L"user");
-        tw::BackupEnabled = row.backup;
-        tw::DeleteKeys(plat::kHKeyCurrentUser, kKey, {row.name});
+        context.BackupEnabled = row.backup;
+        tw::DeleteKeys(context, plat::kHKeyCurrentUser, kKey, {row.name});
         EXPECT_EQ(logLines(),
                   Lines{(row.deleted ? L"Deleted registry (HKCU\\" : L"Not deleted registry (HKCU\\") + kKey + L"\\" + row.name + L")"});
         EXPECT_EQ(keyExists(HKEY_CURRENT_USER, ati), !row.deleted);
         EXPECT_TRUE(valueExists(HKEY_LOCAL_MACHINE, victim + L"\\Inner", L"Secret"));
         removeKeyTree(HKEY_LOCAL_MACHINE, victim);  // a saved link then leads nowhere; saved content would show
-        EXPECT_EQ(hiveString(tw::BackupPath + hive, row.link && *row.link ? L"Sub\\Inner" : L"Inner", L"Secret"),
+        EXPECT_EQ(hiveString(context.BackupPath + hive, row.link && *row.link ? L"Sub\\Inner" : L"Inner", L"Secret"),
                   row.link || !row.backup ? std::nullopt : std::optional<std::wstring>(L"user"));
     }
 }
 
-// A preview names a key once, also through a link in its path (as CurrentControlSet leads to ControlSet00N).
+// A preview names a key once, also through a link in its path (as CurrentControlSet leads to ControlSet00N);
+// what one preview has named is not gone for another context.
 TEST_F(RegistryDeletion, PreviewNamesAKeyReachedThroughALinkOnce) {
     setString(HKEY_LOCAL_MACHINE, kKey + L"\\Set001\\Vendor\\Deep", L"Run", L"x");
     makeKeyLink(HKEY_LOCAL_MACHINE, kKey + L"\\CurrentSet", L"\\REGISTRY\\MACHINE\\" + kKey + L"\\Set001");
-    tw::ReportOnlyScope preview;
-    tw::DeleteKeys(plat::kHKeyLocalMachine, kKey + L"\\CurrentSet", {L"Vendor"});
-    tw::DeleteKeys(plat::kHKeyLocalMachine, kKey + L"\\Set001", {L"VENDOR"});
-    tw::DeleteValues(plat::kHKeyLocalMachine, kKey + L"\\Set001\\Vendor\\Deep", {L"Run"});
-    EXPECT_EQ(logLines(), Lines{L"Would delete registry (HKLM\\" + kKey + L"\\CurrentSet\\Vendor)"});
+    tw::DeletionContext preview(tw::RunLog(), tw::DeletionContext::Mode::Report);
+    tw::DeleteKeys(preview, plat::kHKeyLocalMachine, kKey + L"\\CurrentSet", {L"Vendor"});
+    tw::DeleteKeys(preview, plat::kHKeyLocalMachine, kKey + L"\\Set001", {L"VENDOR"});
+    tw::DeleteValues(preview, plat::kHKeyLocalMachine, kKey + L"\\Set001\\Vendor\\Deep", {L"Run"});
+    // The marks are the preview's own: another preview names the key again, and a run deletes it.
+    tw::DeletionContext other(tw::RunLog(), tw::DeletionContext::Mode::Report);
+    for (tw::DeletionContext* c : {&other, &context})
+        tw::DeleteKeys(*c, plat::kHKeyLocalMachine, kKey + L"\\Set001", {L"Vendor"});
+    EXPECT_EQ(logLines(), (Lines{L"Would delete registry (HKLM\\" + kKey + L"\\CurrentSet\\Vendor)",
+                                 L"Would delete registry (HKLM\\" + kKey + L"\\Set001\\Vendor)",
+                                 L"Deleted registry (HKLM\\" + kKey + L"\\Set001\\Vendor)"}));
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "log/LogUnit.h"
 #include "platform/common.h"
 #include "settings/VarUnit.h"
+#include "store/BackupStore.h"
 #include "support.h"
 #include "targets/Target.h"
 
@@ -23,11 +24,11 @@ using Lines = std::vector<std::wstring>;
 
 struct View : tw::CleaningView {
     std::vector<std::wstring> labels;
-    int maximum = -1;
+    int maximum = -1, steps = 0;
     std::vector<std::wstring> cleanLabels() const override { return labels; }
     void setProgressMax(int m) override { maximum = m; }
     void setProgressPosition(int) override {}
-    void stepProgress() override {}
+    void stepProgress() override { ++steps; }
 };
 
 std::wstring envFolder(const wchar_t* name) {
@@ -123,7 +124,7 @@ TEST_F(RunOnWine, ARunCleansTheListInOrderAndSavesItsLogSorted) {
     const std::wstring after = stamp();
     EXPECT_EQ(faults::messageBoxes(), std::vector<std::wstring>{L"Warning|Are you sure you want to continue?"});
     EXPECT_EQ(view.maximum, tw::CountSelectedSteps({L"NVIDIA - Display"}) + tw::CountSelectedSteps({L"AGEIA - PhysX"}));
-    EXPECT_EQ(steps, 120 + 7);        // the steps they make
+    EXPECT_EQ(view.steps, 120 + 7);  // the steps they make
     EXPECT_EQ(logLines(), sorted);
     const Lines saved = listFolder(tw::LogFolder());
     ASSERT_EQ(saved.size(), 1u);
@@ -320,9 +321,9 @@ TEST_F(RunOnWine, BackupSetOfARunRestoresFilesAndKeys) {
     makeFolders(data + L"sub");
     plantFile(data + L"sub\\cache.bin", L"cache");
     for (const wchar_t* root : {L"HKCU", L"HKLM"}) plantKey(root + std::wstring(L"\\Software\\NVIDIA Corporation\\Global"));
-    tw::BackupEnabled = true;
+    context.BackupEnabled = true;
     const std::wstring before = stamp();
-    tw::Clean(*tw::FindFamilyByLabel(L"NVIDIA - Display"), true, true);
+    tw::Clean(context, *tw::FindFamilyByLabel(L"NVIDIA - Display"), true, true);
     const std::wstring after = stamp();
     ASSERT_FALSE(fileExists(driver) || folderExists(data));
 
@@ -336,7 +337,6 @@ TEST_F(RunOnWine, BackupSetOfARunRestoresFilesAndKeys) {
     EXPECT_EQ(listFolder(tw::BackupRoot() + registry),
               (Lines{L"HKCU;Software;NVIDIA Corporation;Global.TW", L"HKLM;Software;NVIDIA Corporation;Global.TW"}));
 
-    tw::BackupEnabled = false;
     tw::RunLog().clear();
     tw::RestoreFiles(files);
     tw::RestoreRegistry(registry);
@@ -400,11 +400,10 @@ TEST_F(RunOnWine, RestoreWritesOnlyWhereItBackedUp) {
     makeFolders(item);
     writeFile(item + L"folders.idx", L"..\\..\\Escaped\t" + dir + L"\n");
     writeFile(dir + L"nv.dll", L"nv");
-    tw::BackupEnabled = true;
-    tw::BackupPath = item;
-    tw::DeleteFiles(dir, {L"nv.dll"});
+    context.BackupEnabled = true;
+    context.BackupPath = item;
+    tw::DeleteFiles(context, dir, {L"nv.dll"});
     EXPECT_FALSE(folderExists(tw::BackupRoot() + L"Escaped"));
-    tw::BackupEnabled = false;
     tw::RunLog().clear();
     tw::RestoreFiles(L"TidewellSet\\NVIDIA - Display - Files\\");
     EXPECT_EQ(logLines(), Lines{L"Restored File (" + dir + L"nv.dll)"});

@@ -7,13 +7,12 @@
 
 extern "C" LONG NTAPI NtDeleteKey(HANDLE);  // ntdll: deletes the key of the handle, a link as a link
 
-#include "backup/BackupUnit.h"
-#include "engine/DeleteUnit.h"
 #include "engine/RegistrySelf.h"
 #include "faults.h"
 #include "log/LogUnit.h"
 #include "platform/common.h"
 #include "settings/VarUnit.h"
+#include "store/BackupStore.h"
 
 namespace winetest {
 
@@ -239,9 +238,8 @@ FileHolder::~FileHolder() { holding_ && ::CloseHandle(process_); }
 
 void WineTest::SetUp() {
     tw::BackupEnabled = tw::DeleteAtReboot = false;
-    tw::BackupPath.clear();
     tw::RunLog().clear();
-    tw::SetProgressHook([this] { ++steps; });
+    context.progress = [this] { ++steps; };
     savedQueue_ = readQueueValue();
     hadBackupRoot_ = folderExists(tw::BackupRoot());
     hadLogFolder_ = folderExists(tw::LogFolder());
@@ -260,7 +258,6 @@ void WineTest::SetUp() {
 
 void WineTest::TearDown() {
     faults::reset();
-    tw::SetProgressHook(nullptr);
     if (savedQueue_)
         ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue, REG_MULTI_SZ, savedQueue_->data(),
                           static_cast<DWORD>(savedQueue_->size()));

@@ -13,6 +13,9 @@
 #include <utility>
 #include <vector>
 
+#include "engine/DeletionContext.h"
+#include "log/LogUnit.h"
+
 namespace winetest {
 
 inline constexpr const wchar_t* kScratchKey = L"Software\\TidewellTest";
@@ -67,8 +70,9 @@ private:
     bool holding_ = false;
 };
 
-// The base of every test: settings off, empty run log, a progress counter, a
-// fresh scratch folder `dir` (ends in "\\") and scratch keys; the restart queue put back.
+// The base of every test: settings off, empty run log, a deletion context
+// acting on the run log with backup off and a progress counter, a fresh
+// scratch folder `dir` (ends in "\\") and scratch keys; the restart queue put back.
 class WineTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -77,6 +81,7 @@ protected:
 
     std::wstring dir;
     int steps = 0;
+    tw::DeletionContext context{tw::RunLog()};
 
 private:
     std::optional<std::vector<char>> savedQueue_;

@@ -12,7 +12,6 @@
 #include <sstream>
 
 #include "app/Preview.h"
-#include "engine/DeleteUnit.h"
 #include "log/LogUnit.h"
 #include "platform/common.h"
 #include "settings/VarUnit.h"
@@ -155,7 +154,6 @@ protected:
     void TearDown() override {
         for (const Item& item : planted) item.remove();
         tw::RemoveNVIDIAFolder = tw::RemoveATiFolder = false;
-        tw::SetRoutineTrace(nullptr);
         WineTest::TearDown();
     }
     void plant(const Item& item) { planted.push_back(item), item.plant(); }
@@ -195,10 +193,9 @@ TEST_F(TargetsOnWine, EachTargetTakesEveryItemItNamesAndNothingElse) {
         tw::SwitchesOf(*target) = {true, true};
         std::vector<tw::PreviewGroup> groups;
         trace.push_back(L"[" + label + L"]");
-        tw::SetRoutineTrace([&](const std::wstring& line) { stepsOfLast(), trace.push_back(stable(line, dir)); });
-        tw::PreviewSelectedTargets({label}, groups);
+        tw::PreviewSelectedTargets({label}, groups, context.progress,
+                                   [&](const std::wstring& line) { stepsOfLast(), trace.push_back(stable(line, dir)); });
         stepsOfLast();
-        tw::SetRoutineTrace(nullptr);
         ASSERT_EQ(groups.size(), 1u);
         tw::PreviewCounts want;
         for (const Item& item : gone[r]) {
@@ -208,7 +205,7 @@ TEST_F(TargetsOnWine, EachTargetTakesEveryItemItNamesAndNothingElse) {
         EXPECT_EQ(tw::CountPreviewLines(groups[0].lines), want);
 
         tw::RunLog().clear();
-        tw::Clean(*target, true, true);
+        tw::Clean(context, *target, true, true);
         std::vector<std::wstring> run = tw::RunLog().lines(), named = groups[0].lines;
         for (std::wstring& line : named)
             if (line.rfind(L"Would delete ", 0) == 0) line.replace(0, 13, L"Deleted ");
@@ -233,7 +230,7 @@ TEST_F(TargetsOnWine, EachTargetTakesEveryItemItNamesAndNothingElse) {
 TEST_F(TargetsOnWine, UnpackFoldersStayWhileTheirSwitchesAreOff) {
     tw::RemoveNVIDIAFolder = tw::RemoveATiFolder = false;
     for (const wchar_t* folder : {L"%HOMEDRIVE%\\NVIDIA\\", L"%HOMEDRIVE%\\ATi\\"}) plant({expand(folder)});
-    for (const wchar_t* t : {L"NVIDIA - Display", L"ATi - Display"}) tw::Clean(*tw::FindFamilyByLabel(t), true, false);
+    for (const wchar_t* t : {L"NVIDIA - Display", L"ATi - Display"}) tw::Clean(context, *tw::FindFamilyByLabel(t), true, false);
     for (const Item& folder : planted) EXPECT_TRUE(folder.present()) << folder.text;
 }
 

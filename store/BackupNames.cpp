@@ -3,8 +3,8 @@
 // system about files.
 #include <string_view>
 
-#include "backup/BackupUnit.h"
 #include "platform/common.h"
+#include "store/BackupStore.h"
 
 namespace tw {
 
