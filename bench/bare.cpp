@@ -5,20 +5,14 @@
 // folder, the floor of a run with backup on: each file is first copied
 // (CopyFileW) into a sub-folder of it, one per source folder, and each key
 // first saved (RegSaveKeyW) into it; what could not be copied stays.
-// The lists are the targets' own constant lists; folders come from
-// SYSTEMROOT and the other environment variables, as in the targets.
+// The steps are the families' own, read from the same table; folders come
+// from SYSTEMROOT and the other environment variables, as in the families.
 //
 //   tw_bench_bare [backup <folder>]
 //       exit code 0; prints the number of files and keys deleted
 #include "bench_common.h"
 
-#include "targets/AGEIA.h"
-#include "targets/ATi.h"
-#include "targets/Creative.h"
-#include "targets/MSIPoint.h"
-#include "targets/NVIDIA.h"
-#include "targets/NVIDIA_CHIPSET.h"
-#include "targets/Realtek.h"
+#include "targets/Target.h"
 
 #include <cstdio>
 #include <map>
@@ -115,37 +109,28 @@ void deleteKeys(HKEY root, const std::wstring& path, const List& names) {
     }
 }
 
-void deleteKeysInSets(const std::wstring& tail, const List& names) {
-    for (const std::wstring& set : tw::ControlSets()) deleteKeys(HKEY_LOCAL_MACHINE, set + tail, names);
-}
-
-void deleteRunValues(const List& names) {
+void deleteValues(HKEY root, const std::wstring& path, const List& names) {
     Key k;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0, KEY_ALL_ACCESS,
-                      k.out()) != ERROR_SUCCESS)
-        return;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_ALL_ACCESS, k.out()) != ERROR_SUCCESS) return;
     for (const std::wstring& name : names) RegDeleteValueW(k.get(), name.c_str());
 }
 
-void deleteAdaptersOf(const std::wstring& vendor) {
-    for (const std::wstring& set : tw::ControlSets()) {
-        const std::wstring path = set + L"\\Control\\Class\\{4D36E968-E325-11CE-BFC1-08002BE10318}";
-        Key k;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS, k.out()) != ERROR_SUCCESS) continue;
-        List matching;
-        wchar_t name[256];
-        for (DWORD i = 0;; ++i) {
-            DWORD size = 256;
-            if (RegEnumKeyExW(k.get(), i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-            wchar_t value[512];
-            DWORD bytes = sizeof value;
-            if (RegGetValueW(k.get(), name, L"ProviderName", RRF_RT_REG_SZ, nullptr, value, &bytes) == ERROR_SUCCESS &&
-                std::wstring(value).rfind(vendor, 0) == 0)
-                matching.push_back(name);
-        }
-        for (const std::wstring& n : matching)
-            if (saveKey(k.get(), n) && deleteTree(k.get(), n)) ++keysDeleted;
+void deleteKeysByValue(HKEY root, const std::wstring& path, const std::wstring& valueName, const std::wstring& prefix) {
+    Key k;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_ALL_ACCESS, k.out()) != ERROR_SUCCESS) return;
+    List matching;
+    wchar_t name[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD size = 256;
+        if (RegEnumKeyExW(k.get(), i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        wchar_t value[512];
+        DWORD bytes = sizeof value;
+        if (RegGetValueW(k.get(), name, valueName.c_str(), RRF_RT_REG_SZ, nullptr, value, &bytes) == ERROR_SUCCESS &&
+            std::wstring(value).rfind(prefix, 0) == 0)
+            matching.push_back(name);
     }
+    for (const std::wstring& n : matching)
+        if (saveKey(k.get(), n) && deleteTree(k.get(), n)) ++keysDeleted;
 }
 
 void deleteFolder(const std::wstring& folder) {
@@ -171,93 +156,43 @@ void deleteFolderIfExists(const std::wstring& folder) {
     if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY)) deleteFolder(folder);
 }
 
-void cleanNvidia(const std::wstring& w) {
-    using namespace tw::NVIDIA;
-    const std::wstring s = w + L"System32\\";
-    deleteFiles(w, kWindowsFiles);
-    deleteFiles(w + L"SysWOW64\\", kDriverFiles);
-    deleteFiles(s, kDriverFiles);
-    deleteFiles(s + L"drivers\\", kDriverFolderFiles);
-    deleteFiles(s + L"dllcache\\", kDllCacheFiles);
-    deleteFiles(w + L"prefetch\\", kPrefetchFiles);
-    deleteFolderIfExists(w + L"Help\\nvcpl\\");
-    deleteFolderIfExists(envVarW(L"ProgramData") + L"\\NVIDIA\\");
-    deleteKeys(HKEY_CURRENT_USER, L"Software", kUserKeys);
-    deleteKeys(HKEY_LOCAL_MACHINE, L"Software\\NVIDIA Corporation", kMachineKeys);
-    deleteRunValues(kLogonValues);
-    deleteKeysInSets(L"\\Enum\\Root", kLegacyKeys);
-    deleteKeysInSets(L"\\Services", kServiceKeys);
-    deleteAdaptersOf(L"NVIDIA");
+// A step's folder with its environment value put in; empty when the value is unset.
+std::wstring folderOf(const std::wstring& text) {
+    const std::wstring name = tw::FolderVariable(text);
+    if (name.empty()) return text;
+    const std::wstring value = envVarW(name.c_str());
+    return value.empty() ? std::wstring() : tw::JoinFolder(text, value);
 }
 
-void cleanChipset(const std::wstring& w) {
-    using namespace tw::NVIDIA_CHIPSET;
-    deleteFiles(w + L"System32\\drivers\\", kDriverFolderFiles);
-    deleteKeys(HKEY_LOCAL_MACHINE, L"Software\\NVIDIA Corporation", kMachineKeys);
-    deleteKeysInSets(L"\\Enum\\Root", kLegacyKeys);
-    deleteKeysInSets(L"\\Services", kServiceKeys);
+// One key path per control set where "<ControlSet>" stands.
+List keyPaths(const std::wstring& path) {
+    const std::size_t at = path.find(L"<ControlSet>");
+    if (at == std::wstring::npos) return {path};
+    List out;
+    for (const std::wstring& set : tw::ControlSets())
+        out.push_back(path.substr(0, at) + set.substr(set.find(L'\\') + 1) + path.substr(at + 12));
+    return out;
 }
 
-void cleanAti(const std::wstring& w) {
-    using namespace tw::ATi;
-    const std::wstring s = w + L"System32\\";
-    deleteFiles(w, kWindowsFiles);
-    deleteFiles(s, kSystemFiles);
-    deleteFiles(s + L"drivers\\", kDriverFolderFiles);
-    deleteFiles(w + L"prefetch\\", kPrefetchFiles);
-    deleteFolderIfExists(envVarW(L"LOCALAPPDATA") + L"\\ATi\\ACE");
-    deleteFolderIfExists(envVarW(L"APPDATA") + L"\\ATi\\ACE");
-    deleteKeys(HKEY_CURRENT_USER, L"Software", kUserKeys);
-    deleteKeys(HKEY_LOCAL_MACHINE, L"Software", kMachineKeys);
-    deleteKeysInSets(L"\\Services", kServiceKeys);
-}
-
-void cleanCreative(const std::wstring& w) {
-    using namespace tw::Creative;
-    const std::wstring s = w + L"System32\\";
-    deleteFolderIfExists(s + L"Data\\");
-    deleteFolderIfExists(w + L"SysWOW64\\Data\\");
-    deleteFolderIfExists(envVarW(L"ProgramFiles") + L"\\Creative\\");
-    deleteFiles(w, kWindowsFiles);
-    deleteFiles(s, kSystemFiles);
-    deleteFiles(s + L"drivers\\", kDriverFolderFiles);
-    deleteKeys(HKEY_CURRENT_USER, L"Software", kUserKeys);
-    deleteKeys(HKEY_LOCAL_MACHINE, L"Software", kMachineKeys);
-    deleteKeysInSets(L"\\Control", kControlKeys);
-    deleteRunValues(kLogonValues);
-}
-
-void cleanRealtek(const std::wstring& w) {
-    using namespace tw::Realtek;
-    const std::wstring s = w + L"System32\\";
-    deleteFiles(w, kWindowsFiles);
-    deleteFiles(s, kSystemFiles);
-    deleteFiles(s + L"drivers\\", kDriverFolderFiles);
-    deleteKeys(HKEY_CURRENT_USER, L"Software", kUserKeys);
-    deleteKeys(HKEY_LOCAL_MACHINE, L"Software", kMachineKeys);
-    deleteRunValues(kLogonValues);
-}
-
-void cleanAgeia(const std::wstring& w) {
-    using namespace tw::AGEIA;
-    const std::wstring s = w + L"System32\\";
-    deleteFiles(w, kWindowsFiles);
-    deleteFiles(s, kSystemFiles);
-    deleteFiles(w + L"prefetch\\", kPrefetchFiles);
-    deleteFolderIfExists(s + L"AGEIA");
-    deleteFolderIfExists(envVarW(L"ProgramFiles") + L"\\AGEIA Technologies");
-    deleteKeys(HKEY_LOCAL_MACHINE, L"Software", kMachineKeys);
-}
-
-void cleanMouse(const std::wstring& w) {
-    using namespace tw::MSIPoint;
-    deleteFiles(w + L"System32\\drivers\\", kDriverFolderFiles);
-    deleteFiles(w + L"prefetch\\", kPrefetchFiles);
-    deleteFolderIfExists(envVarW(L"ProgramFiles") + L"\\Microsoft IntelliPoint");
-    deleteKeys(HKEY_CURRENT_USER, L"Software", kUserKeys);
-    deleteKeys(HKEY_LOCAL_MACHINE, L"Software\\MSIPOINT Corporation", kMachineKeys);
-    deleteRunValues(kLogonValues);
-    deleteKeysInSets(L"\\Services", kServiceKeys);
+// The family's files and registry steps as bare calls. The steps behind a
+// switch (the unpack folders) stay off as in the measured run's settings;
+// the install folders and installer records are not seeded.
+void cleanFamily(const tw::Family& family) {
+    for (const tw::FamilyStep& step : family.files) {
+        const std::wstring folder = folderOf(step.folder);
+        if (!step.ifSetting.empty() || folder.empty()) continue;
+        if (step.kind == tw::StepKind::Files) deleteFiles(folder, step.names);
+        if (step.kind == tw::StepKind::Folder) deleteFolderIfExists(folder.back() == L'\\' ? folder : folder + L"\\");
+    }
+    for (const tw::FamilyStep& step : family.registry) {
+        const tw::KeyText key = tw::SplitKeyText(step.key);
+        const HKEY root = key.machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+        for (const std::wstring& path : keyPaths(key.path)) {
+            if (step.kind == tw::StepKind::Keys) deleteKeys(root, path, step.names);
+            if (step.kind == tw::StepKind::Values) deleteValues(root, path, step.names);
+            if (step.kind == tw::StepKind::KeysByValue) deleteKeysByValue(root, path, step.value, step.prefix);
+        }
+    }
 }
 
 }  // namespace
@@ -273,14 +208,7 @@ int wmain(int argc, wchar_t** argv) {
     } else if (argc != 1) {
         return 1;
     }
-    const std::wstring w = root + L"\\";
-    cleanNvidia(w);
-    cleanChipset(w);
-    cleanAti(w);
-    cleanCreative(w);
-    cleanRealtek(w);
-    cleanMouse(w);
-    cleanAgeia(w);
+    for (const tw::Family& family : tw::FamilyTable()) cleanFamily(family);
     std::printf("%d files, %d keys deleted\n", filesDeleted, keysDeleted);
     return 0;
 }
