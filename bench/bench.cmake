@@ -38,4 +38,13 @@ if(MINGW)
 endif()
 target_link_libraries(tw_answer PRIVATE user32)
 set_target_properties(tw_answer PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TW_BENCH_OUT})
+# The driver part of scripts/run.sh's demo machine: seeds it through the test
+# planting helper and restores the run's backup through the core.
+add_executable(tw_demo_drivers EXCLUDE_FROM_ALL ${CMAKE_CURRENT_LIST_DIR}/demo_drivers.cpp)
+tw_warnings(tw_demo_drivers)
+if(MINGW)
+    target_link_options(tw_demo_drivers PRIVATE -municode)
+endif()
+target_link_libraries(tw_demo_drivers PRIVATE tidewell_core tidewell_platform_win32)
+set_target_properties(tw_demo_drivers PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TW_BENCH_OUT})
 add_custom_target(tw_bench DEPENDS tw_answer tw_bench_barewindow tw_bench_seed tw_bench_bare tw_bench_runner Tidewell)
