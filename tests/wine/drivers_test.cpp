@@ -1,14 +1,6 @@
-// Driver packages and devices on Wine's own setupapi: root-enumerated
-// devices made as Wine's setupapi tests make them, present or not by
-// DEVPKEY_Device_IsPresent (the property Wine's display driver sets for its
-// adapters); INFs published with SetupCopyOEMInf, their package folders and
-// driver database entries planted as Windows lays them out. Wine's
+// Driver packages and devices on Wine's own setupapi, planted as Windows lays
+// them out (plant_drivers.h), the devices root-enumerated. Wine's
 // SetupUninstallOEMInf checks no use: every refusal here is the program's own.
-#include <windows.h>
-#include <objbase.h>
-#include <devpropdef.h>
-#include <setupapi.h>
-
 #include <algorithm>
 #include <map>
 
@@ -20,26 +12,22 @@
 #include "engine/DriverStore.h"
 #include "faults.h"
 #include "log/RunNotes.h"
+#include "plant_drivers.h"
 #include "settings/VarUnit.h"
 #include "support.h"
-
-extern "C" WINBOOL WINAPI SetupDiSetDevicePropertyW(HDEVINFO, PSP_DEVINFO_DATA, const DEVPROPKEY*, DEVPROPTYPE,
-                                                    const BYTE*, DWORD, DWORD);
 
 namespace {
 
 using namespace winetest;
+using namespace plant;
 using Lines = std::vector<std::wstring>;
 
-const DEVPROPKEY kIsPresent = {{0x540b947e, 0x8b40, 0x45bc, {0xa8, 0xa2, 0x6a, 0x0b, 0x89, 0x4c, 0xbd, 0xa2}}, 5};
-const GUID kDisplay = {0x4d36e968, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
 const GUID kSystem = {0x4d36e97d, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
 const GUID kMedia = {0x4d36e96c, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
 const GUID kHid = {0x745a17a0, 0x74d3, 0x11d0, {0xb6, 0xfe, 0x00, 0xa0, 0xc9, 0x0f, 0x57, 0xda}};
 const std::wstring kEnum = L"SYSTEM\\CurrentControlSet\\Enum\\ROOT\\TIDEWELLTEST\\";
 const std::wstring kInfFiles = L"DRIVERS\\DriverDatabase\\DriverInfFiles\\";
 const std::wstring kItem = L"DriverSet\\Tidewell - Test - Drivers\\";
-enum Presence { Unset, Present, Absent, NoDevice };
 
 // Sorted, with a preview's "Would delete" read as a run's "Deleted".
 Lines sorted(Lines lines) {
@@ -48,34 +36,10 @@ Lines sorted(Lines lines) {
     std::sort(lines.begin(), lines.end());
     return lines;
 }
-std::wstring below(UINT(WINAPI* folder)(LPWSTR, UINT), const wchar_t* sub) {
-    wchar_t path[MAX_PATH] = {};
-    folder(path, MAX_PATH);
-    return std::wstring(path) + sub;
-}
-const BYTE* bytes(const std::wstring& text) { return reinterpret_cast<const BYTE*>(text.c_str()); }
-std::wstring guidText(const GUID& guid) {
-    wchar_t text[40] = {};
-    ::StringFromGUID2(guid, text, 40);
-    return text;
-}
-
 // ROOT\TIDEWELLTEST\<name>: class, one hardware id, presence, the INF of its driver key.
-void makeDevice(const std::wstring& name, const GUID& cls, const std::wstring& className, const std::wstring& id,
+void rootDevice(const std::wstring& name, const GUID& cls, const std::wstring& className, const std::wstring& id,
                 Presence presence, const std::wstring& inf = {}) {
-    HDEVINFO set = ::SetupDiCreateDeviceInfoList(&cls, nullptr);
-    SP_DEVINFO_DATA dev{};
-    dev.cbSize = sizeof dev;
-    ASSERT_TRUE(::SetupDiCreateDeviceInfoW(set, (L"Root\\TIDEWELLTEST\\" + name).c_str(), &cls, nullptr, nullptr, 0, &dev));
-    ASSERT_TRUE(::SetupDiRegisterDeviceInfo(set, &dev, 0, nullptr, nullptr, nullptr));
-    const std::wstring ids = id + L'\0';  // and the list's own terminator
-    ::SetupDiSetDeviceRegistryPropertyW(set, &dev, SPDRP_HARDWAREID, bytes(ids), (ids.size() + 1) * 2);
-    ::SetupDiSetDeviceRegistryPropertyW(set, &dev, SPDRP_CLASS, bytes(className), (className.size() + 1) * 2);
-    const BYTE on = presence == Present ? 0xFF : 0;  // DEVPROP_TRUE, DEVPROP_FALSE
-    EXPECT_TRUE(presence == Unset || SetupDiSetDevicePropertyW(set, &dev, &kIsPresent, DEVPROP_TYPE_BOOLEAN, &on, 1, 0));
-    HKEY driver = inf.empty() ? nullptr : ::SetupDiCreateDevRegKeyW(set, &dev, DICS_FLAG_GLOBAL, 0, DIREG_DRV, 0, 0);
-    if (driver) ::RegSetValueExW(driver, L"InfPath", 0, REG_SZ, bytes(inf), (inf.size() + 1) * 2);
-    ::RegCloseKey(driver), ::SetupDiDestroyDeviceInfoList(set);
+    ASSERT_TRUE(plant::makeDevice(L"Root\\TIDEWELLTEST\\" + name, cls, className, id, presence, inf)) << name;
 }
 
 class DriversOnWine : public WineTest {
@@ -86,8 +50,6 @@ protected:
         context.BackupEnabled = true;
         context.BackupPath = tw::BackupRoot() + kItem;
         for (const std::wstring& folder : {infFolder, repository}) before[folder] = listFolder(folder);
-        // Wine publishes an INF under its own name unless that is taken; Windows always as oem<number>.inf.
-        writeFile(infFolder + L"tidewell.inf", L"; taken");
     }
     void TearDown() override {
         HDEVINFO set = ::SetupDiGetClassDevsW(nullptr, L"ROOT\\TIDEWELLTEST", nullptr, DIGCF_ALLCLASSES);
@@ -107,18 +69,10 @@ protected:
     }
     // Published as oem<n>.inf with its package folder and driver database entry.
     std::wstring publish(const std::wstring& provider, const std::wstring& cls, const GUID& guid, int n) {
-        const std::wstring number = std::to_wstring(n), source = dir + number + L"\\";
-        const std::wstring package = repository + L"tidewell.inf_amd64_" + number + L"\\";
-        const std::wstring text = L"[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=" + cls + L"\r\nClassGUID=" +
-                                  guidText(guid) + L"\r\nProvider=%Prov%\r\nDriverVer=01/02/2023,31.0.15." + number +
-                                  L"\r\n[Strings]\r\nProv=\"" + provider + L"\"\r\n";
-        makeFolders(source), makeFolders(package + L"x64");
-        writeFile(source + L"tidewell.inf", text), writeFile(package + L"tidewell.inf", text);
-        writeFile(package + L"tidewell.sys", L"sys"), writeFile(package + L"x64\\tidewell.dll", L"dll");
-        wchar_t published[MAX_PATH] = {};
-        wchar_t* name = nullptr;
-        EXPECT_TRUE(::SetupCopyOEMInfW((source + L"tidewell.inf").c_str(), 0, SPOST_PATH, 0, published, MAX_PATH, 0, &name));
-        setString(HKEY_LOCAL_MACHINE, kInfFiles + name, L"Active", L"tidewell.inf_amd64_" + number);
+        const std::wstring number = std::to_wstring(n), text = infText(provider, cls, guid, L"31.0.15." + number);
+        const std::wstring name =
+            plant::publish(dir + number + L"\\", L"tidewell.inf", L"tidewell.inf_amd64_" + number, text);
+        EXPECT_FALSE(name.empty()) << n;
         texts[name] = text;
         return name;
     }
@@ -128,8 +82,7 @@ protected:
         return n;
     }
 
-    const std::wstring infFolder = below(::GetWindowsDirectoryW, L"\\inf\\");
-    const std::wstring repository = below(::GetSystemDirectoryW, L"\\DriverStore\\FileRepository\\");
+    const std::wstring infFolder = plant::infFolder(), repository = plant::repository();
     std::map<std::wstring, Lines> before;
     std::map<std::wstring, std::wstring> texts;
 };
@@ -152,7 +105,7 @@ TEST_F(DriversOnWine, PackagesGoOnlyWhereNoRuleRefusesAndComeBackFromTheBackup) 
         std::wstring name = publish(r.provider, r.cls, *r.guid, i);
         if (i == 5) ::MoveFileW((infFolder + name).c_str(), (infFolder + L"oemsetup.inf").c_str()), name = L"oemsetup.inf";
         const std::wstring text = name + L": " + r.provider + L", " + r.cls + L", 31.0.15." + std::to_wstring(i);
-        if (r.user != NoDevice) makeDevice(std::to_wstring(i), kDisplay, L"Display", L"TIDEWELL\\USER", r.user, name);
+        if (r.user != NoDevice) rootDevice(std::to_wstring(i), kDisplay, L"Display", L"TIDEWELL\\USER", r.user, name);
         // Called twice: a refused package is named again, a removed one is gone.
         for (int n = 0; n < (i >= 6 ? 0 : r.refusal ? 2 : 1); ++n)
             named.push_back((r.refusal ? L"Not deleted driver package (" : L"Deleted driver package (") + text + L")");
@@ -214,7 +167,7 @@ TEST_F(DriversOnWine, OnlyDevicesLeftBehindGo) {
     Lines want;
     for (int i = 0; i < 6; ++i) {
         const Row& r = rows[i];
-        makeDevice(L"000" + std::to_wstring(i), *r.cls, r.className, r.id, r.presence);
+        rootDevice(L"000" + std::to_wstring(i), *r.cls, r.className, r.id, r.presence);
         for (int n = 0; r.line && n < (r.line[0] == L'N' ? 2 : 1); ++n)  // called twice: a refused one is named again
             want.push_back(std::wstring(r.line) + L" device (ROOT\\TIDEWELLTEST\\000" + std::to_wstring(i) + L": " +
                            r.className + L")");
