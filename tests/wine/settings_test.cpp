@@ -20,6 +20,7 @@ std::vector<std::pair<bool*, bool>> allSwitches() {
                                                {&tw::SystemTray, 0},         {&tw::RemoveNVIDIAFolder, 0},
                                                {&tw::RemoveATiFolder, 0},    {&tw::DisplayWarning, 1},
                                                {&tw::BackupEnabled, 0}};
+    tw::FamilySwitches(tw::FamilyTable().size() - 1);  // sized first: the pointers below stay valid
     for (std::size_t i = 0; i < tw::FamilyTable().size(); ++i)
         out.insert(out.end(), {{&tw::FamilySwitches(i).registry, 1}, {&tw::FamilySwitches(i).files, 1}});
     return out;
