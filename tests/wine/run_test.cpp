@@ -256,19 +256,27 @@ TEST_F(RunOnWine, ACommandLineRunReportsItsOutcome) {
 }
 
 // A family of the user's own is read only from a folder that administrators alone can change, and only
-// from such a file; a bad or clashing file is left out whole, told once. The family then lists, previews,
-// cleans with backup and restores like a built-in one.
+// from such a file, under the own rules; a bad file, or one that clashes in one name alone (letter case
+// aside) with a built-in family, the settings or an earlier file, is left out whole, told once. The family
+// then lists, previews, cleans with backup and restores like a built-in one; its folder steps keep the
+// install-folder rule (none inside the Windows folder).
 TEST_F(RunOnWine, OwnFamilyFromAnAdminOnlyFolderListsPreviewsCleansAndRestores) {
-    const std::wstring folder = dir + L"Families", acme = dir + L"Acme\\";
+    const std::wstring folder = dir + L"Families", acme = dir + L"Acme\\", windows = sys + L"Acme\\";
     const std::wstring head = L"label = \"Acme - Audio\"\nsection = \"Acme Audio\"\nswitch = \"-ACME\"\n"
                               L"backup-prefix = \"Acme - Audio - \"\nweights = { files = 2, registry = 1 }\n";
     const std::wstring steps = L"[[files]]\ndelete = \"files\"\nfolder = '" + acme + L"'\npatterns = ['acmedrv*.sys']\n"
+                               L"[[files]]\ndelete = \"folder\"\nfolder = '" + windows + L"'\n"
                                L"[[registry]]\ndelete = \"keys\"\nkey = 'HKCU\\Software'\nnames = ['Acme Audio']\n";
+    const std::wstring open = tw::replaceAll(tw::replaceAll(head, L"Acme", L"Open"), L"-ACME", L"-OPEN");
     makeFolders(folder);
     writeFile(folder + L"\\acme.toml", head + steps);
-    writeFile(folder + L"\\broken.toml", head + L"[[files]]\ndelete = 'all'\n");
-    writeFile(folder + L"\\clash.toml", tw::replaceAll(head, L"-ACME", L"-nvidia") + steps);
-    writeFile(folder + L"\\open.toml", tw::replaceAll(tw::replaceAll(head, L"Acme", L"Open"), L"-ACME", L"-OPEN") + steps);
+    writeFile(folder + L"\\broken.toml", head + L"[[files]]\ndelete = 'files'\nfolder = 'C:\\A'\npatterns = ['*.sys']\n");
+    int n = 0;
+    for (auto [from, to] : std::vector<std::pair<std::wstring, std::wstring>>{
+             {L"\"Open - Audio\"", L"\"nvidia - display\""}, {L"\"Open Audio\"", L"\"NVIDIA chipset\""}, {L"-OPEN", L"-nvidia"},
+             {L"\"Open - Audio - \"", L"\"ati - display - \""}, {L"\"Open Audio\"", L"\"backup\""}, {L"-OPEN", L"-Acme"}})
+        writeFile(folder + L"\\clash" + std::to_wstring(++n) + L".toml", tw::replaceAll(open, from, to) + steps);
+    writeFile(folder + L"\\open.toml", open + steps);
     const std::size_t builtIn = tw::FamilyTable().size();
     auto reasons = [](const std::vector<tw::FamilyProblem>& problems) {
         Lines out;
@@ -277,17 +285,23 @@ TEST_F(RunOnWine, OwnFamilyFromAnAdminOnlyFolderListsPreviewsCleansAndRestores) 
     };
     EXPECT_EQ(reasons(tw::LoadOwnFamilies(folder)), Lines{L"0 others than administrators can"});
     EXPECT_EQ(tw::FamilyTable().size(), builtIn);
+    EXPECT_EQ(tw::TakeUntoldFamilyProblems().size(), 1u);
     faults::secure(folder), faults::secure(folder + L"\\open.toml", L"O:BUD:(A;;FA;;;BU)");
     EXPECT_EQ(reasons(tw::LoadOwnFamilies(folder)),
-              (Lines{L"7 no step deletes \"all\"", L"0 the switch \"-nvidia\" is taken ", L"0 others than administrators can"}));
-    EXPECT_EQ(tw::ProblemText(tw::OwnFamilyProblems()[0]), folder + L"\\broken.toml, line 7: no step deletes \"all\"");
+              (Lines{L"9 the pattern \"*.sys\" needs a li", L"0 the label \"nvidia - display\" i",
+                     L"0 the section \"NVIDIA chipset\" i", L"0 the switch \"-nvidia\" is taken ",
+                     L"0 the backup prefix \"ati - displ", L"0 the section \"backup\" is taken ",
+                     L"0 the switch \"-Acme\" is taken by", L"0 others than administrators can"}));
+    EXPECT_EQ(tw::ProblemText(tw::OwnFamilyProblems()[0]), folder + L"\\broken.toml, line 9: the pattern \"*.sys\" needs a "
+                                                                    L"literal stem of at least 3 characters before its first wildcard");
     ASSERT_EQ(tw::FamilyTable().size(), builtIn + 1);
     const std::wstring label = L"Acme - Audio";
     EXPECT_EQ(tw::SwitchLabel(L"-acme"), label);
     EXPECT_EQ(tw::AvailableTargetLabels().front(), label) << L"in the list by label";
 
-    makeFolders(acme);
+    makeFolders(acme), makeFolders(windows);
     const std::wstring driver = plantFile(acme + L"acmedrv64.sys", L"driver"), other = plantFile(acme + L"acmecpl.exe");
+    const std::wstring kept = plantFile(windows + L"acme.ini");
     plantKey(L"HKCU\\Software\\Acme Audio");
     tw::BackupEnabled = true;
     View view;
@@ -295,21 +309,24 @@ TEST_F(RunOnWine, OwnFamilyFromAnAdminOnlyFolderListsPreviewsCleansAndRestores) 
     std::vector<tw::PreviewGroup> groups;
     ASSERT_EQ(tw::RunPreview(view, groups, false, true), tw::RunOutcome::Finished);
     ASSERT_EQ(groups.size(), 1u);
-    const Lines named = {L"Would delete file (" + driver + L")", L"Would delete registry (HKCU\\Software\\Acme Audio)"};
+    const Lines named = {L"Not deleted folder (" + windows + L")", L"Would delete file (" + driver + L")",
+                         L"Would delete registry (HKCU\\Software\\Acme Audio)"};
     EXPECT_EQ(groups[0].lines, named);
-    ASSERT_EQ(tw::RunCleaning(view, true), tw::RunOutcome::Finished);
-    Lines want = {L"Deleted file (" + driver + L")", L"Deleted registry (HKCU\\Software\\Acme Audio)"};
+    ASSERT_EQ(tw::RunCleaning(view, true), tw::RunOutcome::NotDeleted);
+    Lines want = {L"Deleted file (" + driver + L")", L"Not deleted folder (" + windows + L")",
+                  L"Deleted registry (HKCU\\Software\\Acme Audio)"};
     for (const auto& problem : tw::OwnFamilyProblems()) want.push_back(L"Family file not loaded (" + tw::ProblemText(problem) + L")");
     tw::SortLines(want);
     EXPECT_EQ(logLines(), want);
+    EXPECT_TRUE(tw::TakeUntoldFamilyProblems().empty());
     EXPECT_FALSE(fileExists(driver) || keyExists(HKEY_CURRENT_USER, L"Software\\Acme Audio"));
-    EXPECT_TRUE(fileExists(other));
+    EXPECT_TRUE(fileExists(other) && fileExists(kept));
     tw::RunLog().clear();
     tw::RestoreFiles(listFolder(tw::BackupRoot())[0] + L"\\Acme - Audio - Files\\");
     EXPECT_EQ(readFile(driver), L"driver");
     tw::LoadOwnFamilies(L"");
     EXPECT_EQ(tw::FamilyTable().size(), builtIn);
-    removeTree(folder), removeTree(acme);
+    removeTree(folder), removeTree(acme), removeTree(windows);
 }
 
 // A run with backups on, restored: the set is named by the time stamp, each

@@ -229,12 +229,15 @@ TEST_F(TargetsOnWine, EachTargetTakesEveryItemItNamesAndNothingElse) {
     if (want != actual && std::getenv("TW_WRITE_RECORD")) std::ofstream(file, std::ios::binary) << actual;
 }
 
-// The unpack folders on the system drive go only when their switches say so.
+// The unpack folders on the system drive go only when their own switches say so.
 TEST_F(TargetsOnWine, UnpackFoldersStayWhileTheirSwitchesAreOff) {
-    tw::RemoveNVIDIAFolder = tw::RemoveATiFolder = false;
-    for (const wchar_t* folder : {L"%HOMEDRIVE%\\NVIDIA\\", L"%HOMEDRIVE%\\ATi\\"}) plant({expand(folder)});
-    for (const wchar_t* t : {L"NVIDIA - Display", L"ATi - Display"}) tw::Clean(*tw::FindFamilyByLabel(t), true, false);
-    for (const Item& folder : planted) EXPECT_TRUE(folder.present()) << folder.text;
+    const Item nvidia{expand(L"%HOMEDRIVE%\\NVIDIA\\")}, ati{expand(L"%HOMEDRIVE%\\ATi\\")};
+    for (const bool nvidiaOn : {false, true}) {
+        tw::RemoveNVIDIAFolder = nvidiaOn, tw::RemoveATiFolder = false;
+        plant(nvidia), plant(ati);
+        for (const wchar_t* t : {L"NVIDIA - Display", L"ATi - Display"}) tw::Clean(*tw::FindFamilyByLabel(t), true, false);
+        EXPECT_TRUE(nvidia.present() != nvidiaOn && ati.present()) << nvidiaOn;
+    }
 }
 
 }  // namespace
