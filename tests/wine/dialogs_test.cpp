@@ -2,8 +2,6 @@
 // folder's real Logs and Backup folders; the command line.
 #include <windows.h>
 
-#include <algorithm>
-
 #include "about/AboutUnit.h"
 #include "app/TWUnit.h"
 #include "backup/BackupDialog.h"
@@ -16,11 +14,8 @@
 namespace {
 
 using Names = std::vector<std::wstring>;
-using Lines = std::vector<std::wstring>;
 using Indexes = std::vector<std::size_t>;
-using winetest::fileExists;
-
-Names sorted(Names names) { return std::sort(names.begin(), names.end()), names; }
+using winetest::fileExists, winetest::Lines, winetest::sorted;
 
 // Writes a file, making its folders first.
 void put(const std::wstring& path, const std::wstring& bytes) {

@@ -44,9 +44,8 @@ LONG err() { return static_cast<LONG>(::GetLastError()); }  // the registry call
 #define TW_HOOKS(X)                                                                                          \
     X(CopyFileW, copyFile) X(DeleteFileW, deleteFile) X(RemoveDirectoryW, removeDirectory)                   \
     X(SetFileInformationByHandle, setFileInformation) X(GetFileInformationByHandle, getFileInformation)      \
-    X(CreateFileW, createFileW) X(WritePrivateProfileStringW, writeProfile) X(MoveFileExW, moveFileEx)       \
-    X(RegSaveKeyW, regSaveKey) X(NtDeleteKey, deleteKey) X(RegDeleteValueW, regDeleteValue)             \
-    X(RegOpenKeyExW, regOpenKey) X(RegCreateKeyExW, regCreateKey) X(MessageBoxW, messageBoxW)                \
+    X(CreateFileW, createFileW) X(WritePrivateProfileStringW, writeProfile) X(RegSaveKeyW, regSaveKey)       \
+    X(NtDeleteKey, deleteKey) X(RegDeleteValueW, regDeleteValue) X(MessageBoxW, messageBoxW)                 \
     X(InitiateSystemShutdownW, shutdown) X(ReadFile, readFile) X(GetSecurityInfo, getSecurityInfo)
 #define TW_REAL(name, hook) decltype(&::name) real_##name = nullptr;
 TW_HOOKS(TW_REAL)
@@ -98,7 +97,6 @@ HANDLE WINAPI createFileW(LPCWSTR path, DWORD access, DWORD s, LPSECURITY_ATTRIB
 BOOL WINAPI writeProfile(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR file) {
     return !hit(Call::WriteFile, file) && real_WritePrivateProfileStringW(section, key, value, file);
 }
-BOOL WINAPI moveFileEx(LPCWSTR a, LPCWSTR b, DWORD f) { return !hit(Call::MoveAtReboot, a) && real_MoveFileExW(a, b, f); }
 LONG WINAPI regSaveKey(HKEY key, LPCWSTR file, LPSECURITY_ATTRIBUTES sa) {
     return hit(Call::SaveKey, file) ? err() : real_RegSaveKeyW(key, file, sa);
 }
@@ -106,16 +104,6 @@ LONG NTAPI deleteKey(HANDLE k) {  // STATUS_ACCESS_DENIED
     return hit(Call::DeleteKey, plat::regKeyName(reinterpret_cast<plat::HKey>(k)).c_str()) ? 0xC0000022 : real_NtDeleteKey(k);
 }
 LONG WINAPI regDeleteValue(HKEY k, LPCWSTR v) { return hit(Call::DeleteValue, v) ? err() : real_RegDeleteValueW(k, v); }
-constexpr REGSAM kKeyWriting = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | DELETE | WRITE_DAC | WRITE_OWNER;
-LONG WINAPI regOpenKey(HKEY key, LPCWSTR sub, DWORD options, REGSAM sam, PHKEY out) {
-    const bool writing = (sam & kKeyWriting) != 0;
-    return writing && hit(Call::OpenKeyForWrite, sub) ? err() : real_RegOpenKeyExW(key, sub, options, sam, out);
-}
-LONG WINAPI regCreateKey(HKEY key, LPCWSTR sub, DWORD reserved, LPWSTR cls, DWORD options, REGSAM sam,
-                         LPSECURITY_ATTRIBUTES sa, PHKEY out, LPDWORD disposition) {
-    if (hit(Call::OpenKeyForWrite, sub)) return err();
-    return real_RegCreateKeyExW(key, sub, reserved, cls, options, sam, sa, out, disposition);
-}
 int answer(const std::wstring& caption, const std::wstring& text) {
     g_boxes.push_back(caption + L"|" + text);
     const int a = g_answers.empty() ? IDOK : g_answers.front();

@@ -14,11 +14,9 @@ enum class Call {
     CopyFile,         // CopyFileW by source or target path; a copy through a handle: its reads and its new file
     DeleteFile,       // DeleteFileW, RemoveDirectoryW and deletion through a handle, by path
     WriteFile,        // CreateFileW opened for writing, WritePrivateProfileStringW, by path
-    MoveAtReboot,     // MoveFileExW, by source path
     SaveKey,          // RegSaveKeyW, by file path
     DeleteKey,        // NtDeleteKey, by the key's system name
     DeleteValue,      // RegDeleteValueW, by value name
-    OpenKeyForWrite,  // RegOpenKeyExW/RegCreateKeyExW asking for more than reading, by subkey path
     ShowAsLink,       // GetFileInformationByHandle: the entry's attributes gain the link bit, by final path
 };
 

@@ -1,7 +1,6 @@
 // The file and folder deletions on a real file system: wildcards, attributes,
 // files in use, backups on and off, the restart queue, folder trees, folders
 // chosen by their setup file, links, and double-byte names.
-#include <algorithm>
 #include <cstdlib>
 #include <optional>
 
@@ -22,14 +21,8 @@
 namespace {
 
 using namespace winetest;
-using Lines = std::vector<std::wstring>;
 
 const std::wstring kFilesItem = L"EngineWineSet\\NVIDIA - Display - Files\\";
-
-Lines sorted(Lines lines) {
-    std::sort(lines.begin(), lines.end());
-    return lines;
-}
 
 class DeleteFilesOnDisk : public WineTest {};
 

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <utility>
@@ -16,6 +17,9 @@
 namespace winetest {
 
 inline constexpr const wchar_t* kScratchKey = L"Software\\TidewellTest";
+
+using Lines = std::vector<std::wstring>;
+inline Lines sorted(Lines lines) { return std::sort(lines.begin(), lines.end()), lines; }
 
 bool runningUnderWine();
 
