@@ -74,26 +74,31 @@ protected:
     Lines files, keys;
 };
 
-TEST_F(RunOnWine, NothingChangesWithoutAConfirmedListWhileIdle) {
-    const std::wstring file = plantFile(sys + L"nvapitw.dll");
-    struct Case { std::vector<std::wstring> labels; bool busy; int answer; tw::RunOutcome outcome; std::size_t boxes; };
-    for (const Case& c : {Case{{}, false, IDOK, tw::RunOutcome::NotStarted, 0},
-                          Case{{L"NVIDIA - Display"}, true, IDOK, tw::RunOutcome::NotStarted, 0},
-                          Case{{L"NVIDIA - Display"}, false, IDCANCEL, tw::RunOutcome::Cancelled, 1}}) {
-        faults::reset();
-        faults::answerMessageBoxes({c.answer});
-        tw::RunLog().replace({L"earlier line"});
-        view.labels = c.labels;
-        tw::CleaningBusy = c.busy;
+// A run needs a list, an idle program and, with DisplayWarning, a confirmation; else nothing changes.
+// One that left a log line restarts as RebootMode says (1: when the question is answered OK).
+TEST_F(RunOnWine, ARunNeedsAConfirmedListWhileIdleAndRestartsAsRebootModeSays) {
+    using enum tw::RunOutcome;
+    const std::wstring key = L"HKLM\\Software\\AGEIA Technologies", warning = L"Warning|Are you sure you want to continue?";
+    const Lines physx = {L"AGEIA - PhysX"}, reboot = {L"Reboot|Do you want to reboot?"};
+    struct Case { Lines labels; bool busy, warn; int mode, answer; bool leftover; tw::RunOutcome outcome; Lines boxes; int restarts; };
+    for (const Case& c : {Case{{}, false, true, 2, IDOK, true, NotStarted, {}, 0}, Case{physx, true, true, 2, IDOK, true, NotStarted, {}, 0},
+                          Case{physx, false, true, 2, IDCANCEL, true, Cancelled, {warning}, 0},
+                          Case{physx, false, false, 0, IDOK, true, Finished, {}, 0}, Case{physx, false, false, 1, IDOK, true, Restarting, reboot, 1},
+                          Case{physx, false, false, 1, IDCANCEL, true, Finished, reboot, 0}, Case{physx, false, false, 2, IDOK, true, Restarting, {}, 1},
+                          Case{physx, false, false, 7, IDOK, true, Finished, {}, 0}, Case{physx, false, false, 2, IDOK, false, Finished, {}, 0}}) {
+        SCOPED_TRACE(::testing::Message() << c.busy << c.warn << L" mode " << c.mode << L", answer " << c.answer);
+        faults::reset(), faults::answerMessageBoxes({c.answer}), removeTree(tw::LogFolder());
+        tw::RunLog().replace({L"earlier line"}), view.maximum = -1;
+        if (c.leftover) plantKey(key);
+        std::tie(view.labels, tw::CleaningBusy, tw::DisplayWarning, tw::RebootMode) = std::tie(c.labels, c.busy, c.warn, c.mode);
         EXPECT_EQ(tw::RunCleaning(view), c.outcome);
-        EXPECT_EQ(faults::messageBoxes().size(), c.boxes);
-        EXPECT_EQ(logLines(), Lines{L"earlier line"});
-        EXPECT_EQ(tw::CleaningBusy, c.busy);
-        EXPECT_EQ(view.maximum, -1);
+        EXPECT_EQ(faults::messageBoxes(), c.boxes);
+        EXPECT_EQ(faults::shutdownRequests(), c.restarts);
+        const bool ran = c.outcome != NotStarted && c.outcome != Cancelled;
+        EXPECT_EQ(logLines(), ran ? Lines(c.leftover, L"Deleted registry (" + key + L")") : Lines{L"earlier line"});
+        EXPECT_EQ(keyExists(HKEY_LOCAL_MACHINE, key.substr(5)), c.leftover && !ran);
+        EXPECT_EQ(std::tuple(tw::CleaningBusy, view.maximum != -1, folderExists(tw::LogFolder())), std::tuple(c.busy, ran, ran && c.leftover));
     }
-    EXPECT_EQ(faults::messageBoxes(), std::vector<std::wstring>{L"Warning|Are you sure you want to continue?"});
-    EXPECT_TRUE(fileExists(file));
-    EXPECT_EQ(listFolder(tw::LogFolder()), Lines{});
 }
 
 TEST_F(RunOnWine, ARunCleansTheListInOrderAndSavesItsLogSorted) {
@@ -115,24 +120,6 @@ TEST_F(RunOnWine, ARunCleansTheListInOrderAndSavesItsLogSorted) {
     ASSERT_EQ(saved.size(), 1u);
     EXPECT_TRUE(saved[0] == before + L".txt" || saved[0] == after + L".txt") << saved[0];
     EXPECT_EQ(savedLog(saved[0]), sorted);
-}
-
-TEST_F(RunOnWine, TheRestartFollowsRebootModeAndNeedsALogLine) {
-    struct Case { int mode, answer; bool leftover; std::size_t boxes; int restarts; };
-    tw::DisplayWarning = tw::LogFiles = false;
-    view.labels = {L"AGEIA - PhysX"};
-    for (const Case& c : {Case{0, IDOK, true, 0, 0}, Case{1, IDOK, true, 1, 1}, Case{1, IDCANCEL, true, 1, 0},
-                          Case{2, IDOK, true, 0, 1}, Case{7, IDOK, true, 0, 0}, Case{2, IDOK, false, 0, 0}}) {
-        SCOPED_TRACE(::testing::Message() << L"mode " << c.mode << L", answer " << c.answer);
-        faults::reset();
-        faults::answerMessageBoxes({c.answer});
-        if (c.leftover) plantKey(L"HKLM\\Software\\AGEIA Technologies");
-        tw::RebootMode = c.mode;
-        tw::RunCleaning(view);
-        EXPECT_EQ(tw::RunLog().count(), c.leftover ? 1u : 0u);
-        EXPECT_EQ(faults::messageBoxes(), std::vector<std::wstring>(c.boxes, L"Reboot|Do you want to reboot?"));
-        EXPECT_EQ(faults::shutdownRequests(), c.restarts);
-    }
 }
 
 // An install folder of the wrong type ends the run: no later target, log file or restart (unattended,
