@@ -7,6 +7,7 @@
 
 #include "app/CleaningRun.h"
 #include "app/CommandLineRun.h"
+#include "app/Preview.h"
 #include "backup/BackupUnit.h"
 #include "engine/DeleteUnit.h"
 #include "faults.h"
@@ -68,7 +69,6 @@ protected:
     void plantKey(const std::wstring& key) {
         keys.push_back(key), createKey(key[2] == L'L' ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, key.substr(5) + L"\\Sub");
     }
-    static Lines savedLog(const std::wstring& name) { return tw::ReadLogFile(tw::LogFolder() + name); }  // its bytes: native LogFiles
     View view;
     std::wstring sys;
     Lines files, keys;
@@ -119,7 +119,7 @@ TEST_F(RunOnWine, ARunCleansTheListInOrderAndSavesItsLogSorted) {
     const Lines saved = listFolder(tw::LogFolder());
     ASSERT_EQ(saved.size(), 1u);
     EXPECT_TRUE(saved[0] == before + L".txt" || saved[0] == after + L".txt") << saved[0];
-    EXPECT_EQ(savedLog(saved[0]), sorted);
+    EXPECT_EQ(tw::ReadLogFile(tw::LogFolder() + saved[0]), sorted);  // its bytes: native LogFiles
 }
 
 // An install folder of the wrong type ends the run: no later target, log file or restart (unattended,
@@ -139,34 +139,10 @@ TEST_F(RunOnWine, AnErrorEndsTheRunKeepingItsLines) {
     EXPECT_EQ(listFolder(tw::LogFolder()), Lines{});
 }
 
-// A preview asks nothing, deletes nothing, never restarts, leaves the run log
-// alone and saves its sorted lines as a preview log, also with LogFiles off.
-TEST_F(RunOnWine, APreviewOnlyReportsAndSavesItsLines) {
-    tw::LogFiles = false;
-    tw::RebootMode = 2;
-    tw::BackupEnabled = true;
-    const Lines left = {plantFile(sys + L"PhysXtw.dll"), plantFile(sys + L"atiogltw.dll")};
-    plantKey(L"HKCU\\Software\\ATi");
-    tw::RunLog().replace({L"earlier line"});
-    view.labels = {L"AGEIA - PhysX", L"ATi - Display"};
-    std::vector<tw::PreviewGroup> groups;
-    EXPECT_EQ(tw::RunPreview(view, groups, true, true), tw::RunOutcome::Finished);
-    for (const auto& file : left) EXPECT_TRUE(fileExists(file));
-    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, L"Software\\ATi\\Sub"));
-    EXPECT_FALSE(folderExists(tw::BackupRoot()));
-    EXPECT_EQ(logLines(), Lines{L"earlier line"});
-    EXPECT_TRUE(faults::messageBoxes().empty());
-    EXPECT_EQ(faults::shutdownRequests(), 0);
-    const Lines saved = listFolder(tw::LogFolder());
-    ASSERT_EQ(saved.size(), 1u);
-    EXPECT_EQ(saved[0].rfind(L"Preview ", 0), 0u);
-    EXPECT_EQ(savedLog(saved[0]), (Lines{L"Would delete file (" + left[1] + L")", L"Would delete file (" + left[0] + L")",
-                                         L"Would delete registry (HKCU\\Software\\ATi)"}));
-}
-
 // A command-line run ends in every way with its exit code, a report whose items are the lines of
 // the saved log (or preview), and the summary line last on standard output. A report that cannot
-// be written gives code 2 and leaves nothing behind; one named in any script is written.
+// be written gives code 2 and leaves nothing behind; one named in any script is written. A preview
+// asks nothing, never restarts, backs up nothing, leaves the run log alone and saves its log anyway.
 TEST_F(RunOnWine, ACommandLineRunReportsItsOutcome) {
     namespace fs = std::filesystem;
     struct Case { std::wstring report, target; bool preview, locked, atReboot; int mode, answer, code; const char* outcome; };
@@ -181,17 +157,17 @@ TEST_F(RunOnWine, ACommandLineRunReportsItsOutcome) {
                           Case{L"r.json", L"-AGEIA", false, false, false, 2, IDOK, 1641, "deleted"},
                           Case{L"r.json", L"-ATI", false, false, false, 2, IDOK, 2, "deleted"},
                           Case{L"r.json", L"-AGEIA", false, false, false, 0, IDCANCEL, 3, ""},
-                          Case{L"r.json", L"-AGEIA", true, false, false, 0, IDOK, 0, "would delete"},
+                          Case{L"r.json", L"-AGEIA", true, false, false, 2, IDCANCEL, 0, "would delete"},
                           Case{L"missing\\r.json", L"-AGEIA", false, false, false, 0, IDOK, 2, nullptr},
                           Case{L"old.json", L"-AGEIA", false, false, false, 0, IDOK, 2, nullptr},
                           Case{nonAnsi, L"-AGEIA", false, false, false, 0, IDOK, 0, "deleted"}}) {
         SCOPED_TRACE(tw::toUtf8(c.report) + " " + std::to_string(c.code));
         faults::reset(), faults::answerMessageBoxes({c.answer}), faults::secure(sys);
         if (c.locked) faults::fail(faults::Call::DeleteFile, L"PhysXtw");
-        removeTree(tw::LogFolder()), fs::remove(reports + L"r.json");
+        removeTree(tw::LogFolder()), fs::remove(reports + L"r.json"), tw::RunLog().replace({L"earlier line"});
         const std::wstring planted = plantFile(sys + (c.target == L"-ATI" ? L"atiogltw.dll" : L"PhysXtw.dll"));
-        std::tie(tw::DeleteAtReboot, tw::RebootMode, tw::DisplayWarning, tw::LogFiles) =
-            std::tuple(c.atReboot, c.mode, c.answer == IDCANCEL, c.code != 2);  // an error's log is saved anyway
+        std::tie(tw::DeleteAtReboot, tw::RebootMode, tw::DisplayWarning, tw::LogFiles, tw::BackupEnabled) =
+            std::tuple(c.atReboot, c.mode, c.answer == IDCANCEL, c.code != 2 && !c.preview, c.preview);  // saved anyway
         const tw::CommandLineRequest request =
             tw::ParseCommandLine({c.target, L"-Quit", L"-rePort=" + reports + c.report, c.preview ? L"-PREVIEW" : L"-"});
         view.labels = request.labels;
@@ -202,7 +178,8 @@ TEST_F(RunOnWine, ACommandLineRunReportsItsOutcome) {
         const int code = tw::RunFromCommandLine(view, request, groups);
         ::SetStdHandle(STD_OUTPUT_HANDLE, kept), ::CloseHandle(stdOut);
         EXPECT_EQ(code, c.code);
-        EXPECT_EQ(faults::shutdownRequests(), c.mode == 2 && c.code != 2);  // 1641 only when something is queued
+        EXPECT_EQ(faults::shutdownRequests(), c.mode == 2 && c.code != 2 && !c.preview);  // 1641 only when something is queued
+        if (c.preview) { EXPECT_TRUE(logLines() == Lines{L"earlier line"} && !folderExists(tw::BackupRoot())); }
         const std::wstring summary = readFile(out).value_or(L"");  // one line, ASCII
         EXPECT_NE(summary.find(L"exit code " + std::to_wstring(code) + (c.outcome ? L"" : L": Cannot create file")), std::wstring::npos)
             << summary;
@@ -225,6 +202,7 @@ TEST_F(RunOnWine, ACommandLineRunReportsItsOutcome) {
         EXPECT_EQ(lines, saved.empty() ? std::vector<std::wstring>{} : tw::ReadLogFile(tw::LogFolder() + saved.back()));
     }
     ::SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL), fs::remove(reports + nonAnsi);
+    EXPECT_EQ(tw::PreviewLogLines({{L"B", {L"b", L"c"}}, {L"A", {L"a"}}}), (Lines{L"a", L"b", L"c"}));  // sorted as one
 }
 
 // A family of the user's own is read only from a folder that administrators alone can change, and only
