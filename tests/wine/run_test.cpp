@@ -279,8 +279,8 @@ TEST_F(RunOnWine, OwnFamilyFromAnAdminOnlyFolderListsPreviewsCleansAndRestores) 
     removeTree(folder), removeTree(acme), removeTree(windows);
 }
 
-// A run with backups on, restored: the set is named by the time stamp, each
-// target phase has its item, and files and keys come back where they were.
+// A run with backups on, restored: the set is named by the time stamp, each target phase has its
+// item, and files and keys come back where they were (names of copies and hives: files, registry tests).
 TEST_F(RunOnWine, BackupSetOfARunRestoresFilesAndKeys) {
     const std::wstring data = envFolder(L"ProgramData") + L"NVIDIA\\";
     const std::wstring driver = plantFile(sys + L"nvapitw.dll", std::wstring(L"MZ\0\x90\r\n", 6));
@@ -298,10 +298,6 @@ TEST_F(RunOnWine, BackupSetOfARunRestoresFilesAndKeys) {
     EXPECT_TRUE(sets[0] == before || sets[0] == after) << sets[0];
     const std::wstring set = sets[0] + L"\\", files = set + L"NVIDIA - Display - Files\\";
     const std::wstring registry = set + L"NVIDIA - Display - Registry\\";
-    EXPECT_EQ(listFolder(tw::BackupRoot() + files), (Lines{tw::EncodeFolder(data + L"sub\\"), tw::EncodeFolder(sys), L"folders.idx"}));
-    EXPECT_EQ(readFile(tw::BackupRoot() + files + tw::EncodeFolder(sys) + L"\\nvapitw.dll"), std::wstring(L"MZ\0\x90\r\n", 6));
-    EXPECT_EQ(listFolder(tw::BackupRoot() + registry),
-              (Lines{L"HKCU;Software;NVIDIA Corporation;Global.TW", L"HKLM;Software;NVIDIA Corporation;Global.TW"}));
 
     tw::BackupEnabled = false;
     tw::RunLog().clear();
