@@ -30,11 +30,6 @@ struct View : tw::CleaningView {
     void stepProgress() override {}
 };
 
-std::wstring envFolder(const wchar_t* name) {
-    wchar_t out[MAX_PATH] = {};
-    return std::wstring(out, ::GetEnvironmentVariableW(name, out, std::size(out))) + L"\\";
-}
-
 // The time stamp that names backup sets and log files, "/" and ":" as "-".
 std::wstring stamp() {
     wchar_t date[100] = {}, time[100] = {};
@@ -54,7 +49,7 @@ protected:
         tw::RebootMode = 0;
         tw::CleaningBusy = false;
         tw::MainMessages() = {L"Are you sure you want to continue?", L"Warning", L"Do you want to reboot?", L"Reboot"};
-        sys = envFolder(L"SystemRoot") + L"System32\\";
+        sys = expand(L"%SystemRoot%\\System32\\");
     }
     void TearDown() override {
         for (const std::wstring& f : files) ::DeleteFileW(f.c_str());
@@ -282,7 +277,7 @@ TEST_F(RunOnWine, OwnFamilyFromAnAdminOnlyFolderListsPreviewsCleansAndRestores) 
 // A run with backups on, restored: the set is named by the time stamp, each target phase has its
 // item, and files and keys come back where they were (names of copies and hives: files, registry tests).
 TEST_F(RunOnWine, BackupSetOfARunRestoresFilesAndKeys) {
-    const std::wstring data = envFolder(L"ProgramData") + L"NVIDIA\\";
+    const std::wstring data = expand(L"%ProgramData%\\NVIDIA\\");
     const std::wstring driver = plantFile(sys + L"nvapitw.dll", std::wstring(L"MZ\0\x90\r\n", 6));
     makeFolders(data + L"sub");
     plantFile(data + L"sub\\cache.bin", L"cache");

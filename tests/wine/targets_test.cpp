@@ -40,13 +40,6 @@ const Names kSetup = {L"HKLM\\Software\\ATi Technologies\\Install|InstallDir=%TW
 // Items no target may take: another vendor's record and log-on program.
 const Names kStrangers = {kRecords + L"{TW-NO}\\|Other Ltd", kRun + L"|TidewellKeep=keep.exe"};
 
-std::wstring expand(const std::wstring& text) {
-    wchar_t out[2048] = {};
-    ::ExpandEnvironmentStringsW(text.c_str(), out, std::size(out));
-    EXPECT_EQ(std::wstring(out).find(L'%'), std::wstring::npos) << L"not set: " << text;
-    return out;
-}
-
 // A line of the routine trace with what differs between machines and runs named.
 std::wstring stable(std::wstring line, const std::wstring& dir) {
     std::vector<std::pair<std::wstring, std::wstring>> parts = {{dir, L"%TWDIR%"},
