@@ -67,6 +67,7 @@ TEST(FamilyFiles, ABadFileIsRefusedWholeWithItsLineAndReason) {
              {kHead + keys + "'HKCR\\Acme'\nnames = ['x']\n", false, 8, L"must begin with HKLM\\ or HKCU\\"},
              {kHead + keys + "'HKLM\\<ControlSet>\\<ControlSet>'\nnames = ['x']\n", false, 8, L"<ControlSet>"},
              {kHead + keys + "'HKLM\\Software'\nnames = ['Acme\\\\x']\n", false, 9, L"empty or dot segment"},
+             {kHead + keys + "'HKLM\\Software\\..\\System'\nnames = ['x']\n", false, 8, L"empty or dot segment"},
              {kHead + keys + "'HKLM\\Software'\nnames = ['Microsoft']\n", true, 9, L"shared"},
              {kHead + keys + "'HKLM\\Software\\Wow6432Node'\nnames = ['Classes\\.dll']\n", true, 9, L"shared"},
              {kHead + keys + "'HKLM\\System\\<ControlSet>\\Control'\nnames = ['Class\\{4d36e968}']\n", true, 9, L"shared"},
