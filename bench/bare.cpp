@@ -2,19 +2,13 @@
 // makes (FindFirstFileW/FindNextFileW per pattern, DeleteFileW, RegOpenKeyExW,
 // RegDeleteKeyW depth first, RegDeleteValueW, the adapter class walk), in the
 // targets' order, with no log, no progress bar, no settings and no backup.
-// The lists are the targets' own constant lists; folders come from
-// SYSTEMROOT and the other environment variables, as in the targets.
+// The steps are the families' own (the family table, as the program reads
+// it); folders come from the environment variables, as in the program.
 //
 //   tw_bench_bare        exit code 0; prints the number of files and keys deleted
 #include "bench_common.h"
 
-#include "targets/AGEIA.h"
-#include "targets/ATi.h"
-#include "targets/Creative.h"
-#include "targets/MSIPoint.h"
-#include "targets/NVIDIA.h"
-#include "targets/NVIDIA_CHIPSET.h"
-#include "targets/Realtek.h"
+#include "targets/Target.h"
 
 #include <cstdio>
 
@@ -70,37 +64,38 @@ void deleteKeys(HKEY root, const std::wstring& path, const List& names) {
     }
 }
 
-void deleteKeysInSets(const std::wstring& tail, const List& names) {
-    for (const std::wstring& set : tw::ControlSets()) deleteKeys(HKEY_LOCAL_MACHINE, set + tail, names);
+// One key path per control set where "<ControlSet>" stands.
+List keyPaths(const std::wstring& path) {
+    const std::size_t at = path.find(L"<ControlSet>");
+    if (at == std::wstring::npos) return {path};
+    List out;
+    for (const std::wstring& set : tw::ControlSets())
+        out.push_back(path.substr(0, at) + set.substr(set.find(L'\\') + 1) + path.substr(at + 12));
+    return out;
 }
 
-void deleteRunValues(const List& names) {
+void deleteValues(HKEY root, const std::wstring& path, const List& names) {
     Key k;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0, KEY_ALL_ACCESS,
-                      k.out()) != ERROR_SUCCESS)
-        return;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_ALL_ACCESS, k.out()) != ERROR_SUCCESS) return;
     for (const std::wstring& name : names) RegDeleteValueW(k.get(), name.c_str());
 }
 
-void deleteAdaptersOf(const std::wstring& vendor) {
-    for (const std::wstring& set : tw::ControlSets()) {
-        const std::wstring path = set + L"\\Control\\Class\\{4D36E968-E325-11CE-BFC1-08002BE10318}";
-        Key k;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS, k.out()) != ERROR_SUCCESS) continue;
-        List matching;
-        wchar_t name[256];
-        for (DWORD i = 0;; ++i) {
-            DWORD size = 256;
-            if (RegEnumKeyExW(k.get(), i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-            wchar_t value[512];
-            DWORD bytes = sizeof value;
-            if (RegGetValueW(k.get(), name, L"ProviderName", RRF_RT_REG_SZ, nullptr, value, &bytes) == ERROR_SUCCESS &&
-                std::wstring(value).rfind(vendor, 0) == 0)
-                matching.push_back(name);
-        }
-        for (const std::wstring& n : matching)
-            if (deleteTree(k.get(), n)) ++keysDeleted;
+void deleteKeysByValue(HKEY root, const std::wstring& path, const std::wstring& valueName, const std::wstring& prefix) {
+    Key k;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_ALL_ACCESS, k.out()) != ERROR_SUCCESS) return;
+    List matching;
+    wchar_t name[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD size = 256;
+        if (RegEnumKeyExW(k.get(), i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        wchar_t value[512];
+        DWORD bytes = sizeof value;
+        if (RegGetValueW(k.get(), name, valueName.c_str(), RRF_RT_REG_SZ, nullptr, value, &bytes) == ERROR_SUCCESS &&
+            std::wstring(value).rfind(prefix, 0) == 0)
+            matching.push_back(name);
     }
+    for (const std::wstring& n : matching)
+        if (deleteTree(k.get(), n)) ++keysDeleted;
 }
 
 void deleteFolder(const std::wstring& folder) {
@@ -121,113 +116,84 @@ void deleteFolder(const std::wstring& folder) {
     RemoveDirectoryW(folder.c_str());
 }
 
+std::wstring withBackslash(std::wstring folder) {
+    if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
+    return folder;
+}
+
 void deleteFolderIfExists(const std::wstring& folder) {
-    const DWORD a = GetFileAttributesW(folder.c_str());
-    if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY)) deleteFolder(folder);
+    const DWORD a = folder.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(folder.c_str());
+    if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY)) deleteFolder(withBackslash(folder));
 }
 
-void cleanNvidia(const std::wstring& w) {
-    using namespace tw::NVIDIA;
-    const std::wstring s = w + L"System32\\";
-    deleteFiles(w, kWindowsFiles);
-    deleteFiles(w + L"SysWOW64\\", kDriverFiles);
-    deleteFiles(s, kDriverFiles);
-    deleteFiles(s + L"drivers\\", kDriverFolderFiles);
-    deleteFiles(s + L"dllcache\\", kDllCacheFiles);
-    deleteFiles(w + L"prefetch\\", kPrefetchFiles);
-    deleteFolderIfExists(w + L"Help\\nvcpl\\");
-    deleteFolderIfExists(envVarW(L"ProgramData") + L"\\NVIDIA\\");
-    deleteKeys(HKEY_CURRENT_USER, L"Software", kUserKeys);
-    deleteKeys(HKEY_LOCAL_MACHINE, L"Software\\NVIDIA Corporation", kMachineKeys);
-    deleteRunValues(kLogonValues);
-    deleteKeysInSets(L"\\Enum\\Root", kLegacyKeys);
-    deleteKeysInSets(L"\\Services", kServiceKeys);
-    deleteAdaptersOf(L"NVIDIA");
+// The sub-folders whose setup.ini names a company that begins with `prefix`.
+void deleteFoldersByCompany(const std::wstring& folder, const std::wstring& prefix) {
+    WIN32_FIND_DATAW fd;
+    List matching;
+    {
+        Find find(FindFirstFileW((folder + L"*").c_str(), &fd));
+        if (!find.valid()) return;
+        do {
+            const std::wstring name = fd.cFileName;
+            if (name == L"." || name == L".." || !(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+            wchar_t company[512] = {};
+            GetPrivateProfileStringW(L"Startup", L"CompanyName", L"", company, 512, (folder + name + L"\\setup.ini").c_str());
+            if (std::wstring(company).rfind(prefix, 0) == 0) matching.push_back(name);
+        } while (FindNextFileW(find.get(), &fd));
+    }
+    for (const std::wstring& name : matching) deleteFolder(folder + name + L"\\");
 }
 
-void cleanChipset(const std::wstring& w) {
-    using namespace tw::NVIDIA_CHIPSET;
-    deleteFiles(w + L"System32\\drivers\\", kDriverFolderFiles);
-    deleteKeys(HKEY_LOCAL_MACHINE, L"Software\\NVIDIA Corporation", kMachineKeys);
-    deleteKeysInSets(L"\\Enum\\Root", kLegacyKeys);
-    deleteKeysInSets(L"\\Services", kServiceKeys);
+// A step's folder with its environment value put in; empty when that value is unset.
+std::wstring folderOf(const std::wstring& text) {
+    const std::wstring name = tw::FolderVariable(text);
+    if (name.empty()) return text;
+    const std::wstring value = envVarW(name.c_str());
+    return value.empty() ? std::wstring() : tw::JoinFolder(text, value);
 }
 
-void cleanAti(const std::wstring& w) {
-    using namespace tw::ATi;
-    const std::wstring s = w + L"System32\\";
-    deleteFiles(w, kWindowsFiles);
-    deleteFiles(s, kSystemFiles);
-    deleteFiles(s + L"drivers\\", kDriverFolderFiles);
-    deleteFiles(w + L"prefetch\\", kPrefetchFiles);
-    deleteFolderIfExists(envVarW(L"LOCALAPPDATA") + L"\\ATi\\ACE");
-    deleteFolderIfExists(envVarW(L"APPDATA") + L"\\ATi\\ACE");
-    deleteKeys(HKEY_CURRENT_USER, L"Software", kUserKeys);
-    deleteKeys(HKEY_LOCAL_MACHINE, L"Software", kMachineKeys);
-    deleteKeysInSets(L"\\Services", kServiceKeys);
-}
-
-void cleanCreative(const std::wstring& w) {
-    using namespace tw::Creative;
-    const std::wstring s = w + L"System32\\";
-    deleteFolderIfExists(s + L"Data\\");
-    deleteFolderIfExists(w + L"SysWOW64\\Data\\");
-    deleteFolderIfExists(envVarW(L"ProgramFiles") + L"\\Creative\\");
-    deleteFiles(w, kWindowsFiles);
-    deleteFiles(s, kSystemFiles);
-    deleteFiles(s + L"drivers\\", kDriverFolderFiles);
-    deleteKeys(HKEY_CURRENT_USER, L"Software", kUserKeys);
-    deleteKeys(HKEY_LOCAL_MACHINE, L"Software", kMachineKeys);
-    deleteKeysInSets(L"\\Control", kControlKeys);
-    deleteRunValues(kLogonValues);
-}
-
-void cleanRealtek(const std::wstring& w) {
-    using namespace tw::Realtek;
-    const std::wstring s = w + L"System32\\";
-    deleteFiles(w, kWindowsFiles);
-    deleteFiles(s, kSystemFiles);
-    deleteFiles(s + L"drivers\\", kDriverFolderFiles);
-    deleteKeys(HKEY_CURRENT_USER, L"Software", kUserKeys);
-    deleteKeys(HKEY_LOCAL_MACHINE, L"Software", kMachineKeys);
-    deleteRunValues(kLogonValues);
-}
-
-void cleanAgeia(const std::wstring& w) {
-    using namespace tw::AGEIA;
-    const std::wstring s = w + L"System32\\";
-    deleteFiles(w, kWindowsFiles);
-    deleteFiles(s, kSystemFiles);
-    deleteFiles(w + L"prefetch\\", kPrefetchFiles);
-    deleteFolderIfExists(s + L"AGEIA");
-    deleteFolderIfExists(envVarW(L"ProgramFiles") + L"\\AGEIA Technologies");
-    deleteKeys(HKEY_LOCAL_MACHINE, L"Software", kMachineKeys);
-}
-
-void cleanMouse(const std::wstring& w) {
-    using namespace tw::MSIPoint;
-    deleteFiles(w + L"System32\\drivers\\", kDriverFolderFiles);
-    deleteFiles(w + L"prefetch\\", kPrefetchFiles);
-    deleteFolderIfExists(envVarW(L"ProgramFiles") + L"\\Microsoft IntelliPoint");
-    deleteKeys(HKEY_CURRENT_USER, L"Software", kUserKeys);
-    deleteKeys(HKEY_LOCAL_MACHINE, L"Software\\MSIPOINT Corporation", kMachineKeys);
-    deleteRunValues(kLogonValues);
-    deleteKeysInSets(L"\\Services", kServiceKeys);
+// One step, as the program runs it with the settings' defaults (the unpack folders' switches off).
+void runStep(const tw::FamilyStep& step) {
+    if (!step.ifSetting.empty()) return;
+    const tw::KeyText key = tw::SplitKeyText(step.key);
+    const HKEY root = key.machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    switch (step.kind) {
+    case tw::StepKind::Files:
+        if (const std::wstring folder = folderOf(step.folder); !folder.empty()) deleteFiles(withBackslash(folder), step.names);
+        return;
+    case tw::StepKind::Folder: return deleteFolderIfExists(folderOf(step.folder));
+    case tw::StepKind::InstallFolder: {
+        wchar_t value[MAX_PATH] = {};
+        DWORD bytes = sizeof value;
+        if (RegGetValueW(HKEY_LOCAL_MACHINE, key.path.c_str(), step.value.c_str(), RRF_RT_REG_SZ, nullptr, value, &bytes) ==
+            ERROR_SUCCESS)
+            deleteFolderIfExists(value);
+        return;
+    }
+    case tw::StepKind::FoldersByCompany:
+        if (const std::wstring folder = folderOf(step.folder); !folder.empty())
+            deleteFoldersByCompany(withBackslash(folder), step.prefix);
+        return;
+    case tw::StepKind::Keys:
+        for (const std::wstring& path : keyPaths(key.path)) deleteKeys(root, path, step.names);
+        return;
+    case tw::StepKind::Values:
+        for (const std::wstring& path : keyPaths(key.path)) deleteValues(root, path, step.names);
+        return;
+    case tw::StepKind::KeysByValue:
+        for (const std::wstring& path : keyPaths(key.path)) deleteKeysByValue(root, path, step.value, step.prefix);
+        return;
+    }
 }
 
 }  // namespace
 
 int main() {
-    const std::wstring root = envVarW(L"SYSTEMROOT");
-    if (root.empty()) return 1;
-    const std::wstring w = root + L"\\";
-    cleanNvidia(w);
-    cleanChipset(w);
-    cleanAti(w);
-    cleanCreative(w);
-    cleanRealtek(w);
-    cleanMouse(w);
-    cleanAgeia(w);
+    // Each family's file phase, then its registry phase, as a run with both switches on.
+    for (const tw::Family& family : tw::FamilyTable()) {
+        for (const tw::FamilyStep& step : family.files) runStep(step);
+        for (const tw::FamilyStep& step : family.registry) runStep(step);
+    }
     std::printf("%d files, %d keys deleted\n", filesDeleted, keysDeleted);
     return 0;
 }
