@@ -9,9 +9,7 @@
 if(TW_FUZZ)
     if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
         message(FATAL_ERROR "TW_FUZZ needs clang (CC=clang CXX=clang++)")
-        tw_fuzz_target(family_fuzz MAX_LEN 8192 SOURCES ${CMAKE_CURRENT_LIST_DIR}/family_fuzz.cpp ${S}/targets/FamilyFormat.cpp
-                   ${S}/platform/common.cpp ${S}/tests/native/system_text.cpp)
-endif()
+    endif()
     set(TW_FUZZ_FLAGS -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer -g -O1)
     set(TW_FUZZ_LIST ${CMAKE_BINARY_DIR}/fuzz-targets.txt)
     file(WRITE ${TW_FUZZ_LIST} "")

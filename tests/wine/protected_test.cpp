@@ -122,8 +122,7 @@ TEST_F(ProtectedFolders, InstallFoldersNamedByTheRegistry) {
         ageia{L"AGEIA - PhysX", L"Software\\AGEIA Technologies", L"PhysXCore Path"};
     for (const auto& [v, folder] : std::vector<std::pair<Value, std::wstring>>{
              {ati, fromCall(::GetSystemDirectoryW) + L"\\drivers"}, {realtek, known(FOLDERID_ProgramFilesCommon)},
-             {ageia, known(FOLDERID_LocalAppData) + L"\\Microsoft"}, {ati, vendor}, {realtek, vendor},
-             {ageia, vendor}}) {
+             {ageia, known(FOLDERID_LocalAppData) + L"\\Microsoft"}, {realtek, vendor}}) {  // each one's value: the targets' record
         makeFolders(folder), writeFile(folder + L"\\tidewell.dat", L"x");
         setString(HKEY_LOCAL_MACHINE, v.key, v.name, folder);
         tw::RunLog().clear();

@@ -1,7 +1,6 @@
 // The registry object and the registry deletions on a real registry: the path
 // rule, reads, whole trees, hive saves with their privilege, keys chosen by a
 // value, and refused steps injected through faults.h.
-#include <algorithm>
 
 #include "engine/DeleteUnit.h"
 #include "engine/RegistrySelf.h"
@@ -14,17 +13,11 @@
 namespace {
 
 using namespace winetest;
-using Lines = std::vector<std::wstring>;
 
 const std::wstring kKey = kScratchKey;
 const std::wstring kServices = kKey + L"\\Services";
 const std::wstring kClass = kKey + L"\\Class\\{4d36e968-e325-11ce-bfc1-08002be10318}";
 const std::wstring kRegItem = L"EngineWineSet\\NVIDIA - Display - Registry\\";
-
-Lines sorted(Lines lines) {
-    std::sort(lines.begin(), lines.end());
-    return lines;
-}
 
 bool privilegeEnabled(const wchar_t* name) {
     HANDLE token = nullptr;

@@ -20,6 +20,7 @@ std::vector<std::pair<bool*, bool>> allSwitches() {
                                                {&tw::SystemTray, 0},         {&tw::RemoveNVIDIAFolder, 0},
                                                {&tw::RemoveATiFolder, 0},    {&tw::DisplayWarning, 1},
                                                {&tw::BackupEnabled, 0}};
+    tw::FamilySwitches(tw::FamilyTable().size() - 1);  // sized first: the pointers below stay valid
     for (std::size_t i = 0; i < tw::FamilyTable().size(); ++i)
         out.insert(out.end(), {{&tw::FamilySwitches(i).registry, 1}, {&tw::FamilySwitches(i).files, 1},
                                {&tw::FamilySwitches(i).drivers, 0}});
@@ -34,8 +35,10 @@ void scramble() {
 
 class Settings : public dialogs::ProgramFolderTest {};
 
-// Without a file every variable takes its default, which the first save writes.
-TEST_F(Settings, MissingFileGivesDefaultsAndTheFirstSaveWritesEveryKeyInOrder) {
+// Without a file every variable takes its default, which the first save writes, every key in order.
+// Then one variable at a time away from its default: a save and a load bring back exactly that
+// change, so no two variables share or swap a key.
+TEST_F(Settings, DefaultsAreWrittenInOrderAndEveryVariableRoundTripsThroughItsOwnKey) {
     scramble();
     tw::TVarUnit load;
     tw::SaveSettings();
@@ -47,11 +50,6 @@ TEST_F(Settings, MissingFileGivesDefaultsAndTheFirstSaveWritesEveryKeyInOrder) {
                 L"[RemoveNVIDIAFolder]\r\nEnabled=0\r\n[RemoveATiFolder]\r\nEnabled=0\r\n[DisplayWarning]\r\n"
                 L"Enabled=1\r\n[Backup]\r\nEnabled=0\r\n[Reboot]\r\nReboot=0\r\n[Languages]\r\nCurrent=English\r\n";
     EXPECT_EQ(winetest::readFile(tw::SettingsFilePath()), expected);
-}
-
-// One variable at a time away from its default: a save and a load bring back
-// exactly that change, so no two variables share or swap a key.
-TEST_F(Settings, EveryVariableRoundTripsThroughItsOwnKey) {
     const auto kSwitches = allSwitches();
     for (const auto& changed : kSwitches) {
         removeFiles();
@@ -81,17 +79,15 @@ public:
     }
 };
 
-TEST_F(Settings, WithoutLanguageFileTheTreesComeInEnglishAndInOrder) {
-    Recorder r;
-    tw::LoadLanguage(L"Deutsch", r);
+// Without a file the trees come in English and in order; with one, each text from it or else in English.
+TEST_F(Settings, LanguageTextsComeFromTheFileWithFallbacks) {
+    Recorder none;
+    tw::LoadLanguage(L"Deutsch", none);
     Texts options = {L"3", L"Cleaning", L"Language", L"Miscellaneous"};
     for (const std::wstring& node : tw::OptionsTargetNodes()) options.push_back(node);
-    EXPECT_EQ(r.trees, (std::vector<Texts>{{L"0", L"About", L"Donate", L"Contact"}, {L"1", L"View log", L"Remove log"},
-                                           {L"2", L"Restore backup", L"Remove backup"}, options}));
+    EXPECT_EQ(none.trees, (std::vector<Texts>{{L"0", L"About", L"Donate", L"Contact"}, {L"1", L"View log", L"Remove log"},
+                                              {L"2", L"Restore backup", L"Remove backup"}, options}));
     EXPECT_EQ(tw::LanguageText(L"Remove Button"), L"Remove Button");
-}
-
-TEST_F(Settings, LanguageTextsComeFromTheFileWithFallbacks) {
     const std::wstring title = L"\u041f\u0435\u0440\u0435 \u4E2D";  // beyond a Western code page
     const std::wstring narrowed = L"???? ?";  // as code page 1252 shows it
     languages(L"[english]\r\nmenu tools=Werkzeuge\r\n[Deutsch]\r\nLog=Protokoll\r\nOptions Title=\r\nAbout=Info\r\n"

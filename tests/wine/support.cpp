@@ -79,6 +79,13 @@ bool isKind(const std::wstring& path, bool folder) {
 
 bool runningUnderWine() { return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
 
+std::wstring expand(const std::wstring& text) {
+    wchar_t out[2048] = {};
+    ::ExpandEnvironmentStringsW(text.c_str(), out, std::size(out));
+    EXPECT_EQ(std::wstring(out).find(L'%'), std::wstring::npos) << L"not set: " << text;
+    return out;
+}
+
 
 // Through the C runtime, whose own calls the fault shim leaves alone.
 void writeFile(const std::wstring& path, const std::wstring& bytes) {

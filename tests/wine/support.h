@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <utility>
@@ -20,7 +21,11 @@ namespace winetest {
 
 inline constexpr const wchar_t* kScratchKey = L"Software\\TidewellTest";
 
+using Lines = std::vector<std::wstring>;
+inline Lines sorted(Lines lines) { return std::sort(lines.begin(), lines.end()), lines; }
+
 bool runningUnderWine();
+std::wstring expand(const std::wstring& text);  // its %NAME% parts put in, each of them set
 
 // File content as bytes, one character (below U+0100) per byte.
 void writeFile(const std::wstring& path, const std::wstring& bytes);

@@ -39,13 +39,6 @@ const Names kSetup = {L"HKLM\\Software\\ATi Technologies\\Install|InstallDir=%TW
 // Items no target may take: another vendor's record and log-on program.
 const Names kStrangers = {kRecords + L"{TW-NO}\\|Other Ltd", kRun + L"|TidewellKeep=keep.exe"};
 
-std::wstring expand(const std::wstring& text) {
-    wchar_t out[2048] = {};
-    ::ExpandEnvironmentStringsW(text.c_str(), out, std::size(out));
-    EXPECT_EQ(std::wstring(out).find(L'%'), std::wstring::npos) << L"not set: " << text;
-    return out;
-}
-
 // A line of the routine trace with what differs between machines and runs named.
 std::wstring stable(std::wstring line, const std::wstring& dir) {
     std::vector<std::pair<std::wstring, std::wstring>> parts = {{dir, L"%TWDIR%"},
@@ -226,12 +219,15 @@ TEST_F(TargetsOnWine, EachTargetTakesEveryItemItNamesAndNothingElse) {
     if (want != actual && std::getenv("TW_WRITE_RECORD")) std::ofstream(file, std::ios::binary) << actual;
 }
 
-// The unpack folders on the system drive go only when their switches say so.
+// The unpack folders on the system drive go only when their own switches say so.
 TEST_F(TargetsOnWine, UnpackFoldersStayWhileTheirSwitchesAreOff) {
-    tw::RemoveNVIDIAFolder = tw::RemoveATiFolder = false;
-    for (const wchar_t* folder : {L"%HOMEDRIVE%\\NVIDIA\\", L"%HOMEDRIVE%\\ATi\\"}) plant({expand(folder)});
-    for (const wchar_t* t : {L"NVIDIA - Display", L"ATi - Display"}) tw::Clean(context, *tw::FindFamilyByLabel(t), true, false);
-    for (const Item& folder : planted) EXPECT_TRUE(folder.present()) << folder.text;
+    const Item nvidia{expand(L"%HOMEDRIVE%\\NVIDIA\\")}, ati{expand(L"%HOMEDRIVE%\\ATi\\")};
+    for (const bool nvidiaOn : {false, true}) {
+        tw::RemoveNVIDIAFolder = nvidiaOn, tw::RemoveATiFolder = false;
+        plant(nvidia), plant(ati);
+        for (const wchar_t* t : {L"NVIDIA - Display", L"ATi - Display"}) tw::Clean(context, *tw::FindFamilyByLabel(t), true, false);
+        EXPECT_TRUE(nvidia.present() != nvidiaOn && ati.present()) << nvidiaOn;
+    }
 }
 
 }  // namespace
