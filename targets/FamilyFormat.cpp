@@ -160,63 +160,6 @@ void checkFolder(const toml::node& at, const std::wstring& folder) {
         if (s == L"." || s == L"..") fail(at, L"the folder " + quoted(folder) + L" has a dot segment");
 }
 
-// toml++ 3.3 reaches a point it takes to be unreachable (undefined behaviour)
-// when it meets a character beyond ASCII where only TOML's own syntax may
-// stand, e.g. "\xC3\xA9 = 1": such a file is refused before it is handed
-// over. In strings and comments any character is fine. A string is taken to
-// end where TOML ends it, and where in doubt a character counts as outside.
-// The line of the first such character; 0 when there is none.
-int lineOfStrayCharacter(std::string_view text) {
-    enum class In { Syntax, Comment, Basic, Literal, MultiBasic, MultiLiteral } in = In::Syntax;
-    int line = 1;
-    const auto at = [&](std::size_t i, std::string_view s) { return text.substr(i, s.size()) == s; };
-    const auto beyondAscii = [](char c) { return static_cast<unsigned char>(c) >= 0x80; };
-    if (at(0, "\xEF\xBB\xBF")) text.remove_prefix(3);  // a byte order mark
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\n') {
-            ++line;
-            if (in == In::Comment || in == In::Basic || in == In::Literal) in = In::Syntax;
-            continue;
-        }
-        switch (in) {
-        case In::Syntax:
-            if (beyondAscii(c)) return line;
-            if (c == '#') in = In::Comment;
-            else if (at(i, "\"\"\"")) in = In::MultiBasic, i += 2;
-            else if (at(i, "'''")) in = In::MultiLiteral, i += 2;
-            else if (c == '"') in = In::Basic;
-            else if (c == '\'') in = In::Literal;
-            break;
-        case In::Comment: break;
-        case In::Basic:
-            if (c == '\\' && i + 1 < text.size() && text[i + 1] != '\n') ++i;
-            else if (c == '"') in = In::Syntax;
-            break;
-        case In::Literal:
-            if (c == '\'') in = In::Syntax;
-            break;
-        case In::MultiBasic:
-            if (c == '\\') {
-                // A backslash before blanks and line ends trims them: the
-                // reader looks at what follows them as syntax.
-                std::size_t j = i + 1;
-                while (j < text.size() && (text[j] == ' ' || text[j] == '\t' || text[j] == '\r' || text[j] == '\n'))
-                    line += text[j++] == '\n';
-                if (j > i + 1 && j < text.size() && beyondAscii(text[j])) return line;
-                i = j > i + 1 ? j - 1 : i + 1;
-            } else if (at(i, "\"\"\"")) {
-                in = In::Syntax, i += 2;
-            }
-            break;
-        case In::MultiLiteral:
-            if (at(i, "'''")) in = In::Syntax, i += 2;
-            break;
-        }
-    }
-    return 0;
-}
-
 class Reader {
 public:
     Reader(const toml::table& doc, bool own) : doc_(doc), own_(own) {}
@@ -432,8 +375,6 @@ const std::vector<std::wstring>& StepConditionSettings() {
 FamilyParse ParseFamily(std::string_view utf8, bool own) {
     if (utf8.size() > kMaxFileBytes)
         return FamilyFileError{0, L"the file is larger than " + std::to_wstring(kMaxFileBytes / 1024) + L" KB"};
-    if (const int line = lineOfStrayCharacter(utf8))
-        return FamilyFileError{line, L"a character beyond ASCII stands outside a string or a comment"};
     toml::parse_result parsed = toml::parse(utf8);
     if (!parsed) {
         const toml::parse_error& e = parsed.error();

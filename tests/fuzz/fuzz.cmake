@@ -18,6 +18,7 @@ if(TW_FUZZ)
         cmake_parse_arguments(PARSE_ARGV 1 FUZZ "" "MAX_LEN" "SOURCES;LIBRARIES;OPTIONS")
         add_executable(${name} ${FUZZ_SOURCES})
         target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
+        target_include_directories(${name} SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/third_party)  # the mended toml++
         target_compile_options(${name} PRIVATE ${TW_FUZZ_FLAGS})
         target_link_options(${name} PRIVATE ${TW_FUZZ_FLAGS})
         target_link_libraries(${name} PRIVATE ${FUZZ_LIBRARIES})

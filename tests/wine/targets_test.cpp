@@ -21,7 +21,6 @@
 namespace {
 
 using namespace winetest;
-using Names = std::vector<std::wstring>;
 
 // Item notation: "HKLM\\..."/"HKCU\\..." a key (planted with a subkey),
 // "key|name=data" a string value; a path ending in "\\" a folder (planted with
@@ -32,12 +31,12 @@ const std::wstring kRun = L"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\
 const std::wstring kRecords = L"%ProgramFiles%\\InstallShield Installation Information\\";
 
 // The install folders' values, planted only: the families read them to find their folders.
-const Names kSetup = {L"HKLM\\Software\\ATi Technologies\\Install|InstallDir=%TWDIR%ATI Install",
+const Lines kSetup = {L"HKLM\\Software\\ATi Technologies\\Install|InstallDir=%TWDIR%ATI Install",
                       L"HKLM\\Software\\Realtek\\InstallShield|ProgramFilesDir=%TWDIR%Realtek Audio\\",
                       L"HKLM\\Software\\AGEIA Technologies|PhysXCore Path=%TWDIR%PhysX Core\\"};
 
 // Items no target may take: another vendor's record and log-on program.
-const Names kStrangers = {kRecords + L"{TW-NO}\\|Other Ltd", kRun + L"|TidewellKeep=keep.exe"};
+const Lines kStrangers = {kRecords + L"{TW-NO}\\|Other Ltd", kRun + L"|TidewellKeep=keep.exe"};
 
 // A line of the routine trace with what differs between machines and runs named.
 std::wstring stable(std::wstring line, const std::wstring& dir) {
@@ -95,23 +94,23 @@ struct Item {
 // The record's calls per family: its label, then each call's routine and arguments.
 struct Family {
     std::wstring label;
-    std::vector<Names> calls;
+    std::vector<Lines> calls;
 };
 std::vector<Family> recorded(const std::string& record) {
     std::vector<Family> out;
     std::istringstream in(record);
     for (std::string line; std::getline(in, line);) {
-        Names fields(1);
+        Lines fields(1);
         for (wchar_t c : tw::fromUtf8(line)) c == L'\t' ? (void)fields.emplace_back() : fields.back().push_back(c);
         if (fields[0].starts_with(L'[')) out.push_back({fields[0].substr(1, fields[0].size() - 2), {}});
-        else if (!out.empty()) out.back().calls.push_back(Names(fields.begin() + 1, fields.end()));
+        else if (!out.empty()) out.back().calls.push_back(Lines(fields.begin() + 1, fields.end()));
     }
     return out;
 }
 
 // What a recorded call takes, as items to plant where it looks: a file per pattern, each key and value, the
 // folder, an adapter key or installer record of the maker; beside files and makers' items, a near-miss to keep.
-void itemsOf(const Names& call, std::set<Item>& gone, std::vector<Item>& kept) {
+void itemsOf(const Lines& call, std::set<Item>& gone, std::vector<Item>& kept) {
     auto both = [&](const std::wstring& taken, const std::wstring& left) {
         gone.insert({expand(taken)}), kept.push_back({expand(left)});
     };
@@ -164,7 +163,7 @@ TEST_F(TargetsOnWine, EachTargetTakesEveryItemItNamesAndNothingElse) {
     for (const auto& text : kStrangers) kept.push_back({expand(text)});
     for (const auto& text : kSetup) plant({expand(text)});
     for (std::size_t r = 0; r < families.size(); ++r)
-        for (const Names& call : families[r].calls) itemsOf(call, gone[r], kept);
+        for (const Lines& call : families[r].calls) itemsOf(call, gone[r], kept);
     for (const auto& items : gone)
         for (const Item& item : items) plant(item);
     for (const Item& item : kept) plant(item);
