@@ -110,7 +110,7 @@ TEST_F(Settings, LanguageTextsComeFromTheFileWithFallbacks) {
 class View : public tw::OptionsView, public tw::LanguageTarget {
 public:
     std::wstring selected, listText;
-    std::optional<CheckState> box[2];  // Files, Registry
+    std::optional<CheckState> box[3];  // Files, Registry, Drivers
     std::optional<int> radio = 1;  // as an earlier showing left it
     Texts languages;
     Events events;
