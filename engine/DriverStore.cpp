@@ -227,6 +227,7 @@ void RemoveDevices(const std::vector<std::wstring>& classes, const std::vector<s
             continue;
         const std::wstring text =
             d.instanceId + L": " + d.className + (d.description.empty() ? L"" : L", " + d.description);
+        NoteHardwareIds(text, d.hardwareIds);  // for the block of the devices the run's lines say went
         std::wstring refusal = blocked;
         if (refusal.empty() && d.presence == plat::Presence::Unknown)
             refusal = L"whether it is attached could not be told";

@@ -18,6 +18,8 @@ void NoteBackupCopy(const std::wstring& path, const std::wstring& copy) { notes(
 
 void NoteRefusal(const std::wstring& path, const std::wstring& reason) { notes()[path].refusal = reason; }
 
+void NoteHardwareIds(const std::wstring& path, const std::vector<std::wstring>& ids) { notes()[path].hardwareIds = ids; }
+
 const ItemNote* FindItemNote(const std::wstring& path) {
     const auto found = notes().find(path);
     return found == notes().end() ? nullptr : &found->second;

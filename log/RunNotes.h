@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace tw {
 
@@ -14,11 +15,13 @@ struct ItemNote {
     bool queuedAtRestart = false;
     std::wstring backupCopy;  // empty: no copy written
     std::wstring refusal;     // empty: not refused, or no reason known
+    std::vector<std::wstring> hardwareIds;  // a removed device's, most specific first
 };
 
 void NoteQueuedAtRestart(const std::wstring& path);
 void NoteBackupCopy(const std::wstring& path, const std::wstring& copy);
 void NoteRefusal(const std::wstring& path, const std::wstring& reason);
+void NoteHardwareIds(const std::wstring& path, const std::vector<std::wstring>& ids);
 // The note of an item; nullptr when nothing was noted.
 const ItemNote* FindItemNote(const std::wstring& path);
 void ClearItemNotes();

@@ -1,0 +1,114 @@
+// The safeguards around a run on Wine's registry: the block on installing
+// drivers again, written and lifted against policy values of others.
+#include <algorithm>
+#include <functional>
+
+#include "backup/BackupDialog.h"
+#include "backup/BackupUnit.h"
+#include "engine/DeleteMode.h"
+#include "engine/DeviceInstallBlock.h"
+#include "faults.h"
+#include "log/LogUnit.h"
+#include "support.h"
+
+namespace {
+
+using namespace winetest;
+using Lines = std::vector<std::wstring>;
+
+const std::wstring kR = L"SOFTWARE\\Policies\\Microsoft\\Windows\\DeviceInstall\\Restrictions", kL = kR + L"\\DenyDeviceIDs";
+const std::wstring kA = L"PCI\\VEN_10DE&DEV_0001&REV_A1", kB = L"USB\\VID_0B05&PID_0002", kSet = L"BlockSet";
+
+// Every key ("path\") and value ("path=type:data") below HKLM\SOFTWARE\Policies and the scratch key, sorted.
+void dump(HKEY key, const std::wstring& path, Lines& out) {
+    wchar_t name[256];
+    BYTE data[512];
+    for (DWORD i = 0, n = 256, size = sizeof data, type = 0; !::RegEnumValueW(key, i, name, &n, nullptr, &type, data, &size);
+         ++i, n = 256, size = sizeof data)
+        out.push_back(path + name + L"=" + std::to_wstring(type) + L":" +
+                      (type == REG_SZ ? reinterpret_cast<wchar_t*>(data) : std::to_wstring(size ? data[0] : 0)));
+    for (DWORD i = 0, n = 256; !::RegEnumKeyExW(key, i, name, &n, nullptr, nullptr, nullptr, nullptr); ++i, n = 256) {
+        HKEY sub = nullptr;
+        out.push_back(path + name + L"\\");
+        if (!::RegOpenKeyExW(key, name, REG_OPTION_OPEN_LINK, KEY_READ, &sub)) dump(sub, path + name + L"\\", out), ::RegCloseKey(sub);
+    }
+}
+Lines policies() {
+    Lines out;
+    for (const std::wstring& path : {std::wstring(L"SOFTWARE\\Policies"), std::wstring(kScratchKey)})
+        if (HKEY key = nullptr; !::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key))
+            dump(key, path + L"\\", out), ::RegCloseKey(key);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+std::wstring line(const wchar_t* words, const std::wstring& text) { return words + (L" device installation (" + text + L")"); }
+Lines sorted(Lines lines) { return std::sort(lines.begin(), lines.end()), lines; }
+
+class Safeguards : public WineTest {
+protected:
+    void TearDown() override {
+        removeKeyTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Policies\\Microsoft\\Windows\\DeviceInstall");
+        WineTest::TearDown();
+    }
+};
+
+// Restoring the set takes back what the block added and nothing else; a preview writes nothing; every
+// refusal writes nothing.
+TEST_F(Safeguards, TheBlockIsLiftedExactlyAndRefusedWhereItWouldWriteMore) {
+    const std::wstring sw = L"SOFTWARE\\Policies\\Microsoft\\Windows\\DeviceInstall\\Restrictions\\DenyDeviceIDs";
+    const std::wstring restored = L"Restored Registry (HKLM\\" + sw + L")";
+    const auto other = [&](const wchar_t* name, const std::wstring& id) { return [=] { setString(HKEY_LOCAL_MACHINE, kL, name, id); }; };
+    const auto on = [&](DWORD value) { return [=] { setDword(HKEY_LOCAL_MACHINE, kR, L"DenyDeviceIDs", value); }; };
+    const auto both = [](std::function<void()> a, std::function<void()> b) { return [=] { a(), b(); }; };
+    const auto none = [] {};
+    struct Row { std::function<void()> plant; Lines block; std::function<void()> later; Lines lift, left; bool noRecord; };
+    const Row rows[] = {
+        {none, {line(L"Blocked", kA), line(L"Blocked", kB)}, none, {line(L"Unblocked", kA), line(L"Unblocked", kB), restored}, {}, false},
+        {on(0), {line(L"Blocked", kA)}, none, {line(L"Unblocked", kA), restored}, {}, false},
+        {both(on(1), both(other(L"1", L"OTHER"), other(L"7", kA))), {line(L"Already blocked", kA), line(L"Blocked", kB)},
+         other(L"8", L"CHANGED"), {line(L"Not unblocked", kB + L": changed since")}, {kL + L"\\8=1:CHANGED"}, false},
+        {none, {line(L"Blocked", kA)}, other(L"5", L"OTHER"),
+         {line(L"Unblocked", kA), L"Not Restored Registry (HKLM\\" + sw + L": other entries of the list rely on it)"},
+         {sw + L"=4:1", kL + L"\\5=1:OTHER"}, false},
+        {both(on(0), other(L"1", L"OTHER")), {line(L"Not blocked", kA)}, none, {}, {}, false},
+        {[] { createKey(HKEY_LOCAL_MACHINE, std::wstring(kScratchKey) + L"\\Elsewhere"),
+              makeKeyLink(HKEY_LOCAL_MACHINE, kR, L"\\REGISTRY\\MACHINE\\SOFTWARE\\TidewellTest\\Elsewhere"); },
+         {line(L"Not blocked", kA)}, none, {}, {}, false},
+        {none, {line(L"Not blocked", kA)}, none, {}, {}, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(&row - rows);
+        removeKeyTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Policies\\Microsoft\\Windows\\DeviceInstall");
+        removeKeyTree(HKEY_LOCAL_MACHINE, kScratchKey), removeTree(tw::BackupRoot() + kSet), faults::reset();
+        row.plant();
+        const Lines planted = policies();
+        const std::wstring item = tw::BackupRoot() + kSet + L"\\" + tw::kBlockItemName + L"\\";
+        Lines preview = row.block;
+        for (std::wstring& l : preview) l = l.rfind(L"Blocked", 0) == 0 ? L"Would block" + l.substr(7) : l;
+        tw::RunLog().clear();
+        {
+            tw::ReportOnlyScope scope;
+            tw::BlockDeviceInstallation({kA, L"pci\\ven_10de&dev_0001&rev_a1", row.block.size() > 1 ? kB : kA}, item);
+        }
+        EXPECT_EQ(sorted(logLines()), sorted(row.noRecord ? Lines{line(L"Would block", kA)} : preview));
+        EXPECT_EQ(policies(), planted);
+        EXPECT_FALSE(folderExists(item));
+        if (row.noRecord) faults::fail(faults::Call::WriteFile, L"DenyDeviceIDs");
+        tw::RunLog().clear(), tw::BlockDeviceInstallation({kA, row.block.size() > 1 ? kB : kA}, item);
+        EXPECT_EQ(sorted(logLines()), sorted(row.block));
+        const bool blocked = row.block.back().rfind(L"Blocked", 0) == 0;
+        EXPECT_EQ(tw::BlockNote(kSet).empty(), !blocked);
+        row.later();
+        tw::RestoreCheckedItems(kSet, {{tw::kBlockItemName, true}});
+        EXPECT_EQ(sorted(logLines()), sorted(row.lift));
+        Lines after = policies();
+        if (!row.left.empty()) std::erase_if(after, [&](const std::wstring& l) { return l.back() == L'\\' && !std::count(planted.begin(), planted.end(), l); });
+        Lines want = planted;
+        want.insert(want.end(), row.left.begin(), row.left.end());
+        EXPECT_EQ(after, sorted(want));
+        EXPECT_TRUE(tw::BlockNote(kSet).empty());
+    }
+    removeTree(tw::BackupRoot() + kSet);
+}
+
+}  // namespace
