@@ -1,5 +1,7 @@
 #include "app/Preview.h"
 
+#include "app/RunSafeguards.h"
+
 #include "engine/DeleteMode.h"
 #include "log/LogUnit.h"
 #include "log/RunNotes.h"
@@ -41,10 +43,13 @@ private:
 
 }  // namespace
 
-void PreviewSelectedTargets(const std::vector<std::wstring>& labels, std::vector<PreviewGroup>& groups) {
+void PreviewSelectedTargets(const std::vector<std::wstring>& labels, std::vector<PreviewGroup>& groups,
+                            const RunSafeguards* guards) {
     RunLogLoan loan;
     ReportOnlyScope reportOnly;
     ClearItemNotes();
+    SafeguardedRun safeguards(guards ? *guards : RunSafeguards{});
+    safeguards.Begin(true);
     for (const std::wstring& label : labels) {
         const Family* family = FindFamilyByLabel(label);
         if (!family) continue;
@@ -52,6 +57,7 @@ void PreviewSelectedTargets(const std::vector<std::wstring>& labels, std::vector
         GroupFiller filler(groups.back());
         Clean(*family, SwitchesOf(*family).files, SwitchesOf(*family).registry);
     }
+    safeguards.End(groups);
 }
 
 std::vector<std::wstring> PreviewLogLines(const std::vector<PreviewGroup>& groups) {

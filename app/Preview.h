@@ -19,7 +19,10 @@ struct PreviewGroup {
 // its two switches from the settings; an unknown label is skipped. `groups`
 // receives one group per target as it runs, so that the lines found before an
 // error (which is passed on) are kept. The run log is left as it was.
-void PreviewSelectedTargets(const std::vector<std::wstring>& labels, std::vector<PreviewGroup>& groups);
+// The safeguards (app/RunSafeguards.h) add their groups before and after.
+struct RunSafeguards;
+void PreviewSelectedTargets(const std::vector<std::wstring>& labels, std::vector<PreviewGroup>& groups,
+                            const RunSafeguards* guards = nullptr);
 
 // Every line of the groups in one list, sorted like the run log: the lines
 // of the saved preview.

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <map>
 
+#include "app/RunSafeguards.h"
 #include "backup/BackupDialog.h"
 #include "backup/BackupUnit.h"
 #include "engine/DeleteMode.h"
@@ -219,14 +220,23 @@ TEST_F(DriversOnWine, OnlyDevicesLeftBehindGo) {
                            r.className + L")");
     }
     const auto removeAll = [] { tw::RemoveDevices({L"Display", L"HIDClass"}, {L"pci\\ven_10de", L"HID\\VEN_10DE", L""}); };
+    // The update block lists the one device the lines say went, whose other lines say not.
+    const auto block = [](const wchar_t* words) {
+        std::vector<tw::PreviewGroup> groups = {{L"x", logLines()}};
+        tw::SafeguardedRun({false, true}).End(groups);
+        EXPECT_EQ(groups.back().lines, Lines{words + std::wstring(L" device installation (PCI\\VEN_10DE&DEV_0001)")});
+    };
     {
         tw::ReportOnlyScope scope;
         removeAll(), removeAll();
+        EXPECT_EQ(sorted(logLines()), sorted(want));
+        block(L"Would block");
     }
-    EXPECT_EQ(sorted(logLines()), sorted(want));
     for (int i = 0; i < 6; ++i) EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kEnum + L"000" + std::to_wstring(i))) << i;
     tw::RunLog().clear(), removeAll(), removeAll();
     EXPECT_EQ(sorted(logLines()), sorted(want));
+    block(L"Blocked");
+    removeKeyTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Policies\\Microsoft\\Windows\\DeviceInstall");
     for (int i = 0; i < 6; ++i) EXPECT_EQ(keyExists(HKEY_LOCAL_MACHINE, kEnum + L"000" + std::to_wstring(i)), i != 0) << i;
     EXPECT_EQ(hiveString(tw::BackupPath + L"HKLM;SYSTEM;CurrentControlSet;Enum;ROOT;TIDEWELLTEST;0000.TW", L"", L"ClassGUID"),
               guidText(kDisplay));

@@ -197,22 +197,23 @@ TEST_F(RunOnWine, APreviewOnlyReportsAndSavesItsLines) {
 // be written gives code 2 and leaves nothing behind; one named in any script is written.
 TEST_F(RunOnWine, ACommandLineRunReportsItsOutcome) {
     namespace fs = std::filesystem;
-    struct Case { std::wstring report, target; bool preview, locked, atReboot; int mode, answer, code; const char* outcome; };
+    struct Case { std::wstring report, target; const wchar_t* extra; bool locked, atReboot; int mode, answer, code; const char* outcome; };
     const std::wstring reports = dir, readOnly = reports + L"old.json", nonAnsi = L"r\u00e9port \u0915.json";
     std::ofstream(fs::path(readOnly)) << "kept", ::SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
     keys.push_back(L"HKLM\\Software\\ATi Technologies"),
         setDword(HKEY_LOCAL_MACHINE, L"Software\\ATi Technologies\\Install", L"InstallDir", 1);
-    for (const Case& c : {Case{L"r.json", L"-AGEIA", false, false, false, 0, IDOK, 0, "deleted"},
-                          Case{L"r.json", L"-AGEIA", false, true, false, 2, IDOK, 1, "not deleted"},
-                          Case{L"r.json", L"-AGEIA", false, true, true, 0, IDOK, 3010, "deleted at restart"},
-                          Case{L"r.json", L"-AGEIA", false, true, true, 2, IDOK, 1641, "deleted at restart"},
-                          Case{L"r.json", L"-AGEIA", false, false, false, 2, IDOK, 1641, "deleted"},
-                          Case{L"r.json", L"-ATI", false, false, false, 2, IDOK, 2, "deleted"},
-                          Case{L"r.json", L"-AGEIA", false, false, false, 0, IDCANCEL, 3, ""},
-                          Case{L"r.json", L"-AGEIA", true, false, false, 0, IDOK, 0, "would delete"},
-                          Case{L"missing\\r.json", L"-AGEIA", false, false, false, 0, IDOK, 2, nullptr},
-                          Case{L"old.json", L"-AGEIA", false, false, false, 0, IDOK, 2, nullptr},
-                          Case{nonAnsi, L"-AGEIA", false, false, false, 0, IDOK, 0, "deleted"}}) {
+    for (const Case& c : {Case{L"r.json", L"-AGEIA", L"-", false, false, 0, IDOK, 0, "deleted"},
+                          Case{L"r.json", L"-AGEIA", L"-", true, false, 2, IDOK, 1, "not deleted"},
+                          Case{L"r.json", L"-AGEIA", L"-", true, true, 0, IDOK, 3010, "deleted at restart"},
+                          Case{L"r.json", L"-AGEIA", L"-", true, true, 2, IDOK, 1641, "deleted at restart"},
+                          Case{L"r.json", L"-AGEIA", L"-", false, false, 2, IDOK, 1641, "deleted"},
+                          Case{L"r.json", L"-ATI", L"-", false, false, 2, IDOK, 2, "deleted"},
+                          Case{L"r.json", L"-AGEIA", L"-", false, false, 0, IDCANCEL, 3, ""},
+                          Case{L"r.json", L"-AGEIA", L"-PREVIEW", false, false, 0, IDOK, 0, "would delete"},
+                          Case{L"r.json", L"-AGEIA", L"-restorePoint", false, false, 0, IDOK, 1, "deleted"},  // none made
+                          Case{L"missing\\r.json", L"-AGEIA", L"-", false, false, 0, IDOK, 2, nullptr},
+                          Case{L"old.json", L"-AGEIA", L"-", false, false, 0, IDOK, 2, nullptr},
+                          Case{nonAnsi, L"-AGEIA", L"-", false, false, 0, IDOK, 0, "deleted"}}) {
         SCOPED_TRACE(tw::toUtf8(c.report) + " " + std::to_string(c.code));
         faults::reset(), faults::answerMessageBoxes({c.answer}), faults::secure(sys);
         if (c.locked) faults::fail(faults::Call::DeleteFile, L"PhysXtw");
@@ -221,7 +222,7 @@ TEST_F(RunOnWine, ACommandLineRunReportsItsOutcome) {
         std::tie(tw::DeleteAtReboot, tw::RebootMode, tw::DisplayWarning, tw::LogFiles) =
             std::tuple(c.atReboot, c.mode, c.answer == IDCANCEL, c.code != 2);  // an error's log is saved anyway
         const tw::CommandLineRequest request =
-            tw::ParseCommandLine({c.target, L"-Quit", L"-rePort=" + reports + c.report, c.preview ? L"-PREVIEW" : L"-"});
+            tw::ParseCommandLine({c.target, L"-Quit", L"-rePort=" + reports + c.report, c.extra});
         view.labels = request.labels;
         std::vector<tw::PreviewGroup> groups;
         const std::wstring out = reports + L"stdout.txt";

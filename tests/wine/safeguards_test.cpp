@@ -1,8 +1,10 @@
 // The safeguards around a run on Wine's registry: the block on installing
-// drivers again, written and lifted against policy values of others.
+// drivers again, written and lifted against policy values of others, and the
+// restore point, which Wine's System Restore never makes.
 #include <algorithm>
 #include <functional>
 
+#include "app/RunSafeguards.h"
 #include "backup/BackupDialog.h"
 #include "backup/BackupUnit.h"
 #include "engine/DeleteMode.h"
@@ -109,6 +111,54 @@ TEST_F(Safeguards, TheBlockIsLiftedExactlyAndRefusedWhereItWouldWriteMore) {
         EXPECT_TRUE(tw::BlockNote(kSet).empty());
     }
     removeTree(tw::BackupRoot() + kSet);
+}
+
+// A point counts as made only when its number is known to be new.
+TEST_F(Safeguards, ARestorePointIsToldMadeOnlyWhenItsNumberIsNew) {
+    struct Row { plat::Error error; std::int64_t sequence; std::optional<std::int64_t> previous; bool zero; const wchar_t* line; };
+    for (const Row& r : {Row{0, 57, 56, false, L"Created restore point (57: "}, Row{0, 56, 56, true, L"Not created restore point (Windows kept"},
+                         Row{0, 57, {}, true, L"Created restore point (57: "}, Row{0, 57, {}, false, L"Not created restore point (no new"},
+                         Row{1058, 0, 56, true, L"Not created restore point (System Restore answered error 1058: "},
+                         Row{plat::kErrModNotFound, 0, 56, true, L"Not created restore point (System Restore is not available"}})
+        EXPECT_EQ(tw::RestorePointLine({r.error, r.sequence, r.previous, r.zero}).rfind(r.line, 0), 0u) << r.line;
+}
+
+// Under Wine no point is made: the line says so, Windows's frequency value is as it was, and only a
+// person is asked whether to clean without one.
+TEST_F(Safeguards, AFailedRestorePointIsToldAndTheFrequencyPutBack) {
+    const std::wstring key = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\SystemRestore";
+    const bool hadKey = keyExists(HKEY_LOCAL_MACHINE, key);
+    const auto frequency = [&] {
+        wchar_t data[64] = {};
+        DWORD type = 0, size = sizeof data;
+        return ::RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"SystemRestorePointCreationFrequency", RRF_RT_ANY, &type, data, &size)
+                   ? std::wstring(L"absent")
+                   : std::to_wstring(type) + L":" + std::to_wstring(size) + L":" + std::to_wstring(data[0]);
+    };
+    struct Row { std::function<void()> plant; bool keyThere, unattended; int answer; bool goOn; };
+    const auto set = [&](auto f) { return [=] { f(HKEY_LOCAL_MACHINE, key, L"SystemRestorePointCreationFrequency"); }; };
+    for (const Row& r : {Row{[] {}, false, true, IDCANCEL, true}, Row{[&] { createKey(HKEY_LOCAL_MACHINE, key); }, true, false, IDOK, true},
+                         Row{set([](HKEY h, auto& k, auto n) { setDword(h, k, n, 1440); }), true, false, IDCANCEL, false},
+                         Row{set([](HKEY h, auto& k, auto n) { setDword(h, k, n, 0); }), true, true, IDOK, true},
+                         Row{set([](HKEY h, auto& k, auto n) { setString(h, k, n, L"5"); }), true, true, IDOK, true}}) {
+        removeKeyTree(HKEY_LOCAL_MACHINE, key), r.plant(), faults::reset(), faults::answerMessageBoxes({r.answer});
+        const std::wstring before = frequency();
+        const tw::RestorePointCall call = tw::MakeRestorePoint();
+        EXPECT_NE(call.error, plat::kOk);
+        EXPECT_EQ(call.frequencyZero, r.keyThere);
+        EXPECT_EQ(frequency(), before);
+        tw::SafeguardedRun run({true, false});
+        EXPECT_EQ(run.Begin(r.unattended), r.goOn);
+        EXPECT_EQ(faults::messageBoxes().size(), r.unattended ? 0u : 1u);
+        ASSERT_EQ(run.groups().size(), 1u);
+        EXPECT_EQ(run.groups()[0].lines[0].rfind(L"Not created restore point (", 0), 0u) << run.groups()[0].lines[0];
+        EXPECT_EQ(frequency(), before);
+    }
+    tw::ReportOnlyScope preview;
+    tw::SafeguardedRun run({true, false});
+    EXPECT_TRUE(run.Begin(false));
+    EXPECT_EQ(run.groups()[0].lines, Lines{L"Would create restore point (Before cleaning with Tidewell)"});
+    if (!hadKey) removeKeyTree(HKEY_LOCAL_MACHINE, key);
 }
 
 }  // namespace
