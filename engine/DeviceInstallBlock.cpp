@@ -233,16 +233,23 @@ void BlockDeviceInstallation(const std::vector<std::wstring>& hardwareIds, const
         if (!seen) ids.push_back(id);
     }
     if (ids.empty()) return;
-    RegKeyHandle restrictions, list;
-    const plat::Error opened[] = {openKey(kRestrictions, plat::kKeyRead, false, restrictions),
-                                  openKey(kList, plat::kKeyRead, false, list)};
-    std::wstring refusal;
-    for (const plat::Error e : opened)
-        if (refusal.empty() && e != plat::kOk && e != plat::kErrFileNotFound)
-            refusal = e == plat::kErrBadPathname ? L"a key of the policy is not what its path names (a registry link)"
-                                                : L"the policy cannot be read: " + plat::errorText(e);
-    const NamedValues existing = listValues(list.get());
+    // The deepest key of the policy that is there, below which the rest is
+    // made, must be what its path names: no link on the way leads elsewhere.
     Record record;
+    plat::Error e = plat::kErrFileNotFound;
+    for (RegKeyHandle level; record.made < kDepth && (e = openKey(levelPath(kDepth - record.made), plat::kKeyRead,
+                                                                  false, level)) == plat::kErrFileNotFound;)
+        ++record.made;
+    RegKeyHandle restrictions, list;
+    for (const plat::Error opened : {e, openKey(kRestrictions, plat::kKeyRead, false, restrictions),
+                                     openKey(kList, plat::kKeyRead, false, list)})
+        if (opened != plat::kOk && opened != plat::kErrFileNotFound) e = opened;
+    std::wstring refusal;
+    if (e == plat::kErrBadPathname)
+        refusal = L"a key of the policy is not what its path names (a registry link)";
+    else if (e != plat::kOk && e != plat::kErrFileNotFound)
+        refusal = L"the policy cannot be read: " + plat::errorText(e);
+    const NamedValues existing = listValues(list.get());
     record.previous = readValue(restrictions.get(), kSwitch);
     record.switchSet = !isOn(record.previous);
     if (refusal.empty() && record.switchSet && !existing.empty())
@@ -259,13 +266,8 @@ void BlockDeviceInstallation(const std::vector<std::wstring>& hardwareIds, const
         else
             record.values.emplace_back(std::to_wstring(next++), id);
     }
-    if (refusal.empty() && !record.values.empty() && !ReportOnly()) {
-        for (RegKeyHandle level; record.made < kDepth &&
-                                 openKey(levelPath(kDepth - record.made), plat::kKeyRead, false, level) ==
-                                     plat::kErrFileNotFound;)
-            ++record.made;
-        if (!writeRecord(itemFolder, record)) refusal = L"its record could not be written into the backup set";
-    }
+    if (refusal.empty() && !record.values.empty() && !ReportOnly() && !writeRecord(itemFolder, record))
+        refusal = L"its record could not be written into the backup set";
     if (!refusal.empty()) {
         for (const std::wstring& id : ids) NoteRefusal(id, refusal), line(L"Not blocked ", id);
         return;
@@ -276,7 +278,7 @@ void BlockDeviceInstallation(const std::vector<std::wstring>& hardwareIds, const
         for (const auto& [name, id] : record.values) line(L"Would block ", id);
         return;
     }
-    plat::Error e = openKey(kList, plat::kKeyRead | plat::kKeySetValue, true, list);
+    e = openKey(kList, plat::kKeyRead | plat::kKeySetValue, true, list);
     if (e == plat::kOk) e = openKey(kRestrictions, plat::kKeyRead | plat::kKeySetValue, false, restrictions);
     if (e == plat::kOk && record.switchSet)
         e = plat::regSetValue(restrictions.get(), kSwitch, plat::kRegDword, {1, 0, 0, 0});

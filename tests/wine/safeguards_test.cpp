@@ -18,7 +18,8 @@ namespace {
 using namespace winetest;
 using Lines = std::vector<std::wstring>;
 
-const std::wstring kR = L"SOFTWARE\\Policies\\Microsoft\\Windows\\DeviceInstall\\Restrictions", kL = kR + L"\\DenyDeviceIDs";
+const std::wstring kDI = L"SOFTWARE\\Policies\\Microsoft\\Windows\\DeviceInstall", kR = kDI + L"\\Restrictions";
+const std::wstring kL = kR + L"\\DenyDeviceIDs";
 const std::wstring kA = L"PCI\\VEN_10DE&DEV_0001&REV_A1", kB = L"USB\\VID_0B05&PID_0002", kSet = L"BlockSet";
 
 // Every key ("path\") and value ("path=type:data") below HKLM\SOFTWARE\Policies and the scratch key, sorted.
@@ -49,7 +50,7 @@ Lines sorted(Lines lines) { return std::sort(lines.begin(), lines.end()), lines;
 class Safeguards : public WineTest {
 protected:
     void TearDown() override {
-        removeKeyTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Policies\\Microsoft\\Windows\\DeviceInstall");
+        removeKeyTree(HKEY_LOCAL_MACHINE, kDI);
         WineTest::TearDown();
     }
 };
@@ -57,7 +58,7 @@ protected:
 // Restoring the set takes back what the block added and nothing else; a preview writes nothing; every
 // refusal writes nothing.
 TEST_F(Safeguards, TheBlockIsLiftedExactlyAndRefusedWhereItWouldWriteMore) {
-    const std::wstring sw = L"SOFTWARE\\Policies\\Microsoft\\Windows\\DeviceInstall\\Restrictions\\DenyDeviceIDs";
+    const std::wstring sw = kR + L"\\DenyDeviceIDs";
     const std::wstring restored = L"Restored Registry (HKLM\\" + sw + L")";
     const auto other = [&](const wchar_t* name, const std::wstring& id) { return [=] { setString(HKEY_LOCAL_MACHINE, kL, name, id); }; };
     const auto on = [&](DWORD value) { return [=] { setDword(HKEY_LOCAL_MACHINE, kR, L"DenyDeviceIDs", value); }; };
@@ -73,14 +74,14 @@ TEST_F(Safeguards, TheBlockIsLiftedExactlyAndRefusedWhereItWouldWriteMore) {
          {line(L"Unblocked", kA), L"Not Restored Registry (HKLM\\" + sw + L": other entries of the list rely on it)"},
          {sw + L"=4:1", kL + L"\\5=1:OTHER"}, false},
         {both(on(0), other(L"1", L"OTHER")), {line(L"Not blocked", kA)}, none, {}, {}, false},
-        {[] { createKey(HKEY_LOCAL_MACHINE, std::wstring(kScratchKey) + L"\\Elsewhere"),
-              makeKeyLink(HKEY_LOCAL_MACHINE, kR, L"\\REGISTRY\\MACHINE\\SOFTWARE\\TidewellTest\\Elsewhere"); },
+        {[] { createKey(HKEY_LOCAL_MACHINE, std::wstring(kScratchKey) + L"\\Elsewhere"),  // the link above the list
+              makeKeyLink(HKEY_LOCAL_MACHINE, kDI, L"\\REGISTRY\\MACHINE\\SOFTWARE\\TidewellTest\\Elsewhere"); },
          {line(L"Not blocked", kA)}, none, {}, {}, false},
         {none, {line(L"Not blocked", kA)}, none, {}, {}, true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(&row - rows);
-        removeKeyTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Policies\\Microsoft\\Windows\\DeviceInstall");
+        removeKeyTree(HKEY_LOCAL_MACHINE, kDI);
         removeKeyTree(HKEY_LOCAL_MACHINE, kScratchKey), removeTree(tw::BackupRoot() + kSet), faults::reset();
         row.plant();
         const Lines planted = policies();
