@@ -1,10 +1,12 @@
 #include "engine/DeviceInstallBlock.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <optional>
 
 #include "backup/BackupUnit.h"
+#include "engine/BlockRecord.h"
 #include "engine/DeleteMode.h"
 #include "engine/RegistrySelf.h"
 #include "log/LogUnit.h"
@@ -16,9 +18,9 @@ namespace tw {
 namespace {
 
 // The keys from SOFTWARE down to the list, each below the one before.
-constexpr const wchar_t* kLevels[] = {L"Policies", L"Microsoft", L"Windows", L"DeviceInstall", L"Restrictions",
-                                      L"DenyDeviceIDs"};
-constexpr std::size_t kDepth = std::size(kLevels);
+constexpr const wchar_t* kLevels[kBlockKeyDepth] = {L"Policies", L"Microsoft", L"Windows", L"DeviceInstall",
+                                                     L"Restrictions", L"DenyDeviceIDs"};
+constexpr std::size_t kDepth = kBlockKeyDepth;
 constexpr const wchar_t* kSwitch = L"DenyDeviceIDs";
 constexpr const wchar_t* kKind = L"device installation (";
 constexpr const wchar_t* kRecordName = L"DenyDeviceIDs";
@@ -33,19 +35,9 @@ std::wstring levelPath(std::size_t depth) {
 const std::wstring kRestrictions = levelPath(kDepth - 1), kList = levelPath(kDepth);
 const std::wstring kSwitchText = L"HKLM\\" + kRestrictions + L"\\" + kSwitch;
 
-struct Value {
-    std::uint32_t type = 0;
-    std::vector<std::uint8_t> data;
-};
+using Value = RegistryData;
+using Record = BlockRecord;
 using NamedValues = std::vector<std::pair<std::wstring, Value>>;
-
-// What a block added, as its record keeps it.
-struct Record {
-    std::size_t made = 0;                 // the deepest keys of kLevels that the block made
-    bool switchSet = false;               // the block turned the list on ...
-    std::optional<Value> previous;        // ... over this value (none: there was none)
-    std::vector<std::pair<std::wstring, std::wstring>> values;  // name, id
-};
 
 // Opens (or makes) a key of the policy. A key that is not what its path
 // names (a link on the way leads elsewhere) is refused as kErrBadPathname.
@@ -91,68 +83,6 @@ std::optional<std::wstring> stringOf(const Value& v) {
 bool isOn(const std::optional<Value>& v) {
     return v && v->type == plat::kRegDword && v->data == std::vector<std::uint8_t>{1, 0, 0, 0};
 }
-bool isNumber(const std::wstring& name) {
-    return !name.empty() && name.size() <= 9 && name.find_first_not_of(L"0123456789") == std::wstring::npos;
-}
-
-// ---- the record: UTF-8 lines of tab-separated fields ----
-
-std::string hexOf(const std::vector<std::uint8_t>& data) {
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (std::uint8_t b : data) out += {digits[b >> 4], digits[b & 15]};
-    return out;
-}
-std::optional<std::vector<std::uint8_t>> bytesOf(const std::string& hex) {
-    const auto digit = [](char c) { return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1; };
-    if (hex.size() % 2 != 0) return std::nullopt;
-    std::vector<std::uint8_t> out;
-    for (std::size_t i = 0; i < hex.size(); i += 2) {
-        const int hi = digit(hex[i]), lo = digit(hex[i + 1]);
-        if (hi < 0 || lo < 0) return std::nullopt;
-        out.push_back(static_cast<std::uint8_t>(hi * 16 + lo));
-    }
-    return out;
-}
-
-std::string recordText(const Record& r) {
-    std::string text = "made\t" + std::to_string(r.made) + "\n";
-    if (r.switchSet)
-        text += r.previous ? "switch\t" + std::to_string(r.previous->type) + "\t" + hexOf(r.previous->data) + "\n"
-                           : "switch\t-\n";
-    for (const auto& [name, id] : r.values) text += "value\t" + toUtf8(name) + "\t" + toUtf8(id) + "\n";
-    return text;
-}
-
-std::vector<std::string> split(const std::string& text, char separator) {
-    std::vector<std::string> parts{""};
-    for (char c : text)
-        if (c == separator)
-            parts.emplace_back();
-        else
-            parts.back().push_back(c);
-    return parts;
-}
-
-// A record as it was written; lines of any other form are passed over, and
-// a value name that the block could not have written is not taken.
-Record parseRecord(const std::string& text) {
-    Record r;
-    for (const std::string& line : split(text, '\n')) {
-        const std::vector<std::string> f = split(line, '\t');
-        if (f[0] == "made" && f.size() == 2 && f[1].size() == 1 && f[1][0] >= '0' && f[1][0] - '0' <= int(kDepth)) {
-            r.made = static_cast<std::size_t>(f[1][0] - '0');
-        } else if (f[0] == "switch" && f.size() == 2 && f[1] == "-") {
-            r.switchSet = true;
-        } else if (f[0] == "switch" && f.size() == 3 && !f[1].empty() && f[1].size() <= 2 &&
-                   f[1].find_first_not_of("0123456789") == std::string::npos) {
-            if (auto data = bytesOf(f[2])) r.switchSet = true, r.previous = Value{std::stoul(f[1]), *data};
-        } else if (f[0] == "value" && f.size() == 3 && isNumber(fromUtf8(f[1])) && !f[2].empty()) {
-            r.values.emplace_back(fromUtf8(f[1]), fromUtf8(f[2]));
-        }
-    }
-    return r;
-}
 
 std::vector<std::wstring> recordFiles(const std::wstring& folder) {
     std::vector<plat::FindData> found;
@@ -169,7 +99,7 @@ bool writeRecord(const std::wstring& itemFolder, const Record& r) {
     if (!forceDirectories(folder)) return false;
     std::wstring file = folder + kRecordName + L".txt";
     for (int n = 2; fileExists(file); ++n) file = folder + kRecordName + L" (" + std::to_wstring(n) + L").txt";
-    const std::string text = recordText(r);
+    const std::string text = BlockRecordText(r);
     return plat::writeFileBytes(file, {text.begin(), text.end()}) == plat::kOk;
 }
 
@@ -220,14 +150,21 @@ void liftRecord(const Record& r) {
 Record readRecord(const std::wstring& file) {
     std::vector<std::uint8_t> bytes;
     if (plat::readFileBytes(file, bytes) != plat::kOk) return {};
-    return parseRecord(std::string(bytes.begin(), bytes.end()));
+    return ParseBlockRecord(std::string(bytes.begin(), bytes.end()));
 }
 
 }  // namespace
 
 void BlockDeviceInstallation(const std::vector<std::wstring>& hardwareIds, const std::wstring& itemFolder) {
+    const auto control = [](wchar_t c) { return c < 0x20; };
     std::vector<std::wstring> ids;
     for (const std::wstring& id : hardwareIds) {
+        if (std::any_of(id.begin(), id.end(), control)) {  // it would break its record's lines
+            std::wstring shown = id;
+            std::replace_if(shown.begin(), shown.end(), control, L'?');
+            NoteRefusal(shown, L"its hardware id holds a control character"), line(L"Not blocked ", shown);
+            continue;
+        }
         bool seen = id.empty();
         for (const std::wstring& other : ids) seen = seen || plat::sameNameIgnoreCase(id, other);
         if (!seen) ids.push_back(id);
@@ -256,7 +193,7 @@ void BlockDeviceInstallation(const std::vector<std::wstring>& hardwareIds, const
         refusal = L"the list is off and holds entries that turning it on would bring into force";
     unsigned long next = 1;
     for (const auto& [name, value] : existing)
-        if (isNumber(name)) next = std::max(next, std::stoul(name) + 1);
+        if (IsBlockValueName(name)) next = std::max(next, std::stoul(name) + 1);
     std::vector<std::wstring> already;
     for (const std::wstring& id : ids) {
         bool listed = false;

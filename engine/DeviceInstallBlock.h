@@ -36,7 +36,8 @@ inline constexpr const wchar_t* kBlockItemName = L"DeviceInstallBlock";
 // absence) when it turns it on, and of the keys it makes goes into
 // itemFolder as a new file ("DenyDeviceIDs.txt", "DenyDeviceIDs (2).txt"
 // ...), whatever the backup setting says: without that record nothing is
-// written. Every id is refused when a key of the policy is not what its
+// written. An id holding a control character is refused (its line shows
+// "?" for each). Every id is refused when a key of the policy is not what its
 // path names (a registry link on the way), when the list is off but holds
 // entries (turning it on would bring others' entries into force), or when
 // the record cannot be written.

@@ -11,6 +11,8 @@ if(TW_FUZZ)
         message(FATAL_ERROR "TW_FUZZ needs clang (CC=clang CXX=clang++)")
         tw_fuzz_target(family_fuzz MAX_LEN 8192 SOURCES ${CMAKE_CURRENT_LIST_DIR}/family_fuzz.cpp ${S}/targets/FamilyFormat.cpp
                    ${S}/platform/common.cpp ${S}/tests/native/system_text.cpp)
+    tw_fuzz_target(block_fuzz MAX_LEN 2048 SOURCES ${CMAKE_CURRENT_LIST_DIR}/block_fuzz.cpp ${S}/engine/BlockRecord.cpp
+                   ${S}/platform/common.cpp ${S}/tests/native/system_text.cpp)
 endif()
     set(TW_FUZZ_FLAGS -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer -g -O1)
     set(TW_FUZZ_LIST ${CMAKE_BINARY_DIR}/fuzz-targets.txt)
@@ -37,5 +39,7 @@ endif()
     tw_fuzz_target(backup_fuzz MAX_LEN 4096 SOURCES ${CMAKE_CURRENT_LIST_DIR}/backup_fuzz.cpp
                    ${S}/backup/BackupNames.cpp ${S}/platform/common.cpp ${S}/tests/native/system_text.cpp)
     tw_fuzz_target(family_fuzz MAX_LEN 8192 SOURCES ${CMAKE_CURRENT_LIST_DIR}/family_fuzz.cpp ${S}/targets/FamilyFormat.cpp
+                   ${S}/platform/common.cpp ${S}/tests/native/system_text.cpp)
+    tw_fuzz_target(block_fuzz MAX_LEN 2048 SOURCES ${CMAKE_CURRENT_LIST_DIR}/block_fuzz.cpp ${S}/engine/BlockRecord.cpp
                    ${S}/platform/common.cpp ${S}/tests/native/system_text.cpp)
 endif()

@@ -111,7 +111,10 @@ TEST_F(Safeguards, TheBlockIsLiftedExactlyAndRefusedWhereItWouldWriteMore) {
         EXPECT_EQ(after, sorted(want));
         EXPECT_TRUE(tw::BlockNote(kSet).empty());
     }
-    removeTree(tw::BackupRoot() + kSet);
+    faults::reset(), removeTree(tw::BackupRoot() + kSet), tw::RunLog().clear();
+    tw::BlockDeviceInstallation({L"PCI\\VEN_1\nvalue\t1\tOTHER"}, tw::BackupRoot() + kSet + L"\\x\\");  // would add a line
+    EXPECT_EQ(logLines(), Lines{line(L"Not blocked", L"PCI\\VEN_1?value?1?OTHER")});
+    EXPECT_FALSE(folderExists(tw::BackupRoot() + kSet));
 }
 
 // A point counts as made only when its number is known to be new.
