@@ -22,7 +22,8 @@ const std::vector<std::uint8_t> kZero = {0, 0, 0, 0};
 
 // Windows's frequency value at 0 while it lives, where it said otherwise;
 // afterwards what was there, the value or its absence. A value it cannot
-// read is left alone.
+// read, or in a key that is not what its path names (a registry link on the
+// way), is left alone.
 class FrequencyZero {
 public:
     FrequencyZero() {
@@ -31,14 +32,22 @@ public:
                              plat::kKeyRead | plat::kKeySetValue | plat::kKeyWow64_64Key, raw) != plat::kOk)
             return;
         key_.reset(raw);
+        if (!plat::sameNameIgnoreCase(plat::regKeyName(raw), std::wstring(L"\\REGISTRY\\MACHINE\\") + kSystemRestore))
+            return;
         std::uint32_t size = 0;
         const plat::Error e = plat::regQueryValue(raw, kFrequency, type_, &data_, size);
-        if (e == plat::kOk && type_ == plat::kRegDword && data_ == kZero) inForce_ = true;
-        else if (e == plat::kOk || e == plat::kErrFileNotFound)
-            had_ = e == plat::kOk, changed_ = inForce_ = plat::regSetValue(raw, kFrequency, plat::kRegDword, kZero) == plat::kOk;
+        had_ = e == plat::kOk;
+        if (had_ && type_ == plat::kRegDword && data_ == kZero)
+            inForce_ = true;
+        else if (had_ || e == plat::kErrFileNotFound)
+            changed_ = inForce_ = plat::regSetValue(raw, kFrequency, plat::kRegDword, kZero) == plat::kOk;
     }
     ~FrequencyZero() {
-        if (changed_) had_ ? plat::regSetValue(key_.get(), kFrequency, type_, data_) : plat::regDeleteValue(key_.get(), kFrequency);
+        if (!changed_) return;
+        if (had_)
+            plat::regSetValue(key_.get(), kFrequency, type_, data_);
+        else
+            plat::regDeleteValue(key_.get(), kFrequency);
     }
     FrequencyZero(const FrequencyZero&) = delete;
     FrequencyZero& operator=(const FrequencyZero&) = delete;
@@ -63,8 +72,9 @@ std::vector<std::wstring> removedDeviceIds(const std::vector<PreviewGroup>& grou
     for (const PreviewGroup& group : groups)
         for (const std::wstring& line : group.lines) {
             const ReportItem item = ReportItemOf(line, nullptr);
-            const ItemNote* note = item.kind == L"device" && item.outcome != L"not deleted" ? FindItemNote(item.path) : nullptr;
-            if (note && !note->hardwareIds.empty()) ids.push_back(note->hardwareIds.front());
+            if (item.kind != L"device" || item.outcome == L"not deleted") continue;
+            const std::vector<std::wstring> noted = FindHardwareIds(item.path);
+            if (!noted.empty()) ids.push_back(noted.front());
         }
     return ids;
 }

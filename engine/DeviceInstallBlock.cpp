@@ -197,7 +197,8 @@ void BlockDeviceInstallation(const std::vector<std::wstring>& hardwareIds, const
     std::vector<std::wstring> already;
     for (const std::wstring& id : ids) {
         bool listed = false;
-        for (const auto& [name, value] : existing) listed = listed || plat::sameNameIgnoreCase(stringOf(value).value_or(L""), id);
+        for (const auto& [name, value] : existing)
+            listed = listed || plat::sameNameIgnoreCase(stringOf(value).value_or(L""), id);
         if (listed)
             already.push_back(id);
         else

@@ -15,15 +15,17 @@ struct ItemNote {
     bool queuedAtRestart = false;
     std::wstring backupCopy;  // empty: no copy written
     std::wstring refusal;     // empty: not refused, or no reason known
-    std::vector<std::wstring> hardwareIds;  // a removed device's, most specific first
 };
 
 void NoteQueuedAtRestart(const std::wstring& path);
 void NoteBackupCopy(const std::wstring& path, const std::wstring& copy);
 void NoteRefusal(const std::wstring& path, const std::wstring& reason);
+// A device's hardware ids, most specific first, beside its line.
 void NoteHardwareIds(const std::wstring& path, const std::vector<std::wstring>& ids);
 // The note of an item; nullptr when nothing was noted.
 const ItemNote* FindItemNote(const std::wstring& path);
+// The hardware ids noted beside an item's line; empty when none were.
+std::vector<std::wstring> FindHardwareIds(const std::wstring& path);
 void ClearItemNotes();
 
 }  // namespace tw

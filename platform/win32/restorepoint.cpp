@@ -105,7 +105,9 @@ Error createRestorePoint(const std::wstring& description, std::int64_t& sequence
             result = kOk;
         } else {
             const DWORD last = ::GetLastError();
-            result = status.nStatus != ERROR_SUCCESS ? status.nStatus : last != ERROR_SUCCESS ? last : ERROR_GEN_FAILURE;
+            result = status.nStatus != ERROR_SUCCESS ? status.nStatus
+                     : last != ERROR_SUCCESS         ? last
+                                                     : ERROR_GEN_FAILURE;
         }
     }
     ::FreeLibrary(library);
@@ -121,7 +123,8 @@ Error lastRestorePointSequence(std::int64_t& sequence) {
     const Bstr space(L"ROOT\\DEFAULT"), language(L"WQL"), query(L"SELECT SequenceNumber FROM SystemRestore");
     HRESULT hr = ::CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
                                     reinterpret_cast<void**>(&locator.p));
-    if (SUCCEEDED(hr)) hr = locator.p->ConnectServer(space.value, nullptr, nullptr, nullptr, 0, nullptr, nullptr, &services.p);
+    if (SUCCEEDED(hr))
+        hr = locator.p->ConnectServer(space.value, nullptr, nullptr, nullptr, 0, nullptr, nullptr, &services.p);
     if (SUCCEEDED(hr))
         hr = ::CoSetProxyBlanket(services.p, RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr, RPC_C_AUTHN_LEVEL_CALL,
                                  RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);

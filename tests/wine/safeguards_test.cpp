@@ -144,7 +144,9 @@ TEST_F(Safeguards, AFailedRestorePointIsToldAndTheFrequencyPutBack) {
     for (const Row& r : {Row{[] {}, false, true, IDCANCEL, true}, Row{[&] { createKey(HKEY_LOCAL_MACHINE, key); }, true, false, IDOK, true},
                          Row{set([](HKEY h, auto& k, auto n) { setDword(h, k, n, 1440); }), true, false, IDCANCEL, false},
                          Row{set([](HKEY h, auto& k, auto n) { setDword(h, k, n, 0); }), true, true, IDOK, true},
-                         Row{set([](HKEY h, auto& k, auto n) { setString(h, k, n, L"5"); }), true, true, IDOK, true}}) {
+                         Row{set([](HKEY h, auto& k, auto n) { setString(h, k, n, L"5"); }), true, true, IDOK, true},
+                         Row{[&] { createKey(HKEY_LOCAL_MACHINE, kScratchKey), makeKeyLink(HKEY_LOCAL_MACHINE, key,
+                                   L"\\REGISTRY\\MACHINE\\SOFTWARE\\TidewellTest"); }, false, true, IDOK, true}}) {
         removeKeyTree(HKEY_LOCAL_MACHINE, key), r.plant(), faults::reset(), faults::answerMessageBoxes({r.answer});
         const std::wstring before = frequency();
         const tw::RestorePointCall call = tw::MakeRestorePoint();
