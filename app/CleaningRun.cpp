@@ -1,6 +1,7 @@
 #include "app/CleaningRun.h"
 
 #include "app/RunReport.h"
+#include "app/RunSafeguards.h"
 #include "log/LogUnit.h"
 #include "log/RunNotes.h"
 #include "platform/common.h"
@@ -106,11 +107,18 @@ std::wstring caughtErrorText() {
     }
 }
 
-RunOutcome finishRun(CleaningView& view, const std::vector<std::wstring>& labels, RunRecord& record) {
+RunOutcome finishRun(CleaningView& view, const std::vector<std::wstring>& labels, RunRecord& record,
+                     const RunSafeguards& guards, bool unattended) {
     const MainMessageTexts& texts = MainMessages();
     view.setProgressMax(CountSelectedSteps(labels));
     view.setProgressPosition(0);
+    SafeguardedRun safeguards(guards, RunLog(), DeletionContext::Mode::Act);
+    if (!safeguards.Begin(unattended)) {
+        record.families = safeguards.groups();
+        return RunOutcome::Cancelled;
+    }
     RunSelectedTargets(labels, &record.families, [&view] { view.stepProgress(); });
+    safeguards.End(record.families);
     SortLog();
     if (LogFiles) SaveLog();
     const RunOutcome outcome = OutcomeOfItems(ReportFamilies(record.families, FindItemNote));
@@ -132,7 +140,7 @@ RunOutcome finishRun(CleaningView& view, const std::vector<std::wstring>& labels
 
 }  // namespace
 
-RunOutcome RunCleaning(CleaningView& view, bool unattended, RunRecord* record) {
+RunOutcome RunCleaning(CleaningView& view, bool unattended, RunRecord* record, const RunSafeguards& oneRun) {
     RunRecord unused;
     RunRecord& kept = record ? *record : unused;
     if (view.cleanLabels().empty() || CleaningBusy) return RunOutcome::NotStarted;
@@ -149,9 +157,10 @@ RunOutcome RunCleaning(CleaningView& view, bool unattended, RunRecord* record) {
     const std::vector<std::wstring> labels = view.cleanLabels();
     if (labels.empty()) return RunOutcome::NotStarted;
 
-    if (!unattended) return finishRun(view, labels, kept);
+    const RunSafeguards guards = SafeguardsInForce(oneRun);
+    if (!unattended) return finishRun(view, labels, kept, guards, false);
     try {
-        return finishRun(view, labels, kept);
+        return finishRun(view, labels, kept, guards, true);
     } catch (...) {
         // Nobody is there to read an error box: the text is kept as the last
         // line of the saved log instead.
@@ -168,14 +177,15 @@ RunOutcome RunCleaning(CleaningView& view, bool unattended, RunRecord* record) {
 }
 
 RunOutcome RunPreview(CleaningView& view, std::vector<PreviewGroup>& groups, bool saveLog, bool unattended,
-                      RunRecord* record) {
+                      RunRecord* record, const RunSafeguards& oneRun) {
     const std::vector<std::wstring> labels = view.cleanLabels();
     if (labels.empty() || CleaningBusy) return RunOutcome::NotStarted;
     RunGuard guard;
     view.setProgressMax(CountSelectedSteps(labels));
     view.setProgressPosition(0);
     try {
-        PreviewSelectedTargets(labels, groups, [&view] { view.stepProgress(); });
+        const RunSafeguards guards = SafeguardsInForce(oneRun);
+        PreviewSelectedTargets(labels, groups, [&view] { view.stepProgress(); }, {}, &guards);
     } catch (...) {
         if (!unattended) throw;
         std::vector<std::wstring> lines = PreviewLogLines(groups);

@@ -45,8 +45,9 @@ bool RebootSystem();
 // restarts. Returns NotStarted for an empty list or while a run is busy,
 // Finished otherwise; an error is passed on, or when unattended saved as the
 // last line of the preview's log (with saveLog) and returned as Error.
-// With a record, the groups and the error's text are also left there.
+// With a record, the groups and the error's text are also left there. The
+// safeguards are those of the settings and those `oneRun` turns on.
 RunOutcome RunPreview(CleaningView& view, std::vector<PreviewGroup>& groups, bool saveLog, bool unattended,
-                      RunRecord* record = nullptr);
+                      RunRecord* record = nullptr, const RunSafeguards& oneRun = {});
 
 }  // namespace tw

@@ -4,6 +4,7 @@
 
 #include "app/CleaningRun.h"
 #include "app/RunReport.h"
+#include "app/RunSafeguards.h"
 #include "log/RunNotes.h"
 #include "platform/common.h"
 #include "platform/platform.h"
@@ -13,12 +14,14 @@
 
 namespace tw {
 
-std::vector<std::pair<std::string, int>> ReportedSettings() {
+std::vector<std::pair<std::string, int>> ReportedSettings(const RunSafeguards& oneRun) {
     std::vector<std::pair<std::string, int>> settings = {
         {"BackupEnabled", BackupEnabled}, {"DeleteAtReboot", DeleteAtReboot},
         {"LogFiles", LogFiles},           {"DisplayWarning", DisplayWarning},
         {"RebootMode", RebootMode},       {"RemoveNVIDIAFolder", RemoveNVIDIAFolder},
-        {"RemoveATiFolder", RemoveATiFolder}};
+        {"RemoveATiFolder", RemoveATiFolder},
+        {"BlockReinstall", SafeguardsInForce(oneRun).blockReinstall},
+        {"RestorePoint", SafeguardsInForce(oneRun).restorePoint}};
     for (const Family& family : FamilyTable()) {
         const std::string section = toUtf8(family.section);
         settings.emplace_back(section + " Files", SwitchesOf(family).files);
@@ -58,13 +61,13 @@ int RunFromCommandLine(CleaningView& view, const CommandLineRequest& request, st
     RunReport report;
     report.started = std::chrono::system_clock::now();
     RunRecord record;
-    const RunOutcome outcome = request.preview ? RunPreview(view, groups, true, request.quit, &record)
-                                               : RunCleaning(view, request.quit, &record);
+    const RunOutcome outcome = request.preview ? RunPreview(view, groups, true, request.quit, &record, request.safeguards)
+                                               : RunCleaning(view, request.quit, &record, request.safeguards);
     report.ended = std::chrono::system_clock::now();
     report.version = fromUtf8(TW_VERSION_TEXT);
     report.preview = request.preview;
     report.arguments = request.arguments;
-    report.settings = ReportedSettings();
+    report.settings = ReportedSettings(request.safeguards);
     for (const FamilyProblem& problem : OwnFamilyProblems()) report.familyFilesNotLoaded.push_back(ProblemText(problem));
     report.families = ReportFamilies(record.families, FindItemNote);
     report.error = record.error;

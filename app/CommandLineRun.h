@@ -11,8 +11,8 @@
 
 namespace tw {
 
-// The settings in force, as the report names them.
-std::vector<std::pair<std::string, int>> ReportedSettings();
+// The settings in force, as the report names them (the safeguards with those `oneRun` turns on).
+std::vector<std::pair<std::string, int>> ReportedSettings(const RunSafeguards& oneRun = {});
 
 // Runs (or previews, into `groups`) what the request asks and returns the
 // exit code. The report is written whatever LogFiles says, also after a

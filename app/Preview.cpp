@@ -1,6 +1,7 @@
 #include "app/Preview.h"
 
 #include "app/CleaningRun.h"
+#include "app/RunSafeguards.h"
 #include "log/LogUnit.h"
 #include "log/RunNotes.h"
 #include "platform/platform.h"
@@ -31,12 +32,15 @@ private:
 }  // namespace
 
 void PreviewSelectedTargets(const std::vector<std::wstring>& labels, std::vector<PreviewGroup>& groups,
-                            std::function<void()> progress, std::function<void(const std::wstring&)> trace) {
+                            std::function<void()> progress, std::function<void(const std::wstring&)> trace,
+                            const RunSafeguards* guards) {
     // The preview's lines go to a log of its own: the run log stays as it is.
     TRunLog log;
     DeletionContext context = SettingsContext(log, DeletionContext::Mode::Report, std::move(progress));
     context.trace = std::move(trace);
     ClearItemNotes();
+    SafeguardedRun safeguards(guards ? *guards : RunSafeguards{}, log, DeletionContext::Mode::Report);
+    safeguards.Begin(true);
     for (const std::wstring& label : labels) {
         const Family* family = FindFamilyByLabel(label);
         if (!family) continue;
@@ -45,6 +49,7 @@ void PreviewSelectedTargets(const std::vector<std::wstring>& labels, std::vector
         const PhaseSwitches& on = SwitchesOf(*family);
         Clean(context, *family, on.files, on.registry, on.drivers);
     }
+    safeguards.End(groups);
 }
 
 std::vector<std::wstring> PreviewLogLines(const std::vector<PreviewGroup>& groups) {

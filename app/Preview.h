@@ -21,10 +21,13 @@ struct PreviewGroup {
 // receives one group per target as it runs, so that the lines found before an
 // error (which is passed on) are kept. The run log is left as it was.
 // `progress` is told of each step, `trace` of each call of a deletion routine
-// (see DeletionContext).
+// (see DeletionContext). The safeguards (app/RunSafeguards.h) add their groups
+// before and after.
+struct RunSafeguards;
 void PreviewSelectedTargets(const std::vector<std::wstring>& labels, std::vector<PreviewGroup>& groups,
                             std::function<void()> progress = {},
-                            std::function<void(const std::wstring&)> trace = {});
+                            std::function<void(const std::wstring&)> trace = {},
+                            const RunSafeguards* guards = nullptr);
 
 // Every line of the groups in one list, sorted like the run log: the lines
 // of the saved preview.

@@ -13,8 +13,10 @@ struct LineStart {
     const wchar_t* words;
     const wchar_t* outcome;
 };
-constexpr LineStart kLineStarts[] = {
-    {L"Deleted ", L"deleted"}, {L"Would delete ", L"would delete"}, {L"Not deleted ", L"not deleted"}};
+// A missing safeguard (app/RunSafeguards.h) counts as an item not deleted.
+constexpr LineStart kLineStarts[] = {{L"Deleted ", L"deleted"},         {L"Would delete ", L"would delete"},
+                                     {L"Not deleted ", L"not deleted"}, {L"Not created ", L"not deleted"},
+                                     {L"Not blocked ", L"not deleted"}};
 
 std::string utf8(const std::wstring& text) { return toUtf8(text); }
 

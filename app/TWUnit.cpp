@@ -127,6 +127,10 @@ CommandLineRequest ParseCommandLine(const std::vector<std::wstring>& arguments) 
             request.drivers = true;
         else if (auto path = ReportSwitchPath(argument))
             request.reportPath = *path;
+        else if (upperAscii(argument) == L"-RESTOREPOINT")
+            request.safeguards.restorePoint = true;
+        else if (upperAscii(argument) == L"-BLOCKUPDATE")
+            request.safeguards.blockReinstall = true;
     }
     return request;
 }

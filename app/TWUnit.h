@@ -87,6 +87,12 @@ bool IsPreviewSwitch(const std::wstring& argument);
 // The file of "-REPORT=<file>" (the switch in any letter case), or nothing.
 std::optional<std::wstring> ReportSwitchPath(const std::wstring& argument);
 
+// The safeguards a run takes besides its families (app/RunSafeguards.h).
+struct RunSafeguards {
+    bool restorePoint = false;    // "-RESTOREPOINT": a restore point first
+    bool blockReinstall = false;  // "-BLOCKUPDATE": removed devices' drivers kept from coming back
+};
+
 struct CommandLineRequest {
     std::vector<std::wstring> labels;  // in argument order, repeats kept
     std::vector<std::wstring> arguments;  // as given
@@ -95,6 +101,7 @@ struct CommandLineRequest {
     bool preview = false;              // "-PREVIEW": a preview instead of a run
     bool drivers = false;              // "-DRIVERS": the families' driver phase on for this run
     std::optional<std::wstring> reportPath;  // "-REPORT=<file>" (the last one given)
+    RunSafeguards safeguards;                // on for this run, whatever the settings say
 };
 CommandLineRequest ParseCommandLine(const std::vector<std::wstring>& arguments);
 
@@ -201,7 +208,9 @@ int ExitCodeOf(RunOutcome outcome);
 // "-QUIT") shows no error: the error's text becomes the last line of the run
 // log, which is then saved whatever LogFiles says, and the result is Error.
 // With a record, the run also leaves there what its report needs.
+// The safeguards are those of the settings and those `oneRun` turns on.
 struct RunRecord;
-RunOutcome RunCleaning(CleaningView& view, bool unattended = false, RunRecord* record = nullptr);
+RunOutcome RunCleaning(CleaningView& view, bool unattended = false, RunRecord* record = nullptr,
+                       const RunSafeguards& oneRun = {});
 
 }  // namespace tw

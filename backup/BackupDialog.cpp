@@ -4,6 +4,8 @@
 #include "backup/DriverBackup.h"
 #include "engine/DeleteUnit.h"
 #include "log/LogUnit.h"
+#include "engine/DeviceInstallBlock.h"
+#include "engine/ProtectedFolders.h"
 #include "options/Language.h"
 #include "platform/common.h"
 #include "platform/platform.h"
@@ -106,7 +108,18 @@ ItemKind KindOfItem(const std::wstring& item) {
     if (endsIn(L"Files")) return ItemKind::Files;
     if (endsIn(L"Registry")) return ItemKind::Registry;
     if (endsIn(L"Drivers")) return ItemKind::Drivers;
+    if (endsIn(L"Block")) return ItemKind::Block;
     return ItemKind::None;
+}
+
+std::wstring BlockNote(const std::wstring& set) {
+    for (const std::wstring& item : SetItems(set))
+        if (KindOfItem(item) == ItemKind::Block && DeviceInstallBlockInPlace(set + L"\\" + item + L"\\"))
+            return LanguageText(L"Backup Block Note",
+                                L"This set keeps Windows, Windows Update included, from installing drivers for the "
+                                L"devices it removed. Restore this set to lift the block before you install a new "
+                                L"driver for such a device.");
+    return {};
 }
 
 void RestoreCheckedItems(const std::wstring& set, const std::vector<CheckEntry>& items) {
@@ -119,6 +132,7 @@ void RestoreCheckedItems(const std::wstring& set, const std::vector<CheckEntry>&
             case ItemKind::Files: RestoreFiles(item); break;
             case ItemKind::Registry: RestoreRegistry(item); break;
             case ItemKind::Drivers: RestoreDrivers(item); break;
+            case ItemKind::Block: LiftDeviceInstallBlock(item); break;
             case ItemKind::None: break;
             }
         }

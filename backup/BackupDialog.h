@@ -37,15 +37,21 @@ std::wstring MegabyteText(std::uint64_t bytes, const std::wstring& separator);
 // "<set>MB / <root>MB" with the user's decimal separator.
 std::wstring SizeText(const std::wstring& set);
 
-enum class ItemKind { Files, Registry, Drivers, None };
+enum class ItemKind { Files, Registry, Drivers, Block, None };
 // By the name alone, with case: ends in "Files", else in "Registry", else in
-// "Drivers" (backup/DriverBackup.h), else none.
+// "Drivers" (backup/DriverBackup.h), else in "Block"
+// (engine/DeviceInstallBlock.h), else none.
 ItemKind KindOfItem(const std::wstring& item);
 
 // Restores every checked item of a set, first to last: the run log is
 // cleared before each item and, when LogFiles is on, saved after it. Raises
 // the AppError of a log file that cannot be written.
 void RestoreCheckedItems(const std::wstring& set, const std::vector<CheckEntry>& items);
+
+// What the dialog says of a chosen set: LanguageText "Backup Block Note"
+// (its block keeps drivers from being installed until the set is restored)
+// while an item of the set holds a block still in place; otherwise nothing.
+std::wstring BlockNote(const std::wstring& set);
 
 // Deletes the folder of every checked set, from the last entry to the first,
 // with backup off whatever BackupEnabled says. Returns the indexes of the

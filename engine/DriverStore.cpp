@@ -228,6 +228,7 @@ void RemoveDevices(DeletionContext& context, const std::vector<std::wstring>& cl
             continue;
         const std::wstring text =
             d.instanceId + L": " + d.className + (d.description.empty() ? L"" : L", " + d.description);
+        NoteHardwareIds(text, d.hardwareIds);  // for the block of the devices the run's lines say went
         std::wstring refusal = blocked;
         if (refusal.empty() && d.presence == plat::Presence::Unknown)
             refusal = L"whether it is attached could not be told";

@@ -54,7 +54,8 @@ void RemoveDriverPackages(DeletionContext& context, const std::vector<std::wstri
 // letter case ignored; an empty prefix matches nothing). With backup on, the
 // device's key (HKLM\SYSTEM\CurrentControlSet\Enum\<instance id>) is saved
 // first. Call it before RemoveDriverPackages: a package is refused while a
-// device it serves is listed present.
+// device it serves is listed present. The hardware ids of each device named
+// are noted beside its line (NoteHardwareIds), for the run's update block.
 void RemoveDevices(DeletionContext& context, const std::vector<std::wstring>& classes, const std::vector<std::wstring>& hardwareIdPrefixes);
 
 // The class names and GUIDs refused above: System, Computer, Processor,

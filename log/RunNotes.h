@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace tw {
 
@@ -19,8 +20,12 @@ struct ItemNote {
 void NoteQueuedAtRestart(const std::wstring& path);
 void NoteBackupCopy(const std::wstring& path, const std::wstring& copy);
 void NoteRefusal(const std::wstring& path, const std::wstring& reason);
+// A device's hardware ids, most specific first, beside its line.
+void NoteHardwareIds(const std::wstring& path, const std::vector<std::wstring>& ids);
 // The note of an item; nullptr when nothing was noted.
 const ItemNote* FindItemNote(const std::wstring& path);
+// The hardware ids noted beside an item's line; empty when none were.
+std::vector<std::wstring> FindHardwareIds(const std::wstring& path);
 void ClearItemNotes();
 
 }  // namespace tw

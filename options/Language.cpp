@@ -76,6 +76,8 @@ const std::vector<LanguageKey>& LanguageKeys() {
         {L"Options Remove ATi", L"Remove ATi Folder (C:\\ATi)", {P::OptionsRemoveATi}},
         {L"Options Warning", L"Display warning message before cleaning", {P::OptionsWarning}},
         {L"Options Backup", L"Create a backup", {P::OptionsBackup}},
+        {L"Options Block Reinstall", L"Keep Windows Update from reinstalling", {P::OptionsBlockReinstall}},
+        {L"Options Restore Point", L"Restore point before cleaning", {P::OptionsRestorePoint}},
         {L"General", L"General", {P::OptionsGeneral}},
         {L"DontReboot", L"Don't reboot", {P::OptionsDontReboot}},
         {L"Prompt", L"Prompt", {P::OptionsPrompt}},

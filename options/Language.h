@@ -32,6 +32,7 @@ enum class Place {
     OptionsFileCleaning, OptionsRegistryCleaning, OptionsDriversCleaning, OptionsSystemtray, OptionsLogFiles,
     OptionsDeleteAtReboot, OptionsRemoveNVIDIA, OptionsRemoveATi, OptionsWarning, OptionsBackup,
     OptionsGeneral, OptionsReboot, OptionsDontReboot, OptionsPrompt, OptionsAfterCleaning,
+    OptionsBlockReinstall, OptionsRestorePoint,
     // desktop icon restorer
     DesktopTitle, DesktopSaveTab, DesktopSaveButton, DesktopRestoreTab, DesktopRestoreButton,
     DesktopRemoveTab, DesktopRemoveButton, DesktopSaveLabel, DesktopRestoreLabel,

@@ -56,6 +56,8 @@ bool& MiscSetting(MiscOption option) {
     case MiscOption::NVIDIAFolder: return RemoveNVIDIAFolder;
     case MiscOption::ATiFolder: return RemoveATiFolder;
     case MiscOption::WarningMessage: return DisplayWarning;
+    case MiscOption::BlockReinstall: return BlockReinstallEnabled;
+    case MiscOption::RestorePoint: return RestorePointEnabled;
     case MiscOption::Backup: break;
     }
     return BackupEnabled;

@@ -41,12 +41,13 @@ CheckState ToggledState(CheckState state);
 
 // The options of the Miscellaneous page that are plain switches.
 enum class MiscOption {
-    LogFiles, Systemtray, DeleteAtReboot, NVIDIAFolder, ATiFolder, WarningMessage, Backup
+    LogFiles, Systemtray, DeleteAtReboot, NVIDIAFolder, ATiFolder, WarningMessage, Backup, BlockReinstall,
+    RestorePoint
 };
 inline constexpr MiscOption kMiscOptions[] = {
     MiscOption::LogFiles,  MiscOption::Systemtray,     MiscOption::DeleteAtReboot,
     MiscOption::NVIDIAFolder, MiscOption::ATiFolder, MiscOption::WarningMessage,
-    MiscOption::Backup};
+    MiscOption::Backup, MiscOption::BlockReinstall, MiscOption::RestorePoint};
 bool& MiscSetting(MiscOption option);
 
 // The radio button (0 "Don't reboot", 1 "Prompt", 2 "Reboot after cleaning")

@@ -366,6 +366,9 @@ std::wstring regKeyName(HKey key);
 // REG_LINK value "SymbolicLinkValue" naming its target.
 bool regIsLink(HKey key);
 Error regDeleteValue(HKey key, const std::wstring& name);
+// RegEnumValueW: the name of the value at `index` (any length a name may
+// have); kErrNoMoreItems past the end.
+Error regEnumValue(HKey key, std::uint32_t index, std::wstring& name);
 Error regSaveKey(HKey key, const std::wstring& file);
 Error regRestoreKey(HKey key, const std::wstring& file, std::uint32_t flags);
 
@@ -499,5 +502,25 @@ constexpr bool isSelf64Bit() { return sizeof(void*) == 8; }
 // True when Windows itself is 64-bit (x64 or ARM64), whatever this process
 // is; also when a 32-bit process cannot tell (platform/win32/bitness.cpp).
 bool isSystem64Bit();
+
+// ------------------------------------------------------- system restore ----
+// srclient.dll is loaded for each call (never linked), COM started on this
+// thread for it and its security set once so that the system's services may
+// call back (platform/win32/restorepoint.cpp).
+
+inline constexpr Error kErrModNotFound = 126;   // ERROR_MOD_NOT_FOUND: no srclient.dll
+inline constexpr Error kErrProcNotFound = 127;  // ERROR_PROC_NOT_FOUND: no SRSetRestorePointW
+
+// SRSetRestorePointW with BEGIN_SYSTEM_CHANGE (APPLICATION_UNINSTALL), then
+// END_SYSTEM_CHANGE for the sequence number it gave. kOk when the first call
+// answered TRUE, with that number in `sequence`: a new point's, or the one of
+// a point Windows made earlier when its frequency rule skipped this one.
+// Otherwise the status the call reports (else its last error, else
+// ERROR_GEN_FAILURE), or kErrModNotFound / kErrProcNotFound.
+Error createRestorePoint(const std::wstring& description, std::int64_t& sequence);
+// The highest SequenceNumber of the restore points the system keeps (WMI,
+// ROOT\DEFAULT, class SystemRestore); 0 when it keeps none. An error
+// (HRESULT) when it cannot be asked.
+Error lastRestorePointSequence(std::int64_t& sequence);
 
 }  // namespace plat

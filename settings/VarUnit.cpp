@@ -15,6 +15,8 @@ bool RemoveNVIDIAFolder = false;
 bool RemoveATiFolder = false;
 bool DisplayWarning = true;
 bool BackupEnabled = false;
+bool BlockReinstallEnabled = false;
+bool RestorePointEnabled = false;
 int RebootMode = 0;
 
 namespace {
@@ -39,6 +41,8 @@ const Switch kGeneral[] = {
     {L"RemoveATiFolder", L"Enabled", &RemoveATiFolder, false},
     {L"DisplayWarning", L"Enabled", &DisplayWarning, true},
     {L"Backup", L"Enabled", &BackupEnabled, false},
+    {L"BlockReinstall", L"Enabled", &BlockReinstallEnabled, false},
+    {L"RestorePoint", L"Enabled", &RestorePointEnabled, false},
 };
 
 std::vector<PhaseSwitches>& familySwitches() {

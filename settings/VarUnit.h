@@ -19,6 +19,9 @@ extern bool RemoveNVIDIAFolder;
 extern bool RemoveATiFolder;
 extern bool DisplayWarning;
 extern bool BackupEnabled;
+// Off by default; each can also be turned on for one run from the command line.
+extern bool BlockReinstallEnabled;  // keep Windows Update from reinstalling removed devices' drivers
+extern bool RestorePointEnabled;    // a restore point before each cleaning run
 extern int RebootMode;  // 0 no restart, 1 ask, 2 restart at once; other values act as 0
 
 // The two switches of one driver family, one entry per family of the family

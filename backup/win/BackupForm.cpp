@@ -12,6 +12,8 @@ void TBackupForm::OnInit() {
                       twlayout::backup::kControls);
     twui::CheckList(item(IDC_BACKUP_CHECK_RESTORE)).Prepare(256);
     twui::CheckList(item(IDC_BACKUP_CHECK_SETS)).Prepare(256);
+    const twlayout::Control& note = twlayout::backup::kBlockNote;
+    twui::PlaceControl(hwnd(), note.id, note.x, note.y, note.width, note.height);
 }
 
 void TBackupForm::Open() {
@@ -42,6 +44,15 @@ void TBackupForm::OnPageChanged() {
         if (page == tw::BackupPage::Remove) sets.Add(names);
     }
     SetDlgItemTextW(hwnd(), IDC_BACKUP_SIZE, L"");
+    ShowBlockNote({});
+}
+
+void TBackupForm::ShowBlockNote(const std::wstring& note) {
+    using namespace twlayout::backup;
+    const twlayout::Control& items = note.empty() ? kItems : kItemsAboveNote;
+    twui::PlaceControl(hwnd(), items.id, items.x, items.y, items.width, items.height);
+    SetDlgItemTextW(hwnd(), IDC_BACKUP_BLOCK_NOTE, note.c_str());
+    ShowWindow(item(IDC_BACKUP_BLOCK_NOTE), note.empty() ? SW_HIDE : SW_SHOWNA);
 }
 
 void TBackupForm::ChooseSet() {
@@ -52,6 +63,7 @@ void TBackupForm::ChooseSet() {
     restore.Add(tw::SetItems(set));
     restore.CheckAll();
     ShowSizes(set);
+    ShowBlockNote(tw::BlockNote(set));
 }
 
 void TBackupForm::ShowSizes(const std::wstring& set) {

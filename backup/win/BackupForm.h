@@ -25,6 +25,8 @@ protected:
 private:
     void ChooseSet();
     void ShowSizes(const std::wstring& set);
+    // A set's block note below its items; an empty note hides it.
+    void ShowBlockNote(const std::wstring& note);
     void RemoveOrRestore();
     void SelectAll();
 };

@@ -15,7 +15,8 @@ constexpr int kLanguagePage[] = {IDC_OPT_LANG_GROUP, IDC_OPT_LANG_LABEL, IDC_OPT
 constexpr int kMiscellaneousPage[] = {
     IDC_OPT_GENERAL,      IDC_OPT_LOGFILES,    IDC_OPT_SYSTRAY,       IDC_OPT_DELETE_REBOOT,
     IDC_OPT_NVIDIA_FOLDER, IDC_OPT_WARNING,    IDC_OPT_BACKUP,        IDC_OPT_ATI_FOLDER,
-    IDC_OPT_REBOOT_GROUP, IDC_OPT_DONT_REBOOT, IDC_OPT_PROMPT,        IDC_OPT_AFTER_CLEANING};
+    IDC_OPT_REBOOT_GROUP, IDC_OPT_DONT_REBOOT, IDC_OPT_PROMPT,        IDC_OPT_AFTER_CLEANING,
+    IDC_OPT_BLOCK_REINSTALL, IDC_OPT_RESTORE_POINT};
 // The reboot radio buttons, by the mode they stand for.
 constexpr int kRebootRadios[] = {IDC_OPT_DONT_REBOOT, IDC_OPT_PROMPT, IDC_OPT_AFTER_CLEANING};
 
@@ -31,6 +32,8 @@ constexpr MiscControl kMiscControls[] = {
     {tw::MiscOption::ATiFolder, IDC_OPT_ATI_FOLDER},
     {tw::MiscOption::WarningMessage, IDC_OPT_WARNING},
     {tw::MiscOption::Backup, IDC_OPT_BACKUP},
+    {tw::MiscOption::BlockReinstall, IDC_OPT_BLOCK_REINSTALL},
+    {tw::MiscOption::RestorePoint, IDC_OPT_RESTORE_POINT},
 };
 
 struct PlaceControl {
@@ -58,6 +61,8 @@ constexpr PlaceControl kPlaces[] = {
     {tw::Place::OptionsDontReboot, IDC_OPT_DONT_REBOOT},
     {tw::Place::OptionsPrompt, IDC_OPT_PROMPT},
     {tw::Place::OptionsAfterCleaning, IDC_OPT_AFTER_CLEANING},
+    {tw::Place::OptionsBlockReinstall, IDC_OPT_BLOCK_REINSTALL},
+    {tw::Place::OptionsRestorePoint, IDC_OPT_RESTORE_POINT},
 };
 
 WPARAM ButtonState(tw::CheckState state) {

@@ -24,5 +24,7 @@
 #define IDC_OPT_PROMPT 2219
 #define IDC_OPT_AFTER_CLEANING 2220
 #define IDC_OPT_DRIVERS 2230
+#define IDC_OPT_BLOCK_REINSTALL 2240
+#define IDC_OPT_RESTORE_POINT 2241
 // Named by DM_GETDEFID so that Enter presses no button; no control has it.
 #define IDC_OPT_NO_DEFAULT 2299

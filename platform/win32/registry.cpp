@@ -172,6 +172,14 @@ Error regDeleteValue(HKey key, const std::wstring& name) {
     return static_cast<Error>(::RegDeleteValueW(toHkey(key), name.c_str()));
 }
 
+Error regEnumValue(HKey key, std::uint32_t index, std::wstring& name) {
+    std::wstring buffer(16384, L'\0');  // a value name holds at most 16383 characters
+    DWORD chars = static_cast<DWORD>(buffer.size());
+    const LONG r = ::RegEnumValueW(toHkey(key), index, buffer.data(), &chars, nullptr, nullptr, nullptr, nullptr);
+    if (r == ERROR_SUCCESS) name.assign(buffer.data(), chars);
+    return static_cast<Error>(r);
+}
+
 Error regSaveKey(HKey key, const std::wstring& file) {
     // RegSaveKey is documented to fail when the file already exists, and
     // Windows leaves that file alone. Wine instead truncates it, even when the

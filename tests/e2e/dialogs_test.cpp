@@ -111,11 +111,19 @@ TEST_F(DialogTest, BackupRestoreAndRemove) {
     EXPECT_EQ(windowText(button), L"Restore");
     const Texts setNames = listItems(sets);
     ASSERT_EQ(setNames.size(), 1u);
+    // An update block in the set as a run leaves it: its record and the policy value it names.
+    const wchar_t* list = L"SOFTWARE\\Policies\\Microsoft\\Windows\\DeviceInstall\\Restrictions\\DenyDeviceIDs";
+    const std::wstring item = folder_ + L"Backup\\" + setNames[0] + L"\\DeviceInstallBlock\\";
+    CreateDirectoryW(item.c_str(), nullptr), writeFileBytes(item + L"DenyDeviceIDs.txt", "made\t1\nvalue\t1\tUSB\\VID_045E\n");
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, list, L"1", REG_SZ, L"USB\\VID_045E", 26);
     ASSERT_TRUE(clickListItem(sets, 0));
     EXPECT_GE(checkedCount(control(backup, IDC_BACKUP_CHECK_RESTORE)), 1) << "choosing a set checks its items";
+    EXPECT_TRUE(isVisible(control(backup, IDC_BACKUP_BLOCK_NOTE))) << "the block in place is not told";
     screenshot(backup, L"backup-restore");
     click(button);
     EXPECT_EQ(readFileBytes(leftover), std::string("leftover")) << "the restore did not bring the file back";
+    HKEY lifted = nullptr;  // the value and the key the block made are gone
+    EXPECT_NE(RegOpenKeyExW(HKEY_LOCAL_MACHINE, list, 0, KEY_READ, &lifted), ERROR_SUCCESS), RegCloseKey(lifted);
 
     selectNode(control(backup, IDC_BACKUP_TREE), 1);
     EXPECT_EQ(windowText(button), L"Remove");

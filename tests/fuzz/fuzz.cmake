@@ -37,4 +37,6 @@ if(TW_FUZZ)
                    ${S}/store/BackupNames.cpp ${S}/platform/common.cpp ${S}/tests/native/system_text.cpp)
     tw_fuzz_target(family_fuzz MAX_LEN 8192 SOURCES ${CMAKE_CURRENT_LIST_DIR}/family_fuzz.cpp ${S}/targets/FamilyFormat.cpp
                    ${S}/platform/common.cpp ${S}/tests/native/system_text.cpp)
+    tw_fuzz_target(block_fuzz MAX_LEN 2048 SOURCES ${CMAKE_CURRENT_LIST_DIR}/block_fuzz.cpp ${S}/engine/BlockRecord.cpp
+                   ${S}/platform/common.cpp ${S}/tests/native/system_text.cpp)
 endif()

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <map>
 
+#include "app/RunSafeguards.h"
 #include "backup/BackupDialog.h"
 #include "backup/BackupUnit.h"
 #include "store/BackupStore.h"
@@ -173,14 +174,23 @@ TEST_F(DriversOnWine, OnlyDevicesLeftBehindGo) {
                            r.className + L")");
     }
     const auto removeAll = [&](tw::DeletionContext& c) { tw::RemoveDevices(c, {L"Display", L"HIDClass"}, {L"pci\\ven_10de", L"HID\\VEN_10DE", L""}); };
+    // The update block lists the one device the lines say went, whose other lines say not.
+    const auto block = [](tw::DeletionContext::Mode mode, const wchar_t* words) {
+        std::vector<tw::PreviewGroup> groups = {{L"x", logLines()}};
+        tw::SafeguardedRun({false, true}, tw::RunLog(), mode).End(groups);
+        EXPECT_EQ(groups.back().lines, Lines{words + std::wstring(L" device installation (PCI\\VEN_10DE&DEV_0001)")});
+    };
     {
         tw::DeletionContext reporting(tw::RunLog(), tw::DeletionContext::Mode::Report);
         removeAll(reporting), removeAll(reporting);
+        EXPECT_EQ(sorted(logLines()), sorted(want));
+        block(tw::DeletionContext::Mode::Report, L"Would block");
     }
-    EXPECT_EQ(sorted(logLines()), sorted(want));
     for (int i = 0; i < 6; ++i) EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kEnum + L"000" + std::to_wstring(i))) << i;
     tw::RunLog().clear(), removeAll(context), removeAll(context);
     EXPECT_EQ(sorted(logLines()), sorted(want));
+    block(tw::DeletionContext::Mode::Act, L"Blocked");
+    removeKeyTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Policies\\Microsoft\\Windows\\DeviceInstall");
     for (int i = 0; i < 6; ++i) EXPECT_EQ(keyExists(HKEY_LOCAL_MACHINE, kEnum + L"000" + std::to_wstring(i)), i != 0) << i;
     EXPECT_EQ(hiveString(context.BackupPath + L"HKLM;SYSTEM;CurrentControlSet;Enum;ROOT;TIDEWELLTEST;0000.TW", L"", L"ClassGUID"),
               guidText(kDisplay));

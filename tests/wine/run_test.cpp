@@ -130,7 +130,7 @@ TEST_F(RunOnWine, AnErrorEndsTheRunKeepingItsLines) {
 // asks nothing, never restarts, backs up nothing, leaves the run log alone and saves its log anyway.
 TEST_F(RunOnWine, ACommandLineRunReportsItsOutcome) {
     namespace fs = std::filesystem;
-    struct Case { std::wstring report, target; bool preview, locked, atReboot; int mode, answer, code; const char* outcome; };
+    struct Case { std::wstring report, target; bool preview, locked, atReboot; int mode, answer, code; const char* outcome; const wchar_t* extra = L"-"; };
     const std::wstring reports = dir, readOnly = reports + L"old.json", nonAnsi = L"r\u00e9port \u0915.json";
     std::ofstream(fs::path(readOnly)) << "kept", ::SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
     keys.push_back(L"HKLM\\Software\\ATi Technologies"),
@@ -143,6 +143,7 @@ TEST_F(RunOnWine, ACommandLineRunReportsItsOutcome) {
                           Case{L"r.json", L"-ATI", false, false, false, 2, IDOK, 2, "deleted"},
                           Case{L"r.json", L"-AGEIA", false, false, false, 0, IDCANCEL, 3, ""},
                           Case{L"r.json", L"-AGEIA", true, false, false, 2, IDCANCEL, 0, "would delete"},
+                          Case{L"r.json", L"-AGEIA", false, false, false, 0, IDOK, 1, "deleted", L"-restorePoint"},  // none made
                           Case{L"missing\\r.json", L"-AGEIA", false, false, false, 0, IDOK, 2, nullptr},
                           Case{L"old.json", L"-AGEIA", false, false, false, 0, IDOK, 2, nullptr},
                           Case{nonAnsi, L"-AGEIA", false, false, false, 0, IDOK, 0, "deleted"}}) {
@@ -154,7 +155,7 @@ TEST_F(RunOnWine, ACommandLineRunReportsItsOutcome) {
         std::tie(tw::DeleteAtReboot, tw::RebootMode, tw::DisplayWarning, tw::LogFiles, tw::BackupEnabled) =
             std::tuple(c.atReboot, c.mode, c.answer == IDCANCEL, c.code != 2 && !c.preview, c.preview);  // saved anyway
         const tw::CommandLineRequest request =
-            tw::ParseCommandLine({c.target, L"-Quit", L"-rePort=" + reports + c.report, c.preview ? L"-PREVIEW" : L"-"});
+            tw::ParseCommandLine({c.target, L"-Quit", L"-rePort=" + reports + c.report, c.preview ? L"-PREVIEW" : c.extra});
         view.labels = request.labels;
         std::vector<tw::PreviewGroup> groups;
         const std::wstring out = reports + L"stdout.txt";

@@ -19,8 +19,9 @@ std::vector<std::pair<bool*, bool>> allSwitches() {
     std::vector<std::pair<bool*, bool>> out = {{&tw::DeleteAtReboot, 1},     {&tw::LogFiles, 1},
                                                {&tw::SystemTray, 0},         {&tw::RemoveNVIDIAFolder, 0},
                                                {&tw::RemoveATiFolder, 0},    {&tw::DisplayWarning, 1},
-                                               {&tw::BackupEnabled, 0}};
-    tw::FamilySwitches(tw::FamilyTable().size() - 1);  // sized first: the pointers below stay valid
+                                               {&tw::BackupEnabled, 0},      {&tw::BlockReinstallEnabled, 0},
+                                               {&tw::RestorePointEnabled, 0}};
+    tw::FamilySwitches(tw::FamilyTable().size() - 1);  // sized first: the pointers taken below stay valid
     for (std::size_t i = 0; i < tw::FamilyTable().size(); ++i)
         out.insert(out.end(), {{&tw::FamilySwitches(i).registry, 1}, {&tw::FamilySwitches(i).files, 1},
                                {&tw::FamilySwitches(i).drivers, 0}});
@@ -48,7 +49,8 @@ TEST_F(Settings, DefaultsAreWrittenInOrderAndEveryVariableRoundTripsThroughItsOw
         expected += std::wstring(L"[") + target + L"]\r\nRegistry=1\r\nFiles=1\r\nDrivers=0\r\n";
     expected += L"[DeleteReboot]\r\nEnabled=1\r\n[Logfiles]\r\nEnabled=1\r\n[SystemTray]\r\nEnabled=0\r\n"
                 L"[RemoveNVIDIAFolder]\r\nEnabled=0\r\n[RemoveATiFolder]\r\nEnabled=0\r\n[DisplayWarning]\r\n"
-                L"Enabled=1\r\n[Backup]\r\nEnabled=0\r\n[Reboot]\r\nReboot=0\r\n[Languages]\r\nCurrent=English\r\n";
+                L"Enabled=1\r\n[Backup]\r\nEnabled=0\r\n[BlockReinstall]\r\nEnabled=0\r\n[RestorePoint]\r\nEnabled=0\r\n"
+                L"[Reboot]\r\nReboot=0\r\n[Languages]\r\nCurrent=English\r\n";
     EXPECT_EQ(winetest::readFile(tw::SettingsFilePath()), expected);
     const auto kSwitches = allSwitches();
     for (const auto& changed : kSwitches) {
