@@ -10,9 +10,10 @@
 //       gone-device, kept-device (instance ids), gone-package, kept-package
 //       (published INF names), roles as a run with the driver phase on
 //       must treat them.
-//   tw_demo_drivers restore <set>
+//   tw_demo_drivers restore <set> <item>
 //       Started from Tidewell's folder, whose Backup folder it then uses:
-//       restores the item "NVIDIA - Display - Drivers" of the backup set
+//       restores the item <item> ("NVIDIA - Display - Drivers", or
+//       "DeviceInstallBlock" for the run's update block) of the backup set
 //       <set> through the routine the Backup dialog's Restore button calls
 //       (the program itself has no command-line restore), saves the log in
 //       Logs\ as the dialog does with log files on, and prints its lines.
@@ -73,14 +74,14 @@ int seed() {
     return 0;
 }
 
-int restore(const std::wstring& set) {
+int restore(const std::wstring& set, const std::wstring& item) {
     tw::LogFiles = true;
-    tw::RestoreCheckedItems(set, {{L"NVIDIA - Display - Drivers", true}});
+    tw::RestoreCheckedItems(set, {{item, true}});
     const std::vector<std::wstring> lines = tw::RunLog().lines();
     bool restored = !lines.empty();
     for (const std::wstring& line : lines) {
         print(line);
-        restored = restored && line.rfind(L"Restored ", 0) == 0;
+        restored = restored && (line.rfind(L"Restored ", 0) == 0 || line.rfind(L"Unblocked ", 0) == 0);
     }
     return restored ? 0 : 2;
 }
@@ -91,11 +92,11 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring command = argc > 1 ? argv[1] : L"";
     if (argc == 2 && command == L"seed") return seed();
     try {
-        if (argc == 3 && command == L"restore") return restore(argv[2]);
+        if (argc == 4 && command == L"restore") return restore(argv[2], argv[3]);
     } catch (...) {  // a log file that cannot be written
         print(L"tw_demo_drivers: the restore ended in an error");
         return 2;
     }
-    std::fputs("usage: tw_demo_drivers seed | restore <backup set>\n", stderr);
+    std::fputs("usage: tw_demo_drivers seed | restore <backup set> <item>\n", stderr);
     return 1;
 }

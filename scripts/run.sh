@@ -215,21 +215,25 @@ cleanup() {
 # program's folder, restores the set's "NVIDIA - Display - Drivers" item
 # through the routine the Backup dialog's Restore button calls (the program
 # has no command-line restore), and the package must be in the driver store
-# again. Each check prints "ok:" or "FAILED:"; a failure ends the script
+# again. With -BLOCKUPDATE the run also keeps Windows from installing a driver
+# for the removed device again: the preview must name that block, the run
+# must write the removed device's hardware id into the device installation
+# policy, and restoring the set's "DeviceInstallBlock" item must take the
+# policy keys it added away again. Each check prints "ok:" or "FAILED:"; a failure ends the script
 # with exit code 1.
 DRIVERS_PREFIX="${TW_DEMO_DRIVERS_PREFIX:-$REPO_ROOT/build/wineprefix-demo-drivers}"
 DEMO_DRIVERS="$BUILD_DIR/bench/tw_demo_drivers.exe"
-# The Windows Update block (-BLOCKUPDATE) joins these switches; its checks go
-# where the comments below name it.
-DRIVERS_ARGS=(-NVIDIA -DRIVERS)
+DRIVERS_ARGS=(-NVIDIA -DRIVERS -BLOCKUPDATE)
+POLICY='HKLM\Software\Policies\Microsoft\Windows\DeviceInstall'
+
 DRIVERS_FAILED=0
 
 # A saved log's item lines as "delete|keep <kind> <name>", sorted and joined
 # by "; ": "Would delete" and "Deleted" read alike, a name ends at its ":".
 log_items() {
-    iconv -f UTF-16 -t UTF-8 "$1" | tr -d '\r' | sed -E \
-        -e 's/^(Would delete|Deleted) ([a-z ]+) \(([^:)]*).*/delete \2 \3/' \
-        -e 's/^Not deleted ([a-z ]+) \(([^:)]*).*/keep \1 \2/' | LC_ALL=C sort | paste -sd ';' | sed 's/;/; /g'
+    iconv -f UTF-16 -t UTF-8 "$1" | tr -d '\r' | sed -n -E \
+        -e 's/^(Would delete|Deleted) ([a-z ]+) \(([^:)]*).*/delete \2 \3/p' \
+        -e 's/^Not deleted ([a-z ]+) \(([^:)]*).*/keep \1 \2/p' | LC_ALL=C sort | paste -sd ';' | sed 's/;/; /g'
 }
 
 # check WHAT WANTED GOT
@@ -241,6 +245,12 @@ check() {
         DRIVERS_FAILED=1
     fi
 }
+
+# The hardware ids a saved log's lines "<words> device installation (id)" name.
+block_ids() {
+    iconv -f UTF-16 -t UTF-8 "$1" | tr -d '\r' | sed -n -E "s/^$2 device installation \((.*)\)\$/\1/p" | paste -sd ' '
+}
+policy_ids() { tw_wine reg query "$POLICY\\Restrictions\\DenyDeviceIDs" 2>/dev/null | tr -d '\r' | sed -n -E 's/.*REG_SZ +//p' | paste -sd ' '; }
 
 device_key() {
     tw_wine reg query "HKLM\\System\\CurrentControlSet\\Enum\\$1" >/dev/null 2>&1 && echo present || echo gone
@@ -315,9 +325,11 @@ EOF
         "$(device_key "$gone_device"), $(device_key "$kept_device")"
     check "after the run: $gone_package, $kept_package" "gone, present" \
         "$(published "$gone_package"), $(published "$kept_package")"
-    # Windows Update block (-BLOCKUPDATE): here goes the check that the run
-    # wrote the device-installation policy for the removed device's hardware
-    # ids (and that the backup set recorded each value it added).
+    local blocked
+    blocked="$([ -f "$RUN_LOG" ] && block_ids "$RUN_LOG" Blocked)"
+    check "the run blocks the removed device's hardware id" "PCI\\VEN_10DE&DEV_1C82" "${blocked%%&SUBSYS*}"
+    check "the preview names that block" "$blocked" "$([ -f "$PREVIEW_LOG" ] && block_ids "$PREVIEW_LOG" 'Would block')"
+    check "the policy lists it" "$blocked" "$(policy_ids)"
 
     # Restore the run's backup set, its Drivers item only. The item also
     # holds the removed device's key, restored as any registry backup; Wine's
@@ -328,9 +340,8 @@ EOF
     log "restoring the item \"NVIDIA - Display - Drivers\" of the backup set \"$set\""
     cp "$DEMO_DRIVERS" "$PROGRAM_DIR/"
     local restored
-    restored="$(cd "$PROGRAM_DIR" && tw_wine 'C:\Program Files\Tidewell\tw_demo_drivers.exe' restore "$set" 2>&1 |
-        tr -d '\r')" || true
-    rm -f "$PROGRAM_DIR/tw_demo_drivers.exe"
+    restored="$(cd "$PROGRAM_DIR" && tw_wine 'C:\Program Files\Tidewell\tw_demo_drivers.exe' restore "$set" \
+        'NVIDIA - Display - Drivers' 2>&1 | tr -d '\r')" || true
     printf '%s\n' "$restored" | sed 's/^/run:     /' >&2
     local back="" f
     for f in "$DRIVERS_PREFIX"/drive_c/windows/inf/oem*.inf; do
@@ -339,8 +350,19 @@ EOF
     check "restored" "Restored Driver Package ($gone_package)" "$(printf '%s\n' "$restored" | grep 'Driver Package' || true)"
     check "the removed package is published again (an oem*.inf with its bytes)" "yes" "${back:+yes}"
     [ -n "$back" ] && log "        as $back"
-    # Windows Update block (-BLOCKUPDATE): here goes the check that restoring
-    # the set removed exactly the policy values the run added.
+    # The block's record went into a set of its own time stamp (the same one
+    # when the run took less than a second).
+    item="$(find "$PROGRAM_DIR/Backup" -mindepth 2 -maxdepth 2 -type d -name 'DeviceInstallBlock' | head -n1)"
+    set="$(basename "$(dirname "$item")")"
+    log "restoring the item \"DeviceInstallBlock\" of the backup set \"$set\""
+    restored="$(cd "$PROGRAM_DIR" && tw_wine 'C:\Program Files\Tidewell\tw_demo_drivers.exe' restore "$set" \
+        DeviceInstallBlock 2>&1 | tr -d '\r')" || true
+    rm -f "$PROGRAM_DIR/tw_demo_drivers.exe"
+    printf '%s\n' "$restored" | sed 's/^/run:     /' >&2
+    check "unblocked" "Unblocked device installation ($blocked)" \
+        "$(printf '%s\n' "$restored" | grep '^Unblocked' || true)"
+    check "the policy keys the run made are gone" "gone" \
+        "$(tw_wine reg query "$POLICY" >/dev/null 2>&1 && echo present || echo gone)"
 
     "$WINESERVER" -k || true
     if [ "$DRIVERS_FAILED" != 0 ]; then
