@@ -77,6 +77,7 @@ TEST_F(Safeguards, TheBlockIsLiftedExactlyAndRefusedWhereItWouldWriteMore) {
          {line(L"Unblocked", kA), L"Not Restored Registry (HKLM\\" + sw + L": other entries of the list rely on it)"},
          {sw + L"=4:1", kL + L"\\5=1:OTHER"}, false},
         {both(on(0), other(L"1", L"OTHER")), {line(L"Not blocked", kA)}, none, {}, {}, false},
+        {both(on(1), other(L"999999999", L"OTHER")), {line(L"Not blocked", kA)}, none, {}, {}, false},  // no tenth digit
         {[] { createKey(HKEY_LOCAL_MACHINE, std::wstring(kScratchKey) + L"\\Elsewhere"),  // the link above the list
               makeKeyLink(HKEY_LOCAL_MACHINE, kDI, L"\\REGISTRY\\MACHINE\\SOFTWARE\\TidewellTest\\Elsewhere"); },
          {line(L"Not blocked", kA)}, none, {}, {}, false},
