@@ -113,6 +113,7 @@ TEST_F(DriversOnWine, PackagesGoOnlyWhereNoRuleRefusesAndComeBackFromTheBackup) 
         if (r.refusal) refusals[text] = r.refusal;
         if (i < 2) gone.push_back(name);
     }
+    writeBytes(repository + L"tidewell.inf_amd64_0\\a.inf", L"[Version]\r\n");  // a package's other INF, not restored from
     const auto removeAll = [&](tw::DeletionContext& c) { tw::RemoveDriverPackages(c, {L"Tidewell Test", L"Other"}, {L"Display", L""}); };
     Lines preview;
     {
