@@ -205,6 +205,9 @@ void BlockDeviceInstallation(DeletionContext& context, const std::vector<std::ws
         else
             record.values.emplace_back(std::to_wstring(next++), id);
     }
+    // A tenth digit: its record would not be read back, and a restore would leave the value.
+    if (refusal.empty() && !record.values.empty() && !IsBlockValueName(record.values.back().first))
+        refusal = L"no number of at most nine digits is left after the highest of the list";
     if (refusal.empty() && !record.values.empty() && !context.Reporting() && !writeRecord(itemFolder, record))
         refusal = L"its record could not be written into the backup set";
     if (!refusal.empty()) {

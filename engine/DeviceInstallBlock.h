@@ -39,8 +39,9 @@ inline constexpr const wchar_t* kBlockItemName = L"DeviceInstallBlock";
 // written. An id holding a control character is refused (its line shows
 // "?" for each). Every id is refused when a key of the policy is not what its
 // path names (a registry link on the way), when the list is off but holds
-// entries (turning it on would bring others' entries into force), or when
-// the record cannot be written.
+// entries (turning it on would bring others' entries into force), when
+// the numbers would pass nine digits (a record names no more), or when the
+// record cannot be written.
 class DeletionContext;
 void BlockDeviceInstallation(DeletionContext& context, const std::vector<std::wstring>& hardwareIds, const std::wstring& itemFolder);
 

@@ -56,19 +56,19 @@ TEST(LogFiles, WrittenAsUtf16WithCrLfAndReadByTheirByteOrderMark) {
 }
 
 TEST(CommandLine, SwitchesQuitAndPreviewInAnyLetterCase) {
-    // The last column: 1 for "-PREVIEW", 2 for "-DRIVERS".
+    // The last column: 1 for "-PREVIEW", 2 for "-DRIVERS", 4 for "-BLOCKUPDATE", 8 for "-RESTOREPOINT".
     for (const auto& [args, labels, clean, quit, preview] : std::vector<std::tuple<Lines, Lines, bool, bool, int>>{
              {{L"-ati", L"-quit"}, {L"ATi - Display"}, true, true, false},
              {{L"-NvIdIa", L"-nvidiachipset", L"-CREATIVE", L"-realtek", L"-mmouse", L"-Ageia", L"-nvidia"},
               {L"NVIDIA - Display", L"NVIDIA - Chipset", L"Creative - Sound", L"Realtek - Sound", L"Microsoft - Mouse",
                L"AGEIA - PhysX", L"NVIDIA - Display"}, true, false, false},
              {{L"-preview", L"-x", L"-REALTEK"}, {L"Realtek - Sound"}, true, false, true},
-             {{L"-PreView", L"-QUIT", L"-drivers"}, {}, true, true, 3},
-             {{L"-DRIVERS", L"-nvidia"}, {L"NVIDIA - Display"}, true, false, 2},
+             {{L"-PreView", L"-QUIT", L"-drivers", L"-blockUpdate"}, {}, true, true, 7},
+             {{L"-DRIVERS", L"-nvidia", L"-RestorePoint"}, {L"NVIDIA - Display"}, true, false, 10},
              {{L"/ATI", L"-NVIDIA ", L"-at\u0131", L"-\u00e0ti", L"-PREVIEWS", L"-quit2"}, {}, true, false, false},
              {{}, {}, false, false, false}}) {
         const tw::CommandLineRequest r = tw::ParseCommandLine(args);
-        EXPECT_EQ(std::tuple(r.labels, r.clean, r.quit, r.preview + 2 * r.drivers), std::tuple(labels, clean, quit, preview))
+        EXPECT_EQ(std::tuple(r.labels, r.clean, r.quit, r.preview + 2 * r.drivers + 4 * r.safeguards.blockReinstall + 8 * r.safeguards.restorePoint), std::tuple(labels, clean, quit, preview))
             << testing::PrintToString(args);
     }
 }

@@ -48,7 +48,7 @@ protected:
     void SetUp() override {
         WineTest::SetUp();
         if (!runningUnderWine()) GTEST_SKIP() << "plants the driver store and devices as Windows lays them out";
-        context.BackupEnabled = true;
+        context.BackupEnabled = tw::BlockReinstallEnabled = true;  // the update block by its setting
         context.BackupPath = tw::BackupRoot() + kItem;
         for (const std::wstring& folder : {infFolder, repository}) before[folder] = listFolder(folder);
     }
@@ -113,10 +113,12 @@ TEST_F(DriversOnWine, PackagesGoOnlyWhereNoRuleRefusesAndComeBackFromTheBackup) 
         if (r.refusal) refusals[text] = r.refusal;
         if (i < 2) gone.push_back(name);
     }
+    writeBytes(repository + L"tidewell.inf_amd64_0\\a.inf", L"[Version]\r\n");  // a package's other INF, not restored from
     const auto removeAll = [&](tw::DeletionContext& c) { tw::RemoveDriverPackages(c, {L"Tidewell Test", L"Other"}, {L"Display", L""}); };
     Lines preview;
     {
         tw::DeletionContext reporting(tw::RunLog(), tw::DeletionContext::Mode::Report);
+        reporting.BackupEnabled = true, reporting.BackupPath = context.BackupPath;  // checked, never written
         removeAll(reporting), removeAll(reporting);  // what a preview named is gone for the steps after it
         preview = logLines();
     }
@@ -168,24 +170,26 @@ TEST_F(DriversOnWine, OnlyDevicesLeftBehindGo) {
     Lines want;
     for (int i = 0; i < 6; ++i) {
         const Row& r = rows[i];
-        rootDevice(L"000" + std::to_wstring(i), *r.cls, r.className, r.id, r.presence);
+        rootDevice(L"000" + std::to_wstring(i), *r.cls, r.className, r.id + (i ? L"" : std::wstring(L"\0PCI\\VEN_10DE", 13)), r.presence);
         for (int n = 0; r.line && n < (r.line[0] == L'N' ? 2 : 1); ++n)  // called twice: a refused one is named again
             want.push_back(std::wstring(r.line) + L" device (ROOT\\TIDEWELLTEST\\000" + std::to_wstring(i) + L": " +
                            r.className + L")");
     }
     const auto removeAll = [&](tw::DeletionContext& c) { tw::RemoveDevices(c, {L"Display", L"HIDClass"}, {L"pci\\ven_10de", L"HID\\VEN_10DE", L""}); };
-    // The update block lists the one device the lines say went, whose other lines say not.
+    // The update block lists the one device the lines say went (its most specific id), whose other lines say not.
     const auto block = [](tw::DeletionContext::Mode mode, const wchar_t* words) {
         std::vector<tw::PreviewGroup> groups = {{L"x", logLines()}};
-        tw::SafeguardedRun({false, true}, tw::RunLog(), mode).End(groups);
+        tw::SafeguardedRun(tw::SafeguardsInForce({}), tw::RunLog(), mode).End(groups);
         EXPECT_EQ(groups.back().lines, Lines{words + std::wstring(L" device installation (PCI\\VEN_10DE&DEV_0001)")});
     };
     {
         tw::DeletionContext reporting(tw::RunLog(), tw::DeletionContext::Mode::Report);
+        reporting.BackupEnabled = true, reporting.BackupPath = context.BackupPath;
         removeAll(reporting), removeAll(reporting);
         EXPECT_EQ(sorted(logLines()), sorted(want));
         block(tw::DeletionContext::Mode::Report, L"Would block");
     }
+    EXPECT_FALSE(folderExists(context.BackupPath));
     for (int i = 0; i < 6; ++i) EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kEnum + L"000" + std::to_wstring(i))) << i;
     tw::RunLog().clear(), removeAll(context), removeAll(context);
     EXPECT_EQ(sorted(logLines()), sorted(want));

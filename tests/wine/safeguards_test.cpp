@@ -12,6 +12,7 @@
 #include "engine/DeviceInstallBlock.h"
 #include "faults.h"
 #include "log/LogUnit.h"
+#include "settings/VarUnit.h"
 #include "support.h"
 
 namespace {
@@ -21,7 +22,7 @@ using Lines = std::vector<std::wstring>;
 
 const std::wstring kDI = L"SOFTWARE\\Policies\\Microsoft\\Windows\\DeviceInstall", kR = kDI + L"\\Restrictions";
 const std::wstring kL = kR + L"\\DenyDeviceIDs";
-const std::wstring kA = L"PCI\\VEN_10DE&DEV_0001&REV_A1", kB = L"USB\\VID_0B05&PID_0002", kSet = L"BlockSet";
+const std::wstring kA = L"PCI\\VEN_10DE&DEV_0001&REV_A1", kLowA = L"pci\\ven_10de&dev_0001&rev_a1", kB = L"USB\\VID_0B05&PID_0002", kSet = L"BlockSet";
 
 // Every key ("path\") and value ("path=type:data") below HKLM\SOFTWARE\Policies and the scratch key, sorted.
 void dump(HKEY key, const std::wstring& path, Lines& out) {
@@ -69,13 +70,14 @@ TEST_F(Safeguards, TheBlockIsLiftedExactlyAndRefusedWhereItWouldWriteMore) {
     struct Row { std::function<void()> plant; Lines block; std::function<void()> later; Lines lift, left; bool noRecord; };
     const Row rows[] = {
         {none, {line(L"Blocked", kA), line(L"Blocked", kB)}, none, {line(L"Unblocked", kA), line(L"Unblocked", kB), restored}, {}, false},
-        {on(0), {line(L"Blocked", kA)}, none, {line(L"Unblocked", kA), restored}, {}, false},
-        {both(on(1), both(other(L"1", L"OTHER"), other(L"7", kA))), {line(L"Already blocked", kA), line(L"Blocked", kB)},
+        {on(0xFA), {line(L"Blocked", kA)}, none, {line(L"Unblocked", kA), restored}, {}, false},  // put back byte for byte
+        {both(on(1), both(other(L"1", L"OTHER"), other(L"7", kLowA))), {line(L"Already blocked", kA), line(L"Blocked", kB)},
          other(L"8", L"CHANGED"), {line(L"Not unblocked", kB + L": changed since")}, {kL + L"\\8=1:CHANGED"}, false},
         {none, {line(L"Blocked", kA)}, other(L"5", L"OTHER"),
          {line(L"Unblocked", kA), L"Not Restored Registry (HKLM\\" + sw + L": other entries of the list rely on it)"},
          {sw + L"=4:1", kL + L"\\5=1:OTHER"}, false},
         {both(on(0), other(L"1", L"OTHER")), {line(L"Not blocked", kA)}, none, {}, {}, false},
+        {both(on(1), other(L"999999999", L"OTHER")), {line(L"Not blocked", kA)}, none, {}, {}, false},  // no tenth digit
         {[] { createKey(HKEY_LOCAL_MACHINE, std::wstring(kScratchKey) + L"\\Elsewhere"),  // the link above the list
               makeKeyLink(HKEY_LOCAL_MACHINE, kDI, L"\\REGISTRY\\MACHINE\\SOFTWARE\\TidewellTest\\Elsewhere"); },
          {line(L"Not blocked", kA)}, none, {}, {}, false},
@@ -93,7 +95,7 @@ TEST_F(Safeguards, TheBlockIsLiftedExactlyAndRefusedWhereItWouldWriteMore) {
         tw::RunLog().clear();
         {
             tw::DeletionContext reporting(tw::RunLog(), tw::DeletionContext::Mode::Report);
-            tw::BlockDeviceInstallation(reporting, {kA, L"pci\\ven_10de&dev_0001&rev_a1", row.block.size() > 1 ? kB : kA}, item);
+            tw::BlockDeviceInstallation(reporting, {kA, kLowA, row.block.size() > 1 ? kB : kA}, item);
         }
         EXPECT_EQ(sorted(logLines()), sorted(row.noRecord ? Lines{line(L"Would block", kA)} : preview));
         EXPECT_EQ(policies(), planted);
@@ -134,6 +136,7 @@ TEST_F(Safeguards, ARestorePointIsToldMadeOnlyWhenItsNumberIsNew) {
 TEST_F(Safeguards, AFailedRestorePointIsToldAndTheFrequencyPutBack) {
     const std::wstring key = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\SystemRestore";
     const bool hadKey = keyExists(HKEY_LOCAL_MACHINE, key);
+    tw::RestorePointEnabled = true;  // by the setting, no switch
     const auto frequency = [&] {
         wchar_t data[64] = {};
         DWORD type = 0, size = sizeof data;
@@ -155,7 +158,7 @@ TEST_F(Safeguards, AFailedRestorePointIsToldAndTheFrequencyPutBack) {
         EXPECT_NE(call.error, plat::kOk);
         EXPECT_EQ(call.frequencyZero, r.keyThere);
         EXPECT_EQ(frequency(), before);
-        tw::SafeguardedRun run({true, false}, tw::RunLog(), tw::DeletionContext::Mode::Act);
+        tw::SafeguardedRun run(tw::SafeguardsInForce({}), tw::RunLog(), tw::DeletionContext::Mode::Act);
         EXPECT_EQ(run.Begin(r.unattended), r.goOn);
         EXPECT_EQ(faults::messageBoxes().size(), r.unattended ? 0u : 1u);
         ASSERT_EQ(run.groups().size(), 1u);

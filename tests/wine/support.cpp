@@ -244,7 +244,7 @@ FileHolder::~FileHolder() { holding_ && ::CloseHandle(process_); }
 
 
 void WineTest::SetUp() {
-    tw::BackupEnabled = tw::DeleteAtReboot = false;
+    tw::BackupEnabled = tw::DeleteAtReboot = tw::RestorePointEnabled = tw::BlockReinstallEnabled = false;
     tw::RunLog().clear();
     context.progress = [this] { ++steps; };
     savedQueue_ = readQueueValue();
