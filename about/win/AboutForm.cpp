@@ -4,6 +4,7 @@
 #include "about/win/AboutFormLayout.h"
 #include "about/win/AboutFormRes.h"
 #include "platform/platform.h"
+#include "ui/Placement.h"
 #include "tw_version.h"
 
 namespace {
@@ -21,7 +22,9 @@ constexpr PageMemo kMemos[] = {
 }  // namespace
 
 // Centred on the desktop, unlike the other dialogs.
-TAboutForm::TAboutForm() : twui::Dialog(IDD_ABOUT, IDC_ABOUT_TREE, true) {}
+TAboutForm::TAboutForm()
+    : twui::Dialog({.id = IDD_ABOUT, .treeId = IDC_ABOUT_TREE, .languageTree = tw::PageTree::About,
+                    .centreOnScreen = true}) {}
 
 void TAboutForm::OnInit() {
     twui::ApplyLayout(hwnd(), twlayout::about::kClientWidth, twlayout::about::kClientHeight,
@@ -53,16 +56,15 @@ void TAboutForm::OnPageChanged() {
 
 bool TAboutForm::SetPlaceText(tw::Place place, const std::wstring& text) {
     if (place == tw::Place::AboutDonate) {
-        SetItemText(static_cast<int>(place), IDC_ABOUT_MEMO_DONATE, tw::DonatePageText(text));
+        SetItemText(IDC_ABOUT_MEMO_DONATE, tw::DonatePageText(text));
         return true;
     }
     if (place == tw::Place::AboutBitness) {
         const std::wstring bitness = tw::BitnessText(text, plat::isSelf64Bit(), plat::isSystem64Bit());
-        SetItemText(static_cast<int>(place), IDC_ABOUT_MEMO_ABOUT,
-                    tw::AboutPageText(tw::AboutPage::About, BuildDate(), bitness));
+        SetItemText(IDC_ABOUT_MEMO_ABOUT, tw::AboutPageText(tw::AboutPage::About, BuildDate(), bitness));
         return true;
     }
     if (place != tw::Place::AboutTitle) return false;
-    SetItemText(static_cast<int>(place), 0, text);
+    SetItemText(0, text);
     return true;
 }
