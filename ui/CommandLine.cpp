@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "app/TWUnit.h"
+#include "ui/Handles.h"
 
 namespace twui {
 
@@ -14,8 +15,8 @@ std::vector<std::wstring> CommandLineArguments() {
     int count = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
     if (!argv) return arguments;
+    const LocalMemory owned(argv);
     for (int i = 1; i < count; ++i) arguments.emplace_back(argv[i]);
-    LocalFree(argv);
     return arguments;
 }
 

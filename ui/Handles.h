@@ -39,6 +39,7 @@ inline BOOL WINAPI DeleteGdiObject(HGDIOBJ h) { return DeleteObject(h); }
 inline BOOL WINAPI DestroyImageList(HIMAGELIST h) { return ImageList_Destroy(h); }
 inline BOOL WINAPI DestroyMenuHandle(HMENU h) { return DestroyMenu(h); }
 inline BOOL WINAPI CloseKernelHandle(HANDLE h) { return CloseHandle(h); }
+inline BOOL WINAPI FreeLocalMemory(HLOCAL h) { return LocalFree(h) == nullptr; }
 
 // A pen, brush, font or bitmap (DeleteObject).
 using GdiObject = Owned<HGDIOBJ, DeleteGdiObject>;
@@ -48,5 +49,7 @@ using ImageList = Owned<HIMAGELIST, DestroyImageList>;
 using Menu = Owned<HMENU, DestroyMenuHandle>;
 // A process or thread handle (CloseHandle); null when there is none.
 using KernelHandle = Owned<HANDLE, CloseKernelHandle>;
+// Memory a system call allocated for its caller (LocalFree).
+using LocalMemory = Owned<HLOCAL, FreeLocalMemory>;
 
 }  // namespace twui

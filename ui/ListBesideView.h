@@ -11,7 +11,7 @@
 #include <span>
 #include <string>
 
-#include "app/win/LayoutTypes.h"
+#include "ui/LayoutTypes.h"
 #include "ui/Dialog.h"
 
 namespace twui {

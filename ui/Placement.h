@@ -7,7 +7,7 @@
 
 #include <cstddef>
 
-#include "app/win/LayoutTypes.h"
+#include "ui/LayoutTypes.h"
 
 namespace twui {
 
