@@ -27,12 +27,15 @@ private:
     HDC dc_;
 };
 
-inline BOOL WINAPI DeleteMemoryDC(HDC dc) { return DeleteDC(dc); }
+struct MemoryDCTraits {
+    static HDC empty() { return nullptr; }
+    static void close(HDC dc) { DeleteDC(dc); }
+};
 
 // A memory device context compatible with another one, deleted when it goes.
-class MemoryDC : public Owned<HDC, DeleteMemoryDC> {
+class MemoryDC : public plat::win::UniqueHandle<HDC, MemoryDCTraits> {
 public:
-    explicit MemoryDC(HDC like) : Owned(CreateCompatibleDC(like)) {}
+    explicit MemoryDC(HDC like) : UniqueHandle(CreateCompatibleDC(like)) {}
 };
 
 // An object selected into a device context until this goes; then the object
