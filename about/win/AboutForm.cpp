@@ -4,8 +4,8 @@
 #include "about/win/AboutFormLayout.h"
 #include "about/win/AboutFormRes.h"
 #include "platform/platform.h"
-#include "ui/Placement.h"
 #include "tw_version.h"
+#include "ui/Placement.h"
 
 namespace {
 
@@ -55,16 +55,17 @@ void TAboutForm::OnPageChanged() {
 }
 
 bool TAboutForm::SetPlaceText(tw::Place place, const std::wstring& text) {
-    if (place == tw::Place::AboutDonate) {
-        SetItemText(IDC_ABOUT_MEMO_DONATE, tw::DonatePageText(text));
+    switch (place) {
+    case tw::Place::AboutTitle: SetItemText(0, text); return true;
+    case tw::Place::AboutDonate:
+        if (hwnd()) SetItemText(IDC_ABOUT_MEMO_DONATE, tw::DonatePageText(text));
         return true;
-    }
-    if (place == tw::Place::AboutBitness) {
-        const std::wstring bitness = tw::BitnessText(text, plat::isSelf64Bit(), plat::isSystem64Bit());
-        SetItemText(IDC_ABOUT_MEMO_ABOUT, tw::AboutPageText(tw::AboutPage::About, BuildDate(), bitness));
+    case tw::Place::AboutBitness:
+        if (hwnd()) {
+            const std::wstring bitness = tw::BitnessText(text, plat::isSelf64Bit(), plat::isSystem64Bit());
+            SetItemText(IDC_ABOUT_MEMO_ABOUT, tw::AboutPageText(tw::AboutPage::About, BuildDate(), bitness));
+        }
         return true;
+    default: return false;
     }
-    if (place != tw::Place::AboutTitle) return false;
-    SetItemText(0, text);
-    return true;
 }
