@@ -10,9 +10,9 @@
 
 class TBackupForm : public twui::ListBesideView {
 public:
+    // Tools > Backup opens it with the skeleton's Open: first page, its
+    // page handler, then shown modally.
     TBackupForm();
-    // Tools > Backup: first page, its page handler, then shown modally
-    // (ListBesideView::Open).
     bool SetPlaceText(tw::Place place, const std::wstring& text) override;
     // "Restore backup": sets and the chosen set's items; "Remove backup": the
     // check list of sets. The size label is emptied either way.
