@@ -14,19 +14,6 @@
 
 namespace tw {
 
-namespace {
-
-bool isDots(const std::wstring& name) { return name == L"." || name == L".."; }
-
-// A set or item name as the lists hold it: one plain folder name. Anything
-// else (empty, "..", a path) would name a folder outside the backup root.
-bool isPlainName(const std::wstring& name) {
-    return !name.empty() && name != L"." && name != L".." &&
-           name.find_first_of(L"\\/:*?") == std::wstring::npos;
-}
-
-}  // namespace
-
 BackupPage IdentifyBackupPage(const std::wstring& nodeText) {
     if (nodeText == LanguageText(L"Restore backup")) return BackupPage::Restore;
     if (nodeText == LanguageText(L"Remove backup")) return BackupPage::Remove;
@@ -42,7 +29,7 @@ std::vector<std::wstring> FolderNames(const std::wstring& folder) {
     if (plat::findEntries(folder + L"*", entries) != plat::kOk) return {};
     std::vector<std::wstring> names;
     for (const plat::FindData& e : entries) {
-        if (isDots(e.name)) continue;
+        if (plat::isDots(e.name)) continue;
         if ((e.attributes & (plat::kAttrHidden | plat::kAttrSystem)) != 0) continue;
         if ((e.attributes & plat::kAttrDirectory) == 0) continue;
         names.push_back(e.name);
@@ -53,7 +40,7 @@ std::vector<std::wstring> FolderNames(const std::wstring& folder) {
 std::vector<std::wstring> BackupSets() { return FolderNames(BackupRoot()); }
 
 std::vector<std::wstring> SetItems(const std::wstring& set) {
-    if (!isPlainName(set)) return {};
+    if (!IsPlainName(set)) return {};
     return FolderNames(BackupRoot() + set + L"\\");
 }
 
@@ -62,7 +49,7 @@ std::uint64_t FolderSize(const std::wstring& folder) {
     if (plat::findEntries(folder + L"*.*", entries) != plat::kOk) return 0;
     std::uint64_t total = 0;
     for (const plat::FindData& e : entries) {
-        if (isDots(e.name)) continue;
+        if (plat::isDots(e.name)) continue;
         total += e.size;
         // A junction back up the tree would never end the walk.
         if ((e.attributes & plat::kAttrDirectory) != 0 &&
@@ -95,7 +82,7 @@ std::wstring SizeText(const std::wstring& set) {
     const std::wstring separator = plat::decimalSeparator();
     const std::wstring root = BackupRoot();
     const std::uint64_t setSize =
-        isPlainName(set) ? FolderSize(root + set + L"\\") : 0;
+        IsPlainName(set) ? FolderSize(root + set + L"\\") : 0;
     return MegabyteText(setSize, separator) + L"MB / " + MegabyteText(FolderSize(root), separator) +
            L"MB";
 }
@@ -126,7 +113,7 @@ void RestoreCheckedItems(const std::wstring& set, const std::vector<CheckEntry>&
     for (const CheckEntry& entry : items) {
         if (!entry.checked) continue;
         RunLog().clear();
-        if (isPlainName(set) && isPlainName(entry.name)) {
+        if (IsPlainName(set) && IsPlainName(entry.name)) {
             const std::wstring item = set + L"\\" + entry.name + L"\\";
             switch (KindOfItem(entry.name)) {
             case ItemKind::Files: RestoreFiles(item); break;
@@ -148,7 +135,7 @@ std::vector<std::size_t> RemoveCheckedSets(const std::vector<CheckEntry>& sets) 
     context.protection.backupSetsMayGo = true;
     for (std::size_t i = sets.size(); i-- > 0;) {
         if (!sets[i].checked) continue;
-        if (isPlainName(sets[i].name)) DeleteFolder(context, root + sets[i].name + L"\\");
+        if (IsPlainName(sets[i].name)) DeleteFolder(context, root + sets[i].name + L"\\");
         removed.push_back(i);
     }
     return removed;

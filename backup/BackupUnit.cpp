@@ -7,14 +7,12 @@
 #include "engine/RestartQueue.h"
 #include "log/LogUnit.h"
 #include "platform/common.h"
+#include "platform/platform.h"
 #include "store/BackupStore.h"
 
 namespace tw {
 
 namespace {
-
-bool isDots(const std::wstring& name) { return name == L"." || name == L".."; }
-
 
 bool isInside(const std::wstring& path, const std::wstring& folder) {
     return !folder.empty() && path.size() >= folder.size() &&
@@ -112,7 +110,7 @@ void RestoreFiles(const std::wstring& item) {
     std::vector<plat::FindData> folders;
     plat::findEntries(f + L"*", folders);
     for (const auto& e : folders) {
-        if (isDots(e.name)) continue;
+        if (plat::isDots(e.name)) continue;
         if ((e.attributes & (plat::kAttrHidden | plat::kAttrSystem)) != 0) continue;
         if ((e.attributes & plat::kAttrDirectory) == 0) continue;
         const std::wstring target = RestoreFolder(index, e.name);
@@ -120,7 +118,7 @@ void RestoreFiles(const std::wstring& item) {
         std::vector<plat::FindData> files;
         plat::findEntries(sourceFolder + L"*", files);
         for (const auto& n : files) {
-            if (isDots(n.name) || (n.attributes & plat::kAttrDirectory) != 0) continue;
+            if (plat::isDots(n.name) || (n.attributes & plat::kAttrDirectory) != 0) continue;
             const std::wstring from = sourceFolder + n.name;
             if (target.empty()) {
                 // No sound place to go back to: the copy stays where it is.

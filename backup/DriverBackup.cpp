@@ -7,6 +7,7 @@
 #include "engine/ProtectedFolders.h"
 #include "log/LogUnit.h"
 #include "platform/common.h"
+#include "platform/platform.h"
 #include "store/BackupStore.h"
 
 namespace tw {
@@ -35,7 +36,7 @@ void RestoreDrivers(const std::wstring& item) {
     std::vector<plat::FindData> folders;
     plat::findEntries(f + L"*", folders);
     for (const plat::FindData& e : folders) {
-        if ((e.attributes & plat::kAttrDirectory) == 0 || e.name == L"." || e.name == L"..") continue;
+        if ((e.attributes & plat::kAttrDirectory) == 0 || plat::isDots(e.name)) continue;
         const std::wstring inf = originalInf(f + e.name + L"\\", e.name);
         std::wstring published;
         const bool restored = !inf.empty() && plat::installDriverPackage(inf, published) == plat::kOk;

@@ -84,8 +84,7 @@ LanguageChoices LanguagePageChoices() {
 // ---- page handler and Cleaning page ----
 
 void ListViewItemsClick(OptionsView& view) {
-    const std::wstring selected = view.selectedNodeText();
-    switch (OptionsPageOf(selected)) {
+    switch (view.selectedPage()) {
     case OptionsPage::Cleaning:
         for (Phase phase : {Phase::Files, Phase::Registry, Phase::Drivers}) view.setCleaningBox(phase, PhaseState(phase));
         view.showPage(OptionsPage::Cleaning);
@@ -99,7 +98,7 @@ void ListViewItemsClick(OptionsView& view) {
         view.showPage(OptionsPage::Miscellaneous);
         return;
     case OptionsPage::Target:
-        ShowTarget(view, selected);
+        ShowTarget(view, view.selectedNodeText());
         view.showPage(OptionsPage::Cleaning);
         return;
     }
@@ -118,7 +117,7 @@ void CleaningBoxClick(OptionsView& view, Phase phase, CheckState newState) {
         *target = newState == CheckState::Checked;
         return;
     }
-    if (selected != LanguageText(L"Cleaning") || newState == CheckState::Grayed) return;
+    if (view.selectedPage() != OptionsPage::Cleaning || newState == CheckState::Grayed) return;
     for (const Family& family : FamilyTable()) *SwitchOf(family, phase) = newState == CheckState::Checked;
 }
 
@@ -155,9 +154,9 @@ void LanguageApplyPage(OptionsView& view) {
 
 void ButtonApplyClick(OptionsView& view) {
     SaveSettings();
-    if (OptionsPageOf(view.selectedNodeText()) == OptionsPage::Language) LanguageApplyPage(view);
+    if (view.selectedPage() == OptionsPage::Language) LanguageApplyPage(view);
     // Asked again: applying a language returns the dialog to its Cleaning page.
-    if (OptionsPageOf(view.selectedNodeText()) == OptionsPage::Miscellaneous)
+    if (view.selectedPage() == OptionsPage::Miscellaneous)
         MiscellaneousApplyPage(view);
 }
 

@@ -68,6 +68,9 @@ class OptionsView {
 public:
     virtual ~OptionsView() = default;
     virtual std::wstring selectedNodeText() const = 0;
+    // The selected node's page. The dialog knows it from the node itself;
+    // a view that knows only the text has it found by OptionsPageOf.
+    virtual OptionsPage selectedPage() const { return OptionsPageOf(selectedNodeText()); }
     // Shows one page (Cleaning, Language or Miscellaneous) and hides the others.
     virtual void showPage(OptionsPage page) = 0;
     virtual void setCleaningBox(Phase phase, CheckState state) = 0;

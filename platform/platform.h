@@ -74,6 +74,8 @@ struct FindData {
 // no match: kErrFileNotFound from FindFirstFile is reported as an empty list
 // with kOk) or the error of FindFirstFileW, e.g. kErrPathNotFound.
 Error findEntries(const std::wstring& pattern, std::vector<FindData>& out);
+// The "." and ".." entries of a listing: never a name to act on.
+inline bool isDots(const std::wstring& name) { return name == L"." || name == L".."; }
 
 std::uint32_t getFileAttributes(const std::wstring& path);  // kInvalidAttributes when absent
 Error setFileAttributes(const std::wstring& path, std::uint32_t attributes);

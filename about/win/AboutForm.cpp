@@ -5,6 +5,7 @@
 #include "about/win/AboutFormRes.h"
 #include "platform/platform.h"
 #include "tw_version.h"
+#include "ui/Placement.h"
 
 namespace {
 
@@ -21,7 +22,9 @@ constexpr PageMemo kMemos[] = {
 }  // namespace
 
 // Centred on the desktop, unlike the other dialogs.
-TAboutForm::TAboutForm() : twui::Dialog(IDD_ABOUT, IDC_ABOUT_TREE, true) {}
+TAboutForm::TAboutForm()
+    : twui::Dialog({.id = IDD_ABOUT, .treeId = IDC_ABOUT_TREE, .languageTree = tw::PageTree::About,
+                    .centreOnScreen = true}) {}
 
 void TAboutForm::OnInit() {
     twui::ApplyLayout(hwnd(), twlayout::about::kClientWidth, twlayout::about::kClientHeight,
@@ -52,17 +55,17 @@ void TAboutForm::OnPageChanged() {
 }
 
 bool TAboutForm::SetPlaceText(tw::Place place, const std::wstring& text) {
-    if (place == tw::Place::AboutDonate) {
-        SetItemText(static_cast<int>(place), IDC_ABOUT_MEMO_DONATE, tw::DonatePageText(text));
+    switch (place) {
+    case tw::Place::AboutTitle: SetItemText(0, text); return true;
+    case tw::Place::AboutDonate:
+        if (hwnd()) SetItemText(IDC_ABOUT_MEMO_DONATE, tw::DonatePageText(text));
         return true;
-    }
-    if (place == tw::Place::AboutBitness) {
-        const std::wstring bitness = tw::BitnessText(text, plat::isSelf64Bit(), plat::isSystem64Bit());
-        SetItemText(static_cast<int>(place), IDC_ABOUT_MEMO_ABOUT,
-                    tw::AboutPageText(tw::AboutPage::About, BuildDate(), bitness));
+    case tw::Place::AboutBitness:
+        if (hwnd()) {
+            const std::wstring bitness = tw::BitnessText(text, plat::isSelf64Bit(), plat::isSystem64Bit());
+            SetItemText(IDC_ABOUT_MEMO_ABOUT, tw::AboutPageText(tw::AboutPage::About, BuildDate(), bitness));
+        }
         return true;
+    default: return false;
     }
-    if (place != tw::Place::AboutTitle) return false;
-    SetItemText(static_cast<int>(place), 0, text);
-    return true;
 }

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "app/win/WinCommon.h"
 #include "options/Language.h"
+#include "ui/Dialog.h"
 
 class TAboutForm : public twui::Dialog {
 public:
@@ -13,7 +13,7 @@ public:
     // Help > About: first page, then shown modally.
     void Open();
     // The dialog's language places; false for places of other windows.
-    bool SetPlaceText(tw::Place place, const std::wstring& text);
+    bool SetPlaceText(tw::Place place, const std::wstring& text) override;
     // The page handler (ListViewItemsClick): shows the text view of the
     // selected page; with no page selected the page showing stays. It runs
     // whenever the tree's selection changes, so the page follows Up and Down

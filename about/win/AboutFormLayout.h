@@ -1,7 +1,7 @@
-// Pixel layout of the AboutForm dialog at 96 DPI (see app/win/LayoutTypes.h).
+// Pixel layout of the AboutForm dialog at 96 DPI (see ui/LayoutTypes.h).
 #pragma once
 
-#include "app/win/LayoutTypes.h"
+#include "ui/LayoutTypes.h"
 #include "about/win/AboutFormRes.h"
 
 namespace twlayout::about {

@@ -6,10 +6,11 @@
 
 #include "app/Bitness.h"
 #include "app/TWUnit.h"
-#include "app/win/WinCommon.h"
 #include "log/LogUnit.h"
 #include "options/Language.h"
 #include "platform/platform.h"
+#include "ui/CommandLine.h"
+#include "ui/Handles.h"
 
 namespace twui {
 
@@ -31,16 +32,16 @@ DWORD StartAndWait(const std::wstring& program, std::wstring commandLine, DWORD&
     if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process))
         return GetLastError();
-    CloseHandle(process.hThread);
+    const KernelHandle thread(process.hThread);
+    const KernelHandle child(process.hProcess);
     // Messages are taken while waiting, so this process counts as idle and
     // the start-up cursor ends.
-    while (MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
+    HANDLE waited = child.get();
+    while (MsgWaitForMultipleObjects(1, &waited, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     }
-    const DWORD error = GetExitCodeProcess(process.hProcess, &exitCode) ? ERROR_SUCCESS : GetLastError();
-    CloseHandle(process.hProcess);
-    return error;
+    return GetExitCodeProcess(child.get(), &exitCode) ? ERROR_SUCCESS : GetLastError();
 }
 
 int Refuse(const std::wstring& reason, const std::wstring& detail) {

@@ -6,24 +6,23 @@
 #include "log/win/LogForm.h"
 #include "options/win/OptionsForm.h"
 
+std::vector<twui::Dialog*> LanguageWindows::Dialogs() const {
+    twui::Dialog* const all[] = {dialogs_.about, dialogs_.log, dialogs_.options, dialogs_.backup, dialogs_.desktop};
+    std::vector<twui::Dialog*> made;
+    for (twui::Dialog* dialog : all)
+        if (dialog) made.push_back(dialog);
+    return made;
+}
+
 void LanguageWindows::setText(tw::Place place, const std::wstring& text) {
-    // Each window takes the places it shows; the main window takes the rest.
-    if (dialogs_.about && dialogs_.about->SetPlaceText(place, text)) return;
-    if (dialogs_.log && dialogs_.log->SetPlaceText(place, text)) return;
-    if (dialogs_.options && dialogs_.options->SetPlaceText(place, text)) return;
-    if (dialogs_.backup && dialogs_.backup->SetPlaceText(place, text)) return;
-    if (dialogs_.desktop && dialogs_.desktop->SetPlaceText(place, text)) return;
+    // Each dialog takes the places it shows; the main window takes the rest.
+    for (twui::Dialog* dialog : Dialogs())
+        if (dialog->SetPlaceText(place, text)) return;
     main_.SetPlaceText(place, text);
 }
 
 void LanguageWindows::rebuildPageTree(tw::PageTree tree, const std::vector<std::wstring>& nodes,
                                       const std::vector<std::wstring>& firstNodeChildren) {
-    twui::Dialog* dialog = nullptr;
-    switch (tree) {
-    case tw::PageTree::About: dialog = dialogs_.about; break;
-    case tw::PageTree::Log: dialog = dialogs_.log; break;
-    case tw::PageTree::Backup: dialog = dialogs_.backup; break;
-    case tw::PageTree::Options: dialog = dialogs_.options; break;
-    }
-    if (dialog) dialog->RebuildPageTree(nodes, firstNodeChildren);
+    for (twui::Dialog* dialog : Dialogs())
+        if (dialog->languageTree() == tree) dialog->RebuildPageTree(nodes, firstNodeChildren);
 }

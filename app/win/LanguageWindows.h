@@ -1,9 +1,14 @@
 // The LanguageTarget of the six windows: puts each text of a language into
 // its control, menu item, tool tip or caption, and rebuilds the page trees.
+// A dialog whose window is not made yet takes nothing: it reads its texts
+// when it is made.
 #pragma once
+
+#include <vector>
 
 #include "app/win/TWForm.h"
 #include "options/Language.h"
+#include "ui/Dialog.h"
 
 class LanguageWindows : public tw::LanguageTarget {
 public:
@@ -13,6 +18,9 @@ public:
                          const std::vector<std::wstring>& firstNodeChildren) override;
 
 private:
+    // The dialogs that are connected (their windows made or not).
+    std::vector<twui::Dialog*> Dialogs() const;
+
     TTWForm& main_;
     TWDialogs dialogs_;
 };

@@ -2,28 +2,26 @@
 // run of the clean list would delete, grouped by target with a count per
 // kind. Clean closes it and asks the main window for the normal run of the
 // same list; Save... writes the text as a UTF-16 file; Close closes it.
-// Resizable; its texts come from tw::PreviewMessages().
+// A resizable list-beside-view window without page tree or list; its texts
+// come from tw::PreviewMessages().
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "app/Preview.h"
-#include "app/win/WinCommon.h"
+#include "ui/ListBesideView.h"
 
-class TPreviewForm : public twui::Dialog {
+class TPreviewForm : public twui::ListBesideView {
 public:
     TPreviewForm();
     // Shows the groups modally; true when it was closed with Clean.
     bool Open(const std::vector<tw::PreviewGroup>& groups);
 
 protected:
-    void OnInit() override;
     bool OnCommand(int id, int code, HWND control) override;
-    INT_PTR OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
 
 private:
-    void PlaceControls();
     void Save();
 
     std::wstring text_;

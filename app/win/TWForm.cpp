@@ -19,6 +19,12 @@
 #include "settings/VarUnit.h"
 #include "targets/Target.h"
 #include "tw_version.h"
+#include "ui/CommandLine.h"
+#include "ui/DialogClass.h"
+#include "ui/Dpi.h"
+#include "ui/Errors.h"
+#include "ui/Pictures.h"
+#include "ui/Placement.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "app/Preview.h"
 #include "app/TWUnit.h"
-#include "app/win/WinCommon.h"
+#include "ui/Handles.h"
 #include "options/Language.h"
 
 class TAboutForm;

@@ -7,12 +7,15 @@
 #include "about/win/AboutForm.h"
 #include "app/win/TWForm.h"
 #include "app/win/HandOver.h"
+#include "app/win/MainShell.h"
 #include "app/win/TWFormRes.h"
-#include "app/win/WinCommon.h"
 #include "backup/win/BackupForm.h"
 #include "desktop/win/DesktopIconForm.h"
 #include "log/win/LogForm.h"
 #include "options/win/OptionsForm.h"
+#include "ui/DialogClass.h"
+#include "ui/Errors.h"
+#include "ui/ModalLoop.h"
 
 namespace {
 
@@ -39,12 +42,13 @@ int Run(HINSTANCE instance, int show) {
     TOptionsForm options;
     TBackupForm backup;
     TDesktopIcon desktop;
-    // Each dialog's window is made the first time it is needed; texts given
-    // to it before then are kept for it.
+    // Each dialog's window is made the first time it is needed; it reads
+    // its texts then.
     twui::Dialog* const dialogs[] = {&about, &log, &options, &backup, &desktop};
     for (twui::Dialog* dialog : dialogs) dialog->SetOwner(main.hwnd());
     main.SetDialogs({&about, &log, &options, &backup, &desktop});
-    options.SetMainForm(&main);
+    MainShell shell(main);
+    options.SetShell(&shell);
     twui::SetMainWindow(main.hwnd(), main.accelerators());
 
     // As the starter asked (a shortcut set to "Minimized", start /min).

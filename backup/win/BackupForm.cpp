@@ -1,39 +1,36 @@
 #include "backup/win/BackupForm.h"
 
+#include <commctrl.h>
+
 #include "backup/BackupDialog.h"
 #include "backup/win/BackupFormLayout.h"
 #include "backup/win/BackupFormRes.h"
-#include "log/win/CheckList.h"
+#include "ui/CheckList.h"
+#include "ui/ControlText.h"
+#include "ui/Placement.h"
 
-TBackupForm::TBackupForm() : twui::Dialog(IDD_BACKUP, IDC_BACKUP_TREE) {}
+TBackupForm::TBackupForm()
+    : twui::ListBesideView(
+          {.dialog = {.id = IDD_BACKUP, .treeId = IDC_BACKUP_TREE, .languageTree = tw::PageTree::Backup},
+           .listId = IDC_BACKUP_LIST,
+           .clientWidth = twlayout::backup::kClientWidth,
+           .clientHeight = twlayout::backup::kClientHeight,
+           .fixed = twlayout::backup::kControls}) {}
 
 void TBackupForm::OnInit() {
-    twui::ApplyLayout(hwnd(), twlayout::backup::kClientWidth, twlayout::backup::kClientHeight,
-                      twlayout::backup::kControls);
+    ListBesideView::OnInit();
     twui::CheckList(item(IDC_BACKUP_CHECK_RESTORE)).Prepare(256);
     twui::CheckList(item(IDC_BACKUP_CHECK_SETS)).Prepare(256);
-    const twlayout::Control& note = twlayout::backup::kBlockNote;
-    twui::PlaceControl(hwnd(), note.id, note.x, note.y, note.width, note.height);
-}
-
-void TBackupForm::Open() {
-    if (!EnsureWindow()) return;
-    SelectFirstNode();
-    OnPageChanged();
-    ShowModal();
+    twui::PlaceControl(hwnd(), twlayout::backup::kBlockNote);
 }
 
 void TBackupForm::OnPageChanged() {
-    const auto show = [this](int id, bool visible) {
-        ShowWindow(item(id), visible ? SW_SHOWNA : SW_HIDE);
-    };
     const twui::CheckList restore(item(IDC_BACKUP_CHECK_RESTORE));
     const twui::CheckList sets(item(IDC_BACKUP_CHECK_SETS));
     const tw::BackupPage page = tw::IdentifyBackupPage(SelectedNodeText());
     if (page != tw::BackupPage::None) {
-        show(IDC_BACKUP_CHECK_SETS, page == tw::BackupPage::Remove);
-        show(IDC_BACKUP_LIST, page == tw::BackupPage::Restore);
-        show(IDC_BACKUP_CHECK_RESTORE, page == tw::BackupPage::Restore);
+        ShowControls({IDC_BACKUP_CHECK_SETS}, page == tw::BackupPage::Remove);
+        ShowControls({IDC_BACKUP_LIST, IDC_BACKUP_CHECK_RESTORE}, page == tw::BackupPage::Restore);
         SetDlgItemTextW(hwnd(), IDC_BACKUP_REMOVE_RESTORE, tw::RemoveRestoreCaption(page).c_str());
         // The lists are refilled on every page change.
         const std::vector<std::wstring> names = tw::BackupSets();
@@ -49,13 +46,12 @@ void TBackupForm::OnPageChanged() {
 
 void TBackupForm::ShowBlockNote(const std::wstring& note) {
     using namespace twlayout::backup;
-    const twlayout::Control& items = note.empty() ? kItems : kItemsAboveNote;
-    twui::PlaceControl(hwnd(), items.id, items.x, items.y, items.width, items.height);
+    twui::PlaceControl(hwnd(), note.empty() ? kItems : kItemsAboveNote);
     SetDlgItemTextW(hwnd(), IDC_BACKUP_BLOCK_NOTE, note.c_str());
     ShowWindow(item(IDC_BACKUP_BLOCK_NOTE), note.empty() ? SW_HIDE : SW_SHOWNA);
 }
 
-void TBackupForm::ChooseSet() {
+void TBackupForm::OnListChoice() {
     const std::wstring set = twui::ListBoxSelection(item(IDC_BACKUP_LIST));
     if (set.empty()) return;
     const twui::CheckList restore(item(IDC_BACKUP_CHECK_RESTORE));
@@ -95,35 +91,26 @@ void TBackupForm::SelectAll() {
 
 bool TBackupForm::OnCommand(int id, int code, HWND control) {
     switch (id) {
-    case IDC_BACKUP_LIST:
-        if (code == LBN_SELCHANGE) ChooseSet();
-        return true;
     case IDC_BACKUP_REMOVE_RESTORE:
         if (code == BN_CLICKED) RemoveOrRestore();
         return true;
     case IDC_BACKUP_SELECT_ALL:
         if (code == BN_CLICKED) SelectAll();
         return true;
-    default: return twui::Dialog::OnCommand(id, code, control);
+    default: return ListBesideView::OnCommand(id, code, control);
     }
 }
 
-INT_PTR TBackupForm::OnMessage(UINT msg, WPARAM, LPARAM lParam, bool& handled) {
-    handled = false;
-    if (msg != WM_NOTIFY) return 0;
-    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+bool TBackupForm::OnNotify(int id, const NMHDR& header) {
+    if (id != IDC_BACKUP_CHECK_SETS || header.code != LVN_ITEMCHANGED) return false;
     // A set chosen in the remove list shows its sizes.
-    if (header && header->idFrom == IDC_BACKUP_CHECK_SETS && header->code == LVN_ITEMCHANGED) {
-        const auto* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
-        if ((change->uChanged & LVIF_STATE) != 0 && (change->uNewState & LVIS_SELECTED) != 0 &&
-            (change->uOldState & LVIS_SELECTED) == 0) {
-            const std::wstring set = twui::CheckList(item(IDC_BACKUP_CHECK_SETS)).Selected();
-            if (!set.empty()) ShowSizes(set);
-        }
-        handled = true;
-        return TRUE;
+    const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+    if ((change.uChanged & LVIF_STATE) != 0 && (change.uNewState & LVIS_SELECTED) != 0 &&
+        (change.uOldState & LVIS_SELECTED) == 0) {
+        const std::wstring set = twui::CheckList(item(IDC_BACKUP_CHECK_SETS)).Selected();
+        if (!set.empty()) ShowSizes(set);
     }
-    return 0;
+    return true;
 }
 
 bool TBackupForm::SetPlaceText(tw::Place place, const std::wstring& text) {
@@ -135,6 +122,6 @@ bool TBackupForm::SetPlaceText(tw::Place place, const std::wstring& text) {
     case tw::Place::BackupSelectAll: id = IDC_BACKUP_SELECT_ALL; break;
     default: return false;
     }
-    SetItemText(static_cast<int>(place), id, text);
+    SetItemText(id, text);
     return true;
 }

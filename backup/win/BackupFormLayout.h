@@ -1,7 +1,7 @@
-// Pixel layout of the BackupForm dialog at 96 DPI (see app/win/LayoutTypes.h).
+// Pixel layout of the BackupForm dialog at 96 DPI (see ui/LayoutTypes.h).
 #pragma once
 
-#include "app/win/LayoutTypes.h"
+#include "ui/LayoutTypes.h"
 #include "backup/win/BackupFormRes.h"
 
 namespace twlayout::backup {

@@ -1,9 +1,13 @@
 #include "desktop/win/DesktopIconForm.h"
 
+#include <commctrl.h>
+
 #include "desktop/DesktopIconLayouts.h"
 
 #include "desktop/win/DesktopIconFormLayout.h"
 #include "desktop/win/DesktopIconFormRes.h"
+#include "ui/ControlText.h"
+#include "ui/Placement.h"
 
 namespace {
 
@@ -15,7 +19,7 @@ constexpr int kRemovePage[] = {IDC_DESK_REMOVE_LABEL, IDC_DESK_REMOVE_COMBO,
 
 }  // namespace
 
-TDesktopIcon::TDesktopIcon() : twui::Dialog(IDD_DESKTOP, 0) {}
+TDesktopIcon::TDesktopIcon() : twui::Dialog({.id = IDD_DESKTOP}) {}
 
 void TDesktopIcon::OnInit() {
     twui::ApplyLayout(hwnd(), twlayout::desktop::kClientWidth, twlayout::desktop::kClientHeight,
@@ -84,7 +88,7 @@ void TDesktopIcon::ShowPage(Page page) {
     TabCtrl_SetCurSel(item(IDC_DESK_TAB), static_cast<int>(page));
 }
 
-INT_PTR TDesktopIcon::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) {
+INT_PTR TDesktopIcon::OnMessage(UINT msg, WPARAM wParam, LPARAM, bool& handled) {
     handled = false;
     if (msg == WM_CTLCOLORSTATIC) {
         // Labels and the check box show the tab page's background through.
@@ -92,33 +96,34 @@ INT_PTR TDesktopIcon::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& ha
         handled = true;
         return reinterpret_cast<INT_PTR>(GetStockObject(NULL_BRUSH));
     }
-    if (msg != WM_NOTIFY) return 0;
-    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-    if (header && header->idFrom == IDC_DESK_TAB && header->code == TCN_SELCHANGE) {
-        ShowPage(static_cast<Page>(TabCtrl_GetCurSel(item(IDC_DESK_TAB))));
-        handled = true;
-    }
     return 0;
+}
+
+bool TDesktopIcon::OnNotify(int id, const NMHDR& header) {
+    if (id != IDC_DESK_TAB || header.code != TCN_SELCHANGE) return false;
+    ShowPage(static_cast<Page>(TabCtrl_GetCurSel(item(IDC_DESK_TAB))));
+    return true;
 }
 
 void TDesktopIcon::Open() { ShowModal(); }  // makes the window on first use
 
 void TDesktopIcon::SetTabText(int index, const std::wstring& text) {
+    HWND tab = item(IDC_DESK_TAB);
+    if (!tab) return;
     TCITEMW entry{};
     entry.mask = TCIF_TEXT;
     entry.pszText = const_cast<wchar_t*>(text.c_str());
-    TabCtrl_SetItem(item(IDC_DESK_TAB), index, &entry);
+    TabCtrl_SetItem(tab, index, &entry);
 }
 
 bool TDesktopIcon::SetPlaceText(tw::Place place, const std::wstring& text) {
     using P = tw::Place;
-    const int key = static_cast<int>(place);
     int id = 0;  // the caption
     switch (place) {
     case P::DesktopTitle: break;
-    case P::DesktopSaveTab: WhenMade(key, [this, text] { SetTabText(0, text); }); return true;
-    case P::DesktopRestoreTab: WhenMade(key, [this, text] { SetTabText(1, text); }); return true;
-    case P::DesktopRemoveTab: WhenMade(key, [this, text] { SetTabText(2, text); }); return true;
+    case P::DesktopSaveTab: SetTabText(0, text); return true;
+    case P::DesktopRestoreTab: SetTabText(1, text); return true;
+    case P::DesktopRemoveTab: SetTabText(2, text); return true;
     case P::DesktopSaveButton: id = IDC_DESK_SAVE_BUTTON; break;
     case P::DesktopRestoreButton: id = IDC_DESK_RESTORE_BUTTON; break;
     case P::DesktopRemoveButton: id = IDC_DESK_REMOVE_BUTTON; break;
@@ -126,17 +131,17 @@ bool TDesktopIcon::SetPlaceText(tw::Place place, const std::wstring& text) {
     case P::DesktopRestoreLabel: id = IDC_DESK_RESTORE_LABEL; break;
     case P::DesktopRemoveLabel: id = IDC_DESK_REMOVE_LABEL; break;
     case P::DesktopResolution: id = IDC_DESK_RESOLUTION; break;
-    case P::DesktopSaveComboBox:
+    case P::DesktopSaveComboBox: {
         // The text, and the text as the only entry of the list.
-        WhenMade(key, [this, text] {
-            HWND combo = item(IDC_DESK_SAVE_COMBO);
-            SendMessageW(combo, CB_RESETCONTENT, 0, 0);
-            SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-            SetWindowTextW(combo, text.c_str());
-        });
+        HWND combo = item(IDC_DESK_SAVE_COMBO);
+        if (!combo) return true;
+        SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+        SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        SetWindowTextW(combo, text.c_str());
         return true;
+    }
     default: return false;
     }
-    SetItemText(key, id, text);
+    SetItemText(id, text);
     return true;
 }

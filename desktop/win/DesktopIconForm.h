@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "app/win/WinCommon.h"
 #include "options/Language.h"
+#include "ui/Dialog.h"
 
 class TDesktopIcon : public twui::Dialog {
 public:
@@ -14,13 +14,14 @@ public:
     TDesktopIcon();
     // Tools > Desktop Icon Restorer: shown modally, on the page it was left on.
     void Open();
-    bool SetPlaceText(tw::Place place, const std::wstring& text);
+    bool SetPlaceText(tw::Place place, const std::wstring& text) override;
     void ShowPage(Page page);
 
 protected:
     void OnInit() override;
     INT_PTR OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
     bool OnCommand(int id, int code, HWND control) override;
+    bool OnNotify(int id, const NMHDR& header) override;
 
 private:
     void SetTabText(int index, const std::wstring& text);

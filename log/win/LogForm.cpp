@@ -1,18 +1,24 @@
 #include "log/win/LogForm.h"
 
+#include <commctrl.h>
+
 #include "log/LogDialog.h"
-#include "log/win/CheckList.h"
 #include "log/win/LogFormLayout.h"
 #include "log/win/LogFormRes.h"
+#include "ui/CheckList.h"
+#include "ui/ControlText.h"
 
-TLogForm::TLogForm() : twui::Dialog(IDD_LOG, IDC_LOG_TREE) {}
+TLogForm::TLogForm()
+    : twui::ListBesideView({.dialog = {.id = IDD_LOG, .treeId = IDC_LOG_TREE, .languageTree = tw::PageTree::Log},
+                            .listId = IDC_LOG_LIST,
+                            .textViewId = IDC_LOG_MEMO,
+                            .clientWidth = twlayout::log::kClientWidth,
+                            .clientHeight = twlayout::log::kClientHeight,
+                            .fixed = twlayout::log::kControls}) {}
 
 void TLogForm::OnInit() {
-    twui::ApplyLayout(hwnd(), twlayout::log::kClientWidth, twlayout::log::kClientHeight,
-                      twlayout::log::kControls);
+    ListBesideView::OnInit();
     twui::CheckList(item(IDC_LOG_CHECKLIST)).Prepare(310);
-    // Long logs: no limit on the view's text.
-    SendDlgItemMessageW(hwnd(), IDC_LOG_MEMO, EM_SETLIMITTEXT, 0, 0);
     ShowWindow(item(IDC_LOG_CHECKLIST), SW_HIDE);
     RefreshMemo(true);
 }
@@ -28,42 +34,34 @@ void TLogForm::Open() {
 void TLogForm::RefreshMemo(bool force) {
     const tw::TRunLog& log = tw::RunLog();
     if (!force && memoFilled_ && log.generation() == shownGeneration_) return;
-    const std::wstring text = tw::LogViewText(log);
-    SetDlgItemTextW(hwnd(), IDC_LOG_MEMO, text.c_str());
+    SetViewText(tw::LogViewText(log));
     shownGeneration_ = log.generation();
     memoFilled_ = true;
 }
 
 void TLogForm::OnPageChanged() {
-    const auto show = [this](int id, bool visible) {
-        ShowWindow(item(id), visible ? SW_SHOWNA : SW_HIDE);
-    };
     switch (tw::IdentifyLogPage(SelectedNodeText())) {
     case tw::LogPage::View:
         twui::FillListBox(item(IDC_LOG_LIST), tw::LogNames());
-        show(IDC_LOG_CHECKLIST, false);
-        show(IDC_LOG_LIST, true);
-        show(IDC_LOG_MEMO, true);
-        show(IDC_LOG_REMOVE, false);
-        show(IDC_LOG_SELECT_ALL, false);
+        ShowControls({IDC_LOG_CHECKLIST}, false);
+        ShowControls({IDC_LOG_LIST, IDC_LOG_MEMO}, true);
+        ShowControls({IDC_LOG_REMOVE, IDC_LOG_SELECT_ALL}, false);
         RefreshMemo();
         break;
     case tw::LogPage::Remove: {
-        show(IDC_LOG_LIST, false);
-        show(IDC_LOG_MEMO, false);
-        show(IDC_LOG_CHECKLIST, true);
+        ShowControls({IDC_LOG_LIST, IDC_LOG_MEMO}, false);
+        ShowControls({IDC_LOG_CHECKLIST}, true);
         const twui::CheckList list(item(IDC_LOG_CHECKLIST));
         list.Clear();
         list.Add(tw::SortedLogNames());
-        show(IDC_LOG_REMOVE, true);
-        show(IDC_LOG_SELECT_ALL, true);
+        ShowControls({IDC_LOG_REMOVE, IDC_LOG_SELECT_ALL}, true);
         break;
     }
     case tw::LogPage::None: break;
     }
 }
 
-void TLogForm::ViewSelectedLog() {
+void TLogForm::OnListChoice() {
     const std::wstring name = twui::ListBoxSelection(item(IDC_LOG_LIST));
     if (name.empty()) return;
     tw::ViewLog(name);  // an unreadable file raises its error; the log stays
@@ -80,32 +78,25 @@ void TLogForm::SelectAll() { twui::CheckList(item(IDC_LOG_CHECKLIST)).CheckAll()
 
 bool TLogForm::OnCommand(int id, int code, HWND control) {
     switch (id) {
-    case IDC_LOG_LIST:
-        if (code == LBN_SELCHANGE) ViewSelectedLog();
-        return true;
     case IDC_LOG_REMOVE:
         if (code == BN_CLICKED) RemoveLogs();
         return true;
     case IDC_LOG_SELECT_ALL:
         if (code == BN_CLICKED) SelectAll();
         return true;
-    default: return twui::Dialog::OnCommand(id, code, control);
+    default: return ListBesideView::OnCommand(id, code, control);
     }
 }
 
-INT_PTR TLogForm::OnMessage(UINT msg, WPARAM, LPARAM lParam, bool& handled) {
-    handled = false;
-    if (msg != WM_NOTIFY) return 0;
-    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-    if (!header) return 0;
+bool TLogForm::OnNotify(int id, const NMHDR& header) {
     // Delete in the check list removes the checked logs (the dialog-wide
     // Delete of PreviewKey has already run by then and left nothing checked).
-    if (header->idFrom == IDC_LOG_CHECKLIST && header->code == LVN_KEYDOWN &&
-        reinterpret_cast<const NMLVKEYDOWN*>(lParam)->wVKey == VK_DELETE) {
+    if (id == IDC_LOG_CHECKLIST && header.code == LVN_KEYDOWN &&
+        reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey == VK_DELETE) {
         RemoveLogs();
-        handled = true;
+        return true;
     }
-    return handled ? TRUE : 0;
+    return false;
 }
 
 bool TLogForm::PreviewKey(const MSG& key) {
@@ -126,6 +117,6 @@ bool TLogForm::SetPlaceText(tw::Place place, const std::wstring& text) {
     case tw::Place::LogSelectAll: id = IDC_LOG_SELECT_ALL; break;
     default: return false;
     }
-    SetItemText(static_cast<int>(place), id, text);
+    SetItemText(id, text);
     return true;
 }

@@ -2,11 +2,11 @@
 
 #include <iterator>
 
-#include "app/win/LanguageWindows.h"
-#include "app/win/TWForm.h"
 #include "options/win/OptionsFormLayout.h"
 #include "options/win/OptionsFormRes.h"
 #include "platform/common.h"
+#include "ui/PageTreeControl.h"
+#include "ui/Placement.h"
 
 namespace {
 
@@ -36,12 +36,12 @@ constexpr MiscControl kMiscControls[] = {
     {tw::MiscOption::RestorePoint, IDC_OPT_RESTORE_POINT},
 };
 
-struct PlaceControl {
+struct PlaceItem {
     tw::Place place;
     int id;
 };
 
-constexpr PlaceControl kPlaces[] = {
+constexpr PlaceItem kPlaces[] = {
     {tw::Place::OptionsOK, IDOK},
     {tw::Place::OptionsCancel, IDCANCEL},
     {tw::Place::OptionsApply, IDC_OPT_APPLY},
@@ -84,9 +84,8 @@ tw::CheckState CheckStateOf(HWND box) {
 
 }  // namespace
 
-TOptionsForm::TOptionsForm() : twui::Dialog(IDD_OPTIONS, IDC_OPT_TREE) {}
-
-TOptionsForm::~TOptionsForm() = default;
+TOptionsForm::TOptionsForm()
+    : twui::Dialog({.id = IDD_OPTIONS, .treeId = IDC_OPT_TREE, .languageTree = tw::PageTree::Options}) {}
 
 void TOptionsForm::OnInit() {
     twui::ApplyLayout(hwnd(), twlayout::options::kClientWidth, twlayout::options::kClientHeight,
@@ -157,12 +156,12 @@ void TOptionsForm::CleaningBoxClicked(int id) {
 
 bool TOptionsForm::SetPlaceText(tw::Place place, const std::wstring& text) {
     if (place == tw::Place::OptionsTitle) {
-        SetItemText(static_cast<int>(place), 0, text);
+        SetItemText(0, text);
         return true;
     }
-    for (const PlaceControl& entry : kPlaces) {
+    for (const PlaceItem& entry : kPlaces) {
         if (entry.place != place) continue;
-        SetItemText(static_cast<int>(place), entry.id, text);
+        SetItemText(entry.id, text);
         return true;
     }
     return false;
@@ -171,6 +170,18 @@ bool TOptionsForm::SetPlaceText(tw::Place place, const std::wstring& text) {
 // ---- tw::OptionsView ----
 
 std::wstring TOptionsForm::selectedNodeText() const { return SelectedNodeText(); }
+
+tw::OptionsPage TOptionsForm::selectedPage() const {
+    // The top-level nodes are the pages in their order; nothing selected
+    // counts as a target node that names no target.
+    const std::optional<int> page = SelectedPage();
+    switch (page.value_or(twui::PageTreeControl::kChildPage)) {
+    case 0: return tw::OptionsPage::Cleaning;
+    case 1: return tw::OptionsPage::Language;
+    case 2: return tw::OptionsPage::Miscellaneous;
+    default: return tw::OptionsPage::Target;
+    }
+}
 
 void TOptionsForm::showPage(tw::OptionsPage page) {
     auto show = [&](const auto& ids, bool visible) {
@@ -232,15 +243,14 @@ std::wstring TOptionsForm::languageListText() const {
 }
 
 tw::LanguageTarget& TOptionsForm::languageWindows() {
-    if (!main_) throw tw::AppError(L"The options dialog is not connected to the main window.");
-    languageWindows_ = std::make_unique<LanguageWindows>(*main_, main_->dialogs());
-    return *languageWindows_;
+    if (!shell_) throw tw::AppError(L"The options dialog is not connected to the main window.");
+    return shell_->AllWindows();
 }
 
 void TOptionsForm::expandFirstNode() { ExpandFirstNode(); }
 
 void TOptionsForm::setTrayVisible(bool visible) {
-    if (main_) main_->SetTrayVisible(visible);
+    if (shell_) shell_->SetTrayVisible(visible);
 }
 
 void TOptionsForm::hideDialog() { Close(); }

@@ -4,27 +4,24 @@
 // only shows them and hands the clicks on.
 #pragma once
 
-#include <memory>
 #include <optional>
 #include <string>
 
-#include "app/win/WinCommon.h"
 #include "options/Language.h"
 #include "options/OptionsUnit.h"
-
-class TTWForm;
-class LanguageWindows;
+#include "ui/Dialog.h"
+#include "ui/Shell.h"
 
 class TOptionsForm : public twui::Dialog, private tw::OptionsView {
 public:
     TOptionsForm();
-    ~TOptionsForm() override;
-    // The main window, whose tray icon and language the dialog applies.
-    void SetMainForm(TTWForm* main) { main_ = main; }
+    // The main window's side, through which the dialog shows the tray icon
+    // and applies a language to every window.
+    void SetShell(twui::Shell* shell) { shell_ = shell; }
     // Tools > Options: first page, its page handler, the first node expanded,
     // then shown modally.
     void Open();
-    bool SetPlaceText(tw::Place place, const std::wstring& text);
+    bool SetPlaceText(tw::Place place, const std::wstring& text) override;
     // The page handler (ListViewItemsClick), also run when Up or Down moves
     // the tree's selection.
     void OnPageChanged() override;
@@ -37,6 +34,8 @@ protected:
 private:
     // tw::OptionsView
     std::wstring selectedNodeText() const override;
+    // From the selected node's item data: a page of its own, or a target.
+    tw::OptionsPage selectedPage() const override;
     void showPage(tw::OptionsPage page) override;
     void setCleaningBox(tw::Phase phase, tw::CheckState state) override;
     void setMiscBox(tw::MiscOption option, bool checked) override;
@@ -51,6 +50,5 @@ private:
     void CleaningBoxClicked(int id);
     static tw::Phase PhaseOf(int id);
 
-    TTWForm* main_ = nullptr;
-    std::unique_ptr<LanguageWindows> languageWindows_;
+    twui::Shell* shell_ = nullptr;
 };

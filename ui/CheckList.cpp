@@ -1,6 +1,8 @@
-#include "log/win/CheckList.h"
+#include "ui/CheckList.h"
 
-#include "app/win/WinCommon.h"
+#include <iterator>
+
+#include "ui/Dpi.h"
 
 namespace twui {
 
@@ -58,27 +60,6 @@ void CheckList::Remove(const std::vector<std::size_t>& indexes) const {
 std::wstring CheckList::Selected() const {
     const int index = ListView_GetNextItem(list_, -1, LVNI_SELECTED);
     return index < 0 ? std::wstring() : Text(index);
-}
-
-std::wstring ListBoxSelection(HWND list) {
-    const LRESULT index = SendMessageW(list, LB_GETCURSEL, 0, 0);
-    if (index == LB_ERR) return {};
-    const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length == LB_ERR) return {};
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const LRESULT got = SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index),
-                                     reinterpret_cast<LPARAM>(text.data()));
-    text.resize(got == LB_ERR ? 0 : static_cast<std::size_t>(got));
-    return text;
-}
-
-void FillListBox(HWND list, const std::vector<std::wstring>& names) {
-    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-    SendMessageW(list, LB_RESETCONTENT, 0, 0);
-    for (const std::wstring& name : names)
-        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
-    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list, nullptr, TRUE);
 }
 
 }  // namespace twui

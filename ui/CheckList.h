@@ -34,8 +34,4 @@ private:
     HWND list_;
 };
 
-// The selected entry of a single-selection list box; empty when none.
-std::wstring ListBoxSelection(HWND list);
-void FillListBox(HWND list, const std::vector<std::wstring>& names);
-
 }  // namespace twui
