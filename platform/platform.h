@@ -424,17 +424,11 @@ Error installDriverPackage(const std::wstring& infPath, std::wstring& publishedN
 
 using Handle = std::uintptr_t;  // 0: none
 
-inline constexpr std::uint32_t kTokenAdjustPrivileges = 0x0020;
-inline constexpr std::uint32_t kTokenQuery = 0x0008;
-
-// openProcessToken(GetCurrentProcess(), access).
-Error openProcessToken(std::uint32_t access, Handle& token);
-// LookupPrivilegeValueW(NULL, name).
-Error lookupPrivilegeValue(const std::wstring& name, std::uint64_t& luid);
-// AdjustTokenPrivileges with one entry (SE_PRIVILEGE_ENABLED or 0). Returns
-// the call's result (non-zero = true); lastError receives GetLastError, which
-// is kErrNotAllAssigned when the account does not hold the privilege.
-bool adjustTokenPrivilege(Handle token, std::uint64_t luid, bool enable, Error& lastError);
+// Enables or disables one privilege (by its name, "SeShutdownPrivilege") in
+// the process's token. False when the token cannot be opened, the name is
+// unknown or the call fails; true also when the account does not hold the
+// privilege (AdjustTokenPrivileges then only sets ERROR_NOT_ALL_ASSIGNED).
+bool enablePrivilege(const std::wstring& name, bool enable);
 Error closeHandle(Handle handle);
 
 // InitiateSystemShutdownW(NULL, NULL, 0, force, reboot).
@@ -442,16 +436,6 @@ bool initiateSystemShutdown(bool forceAppsClosed, bool reboot);
 
 // ------------------------------------------------------- user interaction ----
 
-inline constexpr std::uint32_t kMbOk = 0x00;
-inline constexpr std::uint32_t kMbOkCancel = 0x01;
-inline constexpr std::uint32_t kMbIconError = 0x10;
-inline constexpr std::uint32_t kMbIconQuestion = 0x20;
-inline constexpr std::uint32_t kMbIconExclamation = 0x30;
-inline constexpr int kIdOk = 1;
-inline constexpr int kIdCancel = 2;
-
-// MessageBoxW with no owner window. Returns the button chosen (kIdOk ...).
-int messageBox(const std::wstring& text, const std::wstring& caption, std::uint32_t flags);
 // ShellExecuteW(owner, "open", file, NULL, NULL, show). Returns the call's
 // result (> 32 on success).
 std::intptr_t shellOpen(std::uintptr_t ownerWindow, const std::wstring& file, int show);

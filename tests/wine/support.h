@@ -9,11 +9,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "app/Application.h"
 #include "engine/DeletionContext.h"
 #include "log/LogUnit.h"
 
@@ -73,6 +75,31 @@ public:
 private:
     HANDLE process_ = nullptr;  // the open file
     bool holding_ = false;
+};
+
+// The main window as the core sees it: a clean list in memory, each question answered from a script
+// (IDOK or IDCANCEL, then IDOK) and recorded as "title|text", `whileAsked` run while one is open, the
+// progress counted, the restart asked of the system (faults count the request).
+struct RecordingHost : tw::MainView {
+    explicit RecordingHost(Lines labels = {}, std::vector<int> answers = {}) : list(labels), answers(answers) {}
+    tw::MemoryTargetList list;
+    std::vector<int> answers;
+    Lines questions;
+    std::function<void()> whileAsked;
+    int maximum = -1, steps = 0;
+    bool confirm(const tw::Question& q) override {
+        if (questions.push_back(q.title + L"|" + q.text); whileAsked) whileAsked();
+        return questions.size() > answers.size() || answers[questions.size() - 1] == IDOK;
+    }
+    bool askRestart(const tw::Question& q) override { return confirm(q); }
+    bool restart() override { return tw::RebootSystem(); }
+    void setProgressMax(int m) override { maximum = m; }
+    void setProgressPosition(int) override {}
+    void stepProgress() override { ++steps; }
+    tw::TargetList& cleanList() override { return list; }
+    void showPreview(const std::vector<tw::PreviewGroup>&) override {}
+    void warn(const std::wstring&) override {}
+    void close() override {}
 };
 
 // The base of every test: settings off, empty run log, a deletion context
