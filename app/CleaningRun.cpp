@@ -10,6 +10,7 @@
 #include "targets/Target.h"
 
 namespace tw {
+
 int CountSelectedSteps(const std::vector<std::wstring>& labels) {
     int steps = 0;
     for (const std::wstring& label : labels)

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "platform/other_programs.h"
 #include "platform/platform.h"
 
 namespace plat {

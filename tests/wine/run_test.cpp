@@ -143,7 +143,7 @@ TEST_F(RunOnWine, ACommandLineRunReportsItsOutcome) {
                           Case{L"old.json", L"-AGEIA", false, false, false, 0, IDOK, 2, nullptr},
                           Case{nonAnsi, L"-AGEIA", false, false, false, 0, IDOK, 0, "deleted"}}) {
         SCOPED_TRACE(tw::toUtf8(c.report) + " " + std::to_string(c.code));
-        faults::reset(), faults::secure(sys), host = RecordingHost({}, {c.answer});
+        faults::reset(), faults::secure(sys);
         if (c.locked) faults::fail(faults::Call::DeleteFile, L"PhysXtw");
         removeTree(tw::LogFolder()), fs::remove(reports + L"r.json"), tw::RunLog().replace({L"earlier line"});
         const std::wstring planted = plantFile(sys + (c.target == L"-ATI" ? L"atiogltw.dll" : L"PhysXtw.dll"));
@@ -151,6 +151,7 @@ TEST_F(RunOnWine, ACommandLineRunReportsItsOutcome) {
             std::tuple(c.atReboot, c.mode, c.answer == IDCANCEL, c.code != 2 && !c.preview, c.preview);  // saved anyway
         const tw::CommandLineRequest request =
             tw::ParseCommandLine({c.target, L"-Quit", L"-rePort=" + reports + c.report, c.preview ? L"-PREVIEW" : c.extra});
+        host = RecordingHost(request.labels, {c.answer});
         std::vector<tw::PreviewGroup> groups;
         const std::wstring out = reports + L"stdout.txt";
         HANDLE kept = ::GetStdHandle(STD_OUTPUT_HANDLE), stdOut = ::CreateFileW(out.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -234,7 +235,8 @@ TEST_F(RunOnWine, OwnFamilyFromAnAdminOnlyFolderListsPreviewsCleansAndRestores) 
     const std::wstring kept = plantFile(windows + L"acme.ini");
     plantKey(L"HKCU\\Software\\Acme Audio");
     tw::BackupEnabled = true;
-    const tw::RunRequest unattended{{label}, {}, false, true};
+    RecordingHost host({label});
+    const tw::RunRequest unattended{{label}, {}, false, true, {}};
     std::vector<tw::PreviewGroup> groups;
     ASSERT_EQ(tw::RunPreview(unattended, host, groups, false), tw::RunOutcome::Finished);
     ASSERT_EQ(groups.size(), 1u);
