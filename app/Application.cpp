@@ -78,13 +78,15 @@ RunOutcome Application::Preview(MainView& view) {
     return outcome;
 }
 
-void Application::Shown(MainView& view, const std::vector<std::wstring>& arguments) {
-    if (!OwnFamilyProblems().empty() && !ParseCommandLine(arguments).quit) {
-        std::wstring text = LanguageText(L"Family Files Not Loaded",
-                                         L"These family files were not loaded. Every other family works as before.");
-        for (const FamilyProblem& problem : OwnFamilyProblems()) text += L"\r\n\r\n" + ProblemText(problem);
-        view.warn(text);
-    }
+std::wstring Application::FamilyProblemsWarning(const std::vector<std::wstring>& arguments) const {
+    if (OwnFamilyProblems().empty() || ParseCommandLine(arguments).quit) return {};
+    std::wstring text = LanguageText(L"Family Files Not Loaded",
+                                     L"These family files were not loaded. Every other family works as before.");
+    for (const FamilyProblem& problem : OwnFamilyProblems()) text += L"\r\n\r\n" + ProblemText(problem);
+    return text;
+}
+
+void Application::ProcessCommandLine(MainView& view, const std::vector<std::wstring>& arguments) {
     auto start = [this, &view](const CommandLineRequest& request) {
         std::vector<PreviewGroup> groups;
         int exitCode = 0;

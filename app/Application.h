@@ -24,8 +24,6 @@ public:
     virtual TargetList& cleanList() = 0;
     // Shows what a preview found; its Clean starts the normal run.
     virtual void showPreview(const std::vector<PreviewGroup>& groups) = 0;
-    // A warning box owned by the main window.
-    virtual void warn(const std::wstring& text) = 0;
     // Ends the program as Close does.
     virtual void close() = 0;
 
@@ -56,10 +54,12 @@ public:
     RunOutcome Clean(MainView& view);
     // Tools > Preview: previews the clean list and shows what it found.
     RunOutcome Preview(MainView& view);
-    // The main window is shown: the family files left out are told (not to
-    // a start with "-QUIT", which finds them in its log), then the command
-    // line is acted on, the first time only (CommandLineProcessor).
-    void Shown(MainView& view, const std::vector<std::wstring>& arguments);
+    // The warning about the family files left out, shown whenever the main
+    // window is; empty when there is none or the start has "-QUIT" (it finds
+    // them in its log).
+    std::wstring FamilyProblemsWarning(const std::vector<std::wstring>& arguments) const;
+    // Acts on the command line, the first time only (CommandLineProcessor).
+    void ProcessCommandLine(MainView& view, const std::vector<std::wstring>& arguments);
     bool commandLineProcessed() const { return commandLine_.processed(); }
 
 private:

@@ -193,7 +193,10 @@ void TTWForm::CreateControls() {
 void TTWForm::OnShown() {
     LanguageWindows target(*this, dialogs_);
     tw::LoadLanguage(tw::CurrentLanguageName(), target);
-    app_.Shown(*this, twui::CommandLineArguments());
+    const std::vector<std::wstring> arguments = twui::CommandLineArguments();
+    if (const std::wstring text = app_.FamilyProblemsWarning(arguments); !text.empty())
+        MessageBoxW(hwnd_, text.c_str(), L"Tidewell", MB_OK | MB_ICONWARNING);
+    app_.ProcessCommandLine(*this, arguments);
 }
 
 void TTWForm::OnDestroy() {
@@ -229,8 +232,6 @@ void TTWForm::showPreview(const std::vector<tw::PreviewGroup>& groups) {
     }
     if (preview_->hwnd() && preview_->Open(groups)) Clean();
 }
-
-void TTWForm::warn(const std::wstring& text) { MessageBoxW(hwnd_, text.c_str(), L"Tidewell", MB_OK | MB_ICONWARNING); }
 
 void TTWForm::close() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
 

@@ -65,7 +65,6 @@ public:
     tw::TargetList& cleanList() override { return lists_.clean(); }
     // Shows a preview's result; runs the cleaning when its Clean was chosen.
     void showPreview(const std::vector<tw::PreviewGroup>& groups) override;
-    void warn(const std::wstring& text) override;
     void close() override;
 
 private:

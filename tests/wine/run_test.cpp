@@ -46,14 +46,12 @@ protected:
         keys.push_back(key), createKey(key[2] == L'L' ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, key.substr(5) + L"\\Sub");
     }
     tw::Application app;
-    RecordingHost host;
     std::wstring sys;
     Lines files, keys;
 };
 
-// A run needs a list, an idle program and, with DisplayWarning, a confirmation; else nothing changes: a run
-// started while the question is open (during 1) starts nothing, a list emptied meanwhile (2) runs nothing.
-// One that left a log line restarts as RebootMode says (1: when the question is answered OK).
+// A run needs a list, an idle program and, with DisplayWarning, a confirmation; else nothing changes, for a run started
+// (during 1) or the list emptied (2) while it asks too. One that left a log line restarts as RebootMode says (1: on OK).
 TEST_F(RunOnWine, ARunNeedsAConfirmedListWhileIdleAndRestartsAsRebootModeSays) {
     using enum tw::RunOutcome;
     const std::wstring key = L"HKLM\\Software\\AGEIA Technologies", warning = L"Warning|Are you sure you want to continue?";
@@ -77,8 +75,7 @@ TEST_F(RunOnWine, ARunNeedsAConfirmedListWhileIdleAndRestartsAsRebootModeSays) {
         const bool ran = c.outcome != NotStarted && c.outcome != Cancelled;
         EXPECT_EQ(logLines(), ran ? Lines(c.leftover, L"Deleted registry (" + key + L")") : Lines{L"earlier line"});
         EXPECT_EQ(keyExists(HKEY_LOCAL_MACHINE, key.substr(5)), c.leftover && !ran);
-        EXPECT_EQ(std::tuple(app.busy(), second, host.maximum != -1, folderExists(tw::LogFolder())),
-                  std::tuple(false, c.during == 1 ? NotStarted : Finished, ran, ran && c.leftover));
+        EXPECT_EQ(std::tuple(app.busy(), second, host.maximum != -1, folderExists(tw::LogFolder())), std::tuple(false, c.during == 1 ? NotStarted : Finished, ran, ran && c.leftover));
     }
 }
 
@@ -89,7 +86,7 @@ TEST_F(RunOnWine, ARunCleansTheListInOrderAndSavesItsLogSorted) {
     // Written in the order NVIDIA files, NVIDIA registry, AGEIA files.
     const Lines sorted = {L"Deleted file (" + sys + L"nvapitw.dll)", L"Deleted file (" + sys + L"PhysXtw.dll)",
                           L"Deleted registry (HKCU\\Software\\NVIDIA Corporation\\Global)"};
-    host.list = tw::MemoryTargetList({L"NVIDIA - Display", L"Unknown", L"AGEIA - PhysX"});
+    RecordingHost host({L"NVIDIA - Display", L"Unknown", L"AGEIA - PhysX"});
     const std::wstring before = tw::fileTimeStamp();
     EXPECT_EQ(app.Clean(host), tw::RunOutcome::Finished);
     const std::wstring after = tw::fileTimeStamp();
@@ -110,7 +107,7 @@ TEST_F(RunOnWine, AnErrorEndsTheRunKeepingItsLines) {
     const std::wstring later = plantFile(sys + L"PhysXtw.dll");
     tw::DisplayWarning = tw::LogFiles = false;
     tw::RebootMode = 2;
-    host.list = tw::MemoryTargetList({L"ATi - Display", L"AGEIA - PhysX"});
+    RecordingHost host({L"ATi - Display", L"AGEIA - PhysX"});
     const Lines lines = {L"Deleted file (" + plantFile(sys + L"atiogltw.dll") + L")"};
     EXPECT_THROW(app.Clean(host), tw::AppError);
     EXPECT_FALSE(app.busy());
@@ -151,7 +148,7 @@ TEST_F(RunOnWine, ACommandLineRunReportsItsOutcome) {
             std::tuple(c.atReboot, c.mode, c.answer == IDCANCEL, c.code != 2 && !c.preview, c.preview);  // saved anyway
         const tw::CommandLineRequest request =
             tw::ParseCommandLine({c.target, L"-Quit", L"-rePort=" + reports + c.report, c.preview ? L"-PREVIEW" : c.extra});
-        host = RecordingHost(request.labels, {c.answer});
+        RecordingHost host(request.labels, {c.answer});
         std::vector<tw::PreviewGroup> groups;
         const std::wstring out = reports + L"stdout.txt";
         HANDLE kept = ::GetStdHandle(STD_OUTPUT_HANDLE), stdOut = ::CreateFileW(out.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -236,14 +233,13 @@ TEST_F(RunOnWine, OwnFamilyFromAnAdminOnlyFolderListsPreviewsCleansAndRestores) 
     plantKey(L"HKCU\\Software\\Acme Audio");
     tw::BackupEnabled = true;
     RecordingHost host({label});
-    const tw::RunRequest unattended{{label}, {}, false, true, {}};
     std::vector<tw::PreviewGroup> groups;
-    ASSERT_EQ(tw::RunPreview(unattended, host, groups, false), tw::RunOutcome::Finished);
+    ASSERT_EQ(tw::RunPreview({{label}, {}, false, true, {}}, host, groups, false), tw::RunOutcome::Finished);
     ASSERT_EQ(groups.size(), 1u);
     const Lines named = {L"Not deleted folder (" + windows + L")", L"Would delete file (" + driver + L")",
                          L"Would delete registry (HKCU\\Software\\Acme Audio)"};
     EXPECT_EQ(groups[0].lines, named);
-    ASSERT_EQ(tw::RunCleaning(unattended, host), tw::RunOutcome::NotDeleted);
+    ASSERT_EQ(tw::RunCleaning({{label}, {}, false, true, {}}, host), tw::RunOutcome::NotDeleted);
     Lines want = {L"Deleted file (" + driver + L")", L"Not deleted folder (" + windows + L")",
                   L"Deleted registry (HKCU\\Software\\Acme Audio)"};
     for (const auto& problem : tw::OwnFamilyProblems()) want.push_back(L"Family file not loaded (" + tw::ProblemText(problem) + L")");

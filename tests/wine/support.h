@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -77,9 +76,7 @@ private:
     bool holding_ = false;
 };
 
-// The main window as the core sees it: a clean list in memory, each question answered from a script
-// (IDOK or IDCANCEL, then IDOK) and recorded as "title|text", `whileAsked` run while one is open, the
-// progress counted, the restart asked of the system (faults count the request).
+// The main window as the core sees it: each question (kept as "title|text") takes the next answer, then IDOK.
 struct RecordingHost : tw::MainView {
     explicit RecordingHost(Lines labels = {}, std::vector<int> answers = {}) : list(labels), answers(answers) {}
     tw::MemoryTargetList list;
@@ -98,7 +95,6 @@ struct RecordingHost : tw::MainView {
     void stepProgress() override { ++steps; }
     tw::TargetList& cleanList() override { return list; }
     void showPreview(const std::vector<tw::PreviewGroup>&) override {}
-    void warn(const std::wstring&) override {}
     void close() override {}
 };
 
