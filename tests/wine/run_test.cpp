@@ -66,7 +66,7 @@ TEST_F(RunOnWine, ARunNeedsAConfirmedListWhileIdleAndRestartsAsRebootModeSays) {
         faults::reset(), removeTree(tw::LogFolder()), tw::RunLog().replace({L"earlier line"});
         RecordingHost host(c.labels, {c.answer});
         tw::RunOutcome second = Finished;
-        if (c.during) host.whileAsked = [&] { c.during == 1 ? void(second = app.Clean(host)) : host.list.clear(); };
+        if (c.during) host.whileAsked = [&, other = host]() mutable { c.during == 1 ? void(second = app.Clean(other)) : host.list.clear(); };
         if (c.leftover) plantKey(key);
         std::tie(tw::DisplayWarning, tw::RebootMode) = std::tie(c.warn, c.mode);
         EXPECT_EQ(app.Clean(host), c.outcome);
