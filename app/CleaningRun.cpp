@@ -10,18 +10,6 @@
 #include "targets/Target.h"
 
 namespace tw {
-namespace {
-
-// Clears the busy flag however the run ends.
-class RunGuard {
-public:
-    RunGuard() { CleaningBusy = true; }
-    ~RunGuard() { CleaningBusy = false; }
-    RunGuard(const RunGuard&) = delete;
-    RunGuard& operator=(const RunGuard&) = delete;
-};
-
-}  // namespace
 
 int CountSelectedSteps(const std::vector<std::wstring>& labels) {
     int steps = 0;
@@ -80,19 +68,29 @@ void RunSelectedTargets(const std::vector<std::wstring>& labels, std::vector<Pre
     }
 }
 
-bool RebootSystem() {
-    plat::Handle token = 0;
-    std::uint64_t luid = 0;
-    const bool opened = plat::openProcessToken(plat::kTokenAdjustPrivileges | plat::kTokenQuery, token) == plat::kOk;
-    if (opened && plat::lookupPrivilegeValue(L"SeShutdownPrivilege", luid) == plat::kOk) {
-        plat::Error ignored = plat::kOk;
-        plat::adjustTokenPrivilege(token, luid, true, ignored);
-    }
-    if (opened) plat::closeHandle(token);
-    return plat::initiateSystemShutdown(true, true);
-}
-
 namespace {
+
+// The request's "drivers" turns every family's driver phase on for this run
+// only: the settings keep their own switches, which the program stores when
+// it ends.
+class DriversForThisRun {
+public:
+    explicit DriversForThisRun(bool on) {
+        if (!on) return;
+        for (const Family& family : FamilyTable()) {
+            saved_.push_back(SwitchesOf(family).drivers);
+            SwitchesOf(family).drivers = true;
+        }
+    }
+    ~DriversForThisRun() {
+        for (std::size_t i = 0; i < saved_.size(); ++i) FamilySwitches(i).drivers = saved_[i];
+    }
+    DriversForThisRun(const DriversForThisRun&) = delete;
+    DriversForThisRun& operator=(const DriversForThisRun&) = delete;
+
+private:
+    std::vector<bool> saved_;
+};
 
 // The text of the error being handled.
 std::wstring caughtErrorText() {
@@ -107,17 +105,17 @@ std::wstring caughtErrorText() {
     }
 }
 
-RunOutcome finishRun(CleaningView& view, const std::vector<std::wstring>& labels, RunRecord& record,
-                     const RunSafeguards& guards, bool unattended) {
-    const MainMessageTexts& texts = MainMessages();
-    view.setProgressMax(CountSelectedSteps(labels));
-    view.setProgressPosition(0);
-    SafeguardedRun safeguards(guards, RunLog(), DeletionContext::Mode::Act);
-    if (!safeguards.Begin(unattended)) {
+RunOutcome finishRun(const RunRequest& request, RunHost& host, const std::vector<std::wstring>& labels,
+                     RunRecord& record) {
+    const RunTexts& texts = request.texts;
+    host.setProgressMax(CountSelectedSteps(labels));
+    host.setProgressPosition(0);
+    SafeguardedRun safeguards(SafeguardsInForce(request.safeguards), RunLog(), DeletionContext::Mode::Act);
+    if (!safeguards.Begin(request.unattended ? nullptr : &host)) {
         record.families = safeguards.groups();
         return RunOutcome::Cancelled;
     }
-    RunSelectedTargets(labels, &record.families, [&view] { view.stepProgress(); });
+    RunSelectedTargets(labels, &record.families, [&host] { host.stepProgress(); });
     safeguards.End(record.families);
     SortLog();
     if (LogFiles) SaveLog();
@@ -126,11 +124,9 @@ RunOutcome finishRun(CleaningView& view, const std::vector<std::wstring>& labels
     // A run that produced no line never restarts the computer.
     if (RunLog().empty()) return outcome;
     if (RebootMode == 1) {
-        if (plat::messageBox(texts.rebootMessage, texts.rebootMessageTitle,
-                             plat::kMbOkCancel | plat::kMbIconQuestion) == plat::kIdOk)
-            record.restartStarted = RebootSystem();
+        if (host.askRestart({texts.rebootMessage, texts.rebootMessageTitle})) record.restartStarted = host.restart();
     } else if (RebootMode == 2) {
-        record.restartStarted = RebootSystem();
+        record.restartStarted = host.restart();
     }
     // A restart Tidewell started is told to the deployment tool whether or not
     // anything waits for it: the machine goes down right after this exit.
@@ -140,27 +136,21 @@ RunOutcome finishRun(CleaningView& view, const std::vector<std::wstring>& labels
 
 }  // namespace
 
-RunOutcome RunCleaning(CleaningView& view, bool unattended, RunRecord* record, const RunSafeguards& oneRun) {
+RunOutcome RunCleaning(const RunRequest& request, RunHost& host, RunRecord* record) {
     RunRecord unused;
     RunRecord& kept = record ? *record : unused;
-    if (view.cleanLabels().empty() || CleaningBusy) return RunOutcome::NotStarted;
-    RunGuard guard;  // an error raised by a target ends the run here, busy flag cleared
+    if (request.families.empty()) return RunOutcome::NotStarted;
 
-    const MainMessageTexts& texts = MainMessages();
-    if (DisplayWarning &&
-        plat::messageBox(texts.warningMessage, texts.warningMessageTitle,
-                         plat::kMbOkCancel | plat::kMbIconExclamation) != plat::kIdOk)
+    const RunTexts& texts = request.texts;
+    if (DisplayWarning && !host.confirm({texts.warningMessage, texts.warningMessageTitle, true}))
         return RunOutcome::Cancelled;
-
-    // The question has no owner, so the lists still take input while it is
-    // open: the run cleans the list as it stands after the answer.
-    const std::vector<std::wstring> labels = view.cleanLabels();
+    const std::vector<std::wstring> labels = host.familiesAfterQuestion(request);
     if (labels.empty()) return RunOutcome::NotStarted;
 
-    const RunSafeguards guards = SafeguardsInForce(oneRun);
-    if (!unattended) return finishRun(view, labels, kept, guards, false);
+    const DriversForThisRun drivers(request.drivers);
+    if (!request.unattended) return finishRun(request, host, labels, kept);
     try {
-        return finishRun(view, labels, kept, guards, true);
+        return finishRun(request, host, labels, kept);
     } catch (...) {
         // Nobody is there to read an error box: the text is kept as the last
         // line of the saved log instead.
@@ -176,18 +166,18 @@ RunOutcome RunCleaning(CleaningView& view, bool unattended, RunRecord* record, c
     }
 }
 
-RunOutcome RunPreview(CleaningView& view, std::vector<PreviewGroup>& groups, bool saveLog, bool unattended,
-                      RunRecord* record, const RunSafeguards& oneRun) {
-    const std::vector<std::wstring> labels = view.cleanLabels();
-    if (labels.empty() || CleaningBusy) return RunOutcome::NotStarted;
-    RunGuard guard;
-    view.setProgressMax(CountSelectedSteps(labels));
-    view.setProgressPosition(0);
+RunOutcome RunPreview(const RunRequest& request, RunHost& host, std::vector<PreviewGroup>& groups, bool saveLog,
+                      RunRecord* record) {
+    const std::vector<std::wstring>& labels = request.families;
+    if (labels.empty()) return RunOutcome::NotStarted;
+    const DriversForThisRun drivers(request.drivers);
+    host.setProgressMax(CountSelectedSteps(labels));
+    host.setProgressPosition(0);
     try {
-        const RunSafeguards guards = SafeguardsInForce(oneRun);
-        PreviewSelectedTargets(labels, groups, [&view] { view.stepProgress(); }, {}, &guards);
+        const RunSafeguards guards = SafeguardsInForce(request.safeguards);
+        PreviewSelectedTargets(labels, groups, [&host] { host.stepProgress(); }, {}, &guards);
     } catch (...) {
-        if (!unattended) throw;
+        if (!request.unattended) throw;
         std::vector<std::wstring> lines = PreviewLogLines(groups);
         lines.push_back(caughtErrorText());
         if (record) *record = RunRecord{groups, false, lines.back()};

@@ -2,8 +2,9 @@
 //
 // After an optional confirmation it sizes the progress bar, runs every target
 // of the clean list in list order, sorts and optionally saves the run log, and
-// then, depending on the reboot setting, offers or performs a restart. It runs
-// synchronously; CleaningBusy keeps a second start out while one is going on.
+// then, depending on the reboot setting, asks for or starts a restart, all
+// through its host (app/RunHost.h). It runs synchronously; the application
+// object (app/Application.h) keeps a second start out while one is going on.
 #pragma once
 
 #include <functional>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "app/Preview.h"
+#include "app/RunHost.h"
 #include "app/TWUnit.h"
 #include "engine/DeletionContext.h"
 
@@ -35,19 +37,23 @@ DeletionContext SettingsContext(TRunLog& log, DeletionContext::Mode mode, std::f
 // top to bottom; `families` (when given) receives each target's lines.
 void RunSelectedTargets(const std::vector<std::wstring>& labels, std::vector<PreviewGroup>* families = nullptr,
                         std::function<void()> progress = {});
-// Enables the shutdown privilege and asks the system to restart; true when
-// the system took the request.
-bool RebootSystem();
+// The Clean button's run (tool button, Ctrl+R, command line). It starts
+// nothing for an empty list; with DisplayWarning it first asks the "Warning"
+// question. An error raised by a target ends the run and is passed on to be
+// shown. An unattended run shows no error: the error's text becomes the last
+// line of the run log, which is then saved whatever LogFiles says, and the
+// result is Error. With a record, the run also leaves there what its report
+// needs. The safeguards are those of the settings and those of the request.
+RunOutcome RunCleaning(const RunRequest& request, RunHost& host, RunRecord* record = nullptr);
 
-// A preview of the clean list (Tools > Preview, "-PREVIEW"): `groups`
+// A preview of the request's families (Tools > Preview, "-PREVIEW"): `groups`
 // receives what it found; with saveLog its lines are saved with
 // SavePreviewLog, whatever LogFiles says. It asks no question and never
-// restarts. Returns NotStarted for an empty list or while a run is busy,
-// Finished otherwise; an error is passed on, or when unattended saved as the
-// last line of the preview's log (with saveLog) and returned as Error.
-// With a record, the groups and the error's text are also left there. The
-// safeguards are those of the settings and those `oneRun` turns on.
-RunOutcome RunPreview(CleaningView& view, std::vector<PreviewGroup>& groups, bool saveLog, bool unattended,
-                      RunRecord* record = nullptr, const RunSafeguards& oneRun = {});
+// restarts; the host is told of its progress. Returns NotStarted for an
+// empty list, Finished otherwise; an error is passed on, or when unattended
+// saved as the last line of the preview's log (with saveLog) and returned as
+// Error. With a record, the groups and the error's text are also left there.
+RunOutcome RunPreview(const RunRequest& request, RunHost& host, std::vector<PreviewGroup>& groups, bool saveLog,
+                      RunRecord* record = nullptr);
 
 }  // namespace tw

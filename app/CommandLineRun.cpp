@@ -14,7 +14,7 @@
 
 namespace tw {
 
-std::vector<std::pair<std::string, int>> ReportedSettings(const RunSafeguards& oneRun) {
+std::vector<std::pair<std::string, int>> ReportedSettings(const RunSafeguards& oneRun, bool drivers) {
     std::vector<std::pair<std::string, int>> settings = {
         {"BackupEnabled", BackupEnabled}, {"DeleteAtReboot", DeleteAtReboot},
         {"LogFiles", LogFiles},           {"DisplayWarning", DisplayWarning},
@@ -26,48 +26,24 @@ std::vector<std::pair<std::string, int>> ReportedSettings(const RunSafeguards& o
         const std::string section = toUtf8(family.section);
         settings.emplace_back(section + " Files", SwitchesOf(family).files);
         settings.emplace_back(section + " Registry", SwitchesOf(family).registry);
-        settings.emplace_back(section + " Drivers", SwitchesOf(family).drivers);
+        settings.emplace_back(section + " Drivers", drivers || SwitchesOf(family).drivers);
     }
     return settings;
 }
 
-namespace {
-
-// "-DRIVERS" turns every family's driver phase on for this run only: the
-// settings keep their own switches, which the program stores when it ends.
-class DriversForThisRun {
-public:
-    explicit DriversForThisRun(bool on) {
-        if (!on) return;
-        for (const Family& family : FamilyTable()) {
-            saved_.push_back(SwitchesOf(family).drivers);
-            SwitchesOf(family).drivers = true;
-        }
-    }
-    ~DriversForThisRun() {
-        for (std::size_t i = 0; i < saved_.size(); ++i) FamilySwitches(i).drivers = saved_[i];
-    }
-    DriversForThisRun(const DriversForThisRun&) = delete;
-    DriversForThisRun& operator=(const DriversForThisRun&) = delete;
-
-private:
-    std::vector<bool> saved_;
-};
-
-}  // namespace
-
-int RunFromCommandLine(CleaningView& view, const CommandLineRequest& request, std::vector<PreviewGroup>& groups) {
-    const DriversForThisRun drivers(request.drivers);
+int RunFromCommandLine(const CommandLineRequest& request, std::vector<std::wstring> families, const RunTexts& texts,
+                       RunHost& host, std::vector<PreviewGroup>& groups) {
+    const RunRequest run{std::move(families), request.safeguards, request.drivers, request.quit, texts};
     RunReport report;
     report.started = std::chrono::system_clock::now();
     RunRecord record;
-    const RunOutcome outcome = request.preview ? RunPreview(view, groups, true, request.quit, &record, request.safeguards)
-                                               : RunCleaning(view, request.quit, &record, request.safeguards);
+    const RunOutcome outcome =
+        request.preview ? RunPreview(run, host, groups, true, &record) : RunCleaning(run, host, &record);
     report.ended = std::chrono::system_clock::now();
     report.version = fromUtf8(TW_VERSION_TEXT);
     report.preview = request.preview;
     report.arguments = request.arguments;
-    report.settings = ReportedSettings(request.safeguards);
+    report.settings = ReportedSettings(request.safeguards, request.drivers);
     for (const FamilyProblem& problem : OwnFamilyProblems()) report.familyFilesNotLoaded.push_back(ProblemText(problem));
     report.families = ReportFamilies(record.families, FindItemNote);
     report.error = record.error;

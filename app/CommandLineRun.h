@@ -7,18 +7,22 @@
 #include <vector>
 
 #include "app/Preview.h"
+#include "app/RunHost.h"
 #include "app/TWUnit.h"
 
 namespace tw {
 
-// The settings in force, as the report names them (the safeguards with those `oneRun` turns on).
-std::vector<std::pair<std::string, int>> ReportedSettings(const RunSafeguards& oneRun = {});
+// The settings in force, as the report names them (the safeguards with those
+// `oneRun` turns on, every driver phase on with `drivers`).
+std::vector<std::pair<std::string, int>> ReportedSettings(const RunSafeguards& oneRun = {}, bool drivers = false);
 
-// Runs (or previews, into `groups`) what the request asks and returns the
-// exit code. The report is written whatever LogFiles says, also after a
+// Runs (or previews, into `groups`) what the request asks of `families` (the
+// clean list as the arguments left it) through `host`, and returns the exit
+// code. The report is written whatever LogFiles says, also after a
 // cancel or an error; one that cannot be written makes the exit code 2 and
 // leaves no file: with "-QUIT" its error's text goes into the summary line,
 // without it AppError "Cannot create file "%s". %s" is raised.
-int RunFromCommandLine(CleaningView& view, const CommandLineRequest& request, std::vector<PreviewGroup>& groups);
+int RunFromCommandLine(const CommandLineRequest& request, std::vector<std::wstring> families, const RunTexts& texts,
+                       RunHost& host, std::vector<PreviewGroup>& groups);
 
 }  // namespace tw

@@ -40,7 +40,7 @@ void PreviewSelectedTargets(const std::vector<std::wstring>& labels, std::vector
     context.trace = std::move(trace);
     ClearItemNotes();
     SafeguardedRun safeguards(guards ? *guards : RunSafeguards{}, log, DeletionContext::Mode::Report);
-    safeguards.Begin(true);
+    safeguards.Begin(nullptr);
     for (const std::wstring& label : labels) {
         const Family* family = FindFamilyByLabel(label);
         if (!family) continue;

@@ -111,17 +111,16 @@ RestorePointCall MakeRestorePoint() {
     return call;
 }
 
-bool SafeguardedRun::Begin(bool unattended) {
+bool SafeguardedRun::Begin(RunHost* ask) {
     if (!guards_.restorePoint) return true;
     const std::wstring line = mode_ == DeletionContext::Mode::Report ? std::wstring(L"Would create restore point (") + kDescription + L")"
                                            : RestorePointLine(MakeRestorePoint());
     before_.push_back({kRestorePointGroup, {line}});
-    if (unattended || !startsWith(line, L"Not ")) return true;
+    if (!ask || !startsWith(line, L"Not ")) return true;
     const std::wstring reason = line.substr(line.find(L'(') + 1, line.size() - line.find(L'(') - 2);
     const std::wstring question =
         format1(LanguageText(L"Restore Point Failed", L"No restore point could be made (%s). Clean anyway?"), reason);
-    return plat::messageBox(question, LanguageText(L"WarningMessageTitle", L"Warning"),
-                            plat::kMbOkCancel | plat::kMbIconQuestion) == plat::kIdOk;
+    return ask->confirm({question, LanguageText(L"WarningMessageTitle", L"Warning")});
 }
 
 void SafeguardedRun::End(std::vector<PreviewGroup>& families) {

@@ -23,8 +23,8 @@
 // only when its number is higher than the highest one the system listed
 // before the call; where that list cannot be had, only when the frequency 0
 // was in force for the call. When no point is made, a person running the
-// program is asked whether to clean without one; an unattended run
-// ("-QUIT") goes on without asking.
+// program is asked, through the run's host, whether to clean without one;
+// an unattended run ("-QUIT") goes on without asking.
 //
 // The block lists the most specific hardware id of each device whose line
 // reads "Deleted device (...)" ("Would delete" in a preview), as noted
@@ -39,6 +39,7 @@
 #include <vector>
 
 #include "app/Preview.h"
+#include "app/RunHost.h"
 #include "app/TWUnit.h"
 #include "engine/DeletionContext.h"
 #include "platform/platform.h"
@@ -70,9 +71,10 @@ public:
     SafeguardedRun(const RunSafeguards& guards, TRunLog& log, DeletionContext::Mode mode)
         : guards_(guards), log_(log), mode_(mode) {}
     // Before the families: the restore point (a preview only names it).
-    // False when no point was made and the person chose not to clean
-    // without one; `unattended` never asks. Its group is then in groups().
-    bool Begin(bool unattended);
+    // False when no point was made and the host's person chose not to clean
+    // without one; without a host (unattended) nobody is asked. Its group is
+    // then in groups().
+    bool Begin(RunHost* ask);
     // After the families, whose run cleared the run log: the restore point's
     // line into the log and its group before theirs; then the block for
     // the devices their groups name as removed, its lines into the log

@@ -197,13 +197,4 @@ int ExitCodeOf(RunOutcome outcome) {
     return 0;
 }
 
-// ---- cleaning run seam ----
-
-bool CleaningBusy = false;
-
-MainMessageTexts& MainMessages() {
-    static MainMessageTexts texts;
-    return texts;
-}
-
 }  // namespace tw

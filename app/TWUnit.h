@@ -159,31 +159,7 @@ private:
     std::uint64_t shownAt_ = 0;
 };
 
-// ---- the cleaning run's seam ----
-
-// True while a cleaning run is in progress; cleared when the main window is
-// created. A run refuses to start while it is set.
-extern bool CleaningBusy;
-
-// The four message texts of the main window, as the system code page holds
-// them (narrow places). Empty until the first language is applied.
-struct MainMessageTexts {
-    std::wstring warningMessage;
-    std::wstring warningMessageTitle;
-    std::wstring rebootMessage;
-    std::wstring rebootMessageTitle;
-};
-MainMessageTexts& MainMessages();
-
-// What a cleaning run needs of the main window.
-class CleaningView {
-public:
-    virtual ~CleaningView() = default;
-    virtual std::vector<std::wstring> cleanLabels() const = 0;  // top to bottom
-    virtual void setProgressMax(int maximum) = 0;
-    virtual void setProgressPosition(int position) = 0;
-    virtual void stepProgress() = 0;
-};
+// ---- how a run ended ----
 
 // How a cleaning run (or a preview) ended.
 enum class RunOutcome {
@@ -201,16 +177,5 @@ enum class RunOutcome {
 // confirmation, 3010 success once the computer restarts, 1641 success with
 // the restart started.
 int ExitCodeOf(RunOutcome outcome);
-
-// The Clean button's handler (tool button, Ctrl+R, command line); the run
-// itself lives in app/CleaningRun.cpp. An error raised by a target ends the
-// run and is passed on to be shown. An unattended run (command line with
-// "-QUIT") shows no error: the error's text becomes the last line of the run
-// log, which is then saved whatever LogFiles says, and the result is Error.
-// With a record, the run also leaves there what its report needs.
-// The safeguards are those of the settings and those `oneRun` turns on.
-struct RunRecord;
-RunOutcome RunCleaning(CleaningView& view, bool unattended = false, RunRecord* record = nullptr,
-                       const RunSafeguards& oneRun = {});
 
 }  // namespace tw

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/other_programs.h"
 #include "platform/platform.h"
 
 namespace tw {

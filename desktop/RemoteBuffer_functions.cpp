@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "platform/common.h"
+#include "platform/other_programs.h"
 
 namespace tw {
 

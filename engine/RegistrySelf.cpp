@@ -7,22 +7,6 @@ namespace tw {
 
 namespace {
 
-// An owned process-token handle.
-class TokenHandle {
-public:
-    TokenHandle() = default;
-    TokenHandle(const TokenHandle&) = delete;
-    TokenHandle& operator=(const TokenHandle&) = delete;
-    ~TokenHandle() {
-        if (handle_ != 0) plat::closeHandle(handle_);
-    }
-    plat::Handle& out() { return handle_; }
-    plat::Handle get() const { return handle_; }
-
-private:
-    plat::Handle handle_ = 0;
-};
-
 // Holds a privilege enabled for the lifetime of the guard; it is disabled
 // again whatever happens in between.
 class PrivilegeGuard {
@@ -134,18 +118,18 @@ void TRegistrySelf::CloseKey() {
     currentPath_.clear();
 }
 
-plat::HKey TRegistrySelf::GetKey(const std::wstring& key) {
+RegKeyHandle TRegistrySelf::GetKey(const std::wstring& key) {
     bool relative = false;
     std::wstring path = applyPathRule(key, relative);
     plat::HKey handle = 0;
-    if (plat::regOpenKey(baseKey(relative), path, Access, handle, plat::kRegOptionOpenLink) != plat::kOk) return 0;
-    return handle;
+    if (plat::regOpenKey(baseKey(relative), path, Access, handle, plat::kRegOptionOpenLink) != plat::kOk) return {};
+    return RegKeyHandle(handle);
 }
 
 std::wstring TRegistrySelf::KeyName(const std::wstring& key) {
     const std::uint32_t oldAccess = Access;
     Access = kReadAccess | wow64();
-    RegKeyHandle handle(GetKey(key));
+    RegKeyHandle handle = GetKey(key);
     Access = oldAccess;
     return handle ? plat::regKeyName(handle.get()) : std::wstring();
 }
@@ -183,7 +167,7 @@ void TRegistrySelf::GetKeyNames(std::vector<std::wstring>& list) {
 bool TRegistrySelf::KeyExists(const std::wstring& key) {
     const std::uint32_t oldAccess = Access;
     Access = kReadAccess | wow64();
-    RegKeyHandle handle(GetKey(key));
+    RegKeyHandle handle = GetKey(key);
     Access = oldAccess;
     return static_cast<bool>(handle);
 }
@@ -247,7 +231,7 @@ bool TRegistrySelf::DeleteKey(const std::wstring& key) {
 
 bool TRegistrySelf::SaveKey(const std::wstring& key, const std::wstring& fileName) {
     PrivilegeGuard guard(*this, L"SeBackupPrivilege");
-    RegKeyHandle handle(GetKey(key));
+    RegKeyHandle handle = GetKey(key);
     if (!handle || plat::regIsLink(handle.get())) return false;
     return plat::regSaveKey(handle.get(), fileName) == plat::kOk;
 }
@@ -264,12 +248,7 @@ bool TRegistrySelf::RestoreKey(const std::wstring& key, const std::wstring& file
 }
 
 bool TRegistrySelf::EnablePrivilege(const std::wstring& name, bool enable) {
-    TokenHandle token;
-    plat::openProcessToken(plat::kTokenAdjustPrivileges | plat::kTokenQuery, token.out());
-    std::uint64_t luid = 0;
-    if (plat::lookupPrivilegeValue(name, luid) != plat::kOk) return false;
-    plat::Error lastError = plat::kOk;
-    return plat::adjustTokenPrivilege(token.get(), luid, enable, lastError);
+    return plat::enablePrivilege(name, enable);
 }
 
 }  // namespace tw

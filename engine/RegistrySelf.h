@@ -82,9 +82,9 @@ public:
 
     bool OpenKey(const std::wstring& key, bool canCreate);
     void CloseKey();
-    // A new handle opened with Access, or 0. The caller owns it. A key that is
-    // a registry link is opened itself, never its target.
-    plat::HKey GetKey(const std::wstring& key);
+    // A new handle opened with Access, empty when the key cannot be opened. A
+    // key that is a registry link is opened itself, never its target.
+    RegKeyHandle GetKey(const std::wstring& key);
     // The name the system gives the key (a link: the link itself), the same
     // whichever path reaches it; empty when the key cannot be opened.
     std::wstring KeyName(const std::wstring& key);

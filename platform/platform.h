@@ -426,76 +426,22 @@ Error installDriverPackage(const std::wstring& infPath, std::wstring& publishedN
 
 using Handle = std::uintptr_t;  // 0: none
 
-inline constexpr std::uint32_t kTokenAdjustPrivileges = 0x0020;
-inline constexpr std::uint32_t kTokenQuery = 0x0008;
-
-// openProcessToken(GetCurrentProcess(), access).
-Error openProcessToken(std::uint32_t access, Handle& token);
-// LookupPrivilegeValueW(NULL, name).
-Error lookupPrivilegeValue(const std::wstring& name, std::uint64_t& luid);
-// AdjustTokenPrivileges with one entry (SE_PRIVILEGE_ENABLED or 0). Returns
-// the call's result (non-zero = true); lastError receives GetLastError, which
-// is kErrNotAllAssigned when the account does not hold the privilege.
-bool adjustTokenPrivilege(Handle token, std::uint64_t luid, bool enable, Error& lastError);
+// Enables or disables one privilege (by its name, "SeShutdownPrivilege") in
+// the process's token. False when the token cannot be opened, the name is
+// unknown or the call fails; true also when the account does not hold the
+// privilege (AdjustTokenPrivileges then only sets ERROR_NOT_ALL_ASSIGNED).
+bool enablePrivilege(const std::wstring& name, bool enable);
 Error closeHandle(Handle handle);
 
 // InitiateSystemShutdownW(NULL, NULL, 0, force, reboot).
 bool initiateSystemShutdown(bool forceAppsClosed, bool reboot);
 
-// ------------------------------------------------------- user interaction ----
-
-inline constexpr std::uint32_t kMbOk = 0x00;
-inline constexpr std::uint32_t kMbOkCancel = 0x01;
-inline constexpr std::uint32_t kMbIconError = 0x10;
-inline constexpr std::uint32_t kMbIconQuestion = 0x20;
-inline constexpr std::uint32_t kMbIconExclamation = 0x30;
-inline constexpr int kIdOk = 1;
-inline constexpr int kIdCancel = 2;
-
-// MessageBoxW with no owner window. Returns the button chosen (kIdOk ...).
-int messageBox(const std::wstring& text, const std::wstring& caption, std::uint32_t flags);
 // ShellExecuteW(owner, "open", file, NULL, NULL, show). Returns the call's
 // result (> 32 on success).
 std::intptr_t shellOpen(std::uintptr_t ownerWindow, const std::wstring& file, int show);
 
-// ------------------------------------------------ windows of other programs ----
+// ------------------------------------------------------------ bitness ----
 
-using HWnd = std::uintptr_t;  // 0: none
-
-HWnd findWindow(const std::wstring& className, const std::wstring* title);
-HWnd findWindowEx(HWnd parent, HWnd childAfter, const std::wstring* className,
-                  const std::wstring* title);
-std::wstring getClassName(HWnd window);
-HWnd getParent(HWnd window);
-std::uint32_t getWindowThreadProcessId(HWnd window, std::uint32_t& processId);
-std::intptr_t getWindowLong(HWnd window, int index);
-std::intptr_t setWindowLong(HWnd window, int index, std::intptr_t value);
-std::intptr_t sendMessageW(HWnd window, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam);
-
-inline constexpr int kGwlStyle = -16;
-inline constexpr int kSmCxScreen = 0;
-inline constexpr int kSmCyScreen = 1;
-int getSystemMetrics(int index);
-// ChangeDisplaySettingsW with a DEVMODEW carrying only width and
-// height (DM_PELSWIDTH | DM_PELSHEIGHT) and the given flags.
-std::int32_t changeDisplayResolution(std::uint32_t width, std::uint32_t height, std::uint32_t flags);
-
-// -------------------------------------------------- memory of other processes ----
-
-inline constexpr std::uint32_t kProcessAllAccessLegacy = 0x1F0FFF;
-inline constexpr std::uint32_t kMemCommit = 0x1000;
-inline constexpr std::uint32_t kMemRelease = 0x8000;
-inline constexpr std::uint32_t kPageExecuteReadWrite = 0x40;
-inline constexpr std::uint32_t kPageReadWrite = 0x04;
-
-Error openProcess(std::uint32_t access, std::uint32_t processId, Handle& process);
-Error virtualAllocEx(Handle process, std::size_t size, std::uint32_t allocationType,
-                     std::uint32_t protect, std::uintptr_t& address);
-Error virtualFreeEx(Handle process, std::uintptr_t address, std::size_t size, std::uint32_t freeType);
-Error readProcessMemory(Handle process, std::uintptr_t address, void* buffer, std::size_t size,
-                        std::size_t& read);
-Error writeProcessMemory(Handle process, std::uintptr_t address, const void* buffer,
-                         std::size_t size, std::size_t& written);
 // True when the process runs as a 64-bit process (IsWow64Process2 or
 // IsWow64Process together with the system's own bitness).
 bool isProcess64Bit(Handle process);

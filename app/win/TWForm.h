@@ -1,5 +1,7 @@
 // The main window TTWForm: tool bar, the two target lists with their four
 // move buttons, progress bar, banner, main menu, accelerators and tray icon.
+// A view of the application object (app/Application.h): its handlers call
+// it, and it is the host of the runs it starts.
 #pragma once
 
 #include <windows.h>
@@ -8,8 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "app/Preview.h"
-#include "app/TWUnit.h"
+#include "app/Application.h"
+#include "app/win/MainWindowTexts.h"
+#include "app/win/ProgressBar.h"
+#include "app/win/TargetLists.h"
+#include "app/win/TrayIcon.h"
 #include "ui/Handles.h"
 #include "options/Language.h"
 
@@ -30,24 +35,9 @@ struct TWDialogs {
     TDesktopIcon* desktop = nullptr;
 };
 
-// A TargetList over a single-selection list box.
-class ListBoxTargetList : public tw::TargetList {
+class TTWForm : public tw::MainView {
 public:
-    explicit ListBoxTargetList(HWND listBox) : listBox_(listBox) {}
-    int count() const override;
-    std::wstring text(int index) const override;
-    bool selected(int index) const override;
-    void append(const std::wstring& text) override;
-    void erase(int index) override;
-    void clear() override;
-
-private:
-    HWND listBox_;
-};
-
-class TTWForm : public tw::CleaningView {
-public:
-    TTWForm();
+    explicit TTWForm(tw::Application& app);
     ~TTWForm() override;
     TTWForm(const TTWForm&) = delete;
     TTWForm& operator=(const TTWForm&) = delete;
@@ -61,71 +51,47 @@ public:
 
     // The tray icon is visible exactly when this is on (the Options dialog
     // calls it again when it applies the settings).
-    void SetTrayVisible(bool visible);
-
+    void SetTrayVisible(bool visible) { tray_.SetVisible(hwnd_, visible); }
     // Language places of the main window (menu, tool tips, labels, tray menu).
-    void SetPlaceText(tw::Place place, const std::wstring& text);
+    void SetPlaceText(tw::Place place, const std::wstring& text) { texts_.Set(hwnd_, place, text); }
 
-    // Operations of the main window.
-    void SelectButtonClick();
-    void SelectAllButtonClick();
-    void DeleteButtonClick();
-    void DeleteAllButtonClick();
-    void UpdateRemoveButtons();
-    void CleanButtonMenuClick();
-    // Tools > Preview: previews the clean list and shows the Preview window,
-    // whose Clean button starts the normal run.
-    void PreviewMenuClick();
-    void ProcessCommandLine();
-
-    // tw::CleaningView
-    std::vector<std::wstring> cleanLabels() const override;
-    void setProgressMax(int maximum) override;
-    void setProgressPosition(int position) override;
-    void stepProgress() override;
+    // tw::MainView
+    bool confirm(const tw::Question& question) override;
+    void setProgressMax(int maximum) override { progress_.SetMaximum(maximum); }
+    void setProgressPosition(int position) override { progress_.SetPosition(position); }
+    void stepProgress() override { progress_.Step(); }
+    bool askRestart(const tw::Question& question) override { return confirm(question); }
+    bool restart() override { return tw::RebootSystem(); }
+    tw::TargetList& cleanList() override { return lists_.clean(); }
+    // Shows a preview's result; runs the cleaning when its Clean was chosen.
+    void showPreview(const std::vector<tw::PreviewGroup>& groups) override;
+    void close() override;
 
 private:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
-                                     UINT_PTR id, DWORD_PTR data);
     LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
 
     void OnCreate();
     void CreateControls();
-    void CreateToolBar();
     void OnShown();
     void OnCommand(int id, int code);
-    void OnTrayNotify(LPARAM lParam);
-    void DrawBanner(const DRAWITEMSTRUCT& item);
-    void ShowProgress();
-    void OpenHelp();
-    void OpenHomePage();
+    void OnDestroy();
+    void Clean();
+    void OpenDialog(int command);
     void MinimizeApplication();
     void RestoreApplication();
     // Sends Cancel to every dialog that is showing; true when there was one.
     bool CancelOpenDialogs();
-    HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
-    // Shows a preview's result; runs the cleaning when its Clean was chosen.
-    void ShowPreview(const std::vector<tw::PreviewGroup>& groups);
 
+    tw::Application& app_;
     HWND hwnd_ = nullptr;
     HACCEL accelerators_ = nullptr;
-    twui::Menu trayMenu_;
+    TrayIcon tray_;
+    MainWindowTexts texts_;
+    TargetLists lists_;
+    ProgressBar progress_;
     twui::ImageList toolImages_;
     twui::GdiObject banner_;
     TWDialogs dialogs_;
-    bool trayVisible_ = false;
-    tw::CommandLineProcessor commandLine_;
-    tw::ProgressPosition progress_;
-    bool progressPosted_ = false;
-    bool menuBarPosted_ = false;  // a redraw of the menu bar is asked for
     std::unique_ptr<TPreviewForm> preview_;  // made when first shown
-    // The program's exit code: set only by a command line with "-QUIT".
-    int exitCode_ = 0;
-    // Ending after an unattended command line: nothing may wait on a box.
-    bool unattendedExit_ = false;
-    // Tool tips of the six tool buttons, in button order.
-    std::wstring hints_[6];
-    // Menu item texts without their shortcuts.
-    static constexpr int kHintCount = 6;
 };

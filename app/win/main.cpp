@@ -1,10 +1,11 @@
 // Program entry: the hand-over of a 32-bit start on 64-bit Windows, else the
-// main window, the five dialogs (their windows made on first use), then the
-// message loop.
+// application object, the main window (its view), the five dialogs (their
+// windows made on first use), then the message loop.
 #include <windows.h>
 #include <commctrl.h>
 
 #include "about/win/AboutForm.h"
+#include "app/Application.h"
 #include "app/win/TWForm.h"
 #include "app/win/HandOver.h"
 #include "app/win/MainShell.h"
@@ -29,9 +30,10 @@ int Run(HINSTANCE instance, int show) {
     twui::RegisterDialogClassesOnFirstUse(
         {TW_CLASS_ABOUT, TW_CLASS_LOG, TW_CLASS_OPTIONS, TW_CLASS_BACKUP, TW_CLASS_DESKTOP});
 
-    // The main window first: its creation handler loads the settings before
-    // any other window exists.
-    TTWForm main;
+    // The main window first: its creation handler has the application load
+    // the settings before any other window exists.
+    tw::Application app;
+    TTWForm main(app);
     if (!main.Create(instance)) {
         MessageBoxW(nullptr, L"The main window could not be created.", L"Tidewell",
                     MB_OK | MB_ICONERROR);

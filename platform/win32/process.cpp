@@ -1,6 +1,7 @@
 // Memory of other processes (kernel32).
 #include <windows.h>
 
+#include "platform/other_programs.h"
 #include "platform/platform.h"
 
 namespace plat {

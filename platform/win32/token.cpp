@@ -2,43 +2,22 @@
 #include <windows.h>
 
 #include "platform/platform.h"
+#include "platform/win32/handles.h"
 
 namespace plat {
 
-static_assert(kTokenAdjustPrivileges == TOKEN_ADJUST_PRIVILEGES && kTokenQuery == TOKEN_QUERY);
 static_assert(sizeof(TOKEN_PRIVILEGES) == 16);
 
-Error openProcessToken(std::uint32_t access, Handle& token) {
-    token = 0;
-    HANDLE h = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), access, &h)) return ::GetLastError();
-    token = reinterpret_cast<Handle>(h);
-    return kOk;
-}
-
-Error lookupPrivilegeValue(const std::wstring& name, std::uint64_t& luid) {
-    luid = 0;
-    LUID value{};
-    if (!::LookupPrivilegeValueW(nullptr, name.c_str(), &value)) return ::GetLastError();
-    luid = (static_cast<std::uint64_t>(static_cast<std::uint32_t>(value.HighPart)) << 32) | value.LowPart;
-    return kOk;
-}
-
-bool adjustTokenPrivilege(Handle token, std::uint64_t luid, bool enable, Error& lastError) {
+bool enablePrivilege(const std::wstring& name, bool enable) {
+    win::KernelHandle token;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.put())) return false;
     TOKEN_PRIVILEGES privileges{};
     privileges.PrivilegeCount = 1;
-    privileges.Privileges[0].Luid.LowPart = static_cast<DWORD>(luid & 0xFFFFFFFFu);
-    privileges.Privileges[0].Luid.HighPart = static_cast<LONG>(luid >> 32);
+    if (!::LookupPrivilegeValueW(nullptr, name.c_str(), &privileges.Privileges[0].Luid)) return false;
     privileges.Privileges[0].Attributes = enable ? SE_PRIVILEGE_ENABLED : 0;
     TOKEN_PRIVILEGES previous{};
     DWORD returned = 0;
-    // The call succeeds also when the account does not hold the privilege;
-    // only the last error (ERROR_NOT_ALL_ASSIGNED) tells.
-    ::SetLastError(ERROR_SUCCESS);
-    const BOOL ok = ::AdjustTokenPrivileges(reinterpret_cast<HANDLE>(token), FALSE, &privileges,
-                                            sizeof(previous), &previous, &returned);
-    lastError = ::GetLastError();
-    return ok != 0;
+    return ::AdjustTokenPrivileges(token.get(), FALSE, &privileges, sizeof(previous), &previous, &returned) != 0;
 }
 
 Error closeHandle(Handle handle) {

@@ -1,14 +1,12 @@
-// Message boxes, the shell, and windows of other programs (user32, shell32).
+// The shell and windows of other programs (user32, shell32).
 #include <windows.h>
 #include <shellapi.h>
 
+#include "platform/other_programs.h"
 #include "platform/platform.h"
 
 namespace plat {
 
-static_assert(kMbOkCancel == MB_OKCANCEL && kMbIconError == MB_ICONERROR && kMbIconQuestion == MB_ICONQUESTION &&
-              kMbIconExclamation == MB_ICONEXCLAMATION);
-static_assert(kIdOk == IDOK && kIdCancel == IDCANCEL);
 static_assert(kGwlStyle == GWL_STYLE && kSmCxScreen == SM_CXSCREEN && kSmCyScreen == SM_CYSCREEN);
 
 namespace {
@@ -18,10 +16,6 @@ HWnd fromHwnd(HWND window) { return reinterpret_cast<HWnd>(window); }
 const wchar_t* textOrNull(const std::wstring* text) { return text ? text->c_str() : nullptr; }
 
 }  // namespace
-
-int messageBox(const std::wstring& text, const std::wstring& caption, std::uint32_t flags) {
-    return ::MessageBoxW(nullptr, text.c_str(), caption.c_str(), flags);
-}
 
 std::intptr_t shellOpen(std::uintptr_t ownerWindow, const std::wstring& file, int show) {
     HINSTANCE r = ::ShellExecuteW(toHwnd(ownerWindow), L"open", file.c_str(), nullptr, nullptr, show);

@@ -1,7 +1,6 @@
 #include "faults.h"
 
 #include <cwctype>
-#include <deque>
 
 #include <aclapi.h>
 #include <sddl.h>
@@ -15,8 +14,6 @@ namespace {
 
 struct Armed { Call call; std::wstring part; DWORD error; int times; };
 std::vector<Armed> g_armed;
-std::deque<int> g_answers;
-std::vector<std::wstring> g_boxes;
 int g_shutdowns = 0;
 std::vector<std::pair<std::wstring, std::wstring>> g_secured;  // folderKey, descriptor
 
@@ -46,7 +43,7 @@ LONG err() { return static_cast<LONG>(::GetLastError()); }  // the registry call
     X(SetFileInformationByHandle, setFileInformation) X(GetFileInformationByHandleEx, getFileInformation)    \
     X(CreateFileW, createFileW) X(WritePrivateProfileStringW, writeProfile) X(MoveFileExW, moveFileEx)       \
     X(RegSaveKeyW, regSaveKey) X(NtDeleteKey, deleteKey) X(RegDeleteValueW, regDeleteValue)             \
-    X(RegOpenKeyExW, regOpenKey) X(RegCreateKeyExW, regCreateKey) X(MessageBoxW, messageBoxW)                \
+    X(RegOpenKeyExW, regOpenKey) X(RegCreateKeyExW, regCreateKey) \
     X(InitiateSystemShutdownW, shutdown) X(ReadFile, readFile) X(GetSecurityInfo, getSecurityInfo)
 #define TW_REAL(name, hook) decltype(&::name) real_##name = nullptr;
 TW_HOOKS(TW_REAL)
@@ -117,13 +114,6 @@ LONG WINAPI regCreateKey(HKEY key, LPCWSTR sub, DWORD reserved, LPWSTR cls, DWOR
     if (hit(Call::OpenKeyForWrite, sub)) return err();
     return real_RegCreateKeyExW(key, sub, reserved, cls, options, sam, sa, out, disposition);
 }
-int answer(const std::wstring& caption, const std::wstring& text) {
-    g_boxes.push_back(caption + L"|" + text);
-    const int a = g_answers.empty() ? IDOK : g_answers.front();
-    if (!g_answers.empty()) g_answers.pop_front();
-    return a;
-}
-int WINAPI messageBoxW(HWND, LPCWSTR text, LPCWSTR caption, UINT) { return answer(caption ?: L"", text ?: L""); }
 BOOL WINAPI shutdown(LPWSTR, LPWSTR, DWORD, BOOL, BOOL) { return ++g_shutdowns, TRUE; }
 
 // Points the import table entry of `function` at `replacement`; the old
@@ -163,9 +153,7 @@ void fail(Call call, const std::wstring& part, DWORD error, int times) {
     g_armed.push_back({call, std::move(p), error, times});
 }
 void secure(const std::wstring& folder, const wchar_t* sddl) { g_secured.emplace_back(folderKey(folder), sddl); }
-void reset() { g_secured.clear(), g_armed.clear(), g_answers.clear(), g_boxes.clear(), g_shutdowns = 0; }
-void answerMessageBoxes(std::vector<int> answers) { g_answers.assign(answers.begin(), answers.end()); }
-const std::vector<std::wstring>& messageBoxes() { return g_boxes; }
+void reset() { g_secured.clear(), g_armed.clear(), g_shutdowns = 0; }
 int shutdownRequests() { return g_shutdowns; }
 
 }  // namespace faults

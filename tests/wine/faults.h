@@ -1,6 +1,6 @@
 // Faults the real system seldom gives on demand, injected into this test
 // program's own Win32 imports: a call fails for paths that contain a text;
-// message boxes are answered from a script; shutdown requests only counted.
+// shutdown requests are only counted.
 #pragma once
 
 #include <windows.h>
@@ -35,12 +35,8 @@ inline constexpr const wchar_t* kSystem32Sddl =
 // for the folders on the way to `folder` (its drive root included), `folder`
 // itself and what lies below it; an entry for exactly the path asked wins.
 void secure(const std::wstring& folder, const wchar_t* sddl = kSystem32Sddl);
-// Disarms everything and forgets the message boxes and shutdown requests.
+// Disarms everything and forgets the shutdown requests.
 void reset();
-
-// Each message box takes the next answer (then IDOK), recorded as "caption|text".
-void answerMessageBoxes(std::vector<int> answers);
-const std::vector<std::wstring>& messageBoxes();
 // InitiateSystemShutdownW calls, never passed on.
 int shutdownRequests();
 

@@ -22,15 +22,6 @@ namespace {
 
 using namespace winetest;
 
-struct View : tw::CleaningView {
-    std::vector<std::wstring> labels;
-    int maximum = -1, steps = 0;
-    std::vector<std::wstring> cleanLabels() const override { return labels; }
-    void setProgressMax(int m) override { maximum = m; }
-    void setProgressPosition(int) override {}
-    void stepProgress() override { ++steps; }
-};
-
 class RunOnWine : public WineTest {
 protected:
     void SetUp() override {
@@ -38,8 +29,7 @@ protected:
         for (const tw::Family& f : tw::FamilyTable()) tw::SwitchesOf(f) = {true, true};
         tw::DisplayWarning = tw::LogFiles = true;
         tw::RebootMode = 0;
-        tw::CleaningBusy = false;
-        tw::MainMessages() = {L"Are you sure you want to continue?", L"Warning", L"Do you want to reboot?", L"Reboot"};
+        app.texts() = {L"Are you sure you want to continue?", L"Warning", L"Do you want to reboot?", L"Reboot"};
         sys = expand(L"%SystemRoot%\\System32\\");
     }
     void TearDown() override {
@@ -55,35 +45,37 @@ protected:
     void plantKey(const std::wstring& key) {
         keys.push_back(key), createKey(key[2] == L'L' ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, key.substr(5) + L"\\Sub");
     }
-    View view;
+    tw::Application app;
     std::wstring sys;
     Lines files, keys;
 };
 
-// A run needs a list, an idle program and, with DisplayWarning, a confirmation; else nothing changes.
-// One that left a log line restarts as RebootMode says (1: when the question is answered OK).
+// A run needs a list, an idle program and, with DisplayWarning, a confirmation; else nothing changes, for a run started
+// (during 1) or the list emptied (2) while it asks too. One that left a log line restarts as RebootMode says (1: on OK).
 TEST_F(RunOnWine, ARunNeedsAConfirmedListWhileIdleAndRestartsAsRebootModeSays) {
     using enum tw::RunOutcome;
     const std::wstring key = L"HKLM\\Software\\AGEIA Technologies", warning = L"Warning|Are you sure you want to continue?";
     const Lines physx = {L"AGEIA - PhysX"}, reboot = {L"Reboot|Do you want to reboot?"};
-    struct Case { Lines labels; bool busy, warn; int mode, answer; bool leftover; tw::RunOutcome outcome; Lines boxes; int restarts; };
-    for (const Case& c : {Case{{}, false, true, 2, IDOK, true, NotStarted, {}, 0}, Case{physx, true, true, 2, IDOK, true, NotStarted, {}, 0},
-                          Case{physx, false, true, 2, IDCANCEL, true, Cancelled, {warning}, 0},
-                          Case{physx, false, false, 0, IDOK, true, Finished, {}, 0}, Case{physx, false, false, 1, IDOK, true, Restarting, reboot, 1},
-                          Case{physx, false, false, 1, IDCANCEL, true, Finished, reboot, 0}, Case{physx, false, false, 2, IDOK, true, Restarting, {}, 1},
-                          Case{physx, false, false, 7, IDOK, true, Finished, {}, 0}, Case{physx, false, false, 2, IDOK, false, Finished, {}, 0}}) {
-        SCOPED_TRACE(::testing::Message() << c.busy << c.warn << L" mode " << c.mode << L", answer " << c.answer);
-        faults::reset(), faults::answerMessageBoxes({c.answer}), removeTree(tw::LogFolder());
-        tw::RunLog().replace({L"earlier line"}), view.maximum = -1;
+    struct Case { Lines labels; int during; bool warn; int mode, answer; bool leftover; tw::RunOutcome outcome; Lines boxes; int restarts; };
+    for (const Case& c : {Case{{}, 0, true, 2, IDOK, true, NotStarted, {}, 0}, Case{physx, 1, true, 2, IDOK, true, Restarting, {warning}, 1},
+                          Case{physx, 2, true, 2, IDOK, true, NotStarted, {warning}, 0}, Case{physx, 0, true, 2, IDCANCEL, true, Cancelled, {warning}, 0},
+                          Case{physx, 0, false, 0, IDOK, true, Finished, {}, 0}, Case{physx, 0, false, 1, IDOK, true, Restarting, reboot, 1},
+                          Case{physx, 0, false, 1, IDCANCEL, true, Finished, reboot, 0}, Case{physx, 0, false, 2, IDOK, true, Restarting, {}, 1},
+                          Case{physx, 0, false, 7, IDOK, true, Finished, {}, 0}, Case{physx, 0, false, 2, IDOK, false, Finished, {}, 0}}) {
+        SCOPED_TRACE(::testing::Message() << c.during << c.warn << L" mode " << c.mode << L", answer " << c.answer);
+        faults::reset(), removeTree(tw::LogFolder()), tw::RunLog().replace({L"earlier line"});
+        RecordingHost host(c.labels, {c.answer});
+        tw::RunOutcome second = Finished;
+        if (c.during) host.whileAsked = [&, other = host]() mutable { c.during == 1 ? void(second = app.Clean(other)) : host.list.clear(); };
         if (c.leftover) plantKey(key);
-        std::tie(view.labels, tw::CleaningBusy, tw::DisplayWarning, tw::RebootMode) = std::tie(c.labels, c.busy, c.warn, c.mode);
-        EXPECT_EQ(tw::RunCleaning(view), c.outcome);
-        EXPECT_EQ(faults::messageBoxes(), c.boxes);
+        std::tie(tw::DisplayWarning, tw::RebootMode) = std::tie(c.warn, c.mode);
+        EXPECT_EQ(app.Clean(host), c.outcome);
+        EXPECT_EQ(host.questions, c.boxes);
         EXPECT_EQ(faults::shutdownRequests(), c.restarts);
         const bool ran = c.outcome != NotStarted && c.outcome != Cancelled;
         EXPECT_EQ(logLines(), ran ? Lines(c.leftover, L"Deleted registry (" + key + L")") : Lines{L"earlier line"});
         EXPECT_EQ(keyExists(HKEY_LOCAL_MACHINE, key.substr(5)), c.leftover && !ran);
-        EXPECT_EQ(std::tuple(tw::CleaningBusy, view.maximum != -1, folderExists(tw::LogFolder())), std::tuple(c.busy, ran, ran && c.leftover));
+        EXPECT_EQ(std::tuple(app.busy(), second, host.maximum != -1, folderExists(tw::LogFolder())), std::tuple(false, c.during == 1 ? NotStarted : Finished, ran, ran && c.leftover));
     }
 }
 
@@ -94,12 +86,12 @@ TEST_F(RunOnWine, ARunCleansTheListInOrderAndSavesItsLogSorted) {
     // Written in the order NVIDIA files, NVIDIA registry, AGEIA files.
     const Lines sorted = {L"Deleted file (" + sys + L"nvapitw.dll)", L"Deleted file (" + sys + L"PhysXtw.dll)",
                           L"Deleted registry (HKCU\\Software\\NVIDIA Corporation\\Global)"};
-    view.labels = {L"NVIDIA - Display", L"Unknown", L"AGEIA - PhysX"};
+    RecordingHost host({L"NVIDIA - Display", L"Unknown", L"AGEIA - PhysX"});
     const std::wstring before = tw::fileTimeStamp();
-    EXPECT_EQ(tw::RunCleaning(view), tw::RunOutcome::Finished);
+    EXPECT_EQ(app.Clean(host), tw::RunOutcome::Finished);
     const std::wstring after = tw::fileTimeStamp();
-    EXPECT_EQ(view.maximum, tw::CountSelectedSteps({L"NVIDIA - Display"}) + tw::CountSelectedSteps({L"AGEIA - PhysX"}));
-    EXPECT_EQ(view.steps, 120 + 7);  // the steps they make
+    EXPECT_EQ(host.maximum, tw::CountSelectedSteps({L"NVIDIA - Display"}) + tw::CountSelectedSteps({L"AGEIA - PhysX"}));
+    EXPECT_EQ(host.steps, 120 + 7);  // the steps they make
     EXPECT_EQ(logLines(), sorted);
     const Lines saved = listFolder(tw::LogFolder());
     ASSERT_EQ(saved.size(), 1u);
@@ -115,10 +107,10 @@ TEST_F(RunOnWine, AnErrorEndsTheRunKeepingItsLines) {
     const std::wstring later = plantFile(sys + L"PhysXtw.dll");
     tw::DisplayWarning = tw::LogFiles = false;
     tw::RebootMode = 2;
-    view.labels = {L"ATi - Display", L"AGEIA - PhysX"};
+    RecordingHost host({L"ATi - Display", L"AGEIA - PhysX"});
     const Lines lines = {L"Deleted file (" + plantFile(sys + L"atiogltw.dll") + L")"};
-    EXPECT_THROW(tw::RunCleaning(view), tw::AppError);
-    EXPECT_FALSE(tw::CleaningBusy);
+    EXPECT_THROW(app.Clean(host), tw::AppError);
+    EXPECT_FALSE(app.busy());
     EXPECT_EQ(logLines(), lines);
     EXPECT_TRUE(fileExists(later));
     EXPECT_EQ(listFolder(tw::LogFolder()), Lines{});
@@ -148,7 +140,7 @@ TEST_F(RunOnWine, ACommandLineRunReportsItsOutcome) {
                           Case{L"old.json", L"-AGEIA", false, false, false, 0, IDOK, 2, nullptr},
                           Case{nonAnsi, L"-AGEIA", false, false, false, 0, IDOK, 0, "deleted"}}) {
         SCOPED_TRACE(tw::toUtf8(c.report) + " " + std::to_string(c.code));
-        faults::reset(), faults::answerMessageBoxes({c.answer}), faults::secure(sys);
+        faults::reset(), faults::secure(sys);
         if (c.locked) faults::fail(faults::Call::DeleteFile, L"PhysXtw");
         removeTree(tw::LogFolder()), fs::remove(reports + L"r.json"), tw::RunLog().replace({L"earlier line"});
         const std::wstring planted = plantFile(sys + (c.target == L"-ATI" ? L"atiogltw.dll" : L"PhysXtw.dll"));
@@ -156,12 +148,12 @@ TEST_F(RunOnWine, ACommandLineRunReportsItsOutcome) {
             std::tuple(c.atReboot, c.mode, c.answer == IDCANCEL, c.code != 2 && !c.preview, c.preview);  // saved anyway
         const tw::CommandLineRequest request =
             tw::ParseCommandLine({c.target, L"-Quit", L"-rePort=" + reports + c.report, c.preview ? L"-PREVIEW" : c.extra});
-        view.labels = request.labels;
+        RecordingHost host(request.labels, {c.answer});
         std::vector<tw::PreviewGroup> groups;
         const std::wstring out = reports + L"stdout.txt";
         HANDLE kept = ::GetStdHandle(STD_OUTPUT_HANDLE), stdOut = ::CreateFileW(out.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         ::SetStdHandle(STD_OUTPUT_HANDLE, stdOut);
-        const int code = tw::RunFromCommandLine(view, request, groups);
+        const int code = tw::RunFromCommandLine(request, request.labels, app.texts(), host, groups);
         ::SetStdHandle(STD_OUTPUT_HANDLE, kept), ::CloseHandle(stdOut);
         EXPECT_EQ(code, c.code);
         EXPECT_EQ(faults::shutdownRequests(), c.mode == 2 && c.code != 2 && !c.preview);  // 1641 only when something is queued
@@ -240,15 +232,14 @@ TEST_F(RunOnWine, OwnFamilyFromAnAdminOnlyFolderListsPreviewsCleansAndRestores) 
     const std::wstring kept = plantFile(windows + L"acme.ini");
     plantKey(L"HKCU\\Software\\Acme Audio");
     tw::BackupEnabled = true;
-    View view;
-    view.labels = {label};
+    RecordingHost host({label});
     std::vector<tw::PreviewGroup> groups;
-    ASSERT_EQ(tw::RunPreview(view, groups, false, true), tw::RunOutcome::Finished);
+    ASSERT_EQ(tw::RunPreview({{label}, {}, false, true, {}}, host, groups, false), tw::RunOutcome::Finished);
     ASSERT_EQ(groups.size(), 1u);
     const Lines named = {L"Not deleted folder (" + windows + L")", L"Would delete file (" + driver + L")",
                          L"Would delete registry (HKCU\\Software\\Acme Audio)"};
     EXPECT_EQ(groups[0].lines, named);
-    ASSERT_EQ(tw::RunCleaning(view, true), tw::RunOutcome::NotDeleted);
+    ASSERT_EQ(tw::RunCleaning({{label}, {}, false, true, {}}, host), tw::RunOutcome::NotDeleted);
     Lines want = {L"Deleted file (" + driver + L")", L"Not deleted folder (" + windows + L")",
                   L"Deleted registry (HKCU\\Software\\Acme Audio)"};
     for (const auto& problem : tw::OwnFamilyProblems()) want.push_back(L"Family file not loaded (" + tw::ProblemText(problem) + L")");

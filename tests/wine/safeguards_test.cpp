@@ -145,6 +145,7 @@ TEST_F(Safeguards, AFailedRestorePointIsToldAndTheFrequencyPutBack) {
                    : std::to_wstring(type) + L":" + std::to_wstring(size) + L":" + std::to_wstring(data[0]);
     };
     struct Row { std::function<void()> plant; bool keyThere, unattended; int answer; bool goOn; };
+    RecordingHost host;
     const auto set = [&](auto f) { return [=] { f(HKEY_LOCAL_MACHINE, key, L"SystemRestorePointCreationFrequency"); }; };
     for (const Row& r : {Row{[] {}, false, true, IDCANCEL, true}, Row{[&] { createKey(HKEY_LOCAL_MACHINE, key); }, true, false, IDOK, true},
                          Row{set([](HKEY h, auto& k, auto n) { setDword(h, k, n, 1440); }), true, false, IDCANCEL, false},
@@ -152,21 +153,21 @@ TEST_F(Safeguards, AFailedRestorePointIsToldAndTheFrequencyPutBack) {
                          Row{set([](HKEY h, auto& k, auto n) { setString(h, k, n, L"5"); }), true, true, IDOK, true},
                          Row{[&] { createKey(HKEY_LOCAL_MACHINE, kScratchKey), makeKeyLink(HKEY_LOCAL_MACHINE, key,
                                    L"\\REGISTRY\\MACHINE\\SOFTWARE\\TidewellTest"); }, false, true, IDOK, true}}) {
-        removeKeyTree(HKEY_LOCAL_MACHINE, key), r.plant(), faults::reset(), faults::answerMessageBoxes({r.answer});
+        removeKeyTree(HKEY_LOCAL_MACHINE, key), r.plant(), faults::reset(), host = RecordingHost({}, {r.answer});
         const std::wstring before = frequency();
         const tw::RestorePointCall call = tw::MakeRestorePoint();
         EXPECT_NE(call.error, plat::kOk);
         EXPECT_EQ(call.frequencyZero, r.keyThere);
         EXPECT_EQ(frequency(), before);
         tw::SafeguardedRun run(tw::SafeguardsInForce({}), tw::RunLog(), tw::DeletionContext::Mode::Act);
-        EXPECT_EQ(run.Begin(r.unattended), r.goOn);
-        EXPECT_EQ(faults::messageBoxes().size(), r.unattended ? 0u : 1u);
+        EXPECT_EQ(run.Begin(r.unattended ? nullptr : &host), r.goOn);
+        EXPECT_EQ(host.questions.size(), r.unattended ? 0u : 1u);
         ASSERT_EQ(run.groups().size(), 1u);
         EXPECT_EQ(run.groups()[0].lines[0].rfind(L"Not created restore point (", 0), 0u) << run.groups()[0].lines[0];
         EXPECT_EQ(frequency(), before);
     }
     tw::SafeguardedRun run({true, false}, tw::RunLog(), tw::DeletionContext::Mode::Report);
-    EXPECT_TRUE(run.Begin(false));
+    EXPECT_TRUE(run.Begin(&host));
     EXPECT_EQ(run.groups()[0].lines, Lines{L"Would create restore point (Before cleaning with Tidewell)"});
     if (!hadKey) removeKeyTree(HKEY_LOCAL_MACHINE, key);
 }

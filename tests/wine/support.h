@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/Application.h"
 #include "engine/DeletionContext.h"
 #include "log/LogUnit.h"
 
@@ -73,6 +74,28 @@ public:
 private:
     HANDLE process_ = nullptr;  // the open file
     bool holding_ = false;
+};
+
+// The main window as the core sees it: each question (kept as "title|text") takes the next answer, then IDOK.
+struct RecordingHost : tw::MainView {
+    explicit RecordingHost(Lines labels = {}, std::vector<int> answers = {}) : list(labels), answers(answers) {}
+    tw::MemoryTargetList list;
+    std::vector<int> answers;
+    Lines questions;
+    std::function<void()> whileAsked;
+    int maximum = -1, steps = 0;
+    bool confirm(const tw::Question& q) override {
+        if (questions.push_back(q.title + L"|" + q.text); whileAsked) whileAsked();
+        return questions.size() > answers.size() || answers[questions.size() - 1] == IDOK;
+    }
+    bool askRestart(const tw::Question& q) override { return confirm(q); }
+    bool restart() override { return tw::RebootSystem(); }
+    void setProgressMax(int m) override { maximum = m; }
+    void setProgressPosition(int) override {}
+    void stepProgress() override { ++steps; }
+    tw::TargetList& cleanList() override { return list; }
+    void showPreview(const std::vector<tw::PreviewGroup>&) override {}
+    void close() override {}
 };
 
 // The base of every test: settings off, empty run log, a deletion context
