@@ -76,11 +76,6 @@ PreviewCounts CountPreviewLines(const std::vector<std::wstring>& lines) {
     return counts;
 }
 
-PreviewTexts& PreviewMessages() {
-    static PreviewTexts texts;
-    return texts;
-}
-
 std::wstring PreviewWindowText(const std::vector<PreviewGroup>& groups, const PreviewTexts& texts) {
     std::wstring out;
     for (const PreviewGroup& group : groups) {

@@ -57,7 +57,6 @@ struct PreviewTexts {
     std::wstring notDeleted = L"Not deleted";
     std::wstring nothing = L"Nothing to delete";
 };
-PreviewTexts& PreviewMessages();
 
 // The text the Preview window shows and saves: per group a heading with the
 // label and the count of each kind, then its lines indented, then an empty

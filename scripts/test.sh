@@ -106,6 +106,13 @@ if [ "${TW_SKIP_BOOTSTRAP:-0}" != 1 ]; then
     fi
 fi
 
+# ---- layers ---------------------------------------------------------------------
+# The core includes no Windows header and nothing of the window layer, and no
+# source file is over 500 lines (scripts/check-layers.sh).
+say "layers"
+bash scripts/check-layers.sh
+step_result "layers" "$?"
+
 # ---- native: the code that reads and writes outside data, with sanitizers -----
 build_preset native
 rc=$?

@@ -28,9 +28,8 @@ constexpr MenuText kMenuTexts[] = {
 };
 
 // The string a place of the run's questions or of the Preview window fills, or null.
-std::wstring* StoredText(tw::Place place, tw::RunTexts& run) {
+std::wstring* StoredText(tw::Place place, tw::RunTexts& run, tw::PreviewTexts& preview) {
     using P = tw::Place;
-    tw::PreviewTexts& preview = tw::PreviewMessages();
     switch (place) {
     case P::WarningMessage: return &run.warningMessage;
     case P::WarningMessageTitle: return &run.warningMessageTitle;
@@ -77,7 +76,7 @@ void MainWindowTexts::Set(HWND window, tw::Place place, const std::wstring& text
     case P::TrayExit: tray_.SetItemText(IDM_TRAY_EXIT, text); return;
     default: break;
     }
-    if (std::wstring* stored = StoredText(place, runTexts_)) {
+    if (std::wstring* stored = StoredText(place, runTexts_, preview_)) {
         *stored = text;
         return;
     }

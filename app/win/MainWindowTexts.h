@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "app/Preview.h"
 #include "app/RunHost.h"
 #include "app/win/ToolBar.h"
 #include "app/win/TrayIcon.h"
@@ -20,6 +21,8 @@ public:
     MainWindowTexts(TrayIcon& tray, tw::RunTexts& runTexts, UINT menuBarMessage)
         : tray_(tray), runTexts_(runTexts), menuBarMessage_(menuBarMessage) {}
     void Set(HWND window, tw::Place place, const std::wstring& text);
+    // The Preview window's texts.
+    const tw::PreviewTexts& Preview() const { return preview_; }
     // The tool tip of tool button `index`, or null.
     const wchar_t* Hint(int index) const;
     // The posted message came: the menu bar is drawn.
@@ -28,6 +31,7 @@ public:
 private:
     TrayIcon& tray_;
     tw::RunTexts& runTexts_;
+    tw::PreviewTexts preview_;
     UINT menuBarMessage_;
     bool menuBarPosted_ = false;  // a redraw of the menu bar is asked for
     std::wstring hints_[kToolButtonCount];  // in button order

@@ -20,8 +20,7 @@ TPreviewForm::TPreviewForm()
                             .minWidth = 360,
                             .minHeight = 200}) {}
 
-bool TPreviewForm::Open(const std::vector<tw::PreviewGroup>& groups) {
-    const tw::PreviewTexts& texts = tw::PreviewMessages();
+bool TPreviewForm::Open(const std::vector<tw::PreviewGroup>& groups, const tw::PreviewTexts& texts) {
     SetItemText(0, texts.title);
     SetItemText(IDC_PREVIEW_CLEAN, texts.clean);
     SetItemText(IDC_PREVIEW_SAVE, texts.save);

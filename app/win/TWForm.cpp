@@ -236,7 +236,7 @@ void TTWForm::showPreview(const std::vector<tw::PreviewGroup>& groups) {
         preview_ = std::make_unique<TPreviewForm>();
         preview_->Create(hwnd_);
     }
-    if (preview_->hwnd() && preview_->Open(groups)) Clean();
+    if (preview_->hwnd() && preview_->Open(groups, texts_.Preview())) Clean();
 }
 
 void TTWForm::close() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
