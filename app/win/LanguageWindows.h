@@ -18,9 +18,6 @@ public:
                          const std::vector<std::wstring>& firstNodeChildren) override;
 
 private:
-    // The dialogs that are connected (their windows made or not).
-    std::vector<twui::Dialog*> Dialogs() const;
-
     TTWForm& main_;
     TWDialogs dialogs_;
 };

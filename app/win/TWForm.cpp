@@ -2,17 +2,12 @@
 
 #include <memory>
 
-#include "about/win/AboutForm.h"
 #include "app/win/Banner.h"
 #include "app/win/LanguageWindows.h"
 #include "app/win/PreviewForm.h"
 #include "app/win/TWFormLayout.h"
 #include "app/win/TWFormRes.h"
 #include "app/win/ToolBar.h"
-#include "backup/win/BackupForm.h"
-#include "desktop/win/DesktopIconForm.h"
-#include "log/win/LogForm.h"
-#include "options/win/OptionsForm.h"
 #include "platform/common.h"
 #include "settings/VarUnit.h"
 #include "tw_version.h"
@@ -133,7 +128,7 @@ LRESULT TTWForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         // A dialog still open (Close in the tray menu) is closed through its
         // Cancel path first, so that nothing it did not apply is saved at
         // exit; the close comes back once its modal loop has ended.
-        if (CancelOpenDialogs())
+        if (dialogs_.CancelOpen())
             PostMessageW(hwnd_, WM_CLOSE, 0, 0);
         else
             DestroyWindow(hwnd_);
@@ -257,16 +252,8 @@ void TTWForm::OnCommand(int id, int code) {
     case IDM_TRAY_EXIT: close(); return;
     case IDM_TRAY_MINIMIZE: MinimizeApplication(); return;
     case IDM_TRAY_RESTORE: RestoreApplication(); return;
-    default: OpenDialog(id); return;
+    default: dialogs_.OpenFor(id); return;
     }
-}
-
-void TTWForm::OpenDialog(int command) {
-    if (command == IDM_LOG && dialogs_.log) dialogs_.log->Open();
-    if (command == IDM_BACKUP && dialogs_.backup) dialogs_.backup->Open();
-    if (command == IDM_OPTIONS && dialogs_.options) dialogs_.options->Open();
-    if (command == IDM_DESKTOP_ICON && dialogs_.desktop) dialogs_.desktop->Open();
-    if (command == IDM_ABOUT && dialogs_.about) dialogs_.about->Open();
 }
 
 void TTWForm::MinimizeApplication() {
@@ -284,18 +271,4 @@ void TTWForm::RestoreApplication() {
     // A modal dialog comes back with the window and takes the input.
     ShowOwnedPopups(hwnd_, TRUE);
     SetForegroundWindow(GetLastActivePopup(hwnd_));
-}
-
-bool TTWForm::CancelOpenDialogs() {
-    bool any = false;
-    twui::Dialog* const dialogs[] = {dialogs_.about, dialogs_.log, dialogs_.options, dialogs_.backup,
-                                     dialogs_.desktop};
-    for (twui::Dialog* dialog : dialogs) {
-        if (!dialog || !dialog->showing()) continue;
-        any = true;
-        SendMessageW(dialog->hwnd(), WM_COMMAND, IDCANCEL, 0);
-        // A Cancel that failed still ends the dialog, or the close would wait for ever.
-        if (dialog->showing()) dialog->Close();
-    }
-    return any;
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/Application.h"
+#include "app/win/MainDialogs.h"
 #include "app/win/MainWindowTexts.h"
 #include "app/win/ProgressBar.h"
 #include "app/win/TargetLists.h"
@@ -18,22 +19,7 @@
 #include "ui/Handles.h"
 #include "options/Language.h"
 
-class TAboutForm;
-class TLogForm;
-class TOptionsForm;
-class TBackupForm;
-class TDesktopIcon;
 class TPreviewForm;
-
-// The five dialogs, owned by the main window; each makes its window when it
-// is first needed.
-struct TWDialogs {
-    TAboutForm* about = nullptr;
-    TLogForm* log = nullptr;
-    TOptionsForm* options = nullptr;
-    TBackupForm* backup = nullptr;
-    TDesktopIcon* desktop = nullptr;
-};
 
 class TTWForm : public tw::MainView {
 public:
@@ -77,11 +63,8 @@ private:
     void OnCommand(int id, int code);
     void OnDestroy();
     void Clean();
-    void OpenDialog(int command);
     void MinimizeApplication();
     void RestoreApplication();
-    // Sends Cancel to every dialog that is showing; true when there was one.
-    bool CancelOpenDialogs();
 
     tw::Application& app_;
     HWND hwnd_ = nullptr;
