@@ -75,10 +75,6 @@ TRegistrySelf::~TRegistrySelf() { CloseKey(); }
 
 void TRegistrySelf::SetRootKey(plat::HKey root) {
     if (root == rootKey_) return;
-    if (CloseRootKey) {
-        plat::regCloseKey(rootKey_);
-        CloseRootKey = false;
-    }
     rootKey_ = root;
     CloseKey();
 }
@@ -89,7 +85,7 @@ std::wstring TRegistrySelf::applyPathRule(const std::wstring& key, bool& relativ
 }
 
 plat::HKey TRegistrySelf::baseKey(bool relative) const {
-    return (currentKey_ != 0 && relative) ? currentKey_ : rootKey_;
+    return (currentKey_.get() != 0 && relative) ? currentKey_.get() : rootKey_;
 }
 
 bool TRegistrySelf::OpenKey(const std::wstring& key, bool canCreate) {
@@ -103,18 +99,17 @@ bool TRegistrySelf::OpenKey(const std::wstring& key, bool canCreate) {
     else
         err = plat::regCreateKey(base, path, plat::kRegOptionNonVolatile, Access, handle);
     if (err != plat::kOk) return false;
-    std::wstring newPath = (currentKey_ != 0 && relative) ? currentPath_ + L"\\" + path : path;
+    std::wstring newPath = (currentKey_.get() != 0 && relative) ? currentPath_ + L"\\" + path : path;
     CloseKey();
-    currentKey_ = handle;
+    currentKey_.reset(handle);
     currentPath_ = std::move(newPath);
     return true;
 }
 
 void TRegistrySelf::CloseKey() {
-    if (currentKey_ == 0) return;
-    if (!LazyWrite) plat::regFlushKey(currentKey_);
-    plat::regCloseKey(currentKey_);
-    currentKey_ = 0;
+    if (currentKey_.get() == 0) return;
+    if (!LazyWrite) plat::regFlushKey(currentKey_.get());
+    currentKey_.reset();
     currentPath_.clear();
 }
 
@@ -143,7 +138,7 @@ bool TRegistrySelf::WithinRoot(const std::wstring& systemName) const {
 bool TRegistrySelf::GetKeyInfo(TRegKeyInfo& info) {
     info = TRegKeyInfo{};
     plat::KeyInfo raw;
-    if (plat::regQueryInfoKey(currentKey_, raw) != plat::kOk) return false;
+    if (plat::regQueryInfoKey(currentKey_.get(), raw) != plat::kOk) return false;
     info.NumSubKeys = raw.subKeys;
     info.MaxSubKeyLen = raw.maxSubKeyLen;
     info.NumValues = raw.values;
@@ -159,7 +154,7 @@ void TRegistrySelf::GetKeyNames(std::vector<std::wstring>& list) {
     if (!GetKeyInfo(info)) return;
     for (std::uint32_t i = 0; i < info.NumSubKeys; ++i) {
         std::wstring name;
-        plat::regEnumKey(currentKey_, i, info.MaxSubKeyLen + 1, name);
+        plat::regEnumKey(currentKey_.get(), i, info.MaxSubKeyLen + 1, name);
         list.push_back(name);
     }
 }
@@ -179,10 +174,10 @@ bool TRegistrySelf::ValueExists(const std::wstring& name) {
 
 bool TRegistrySelf::GetDataInfo(const std::wstring& name, TRegDataInfo& info) {
     info = TRegDataInfo{};
-    if (currentKey_ == 0) return false;
+    if (currentKey_.get() == 0) return false;
     std::uint32_t type = 0;
     std::uint32_t size = 0;
-    if (plat::regQueryValue(currentKey_, name, type, nullptr, size) != plat::kOk) return false;
+    if (plat::regQueryValue(currentKey_.get(), name, type, nullptr, size) != plat::kOk) return false;
     info.RegData = DataTypeOf(type);
     info.DataSize = size;
     return true;
@@ -192,8 +187,8 @@ std::uint32_t TRegistrySelf::GetData(const std::wstring& name, std::vector<std::
                                      std::uint32_t bufferSize, TRegDataType& type) {
     std::uint32_t regType = 0;
     std::uint32_t size = bufferSize;
-    if (currentKey_ == 0 ||
-        plat::regQueryValue(currentKey_, name, regType, &buffer, size, bufferSize) != plat::kOk)
+    if (currentKey_.get() == 0 ||
+        plat::regQueryValue(currentKey_.get(), name, regType, &buffer, size, bufferSize) != plat::kOk)
         throw ERegistryException(quoteName(L"Failed to get data for '%s'", name));
     type = DataTypeOf(regType);
     return size;
@@ -220,7 +215,7 @@ std::wstring TRegistrySelf::ReadString(const std::wstring& name) {
 }
 
 bool TRegistrySelf::DeleteValue(const std::wstring& name) {
-    return currentKey_ != 0 && plat::regDeleteValue(currentKey_, name) == plat::kOk;
+    return currentKey_.get() != 0 && plat::regDeleteValue(currentKey_.get(), name) == plat::kOk;
 }
 
 bool TRegistrySelf::DeleteKey(const std::wstring& key) {

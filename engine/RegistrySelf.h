@@ -71,13 +71,13 @@ public:
     TRegistrySelf& operator=(const TRegistrySelf&) = delete;
 
     // Fields.
-    plat::HKey CurrentKey() const { return currentKey_; }
+    plat::HKey CurrentKey() const { return currentKey_.get(); }
     plat::HKey RootKey() const { return rootKey_; }
-    // Changing the root closes the open key.
+    // Changing the root closes the open key. A root is one of the predefined
+    // keys, never closed.
     void SetRootKey(plat::HKey root);
     const std::wstring& CurrentPath() const { return currentPath_; }
     bool LazyWrite = true;
-    bool CloseRootKey = false;
     std::uint32_t Access = plat::kKeyAllAccess;
 
     bool OpenKey(const std::wstring& key, bool canCreate);
@@ -120,7 +120,7 @@ private:
     plat::HKey baseKey(bool relative) const;
     std::uint32_t wow64() const { return Access & (plat::kKeyWow64_64Key | plat::kKeyWow64_32Key); }
 
-    plat::HKey currentKey_ = 0;
+    RegKeyHandle currentKey_;
     plat::HKey rootKey_ = plat::kHKeyCurrentUser;
     std::wstring currentPath_;
 };
