@@ -1,5 +1,6 @@
 // Owning wrappers of Win32 handles: one move-only template, one alias per
-// handle kind with its close function and its empty value.
+// handle kind with its close function and its empty value; and a COM
+// interface's owner.
 #pragma once
 
 #include <windows.h>
@@ -68,5 +69,17 @@ using FindHandle = UniqueHandle<HANDLE, FindHandleTraits>;
 using KernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
 using FileHandle = UniqueHandle<HANDLE, FileHandleTraits>;
 using KeyHandle = UniqueHandle<HKEY, KeyHandleTraits>;
+
+// A COM interface, released when it goes; calls that return one write `p`.
+template <typename T>
+struct Com {
+    T* p = nullptr;
+    Com() = default;
+    Com(const Com&) = delete;
+    Com& operator=(const Com&) = delete;
+    ~Com() {
+        if (p) p->Release();
+    }
+};
 
 }  // namespace plat::win

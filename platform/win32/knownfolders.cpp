@@ -4,19 +4,11 @@
 #include <shobjidl.h>
 
 #include "platform/platform.h"
+#include "platform/win32/handles.h"
 
 namespace plat {
 
 namespace {
-
-// Releases a COM interface when it goes.
-template <typename T>
-struct Com {
-    T* p = nullptr;
-    ~Com() {
-        if (p) p->Release();
-    }
-};
 
 std::wstring pathOf(IKnownFolder* folder, DWORD flags) {
     PWSTR path = nullptr;
@@ -35,14 +27,14 @@ std::vector<KnownFolder> knownFolders() {
     const HRESULT init = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     std::vector<KnownFolder> out;
     {
-        Com<IKnownFolderManager> manager;
+        win::Com<IKnownFolderManager> manager;
         KNOWNFOLDERID* ids = nullptr;
         UINT count = 0;
         if (SUCCEEDED(::CoCreateInstance(CLSID_KnownFolderManager, nullptr, CLSCTX_INPROC_SERVER,
                                          IID_IKnownFolderManager, reinterpret_cast<void**>(&manager.p))) &&
             SUCCEEDED(manager.p->GetFolderIds(&ids, &count))) {
             for (UINT i = 0; i < count; ++i) {
-                Com<IKnownFolder> folder;
+                win::Com<IKnownFolder> folder;
                 KF_CATEGORY category{};
                 if (FAILED(manager.p->GetFolder(ids[i], &folder.p)) || FAILED(folder.p->GetCategory(&category)) ||
                     category == KF_CATEGORY_VIRTUAL)

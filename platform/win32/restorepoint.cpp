@@ -12,19 +12,11 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/win32/handles.h"
 
 namespace plat {
 
 namespace {
-
-// Releases a COM interface when it goes.
-template <typename T>
-struct Com {
-    T* p = nullptr;
-    ~Com() {
-        if (p) p->Release();
-    }
-};
 
 // Frees a BSTR when it goes.
 struct Bstr {
@@ -117,9 +109,9 @@ Error createRestorePoint(const std::wstring& description, std::int64_t& sequence
 Error lastRestorePointSequence(std::int64_t& sequence) {
     sequence = 0;
     const ComScope com;
-    Com<IWbemLocator> locator;
-    Com<IWbemServices> services;
-    Com<IEnumWbemClassObject> rows;
+    win::Com<IWbemLocator> locator;
+    win::Com<IWbemServices> services;
+    win::Com<IEnumWbemClassObject> rows;
     const Bstr space(L"ROOT\\DEFAULT"), language(L"WQL"), query(L"SELECT SequenceNumber FROM SystemRestore");
     HRESULT hr = ::CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
                                     reinterpret_cast<void**>(&locator.p));
@@ -132,7 +124,7 @@ Error lastRestorePointSequence(std::int64_t& sequence) {
         hr = services.p->ExecQuery(language.value, query.value, WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY,
                                    nullptr, &rows.p);
     while (SUCCEEDED(hr)) {
-        Com<IWbemClassObject> row;
+        win::Com<IWbemClassObject> row;
         ULONG got = 0;
         hr = rows.p->Next(WBEM_INFINITE, 1, &row.p, &got);
         if (hr != WBEM_S_NO_ERROR || got == 0) break;  // WBEM_S_FALSE: no more rows
