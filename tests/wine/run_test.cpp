@@ -106,11 +106,11 @@ TEST_F(RunOnWine, AnErrorEndsTheRunKeepingItsLines) {
     setDword(HKEY_LOCAL_MACHINE, L"Software\\ATi Technologies\\Install", L"InstallDir", 1);
     const std::wstring later = plantFile(sys + L"PhysXtw.dll");
     tw::DisplayWarning = tw::LogFiles = false;
-    tw::RebootMode = 2;
+    tw::RebootMode = 2, tw::RestorePointEnabled = true;  // none is made: a person is asked first
     RecordingHost host({L"ATi - Display", L"AGEIA - PhysX"});
     const Lines lines = {L"Deleted file (" + plantFile(sys + L"atiogltw.dll") + L")"};
     EXPECT_THROW(app.Clean(host), tw::AppError);
-    EXPECT_FALSE(app.busy());
+    EXPECT_EQ(std::tuple(app.busy(), host.questions.size()), std::tuple(false, 1u));
     EXPECT_EQ(logLines(), lines);
     EXPECT_TRUE(fileExists(later));
     EXPECT_EQ(listFolder(tw::LogFolder()), Lines{});
@@ -156,6 +156,7 @@ TEST_F(RunOnWine, ACommandLineRunReportsItsOutcome) {
         const int code = tw::RunFromCommandLine(request, request.labels, app.texts(), host, groups);
         ::SetStdHandle(STD_OUTPUT_HANDLE, kept), ::CloseHandle(stdOut);
         EXPECT_EQ(code, c.code);
+        EXPECT_EQ(host.questions.size(), c.answer == IDCANCEL && !c.preview ? 1u : 0u) << "only the warning, as set";
         EXPECT_EQ(faults::shutdownRequests(), c.mode == 2 && c.code != 2 && !c.preview);  // 1641 only when something is queued
         if (c.preview) { EXPECT_TRUE(logLines() == Lines{L"earlier line"} && !folderExists(tw::BackupRoot())); }
         const std::wstring summary = readFile(out).value_or(L"");  // one line, ASCII
