@@ -77,6 +77,9 @@ TEST_F(RunOnWine, ARunNeedsAConfirmedListWhileIdleAndRestartsAsRebootModeSays) {
         EXPECT_EQ(keyExists(HKEY_LOCAL_MACHINE, key.substr(5)), c.leftover && !ran);
         EXPECT_EQ(std::tuple(app.busy(), second, host.maximum != -1, folderExists(tw::LogFolder())), std::tuple(false, c.during == 1 ? NotStarted : Finished, ran, ran && c.leftover));
     }
+    RecordingHost shown({}, {IDCANCEL, IDCANCEL});  // the command line is acted on at the first show alone
+    tw::DisplayWarning = true;
+    for (int show = 0; show < 2; ++show) EXPECT_EQ((app.ProcessCommandLine(shown, {L"-AGEIA"}), shown.questions.size()), 1u);
 }
 
 TEST_F(RunOnWine, ARunCleansTheListInOrderAndSavesItsLogSorted) {
