@@ -47,6 +47,7 @@ TEST_F(MainWindowTest, ChooseTargetsPreviewAndClean) {
     const std::wstring text = windowText(control(preview, IDC_PREVIEW_TEXT));
     EXPECT_EQ(text.find(L"Microsoft - Mouse (Files: 1, Folders: 0, Registry: 0, Not deleted: 0)"), 0u) << text;
     EXPECT_NE(text.find(L"Would delete file (" + leftover + L")"), std::wstring::npos) << text;
+    EXPECT_EQ((Texts{windowText(control(preview, IDC_PREVIEW_CLEAN)), windowText(control(preview, IDC_PREVIEW_SAVE))}), (Texts{L"Clean", L"Save..."}));
     screenshot(preview, L"preview-window");
     postClick(control(preview, IDC_PREVIEW_CLEAN));
     answerWarning(IDOK, [&] { click(ctl(IDC_BUTTON_DELETE_ALL)); });
