@@ -49,6 +49,9 @@ TEST_F(MainWindowTest, ChooseTargetsPreviewAndClean) {
     EXPECT_NE(text.find(L"Would delete file (" + leftover + L")"), std::wstring::npos) << text;
     EXPECT_EQ((Texts{windowText(control(preview, IDC_PREVIEW_CLEAN)), windowText(control(preview, IDC_PREVIEW_SAVE))}), (Texts{L"Clean", L"Save..."}));
     screenshot(preview, L"preview-window");
+    RECT shrunk{};  // as small as it goes, its buttons still fit
+    SetWindowPos(preview, nullptr, 0, 0, 10, 10, SWP_NOMOVE | SWP_NOZORDER), settle(preview), GetWindowRect(preview, &shrunk);
+    EXPECT_GE(shrunk.right - shrunk.left, 360);
     postClick(control(preview, IDC_PREVIEW_CLEAN));
     answerWarning(IDOK, [&] { click(ctl(IDC_BUTTON_DELETE_ALL)); });
     EXPECT_TRUE(fileExists(leftover)) << "the preview deleted the file, or the emptied list ran";
