@@ -50,7 +50,7 @@ protected:
     Lines files, keys;
 };
 
-// A run needs a list, an idle program and, with DisplayWarning, a confirmation; else nothing changes, for a run started
+// A run needs a list, an idle program and, with DisplayWarning, a confirmation; else nothing changes, for a run (or preview) started
 // (during 1) or the list emptied (2) while it asks too. One that left a log line restarts as RebootMode says (1: on OK).
 TEST_F(RunOnWine, ARunNeedsAConfirmedListWhileIdleAndRestartsAsRebootModeSays) {
     using enum tw::RunOutcome;
@@ -66,7 +66,7 @@ TEST_F(RunOnWine, ARunNeedsAConfirmedListWhileIdleAndRestartsAsRebootModeSays) {
         faults::reset(), removeTree(tw::LogFolder()), tw::RunLog().replace({L"earlier line"});
         RecordingHost host(c.labels, {c.answer});
         tw::RunOutcome second = Finished;
-        if (c.during) host.whileAsked = [&, other = host]() mutable { c.during == 1 ? void(second = app.Clean(other)) : host.list.clear(); };
+        if (c.during) host.whileAsked = [&, other = host]() mutable { c.during == 1 ? void(second = app.Preview(other) == NotStarted ? app.Clean(other) : Finished) : host.list.clear(); };
         if (c.leftover) plantKey(key);
         std::tie(tw::DisplayWarning, tw::RebootMode) = std::tie(c.warn, c.mode);
         EXPECT_EQ(app.Clean(host), c.outcome);
