@@ -79,7 +79,9 @@ TEST_F(RunOnWine, ARunNeedsAConfirmedListWhileIdleAndRestartsAsRebootModeSays) {
     }
     RecordingHost shown({}, {IDCANCEL, IDCANCEL});  // the command line is acted on at the first show alone
     tw::DisplayWarning = true;
-    for (int show = 0; show < 2; ++show) EXPECT_EQ((app.ProcessCommandLine(shown, {L"-AGEIA"}), shown.questions.size()), 1u);
+    for (int show = 0; show < 2; ++show) EXPECT_EQ((app.ProcessCommandLine(shown, {L"-AGEIA", L"-QUIT"}), shown.questions.size()), 1u);
+    faults::fail(faults::Call::WriteFile, tw::SettingsFilePath());  // then stored at exit: no box after "-QUIT", code 2
+    EXPECT_EQ((app.SaveSettingsAtExit(), app.exitCode()), 2);
 }
 
 TEST_F(RunOnWine, ARunCleansTheListInOrderAndSavesItsLogSorted) {
