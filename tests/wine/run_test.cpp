@@ -229,6 +229,7 @@ TEST_F(RunOnWine, OwnFamilyFromAnAdminOnlyFolderListsPreviewsCleansAndRestores) 
     EXPECT_EQ(tw::ProblemText(tw::OwnFamilyProblems()[0]), folder + L"\\broken.toml, line 9: the pattern \"*.sys\" needs a "
                                                                     L"literal stem of at least 3 characters before its first wildcard");
     ASSERT_EQ(tw::FamilyTable().size(), builtIn + 1);
+    EXPECT_EQ(std::pair(app.FamilyProblemsWarning({}).empty(), app.FamilyProblemsWarning({L"-Quit"}).empty()), std::pair(false, true));  // no box unattended
     const std::wstring label = L"Acme - Audio";
     EXPECT_EQ(tw::SwitchLabel(L"-acme"), label);
     EXPECT_EQ(tw::AvailableTargetLabels().front(), label) << L"in the list by label";
