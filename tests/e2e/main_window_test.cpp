@@ -41,6 +41,7 @@ TEST_F(MainWindowTest, ChooseTargetsPreviewAndClean) {
     ASSERT_TRUE(clickListItem(ctl(IDC_LIST_ITEMS), 0));
     click(ctl(IDC_BUTTON_SELECT));
     EXPECT_EQ(listItems(ctl(IDC_LIST_CLEAN)), (Texts{L"Microsoft - Mouse", L"AGEIA - PhysX"}));
+    EXPECT_TRUE(isEnabled(ctl(IDC_BUTTON_DELETE_ALL)));
 
     const HWND preview = open('P', TW_CLASS_PREVIEW, L"Preview");
     ASSERT_NE(preview, nullptr);
