@@ -6,6 +6,8 @@
 #include "app/win/TWFormRes.h"
 #include "options/win/OptionsFormRes.h"
 
+#include <commctrl.h>
+
 namespace tw::e2e {
 namespace {
 
@@ -61,6 +63,7 @@ TEST_F(MainWindowTest, ChooseTargetsPreviewAndClean) {
     ASSERT_TRUE(sendKey(main_, 'R', true));
     answerWarning(IDOK);
     EXPECT_FALSE(fileExists(leftover)) << "the run left the leftover";
+    EXPECT_EQ(SendMessageW(ctl(IDC_PROGRESS), PBM_GETPOS, 0, 0), SendMessageW(ctl(IDC_PROGRESS), PBM_GETRANGE, FALSE, 0)) << "the bar ends full";
     EXPECT_NE(logText().find(L"Deleted file (" + leftover + L")\r\n"), std::wstring::npos);
     closeProgram();
     EXPECT_EQ(setting(L"Languages", L"Current"), L"English") << "the settings were not saved";
