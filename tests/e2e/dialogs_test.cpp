@@ -42,6 +42,8 @@ TEST_F(DialogTest, OptionsPagesApplyTheirChanges) {
     click(registry);
     selectNode(tree, kCleaning);
     EXPECT_EQ(check(registry), BST_INDETERMINATE) << "one target's registry off";
+    selectNode(tree, kNvidiaDisplay);
+    EXPECT_EQ(check(registry), BST_UNCHECKED) << "a target node shows that target's own switches";
 
     selectNode(tree, kMiscellaneous);
     EXPECT_FALSE(isVisible(files));

@@ -6,6 +6,8 @@
 #include "app/win/TWFormRes.h"
 #include "options/win/OptionsFormRes.h"
 
+#include <commctrl.h>
+
 namespace tw::e2e {
 namespace {
 
@@ -41,13 +43,18 @@ TEST_F(MainWindowTest, ChooseTargetsPreviewAndClean) {
     ASSERT_TRUE(clickListItem(ctl(IDC_LIST_ITEMS), 0));
     click(ctl(IDC_BUTTON_SELECT));
     EXPECT_EQ(listItems(ctl(IDC_LIST_CLEAN)), (Texts{L"Microsoft - Mouse", L"AGEIA - PhysX"}));
+    EXPECT_TRUE(isEnabled(ctl(IDC_BUTTON_DELETE_ALL)));
 
     const HWND preview = open('P', TW_CLASS_PREVIEW, L"Preview");
     ASSERT_NE(preview, nullptr);
     const std::wstring text = windowText(control(preview, IDC_PREVIEW_TEXT));
     EXPECT_EQ(text.find(L"Microsoft - Mouse (Files: 1, Folders: 0, Registry: 0, Not deleted: 0)"), 0u) << text;
     EXPECT_NE(text.find(L"Would delete file (" + leftover + L")"), std::wstring::npos) << text;
+    EXPECT_EQ((Texts{windowText(control(preview, IDC_PREVIEW_CLEAN)), windowText(control(preview, IDC_PREVIEW_SAVE))}), (Texts{L"Clean", L"Save..."}));
     screenshot(preview, L"preview-window");
+    RECT shrunk{};  // as small as it goes, its buttons still fit
+    SetWindowPos(preview, nullptr, 0, 0, 10, 10, SWP_NOMOVE | SWP_NOZORDER), settle(preview), GetWindowRect(preview, &shrunk);
+    EXPECT_GE(shrunk.right - shrunk.left, 360);
     postClick(control(preview, IDC_PREVIEW_CLEAN));
     answerWarning(IDOK, [&] { click(ctl(IDC_BUTTON_DELETE_ALL)); });
     EXPECT_TRUE(fileExists(leftover)) << "the preview deleted the file, or the emptied list ran";
@@ -56,6 +63,7 @@ TEST_F(MainWindowTest, ChooseTargetsPreviewAndClean) {
     ASSERT_TRUE(sendKey(main_, 'R', true));
     answerWarning(IDOK);
     EXPECT_FALSE(fileExists(leftover)) << "the run left the leftover";
+    EXPECT_EQ(SendMessageW(ctl(IDC_PROGRESS), PBM_GETPOS, 0, 0), SendMessageW(ctl(IDC_PROGRESS), PBM_GETRANGE, FALSE, 0)) << "the bar ends full";
     EXPECT_NE(logText().find(L"Deleted file (" + leftover + L")\r\n"), std::wstring::npos);
     closeProgram();
     EXPECT_EQ(setting(L"Languages", L"Current"), L"English") << "the settings were not saved";

@@ -75,12 +75,12 @@ TEST_F(Dialogs, LogListViewAndRemoval) {
     ::DeleteFileW(outside.c_str());
 }
 
-// Each checked item is restored with a log of its own.
+// Each checked item is restored with a log of its own; one whose name is no plain name is not.
 TEST_F(Dialogs, BackupRestoresCheckedItemsWithOneLogEach) {
     for (const wchar_t* item : {L"A Files", L"B Files", L"Other", L"C Files"})
         put(tw::BackupRoot() + L"S1\\" + item + L"\\" + tw::EncodeFolder(dir + item + L"\\") + L"\\f.dll", item);
     tw::LogFiles = true;
-    tw::RestoreCheckedItems(L"S1", {{L"A Files", true}, {L"B Files", true}, {L"Other", true}, {L"C Files", false}});
+    tw::RestoreCheckedItems(L"S1", {{L"A Files", true}, {L"B Files", true}, {L"Other", true}, {L"C Files", false}, {L"..\\S1\\C Files", true}});
     EXPECT_EQ(winetest::readFile(dir + L"B Files\\f.dll"), L"B Files");
     EXPECT_FALSE(fileExists(dir + L"Other\\f.dll") || fileExists(dir + L"C Files\\f.dll"));
     EXPECT_EQ(tw::LogNames().size(), 2u) << L"one log for each restored item";

@@ -50,7 +50,7 @@ protected:
     Lines files, keys;
 };
 
-// A run needs a list, an idle program and, with DisplayWarning, a confirmation; else nothing changes, for a run started
+// A run needs a list, an idle program and, with DisplayWarning, a confirmation; else nothing changes, for a run (or preview) started
 // (during 1) or the list emptied (2) while it asks too. One that left a log line restarts as RebootMode says (1: on OK).
 TEST_F(RunOnWine, ARunNeedsAConfirmedListWhileIdleAndRestartsAsRebootModeSays) {
     using enum tw::RunOutcome;
@@ -66,7 +66,7 @@ TEST_F(RunOnWine, ARunNeedsAConfirmedListWhileIdleAndRestartsAsRebootModeSays) {
         faults::reset(), removeTree(tw::LogFolder()), tw::RunLog().replace({L"earlier line"});
         RecordingHost host(c.labels, {c.answer});
         tw::RunOutcome second = Finished;
-        if (c.during) host.whileAsked = [&, other = host]() mutable { c.during == 1 ? void(second = app.Clean(other)) : host.list.clear(); };
+        if (c.during) host.whileAsked = [&, other = host]() mutable { c.during == 1 ? void(second = app.Preview(other) == NotStarted ? app.Clean(other) : Finished) : host.list.clear(); };
         if (c.leftover) plantKey(key);
         std::tie(tw::DisplayWarning, tw::RebootMode) = std::tie(c.warn, c.mode);
         EXPECT_EQ(app.Clean(host), c.outcome);
@@ -77,6 +77,11 @@ TEST_F(RunOnWine, ARunNeedsAConfirmedListWhileIdleAndRestartsAsRebootModeSays) {
         EXPECT_EQ(keyExists(HKEY_LOCAL_MACHINE, key.substr(5)), c.leftover && !ran);
         EXPECT_EQ(std::tuple(app.busy(), second, host.maximum != -1, folderExists(tw::LogFolder())), std::tuple(false, c.during == 1 ? NotStarted : Finished, ran, ran && c.leftover));
     }
+    RecordingHost shown({}, {IDCANCEL, IDCANCEL});  // the command line is acted on at the first show alone
+    tw::DisplayWarning = true;
+    for (int show = 0; show < 2; ++show) EXPECT_EQ((app.ProcessCommandLine(shown, {L"-AGEIA", L"-QUIT"}), shown.questions.size()), 1u);
+    faults::fail(faults::Call::WriteFile, tw::SettingsFilePath());  // then stored at exit: no box after "-QUIT", code 2
+    EXPECT_EQ((app.SaveSettingsAtExit(), app.exitCode()), 2);
 }
 
 TEST_F(RunOnWine, ARunCleansTheListInOrderAndSavesItsLogSorted) {
@@ -106,11 +111,11 @@ TEST_F(RunOnWine, AnErrorEndsTheRunKeepingItsLines) {
     setDword(HKEY_LOCAL_MACHINE, L"Software\\ATi Technologies\\Install", L"InstallDir", 1);
     const std::wstring later = plantFile(sys + L"PhysXtw.dll");
     tw::DisplayWarning = tw::LogFiles = false;
-    tw::RebootMode = 2;
+    tw::RebootMode = 2, tw::RestorePointEnabled = true;  // none is made: a person is asked first
     RecordingHost host({L"ATi - Display", L"AGEIA - PhysX"});
     const Lines lines = {L"Deleted file (" + plantFile(sys + L"atiogltw.dll") + L")"};
     EXPECT_THROW(app.Clean(host), tw::AppError);
-    EXPECT_FALSE(app.busy());
+    EXPECT_EQ(std::tuple(app.busy(), host.questions.size()), std::tuple(false, 1u));
     EXPECT_EQ(logLines(), lines);
     EXPECT_TRUE(fileExists(later));
     EXPECT_EQ(listFolder(tw::LogFolder()), Lines{});
@@ -156,6 +161,7 @@ TEST_F(RunOnWine, ACommandLineRunReportsItsOutcome) {
         const int code = tw::RunFromCommandLine(request, request.labels, app.texts(), host, groups);
         ::SetStdHandle(STD_OUTPUT_HANDLE, kept), ::CloseHandle(stdOut);
         EXPECT_EQ(code, c.code);
+        EXPECT_EQ(host.questions.size(), c.answer == IDCANCEL && !c.preview ? 1u : 0u) << "only the warning, as set";
         EXPECT_EQ(faults::shutdownRequests(), c.mode == 2 && c.code != 2 && !c.preview);  // 1641 only when something is queued
         if (c.preview) { EXPECT_TRUE(logLines() == Lines{L"earlier line"} && !folderExists(tw::BackupRoot())); }
         const std::wstring summary = readFile(out).value_or(L"");  // one line, ASCII
@@ -223,6 +229,7 @@ TEST_F(RunOnWine, OwnFamilyFromAnAdminOnlyFolderListsPreviewsCleansAndRestores) 
     EXPECT_EQ(tw::ProblemText(tw::OwnFamilyProblems()[0]), folder + L"\\broken.toml, line 9: the pattern \"*.sys\" needs a "
                                                                     L"literal stem of at least 3 characters before its first wildcard");
     ASSERT_EQ(tw::FamilyTable().size(), builtIn + 1);
+    EXPECT_EQ(std::pair(app.FamilyProblemsWarning({}).empty(), app.FamilyProblemsWarning({L"-Quit"}).empty()), std::pair(false, true));  // no box unattended
     const std::wstring label = L"Acme - Audio";
     EXPECT_EQ(tw::SwitchLabel(L"-acme"), label);
     EXPECT_EQ(tw::AvailableTargetLabels().front(), label) << L"in the list by label";

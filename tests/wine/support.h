@@ -83,7 +83,7 @@ struct RecordingHost : tw::MainView {
     std::vector<int> answers;
     Lines questions;
     std::function<void()> whileAsked;
-    int maximum = -1, steps = 0;
+    int maximum = -1, steps = -1;  // -1 until the run sets them
     bool confirm(const tw::Question& q) override {
         if (questions.push_back(q.title + L"|" + q.text); whileAsked) whileAsked();
         return questions.size() > answers.size() || answers[questions.size() - 1] == IDOK;
@@ -91,7 +91,7 @@ struct RecordingHost : tw::MainView {
     bool askRestart(const tw::Question& q) override { return confirm(q); }
     bool restart() override { return tw::RebootSystem(); }
     void setProgressMax(int m) override { maximum = m; }
-    void setProgressPosition(int) override {}
+    void setProgressPosition(int p) override { steps = p; }
     void stepProgress() override { ++steps; }
     tw::TargetList& cleanList() override { return list; }
     void showPreview(const std::vector<tw::PreviewGroup>&) override {}
