@@ -5,17 +5,9 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "options/Language.h"
 #include "tw_version.h"
 
 namespace tw {
-
-AboutPage AboutPageOf(const std::wstring& selectedNodeText) {
-    if (selectedNodeText == LanguageText(L"About")) return AboutPage::About;
-    if (selectedNodeText == LanguageText(L"Donate")) return AboutPage::Donate;
-    if (selectedNodeText == LanguageText(L"Contact")) return AboutPage::Contact;
-    return AboutPage::None;
-}
 
 std::wstring AboutPageText(AboutPage page, const std::wstring& buildDate, const std::wstring& bitness) {
     switch (page) {

@@ -7,12 +7,9 @@
 
 namespace tw {
 
+// The pages, in the order of their nodes in the tree; None: no page (no
+// node selected, say), and the page showing stays.
 enum class AboutPage { About, Donate, Contact, None };
-
-// Compared, with case, with LanguageText of "About", "Donate" and "Contact"
-// in this order: the first of two pages that translate alike wins; any other
-// text (no node selected, say) is no page, and the page showing stays.
-AboutPage AboutPageOf(const std::wstring& selectedNodeText);
 
 // The fixed text of the About and Contact pages; empty for the others.
 // `buildDate` is the text of BuildDateText, `bitness` that of BitnessText.

@@ -14,12 +14,6 @@
 
 namespace tw {
 
-BackupPage IdentifyBackupPage(const std::wstring& nodeText) {
-    if (nodeText == LanguageText(L"Restore backup")) return BackupPage::Restore;
-    if (nodeText == LanguageText(L"Remove backup")) return BackupPage::Remove;
-    return BackupPage::None;
-}
-
 std::wstring RemoveRestoreCaption(BackupPage page) {
     return LanguageText(page == BackupPage::Remove ? L"Remove Button" : L"Restore Button");
 }

@@ -12,10 +12,9 @@
 
 namespace tw {
 
+// The pages, in the order of their nodes in the tree.
 enum class BackupPage { Restore, Remove, None };
 
-// Equal, with case, to LanguageText of "Restore backup" or "Remove backup".
-BackupPage IdentifyBackupPage(const std::wstring& nodeText);
 // The caption of ButtonRemoveRestore on a page: LanguageText of
 // "Restore Button" or "Remove Button".
 std::wstring RemoveRestoreCaption(BackupPage page);

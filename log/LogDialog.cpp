@@ -8,12 +8,6 @@
 
 namespace tw {
 
-LogPage IdentifyLogPage(const std::wstring& nodeText) {
-    if (nodeText == LanguageText(L"View log")) return LogPage::View;
-    if (nodeText == LanguageText(L"Remove log")) return LogPage::Remove;
-    return LogPage::None;
-}
-
 bool IsRemoveLogPageForDeleteKey(const std::wstring& nodeText) {
     return nodeText == LanguageText(L"Remove Log");
 }

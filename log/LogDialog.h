@@ -11,11 +11,9 @@
 
 namespace tw {
 
+// The pages, in the order of their nodes in the tree.
 enum class LogPage { View, Remove, None };
 
-// The page of a tree node's text: equal, with case, to LanguageText of
-// "View log" or "Remove log"; any other text names no page.
-LogPage IdentifyLogPage(const std::wstring& nodeText);
 // The dialog-wide Delete key looks the remove page up as "Remove Log" (the
 // language file ignores the key's case, so it reads the same entry).
 bool IsRemoveLogPageForDeleteKey(const std::wstring& nodeText);

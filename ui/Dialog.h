@@ -52,8 +52,16 @@ public:
     // when the dialog has no page tree.
     std::optional<tw::PageTree> languageTree() const { return languageTree_; }
 
-    // The selected node's page (see ui/PageTree.h) and text.
+    // The selected node's page (see ui/PageTreeControl.h) and text.
     std::optional<int> SelectedPage() const;
+    // The selected page as the dialog's page enum, whose values from 0 up
+    // are its top-level nodes in order and end with `none`: what a selected
+    // child node, no selection or any other node gives.
+    template <typename Page>
+    Page SelectedPageAs(Page none) const {
+        const std::optional<int> page = SelectedPage();
+        return page && *page >= 0 && *page < static_cast<int>(none) ? static_cast<Page>(*page) : none;
+    }
     std::wstring SelectedNodeText() const;
     void SelectFirstNode();
     void ExpandFirstNode();

@@ -46,7 +46,7 @@ void TAboutForm::Open() {
 }
 
 void TAboutForm::OnPageChanged() {
-    const tw::AboutPage page = tw::AboutPageOf(SelectedNodeText());
+    const tw::AboutPage page = SelectedPageAs(tw::AboutPage::None);
     if (page == tw::AboutPage::None) return;
     for (const PageMemo& memo : kMemos)
         if (memo.page != page) ShowWindow(item(memo.id), SW_HIDE);

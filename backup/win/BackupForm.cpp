@@ -27,7 +27,7 @@ void TBackupForm::OnInit() {
 void TBackupForm::OnPageChanged() {
     const twui::CheckList restore(item(IDC_BACKUP_CHECK_RESTORE));
     const twui::CheckList sets(item(IDC_BACKUP_CHECK_SETS));
-    const tw::BackupPage page = tw::IdentifyBackupPage(SelectedNodeText());
+    const tw::BackupPage page = SelectedPageAs(tw::BackupPage::None);
     if (page != tw::BackupPage::None) {
         ShowControls({IDC_BACKUP_CHECK_SETS}, page == tw::BackupPage::Remove);
         ShowControls({IDC_BACKUP_LIST, IDC_BACKUP_CHECK_RESTORE}, page == tw::BackupPage::Restore);
@@ -67,7 +67,7 @@ void TBackupForm::ShowSizes(const std::wstring& set) {
 }
 
 void TBackupForm::RemoveOrRestore() {
-    switch (tw::IdentifyBackupPage(SelectedNodeText())) {
+    switch (SelectedPageAs(tw::BackupPage::None)) {
     case tw::BackupPage::Restore:
         tw::RestoreCheckedItems(twui::ListBoxSelection(item(IDC_BACKUP_LIST)),
                                 twui::CheckList(item(IDC_BACKUP_CHECK_RESTORE)).Entries());
@@ -82,7 +82,7 @@ void TBackupForm::RemoveOrRestore() {
 }
 
 void TBackupForm::SelectAll() {
-    switch (tw::IdentifyBackupPage(SelectedNodeText())) {
+    switch (SelectedPageAs(tw::BackupPage::None)) {
     case tw::BackupPage::Restore: twui::CheckList(item(IDC_BACKUP_CHECK_RESTORE)).CheckAll(); break;
     case tw::BackupPage::Remove: twui::CheckList(item(IDC_BACKUP_CHECK_SETS)).CheckAll(); break;
     case tw::BackupPage::None: break;

@@ -40,7 +40,7 @@ void TLogForm::RefreshMemo(bool force) {
 }
 
 void TLogForm::OnPageChanged() {
-    switch (tw::IdentifyLogPage(SelectedNodeText())) {
+    switch (SelectedPageAs(tw::LogPage::None)) {
     case tw::LogPage::View:
         twui::FillListBox(item(IDC_LOG_LIST), tw::LogNames());
         ShowControls({IDC_LOG_CHECKLIST}, false);
@@ -69,7 +69,7 @@ void TLogForm::OnListChoice() {
 }
 
 void TLogForm::RemoveLogs() {
-    if (tw::IdentifyLogPage(SelectedNodeText()) != tw::LogPage::Remove) return;
+    if (SelectedPageAs(tw::LogPage::None) != tw::LogPage::Remove) return;
     const twui::CheckList list(item(IDC_LOG_CHECKLIST));
     list.Remove(tw::RemoveCheckedLogs(list.Entries()));
 }
