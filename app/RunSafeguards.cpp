@@ -28,13 +28,9 @@ const std::vector<std::uint8_t> kZero = {0, 0, 0, 0};
 class FrequencyZero {
 public:
     FrequencyZero() {
-        plat::HKey raw = 0;
-        if (plat::regOpenKey(plat::kHKeyLocalMachine, kSystemRestore,
-                             plat::kKeyRead | plat::kKeySetValue | plat::kKeyWow64_64Key, raw) != plat::kOk)
+        if (OpenMachineKeyAsNamed(kSystemRestore, plat::kKeyRead | plat::kKeySetValue, false, key_) != plat::kOk)
             return;
-        key_.reset(raw);
-        if (!plat::sameNameIgnoreCase(plat::regKeyName(raw), std::wstring(L"\\REGISTRY\\MACHINE\\") + kSystemRestore))
-            return;
+        const plat::HKey raw = key_.get();
         std::uint32_t size = 0;
         const plat::Error e = plat::regQueryValue(raw, kFrequency, type_, &data_, size);
         had_ = e == plat::kOk;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <optional>
 
 #include "backup/BackupUnit.h"
@@ -25,8 +24,6 @@ constexpr std::size_t kDepth = kBlockKeyDepth;
 constexpr const wchar_t* kSwitch = L"DenyDeviceIDs";
 constexpr const wchar_t* kKind = L"device installation (";
 constexpr const wchar_t* kRecordName = L"DenyDeviceIDs";
-// Policies are not redirected for 32-bit programs; the 64-bit view is asked for all the same.
-constexpr std::uint32_t kView = plat::kKeyWow64_64Key;
 
 std::wstring levelPath(std::size_t depth) {
     std::wstring path = L"SOFTWARE";
@@ -40,17 +37,11 @@ using Value = RegistryData;
 using Record = BlockRecord;
 using NamedValues = std::vector<std::pair<std::wstring, Value>>;
 
-// Opens (or makes) a key of the policy. A key that is not what its path
-// names (a link on the way leads elsewhere) is refused as kErrBadPathname.
+// Opens (or makes) a key of the policy, refused through a registry link
+// (OpenMachineKeyAsNamed). Policies are not redirected for 32-bit programs;
+// the 64-bit view is asked for all the same.
 plat::Error openKey(const std::wstring& path, std::uint32_t access, bool make, RegKeyHandle& out) {
-    plat::HKey raw = 0;
-    const plat::Error e = make ? plat::regCreateKey(plat::kHKeyLocalMachine, path, 0, access | kView, raw)
-                               : plat::regOpenKey(plat::kHKeyLocalMachine, path, access | kView, raw);
-    out.reset(e == plat::kOk ? raw : 0);
-    if (e != plat::kOk) return e;
-    if (plat::sameNameIgnoreCase(plat::regKeyName(raw), L"\\REGISTRY\\MACHINE\\" + path)) return plat::kOk;
-    out.reset();
-    return plat::kErrBadPathname;
+    return OpenMachineKeyAsNamed(path, access, make, out);
 }
 
 std::optional<Value> readValue(plat::HKey key, const std::wstring& name) {
@@ -68,18 +59,10 @@ NamedValues listValues(plat::HKey key) {
     return out;
 }
 
-std::vector<std::uint8_t> stringData(const std::wstring& text) {
-    const std::u16string units = toUtf16(text) + u'\0';
-    std::vector<std::uint8_t> data(units.size() * 2);
-    std::memcpy(data.data(), units.data(), data.size());
-    return data;
-}
 // The text of a REG_SZ value; nothing for any other type.
 std::optional<std::wstring> stringOf(const Value& v) {
     if (v.type != plat::kRegSz) return std::nullopt;
-    std::u16string units(v.data.size() / 2, u'\0');
-    std::memcpy(units.data(), v.data.data(), units.size() * 2);
-    return fromUtf16(units.substr(0, units.find(u'\0')));
+    return RegistryText(v.data);
 }
 bool isOn(const std::optional<Value>& v) {
     return v && v->type == plat::kRegDword && v->data == std::vector<std::uint8_t>{1, 0, 0, 0};
@@ -225,7 +208,7 @@ void BlockDeviceInstallation(DeletionContext& context, const std::vector<std::ws
     if (e == plat::kOk && record.switchSet)
         e = plat::regSetValue(restrictions.get(), kSwitch, plat::kRegDword, {1, 0, 0, 0});
     for (const auto& [name, id] : record.values) {
-        const plat::Error set = e != plat::kOk ? e : plat::regSetValue(list.get(), name, plat::kRegSz, stringData(id));
+        const plat::Error set = e != plat::kOk ? e : plat::regSetValue(list.get(), name, plat::kRegSz, RegistryTextData(id));
         if (set != plat::kOk) NoteRefusal(id, plat::errorText(set));
         line(context.log, set == plat::kOk ? L"Blocked " : L"Not blocked ", id);
     }

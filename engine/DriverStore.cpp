@@ -1,6 +1,5 @@
 #include "engine/DriverStore.h"
 
-#include <cstring>
 
 #include "store/BackupStore.h"
 #include "store/DriverPackages.h"
@@ -109,9 +108,7 @@ std::wstring firstString(plat::HKey key, const std::wstring& name) {
     if (plat::regQueryValue(key, name, type, &data, size) != plat::kOk ||
         (type != plat::kRegSz && type != plat::kRegMultiSz))
         return {};
-    std::u16string text(data.size() / 2, u'\0');
-    std::memcpy(text.data(), data.data(), text.size() * 2);
-    return fromUtf16(text.substr(0, text.find(u'\0')));
+    return RegistryText(data);
 }
 
 // The package folder the driver database names for a published INF (its

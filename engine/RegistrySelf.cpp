@@ -203,15 +203,8 @@ std::wstring TRegistrySelf::ReadString(const std::wstring& name) {
     std::uint32_t read = GetData(name, buffer, static_cast<std::uint32_t>(size), type);
     if (type != TRegDataType::rdString && type != TRegDataType::rdExpandString)
         throw ERegistryException(quoteName(L"Invalid data type for '%s'", name));
-    // UTF-16 little-endian, up to the first zero character; an odd last byte is no character.
-    const std::size_t n = std::min<std::size_t>(read, buffer.size()) / 2;
-    std::u16string text;
-    for (std::size_t i = 0; i < n; ++i) {
-        const auto c = static_cast<char16_t>(buffer[2 * i] | buffer[2 * i + 1] << 8);
-        if (c == 0) break;
-        text.push_back(c);
-    }
-    return fromUtf16(text);
+    buffer.resize(std::min<std::size_t>(read, buffer.size()));
+    return RegistryText(buffer);
 }
 
 bool TRegistrySelf::DeleteValue(const std::wstring& name) {
@@ -240,6 +233,37 @@ bool TRegistrySelf::RestoreKey(const std::wstring& key, const std::wstring& file
     RegKeyHandle handle(raw);
     return !plat::regIsLink(handle.get()) && WithinRoot(plat::regKeyName(handle.get())) &&
            plat::regRestoreKey(handle.get(), fileName, 0) == plat::kOk;
+}
+
+plat::Error OpenMachineKeyAsNamed(const std::wstring& path, std::uint32_t access, bool make, RegKeyHandle& out) {
+    plat::HKey raw = 0;
+    access |= plat::kKeyWow64_64Key;
+    const plat::Error e = make ? plat::regCreateKey(plat::kHKeyLocalMachine, path, 0, access, raw)
+                               : plat::regOpenKey(plat::kHKeyLocalMachine, path, access, raw);
+    out.reset(e == plat::kOk ? raw : 0);
+    if (e != plat::kOk) return e;
+    if (plat::sameNameIgnoreCase(plat::regKeyName(raw), L"\\REGISTRY\\MACHINE\\" + path)) return plat::kOk;
+    out.reset();
+    return plat::kErrBadPathname;
+}
+
+std::wstring RegistryText(const std::vector<std::uint8_t>& data) {
+    std::u16string text;
+    for (std::size_t i = 0; i + 1 < data.size(); i += 2) {
+        const auto c = static_cast<char16_t>(data[i] | data[i + 1] << 8);
+        if (c == 0) break;
+        text.push_back(c);
+    }
+    return fromUtf16(text);
+}
+
+std::vector<std::uint8_t> RegistryTextData(const std::wstring& text) {
+    std::vector<std::uint8_t> data;
+    for (const char16_t c : toUtf16(text) + u'\0') {
+        data.push_back(static_cast<std::uint8_t>(c & 0xFF));
+        data.push_back(static_cast<std::uint8_t>(c >> 8));
+    }
+    return data;
 }
 
 bool TRegistrySelf::EnablePrivilege(const std::wstring& name, bool enable) {

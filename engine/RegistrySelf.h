@@ -63,6 +63,17 @@ private:
     plat::HKey key_ = 0;
 };
 
+// Opens (with `make`, makes) a key below HKEY_LOCAL_MACHINE in the 64-bit
+// view. A key that is not what its path names (a registry link on the way
+// leads elsewhere) is closed again and refused as kErrBadPathname.
+plat::Error OpenMachineKeyAsNamed(const std::wstring& path, std::uint32_t access, bool make, RegKeyHandle& out);
+
+// The text of string data (REG_SZ and the like): UTF-16 little-endian up to
+// its first zero character; an odd last byte is no character.
+std::wstring RegistryText(const std::vector<std::uint8_t>& data);
+// The REG_SZ data of a text, its ending zero included.
+std::vector<std::uint8_t> RegistryTextData(const std::wstring& text);
+
 class TRegistrySelf {
 public:
     TRegistrySelf();
