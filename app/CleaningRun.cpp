@@ -11,12 +11,19 @@
 
 namespace tw {
 
-int CountSelectedSteps(const std::vector<std::wstring>& labels) {
+PhaseSwitches PhasesForRun(const Family& family, bool drivers) {
+    PhaseSwitches on = SwitchesOf(family);
+    on.drivers = on.drivers || drivers;
+    return on;
+}
+
+int CountSelectedSteps(const std::vector<std::wstring>& labels, bool drivers) {
     int steps = 0;
     for (const std::wstring& label : labels)
-        if (const Family* family = FindFamilyByLabel(label))
-            steps += GetWeight(*family, SwitchesOf(*family).files, SwitchesOf(*family).registry,
-                      SwitchesOf(*family).drivers);
+        if (const Family* family = FindFamilyByLabel(label)) {
+            const PhaseSwitches on = PhasesForRun(*family, drivers);
+            steps += GetWeight(*family, on.files, on.registry, on.drivers);
+        }
     return steps;
 }
 
@@ -53,7 +60,7 @@ DeletionContext SettingsContext(TRunLog& log, DeletionContext::Mode mode, std::f
 }
 
 void RunSelectedTargets(const std::vector<std::wstring>& labels, std::vector<PreviewGroup>* families,
-                        std::function<void()> progress) {
+                        std::function<void()> progress, bool drivers) {
     RunLog().clear();
     ClearItemNotes();
     for (const FamilyProblem& problem : TakeUntoldFamilyProblems())
@@ -62,35 +69,13 @@ void RunSelectedTargets(const std::vector<std::wstring>& labels, std::vector<Pre
     for (const std::wstring& label : labels) {
         if (const Family* family = FindFamilyByLabel(label)) {
             FamilyLines lines(families, label);
-            const PhaseSwitches& on = SwitchesOf(*family);
+            const PhaseSwitches on = PhasesForRun(*family, drivers);
             Clean(context, *family, on.files, on.registry, on.drivers);
         }
     }
 }
 
 namespace {
-
-// The request's "drivers" turns every family's driver phase on for this run
-// only: the settings keep their own switches, which the program stores when
-// it ends.
-class DriversForThisRun {
-public:
-    explicit DriversForThisRun(bool on) {
-        if (!on) return;
-        for (const Family& family : FamilyTable()) {
-            saved_.push_back(SwitchesOf(family).drivers);
-            SwitchesOf(family).drivers = true;
-        }
-    }
-    ~DriversForThisRun() {
-        for (std::size_t i = 0; i < saved_.size(); ++i) FamilySwitches(i).drivers = saved_[i];
-    }
-    DriversForThisRun(const DriversForThisRun&) = delete;
-    DriversForThisRun& operator=(const DriversForThisRun&) = delete;
-
-private:
-    std::vector<bool> saved_;
-};
 
 // The text of the error being handled.
 std::wstring caughtErrorText() {
@@ -108,14 +93,14 @@ std::wstring caughtErrorText() {
 RunOutcome finishRun(const RunRequest& request, RunHost& host, const std::vector<std::wstring>& labels,
                      RunRecord& record) {
     const RunTexts& texts = request.texts;
-    host.setProgressMax(CountSelectedSteps(labels));
+    host.setProgressMax(CountSelectedSteps(labels, request.drivers));
     host.setProgressPosition(0);
     SafeguardedRun safeguards(SafeguardsInForce(request.safeguards), RunLog(), DeletionContext::Mode::Act);
     if (!safeguards.Begin(request.unattended ? nullptr : &host)) {
         record.families = safeguards.groups();
         return RunOutcome::Cancelled;
     }
-    RunSelectedTargets(labels, &record.families, [&host] { host.stepProgress(); });
+    RunSelectedTargets(labels, &record.families, [&host] { host.stepProgress(); }, request.drivers);
     safeguards.End(record.families);
     SortLog();
     if (LogFiles) SaveLog();
@@ -147,7 +132,6 @@ RunOutcome RunCleaning(const RunRequest& request, RunHost& host, RunRecord* reco
     const std::vector<std::wstring> labels = host.familiesAfterQuestion(request);
     if (labels.empty()) return RunOutcome::NotStarted;
 
-    const DriversForThisRun drivers(request.drivers);
     if (!request.unattended) return finishRun(request, host, labels, kept);
     try {
         return finishRun(request, host, labels, kept);
@@ -170,12 +154,11 @@ RunOutcome RunPreview(const RunRequest& request, RunHost& host, std::vector<Prev
                       RunRecord* record) {
     const std::vector<std::wstring>& labels = request.families;
     if (labels.empty()) return RunOutcome::NotStarted;
-    const DriversForThisRun drivers(request.drivers);
-    host.setProgressMax(CountSelectedSteps(labels));
+    host.setProgressMax(CountSelectedSteps(labels, request.drivers));
     host.setProgressPosition(0);
     try {
         const RunSafeguards guards = SafeguardsInForce(request.safeguards);
-        PreviewSelectedTargets(labels, groups, [&host] { host.stepProgress(); }, {}, &guards);
+        PreviewSelectedTargets(labels, groups, [&host] { host.stepProgress(); }, {}, &guards, request.drivers);
     } catch (...) {
         if (!request.unattended) throw;
         std::vector<std::wstring> lines = PreviewLogLines(groups);

@@ -15,6 +15,8 @@
 #include "app/RunHost.h"
 #include "app/TWUnit.h"
 #include "engine/DeletionContext.h"
+#include "settings/VarUnit.h"
+#include "targets/FamilyTable.h"
 
 namespace tw {
 
@@ -27,16 +29,21 @@ struct RunRecord {
     std::wstring error;
 };
 
+// The phases a run cleans of a family: its switches, with the driver phase
+// on whatever they say when `drivers` turns it on for this run only (the
+// stored switches stay as they are).
+PhaseSwitches PhasesForRun(const Family& family, bool drivers);
 // Sum of the weights of the targets in the list (unknown labels add nothing).
-int CountSelectedSteps(const std::vector<std::wstring>& labels);
+int CountSelectedSteps(const std::vector<std::wstring>& labels, bool drivers = false);
 // The context of a run (Act) or a preview (Report) writing to `log`, with
 // BackupEnabled and DeleteAtReboot as the settings have them; `progress` is
 // told of each step.
 DeletionContext SettingsContext(TRunLog& log, DeletionContext::Mode mode, std::function<void()> progress = {});
 // Clears the run log and the item notes and cleans each target of the list,
-// top to bottom; `families` (when given) receives each target's lines.
+// top to bottom, with the phases PhasesForRun gives; `families` (when given)
+// receives each target's lines.
 void RunSelectedTargets(const std::vector<std::wstring>& labels, std::vector<PreviewGroup>* families = nullptr,
-                        std::function<void()> progress = {});
+                        std::function<void()> progress = {}, bool drivers = false);
 // The Clean button's run (tool button, Ctrl+R, command line). It starts
 // nothing for an empty list; with DisplayWarning it first asks the "Warning"
 // question. An error raised by a target ends the run and is passed on to be

@@ -24,9 +24,10 @@ std::vector<std::pair<std::string, int>> ReportedSettings(const RunSafeguards& o
         {"RestorePoint", SafeguardsInForce(oneRun).restorePoint}};
     for (const Family& family : FamilyTable()) {
         const std::string section = toUtf8(family.section);
-        settings.emplace_back(section + " Files", SwitchesOf(family).files);
-        settings.emplace_back(section + " Registry", SwitchesOf(family).registry);
-        settings.emplace_back(section + " Drivers", drivers || SwitchesOf(family).drivers);
+        const PhaseSwitches on = PhasesForRun(family, drivers);
+        settings.emplace_back(section + " Files", on.files);
+        settings.emplace_back(section + " Registry", on.registry);
+        settings.emplace_back(section + " Drivers", on.drivers);
     }
     return settings;
 }

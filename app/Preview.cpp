@@ -33,7 +33,7 @@ private:
 
 void PreviewSelectedTargets(const std::vector<std::wstring>& labels, std::vector<PreviewGroup>& groups,
                             std::function<void()> progress, std::function<void(const std::wstring&)> trace,
-                            const RunSafeguards* guards) {
+                            const RunSafeguards* guards, bool drivers) {
     // The preview's lines go to a log of its own: the run log stays as it is.
     TRunLog log;
     DeletionContext context = SettingsContext(log, DeletionContext::Mode::Report, std::move(progress));
@@ -46,7 +46,7 @@ void PreviewSelectedTargets(const std::vector<std::wstring>& labels, std::vector
         if (!family) continue;
         groups.push_back({label, {}});
         GroupFiller filler(groups.back(), log);
-        const PhaseSwitches& on = SwitchesOf(*family);
+        const PhaseSwitches on = PhasesForRun(*family, drivers);
         Clean(context, *family, on.files, on.registry, on.drivers);
     }
     safeguards.End(groups);

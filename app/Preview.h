@@ -22,12 +22,13 @@ struct PreviewGroup {
 // error (which is passed on) are kept. The run log is left as it was.
 // `progress` is told of each step, `trace` of each call of a deletion routine
 // (see DeletionContext). The safeguards (app/RunSafeguards.h) add their groups
-// before and after.
+// before and after. `drivers` turns every family's driver phase on (see
+// PhasesForRun in app/CleaningRun.h).
 struct RunSafeguards;
 void PreviewSelectedTargets(const std::vector<std::wstring>& labels, std::vector<PreviewGroup>& groups,
                             std::function<void()> progress = {},
                             std::function<void(const std::wstring&)> trace = {},
-                            const RunSafeguards* guards = nullptr);
+                            const RunSafeguards* guards = nullptr, bool drivers = false);
 
 // Every line of the groups in one list, sorted like the run log: the lines
 // of the saved preview.
